@@ -1,0 +1,51 @@
+// The headless window back end: no window at all. Tests and the batch tool select it before
+// OpenScreen; tests then play the desktop's part, injecting what a user does and reading back
+// what the window would show. Every injection is handled by the window thread on its next cycle;
+// Sync() waits until that has happened.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace headless {
+
+// Chooses the back end for the next OpenScreen (the default is the real window).
+void UseHeadlessBackend();
+void UseWindowBackend();
+
+// Pointer: moving inside the client area makes the pointer "inside"; PointerLeaves moves it out.
+void MovePointer(int32_t x, int32_t y);
+void PointerLeaves();
+// Sets the held-button mask (bit 0 left, 1 right, 2 middle, 3 and 4 the extra buttons) by
+// sending the presses and releases that lead to it.
+void SetButtons(int32_t mask);
+void Wheel(int32_t delta);
+
+// Keyboard: the held state that the window thread samples each cycle, by PC set-1 scan code.
+void SetKeyHeld(int32_t scanCode, bool held);
+// A typed character (code page 437), pushed `repeat` times.
+void TypeCharacter(uint8_t code, int32_t repeat = 1);
+// Convenience: TypeCharacter for each byte.
+void TypeText(std::string_view text);
+// A key without a character, already translated to its key code ((e << 8) | 0xFF).
+void PressKey(int32_t keyCode, int32_t repeat = 1);
+// Window notifications.
+void SetFocus(bool active);
+void SetMinimised(bool minimised);
+void PressCloseBox();
+
+// Waits until the window thread has handled everything injected so far and run one more full
+// cycle (present, key sampling).
+void Sync();
+
+// What the window shows: width x height pixels as presented so far (0xAARRGGBB as stored).
+std::vector<uint32_t> PresentedFrame();
+// How many present calls carried at least one row.
+int64_t PresentCount();
+// The pointer state the back end was asked for.
+bool PointerShown();
+bool PointerConfined();
+bool PointerCaptured();
+
+}  // namespace headless
