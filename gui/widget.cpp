@@ -1,0 +1,19 @@
+#include "gui/widget.h"
+
+#include <cstdlib>
+
+void EndWithFatalError(std::string_view line, FatalWait wait) {
+    if (ScreenIsOpen()) {
+        ClearScreen();
+        PrintLine(line);
+        WaitKey();
+        if (wait == FatalWait::ForSecondKey) {
+            SleepMs(-1);
+        } else {
+            SleepMs(500, 1);
+        }
+    } else {
+        PrintLine(line);
+    }
+    std::exit(-1);
+}
