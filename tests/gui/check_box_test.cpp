@@ -1,0 +1,129 @@
+#include "gui/check_box.h"
+
+#include <utility>
+
+#include "tests/gui/widget_test_support.h"
+
+namespace {
+
+using namespace widget_test;
+
+ExpectedFrame Face(bool checked) {
+    ExpectedFrame face(15, 15, 0x00FFFFFF);
+    if (checked) {
+        face.Line(1, 1, 13, 13, 0x00000000);
+        face.Line(13, 1, 1, 13, 0x00000000);
+    }
+    face.Outline(0, 0, 14, 14, 0x00AAAAAA);
+    face.Outline(1, 1, 13, 13, 0x00AAAAAA);
+    face.Line(1, 1, 12, 1, 0x00666666);
+    face.Line(1, 1, 1, 12, 0x00666666);
+    return face;
+}
+
+class CheckBoxTest : public WidgetTest {
+  protected:
+    // Records each call with the state the box had when it was called.
+    CheckBox box{100, 5, "Wrap lines", [this](const std::string& text) {
+                     calls.push_back(text + (box.Checked ? ": on" : ": off"));
+                 }};
+    std::vector<std::string> calls;
+
+    void Frame(int32_t x, int32_t y, int32_t buttons) {
+        UserAt(x, y, buttons);
+        Update(box);
+    }
+};
+
+TEST_F(CheckBoxTest, FacesShowACrossOnlyWhenChecked) {
+    CheckBox checked(130, 40, "b", nullptr);
+    checked.Checked = 1;
+    Draw(box);
+    Draw(checked);
+
+    ExpectedFrame expected;
+    expected.Put(100, 5, Face(false));
+    expected.Put(130, 40, Face(true));
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(CheckBoxTest, EachPressTogglesOnceAndCallsBackAfterTheChange) {
+    for (int frame = 0; frame < 5; ++frame) Frame(107, 12, 1);  // held for five frames
+    EXPECT_EQ(box.Checked, 1);
+    Frame(107, 12, 0);
+    Frame(107, 12, 1);
+    Frame(107, 12, 1);
+    EXPECT_EQ(box.Checked, 0);
+    EXPECT_EQ(calls, (std::vector<std::string>{"Wrap lines: on", "Wrap lines: off"}));
+}
+
+TEST_F(CheckBoxTest, ReactsOnlyStrictlyInsideItsFrame) {
+    // Outside: the frame's own lines at x 100 and 115, y 5 and 20.
+    for (auto [x, y] : {std::pair{100, 12}, {115, 12}, {107, 5}, {107, 20}}) {
+        Frame(x, y, 1);
+        Frame(x, y, 0);
+    }
+    EXPECT_EQ(box.Checked, 0);
+    // Inside: 101..114 by 6..19.
+    for (auto [x, y] : {std::pair{101, 6}, {114, 19}}) {
+        Frame(x, y, 1);
+        Frame(x, y, 0);
+    }
+    EXPECT_EQ(calls.size(), 2u);
+}
+
+TEST_F(CheckBoxTest, APressDraggedOntoTheBoxTogglesNothing) {
+    Frame(60, 12, 1);
+    for (int x = 90; x <= 110; x += 5) Frame(x, 12, 1);
+    EXPECT_EQ(box.Checked, 0);
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(CheckBoxTest, OnlyTheLeftButtonAloneCounts) {
+    Frame(107, 12, 3);
+    Frame(107, 12, 0);
+    Frame(107, 12, 2);
+    EXPECT_EQ(box.Checked, 0);
+    // Left and right together, then right released: the left is now alone but was held
+    // already, which counts as a new press.
+    Frame(107, 12, 3);
+    Frame(107, 12, 1);
+    EXPECT_EQ(box.Checked, 1);
+}
+
+TEST_F(CheckBoxTest, AHiddenBoxKeepsItsLatch) {
+    Frame(107, 12, 1);  // toggles on and latches
+    Hide(box);
+    Frame(107, 12, 0);  // the release goes unseen
+    Frame(107, 12, 1);
+    EXPECT_EQ(box.PressLatch, 1);
+    Show(box);
+    Frame(107, 12, 1);  // still latched from before hiding: no toggle
+    EXPECT_EQ(box.Checked, 1);
+    Frame(107, 12, 0);
+    Frame(107, 12, 1);
+    EXPECT_EQ(box.Checked, 0);
+    EXPECT_EQ(calls.size(), 2u);
+}
+
+TEST_F(CheckBoxTest, AHiddenBoxNeitherTogglesNorDrawsNorErases) {
+    Hide(box);
+    Frame(107, 12, 1);
+    EXPECT_EQ(box.PressLatch, 0);
+    Draw(box);
+    Erase(box);
+    EXPECT_TRUE(ShowsFrame(ExpectedFrame()));
+    Show(box);
+    Frame(107, 12, 1);  // the latch stayed clear, so this press counts
+    EXPECT_EQ(box.Checked, 1);
+}
+
+TEST_F(CheckBoxTest, EraseCoversMoreThanTheFace) {
+    Draw(box);
+    Erase(box);
+    ExpectedFrame expected;
+    expected.Fill(100, 5, 125, 30, 0x00000000);
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+}  // namespace

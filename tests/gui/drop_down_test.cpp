@@ -1,0 +1,101 @@
+#include "gui/drop_down.h"
+
+#include "tests/gui/widget_test_support.h"
+
+namespace {
+
+using namespace widget_test;
+
+// Six characters at (100, 20): the box ends at x 152; row i spans y 32 + 12i to 44 + 12i.
+class DropDownTest : public WidgetTest {
+  protected:
+    DropDownTest() {
+        for (const char* size : {"Small", "Medium", "Large"}) NewElement(dropDown, size);
+    }
+
+    DropDown dropDown{100, 20, "Size?", 6};
+
+    void Click(int32_t x, int32_t y) {
+        UserAt(x, y, 1);
+        Update(dropDown);
+        UserAt(x, y, 0);
+        Update(dropDown);
+    }
+};
+
+TEST_F(DropDownTest, UnfoldedShowsItsTextAndTheChoices) {
+    Click(110, 25);
+    Draw(dropDown);
+    ExpectedFrame expected;
+    PaintFoldOut(expected, 100, 20, 6, "Size?", {"Small", "Medium", "Large"});
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(DropDownTest, AChoiceReplacesTheHeaderAndFoldsInTheSameUpdate) {
+    Click(110, 25);
+    UserAt(110, 62, 1);  // row 2
+    Update(dropDown);
+    EXPECT_EQ(dropDown.Text, "Large");
+    EXPECT_EQ(dropDown.Open, 0);
+
+    ClearScreen();
+    Draw(dropDown);
+    ExpectedFrame expected;
+    PaintFoldOut(expected, 100, 20, 6, "Large", {});
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(DropDownTest, AHeaderClickWhileOpenKeepsItOpenAndTheTextUnchanged) {
+    Click(110, 25);
+    Click(151, 25);
+    EXPECT_EQ(dropDown.Open, 1);
+    EXPECT_EQ(dropDown.Text, "Size?");
+    Click(153, 38);  // one column past the row's hit area
+    EXPECT_EQ(dropDown.Open, 0);
+    EXPECT_EQ(dropDown.Text, "Size?");
+}
+
+TEST_F(DropDownTest, RowsOfAFoldedDropDownChooseNothing) {
+    Click(110, 38);
+    EXPECT_EQ(dropDown.Text, "Size?");
+    EXPECT_EQ(dropDown.Open, 0);
+}
+
+TEST_F(DropDownTest, TakesTenElementsAndRefusesTheEleventh) {
+    for (int i = 3; i < 10; ++i) EXPECT_EQ(NewElement(dropDown, "x"), i);
+    EXPECT_EQ(NewElement(dropDown, "y"), -1);
+    EXPECT_EQ(dropDown.Count, 10);
+    EXPECT_EQ(dropDown.Elements[9].Text, "x");
+}
+
+TEST_F(DropDownTest, ATextOfExactlyTheLengthIsAccepted) {
+    DropDown exact(0, 0, "123456", 6);
+    EXPECT_EQ(exact.Text, "123456");
+    EXPECT_EQ(NewElement(exact, "abcdef"), 0);
+}
+
+using DropDownDeathTest = DropDownTest;
+
+TEST_F(DropDownDeathTest, ALongerTextEndsTheProgram) {
+    EXPECT_EXIT(
+        {
+            DismissFatalMessages();
+            DropDown tooLong(0, 0, "1234567", 6);
+        },
+        ::testing::ExitedWithCode(255),
+        ::testing::HasSubstr(
+            "screen text: [ERROR] in Constructor DropDown: Length of Text > Defined Lenght\n"));
+}
+
+TEST_F(DropDownDeathTest, ALongerElementTextEndsTheProgram) {
+    EXPECT_EXIT(
+        {
+            DismissFatalMessages();
+            NewElement(dropDown, "Enormous");
+        },
+        ::testing::ExitedWithCode(255),
+        ::testing::HasSubstr("screen text: [ERROR] in Function DropDown.NewElement: Length of "
+                             "Text > Defined Lenght\n"));
+}
+
+}  // namespace
