@@ -76,8 +76,8 @@ void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint3
               LineShape shape = LineShape::Segment, uint32_t style = 0xFFFF,
               uint32_t flags = BothAbsolute);
 void DrawCircle(ImageBuffer* target, float cx, float cy, float radius, uint32_t colour,
-                float aspect = 0.0f, float start = 0.0f, float end = FullCircle,
-                int32_t fill = -1, uint32_t flags = PointAbsolute);
+                float aspect = 0.0f, float start = 0.0f, float end = FullCircle, int32_t fill = -1,
+                uint32_t flags = PointAbsolute);
 void SetPixel(ImageBuffer* target, float x, float y, uint32_t colour,
               uint32_t flags = PointAbsolute, int32_t usePreset = 0);
 // The stored pixel value, or 0xFFFFFFFF without a screen or outside the target.

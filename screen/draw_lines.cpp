@@ -1,0 +1,218 @@
+// Lines, boxes and single pixels.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "screen/screen_state.h"
+
+namespace screen_internal {
+
+namespace {
+
+enum : int { kLeft = 1, kRight = 2, kTop = 4, kBottom = 8 };
+
+int RegionCode(const Surface& s, int64_t x, int64_t y) {
+    int code = 0;
+    if (x < 0) code |= kLeft;
+    if (x >= s.width) code |= kRight;
+    if (y < 0) code |= kTop;
+    if (y >= s.height) code |= kBottom;
+    return code;
+}
+
+// Moves end points onto the violated edges along the line; false when nothing remains.
+bool ClipSegment(const Surface& s, int64_t& x1, int64_t& y1, int64_t& x2, int64_t& y2) {
+    const int64_t right = s.width - 1;
+    const int64_t bottom = s.height - 1;
+    for (;;) {
+        const int c1 = RegionCode(s, x1, y1);
+        const int c2 = RegionCode(s, x2, y2);
+        if (!(c1 | c2)) return true;
+        if (c1 & c2) return false;
+        const int code = c1 ? c1 : c2;
+        const double dx = static_cast<double>(x2 - x1);
+        const double dy = static_cast<double>(y2 - y1);
+        int64_t x = 0;
+        int64_t y = 0;
+        if (code & kTop) {
+            y = 0;
+            x = x1 + static_cast<int64_t>(dx * static_cast<double>(y - y1) / dy);
+        } else if (code & kBottom) {
+            y = bottom;
+            x = x1 + static_cast<int64_t>(dx * static_cast<double>(y - y1) / dy);
+        } else if (code & kLeft) {
+            x = 0;
+            y = y1 + static_cast<int64_t>(dy * static_cast<double>(x - x1) / dx);
+        } else {
+            x = right;
+            y = y1 + static_cast<int64_t>(dy * static_cast<double>(x - x1) / dx);
+        }
+        if (code == c1) {
+            x1 = x;
+            y1 = y;
+        } else {
+            x2 = x;
+            y2 = y;
+        }
+    }
+}
+
+bool StyleAllows(uint32_t style, int64_t k) {
+    return (style >> (15 - (k & 15))) & 1;
+}
+
+// The rows a drawing touched, for marking them dirty: top > bottom when none.
+struct Rows {
+    int32_t top = 1;
+    int32_t bottom = 0;
+};
+
+Rows DrawSegment(const Surface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t colour,
+                 uint32_t style) {
+    if (!ClipSegment(s, x1, y1, x2, y2)) return {};
+    style &= 0xFFFF;
+    const bool solid = style == 0xFFFF;
+    const Rows rows{static_cast<int32_t>(std::min(y1, y2)), static_cast<int32_t>(std::max(y1, y2))};
+    if (y1 == y2 && solid) {
+        StoreSpan(s, static_cast<int32_t>(y1), static_cast<int32_t>(std::min(x1, x2)),
+                  static_cast<int32_t>(std::max(x1, x2)), colour);
+        return rows;
+    }
+    if (x1 == x2) {
+        const int64_t top = std::min(y1, y2);
+        for (int64_t y = top; y <= std::max(y1, y2); ++y) {
+            if (solid || StyleAllows(style, y - top))
+                StorePixel(s, static_cast<int32_t>(x1), static_cast<int32_t>(y), colour);
+        }
+        return rows;
+    }
+    // Bresenham along the major axis (x when both deltas are equal).
+    const int64_t dx = std::llabs(x2 - x1);
+    const int64_t dy = std::llabs(y2 - y1);
+    const int64_t sx = x2 > x1 ? 1 : -1;
+    const int64_t sy = y2 > y1 ? 1 : -1;
+    const bool xMajor = dx >= dy;
+    const int64_t dMajor = xMajor ? dx : dy;
+    const int64_t dMinor = xMajor ? dy : dx;
+    int64_t error = 2 * dMinor - dMajor;
+    int64_t x = x1;
+    int64_t y = y1;
+    for (int64_t k = 0; k <= dMajor; ++k) {
+        if (solid || StyleAllows(style, k))
+            StorePixel(s, static_cast<int32_t>(x), static_cast<int32_t>(y), colour);
+        if (error >= 0) {
+            if (xMajor)
+                y += sy;
+            else
+                x += sx;
+            error -= 2 * dMajor;
+        }
+        if (xMajor)
+            x += sx;
+        else
+            y += sy;
+        error += 2 * dMinor;
+    }
+    return rows;
+}
+
+Rows DrawBox(const Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
+             bool filled) {
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    if (x2 < 0 || y2 < 0 || x1 >= s.width || y1 >= s.height) return {};
+    const int32_t left = std::max(x1, 0);
+    const int32_t right = std::min(x2, s.width - 1);
+    const int32_t top = std::max(y1, 0);
+    const int32_t bottom = std::min(y2, s.height - 1);
+    if (filled) {
+        for (int32_t y = top; y <= bottom; ++y) StoreSpan(s, y, left, right, colour);
+        return {top, bottom};
+    }
+    if (y1 == top) StoreSpan(s, top, left, right, colour);
+    if (y2 == bottom) StoreSpan(s, bottom, left, right, colour);
+    for (int32_t y = top; y <= bottom; ++y) {
+        if (x1 == left) StorePixel(s, left, y, colour);
+        if (x2 == right) StorePixel(s, right, y, colour);
+    }
+    return {top, bottom};
+}
+
+}  // namespace
+
+void ResolvePoint(uint32_t flags, float& x, float& y) {
+    DrawContext& ctx = CurrentContext();
+    const uint32_t mode = flags & 7;
+    if (mode == FirstRelativeToLast || mode == BothRelative || mode == PointRelativeToLast) {
+        x += ctx.lastX;
+        y += ctx.lastY;
+    }
+    ctx.lastX = x;
+    ctx.lastY = y;
+}
+
+}  // namespace screen_internal
+
+using namespace screen_internal;
+
+void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint32_t colour,
+              LineShape shape, uint32_t style, uint32_t flags) {
+    if (!ScreenIsOpen()) return;
+    colour = ChooseColour(colour, flags);
+    DrawContext& ctx = CurrentContext();
+    const uint32_t mode = flags & 7;
+    if (mode == FirstRelativeToLast || mode == BothRelative) {
+        x1 += ctx.lastX;
+        y1 += ctx.lastY;
+    }
+    if (mode == SecondRelative || mode == BothRelative) {
+        x2 += x1;
+        y2 += y1;
+    }
+    ctx.lastX = x2;
+    ctx.lastY = y2;
+
+    ScopedScreenLock lock;
+    const Surface s = ResolveTarget(target);
+    if (!s.pixels) return;
+    const int32_t px1 = ToPixel(x1), py1 = ToPixel(y1), px2 = ToPixel(x2), py2 = ToPixel(y2);
+    Rows rows;
+    if (shape == LineShape::Segment)
+        rows = DrawSegment(s, px1, py1, px2, py2, colour, style);
+    else
+        rows = DrawBox(s, px1, py1, px2, py2, colour, shape == LineShape::FilledBox);
+    if (s.isScreen) lock.MarkDirty(rows.top, rows.bottom);
+}
+
+void SetPixel(ImageBuffer* target, float x, float y, uint32_t colour, uint32_t flags,
+              int32_t usePreset) {
+    if (!ScreenIsOpen()) return;
+    colour = ChooseColour(colour, flags, usePreset != 0);
+    ResolvePoint(flags, x, y);
+    ScopedScreenLock lock;
+    const Surface s = ResolveTarget(target);
+    const int32_t px = ToPixel(x);
+    const int32_t py = ToPixel(y);
+    if (!s.pixels || !Inside(s, px, py)) return;
+    StorePixel(s, px, py, colour);
+    if (s.isScreen) lock.MarkDirty(py, py);
+}
+
+uint32_t GetPixel(const ImageBuffer* target, float x, float y) {
+    if (!ScreenIsOpen()) return 0xFFFFFFFF;
+    ScopedScreenLock lock;
+    const Surface s = ResolveTarget(const_cast<ImageBuffer*>(target));
+    const int32_t px = ToPixel(x);
+    const int32_t py = ToPixel(y);
+    if (!s.pixels || !Inside(s, px, py)) return 0xFFFFFFFF;
+    const uint8_t* p =
+        s.pixels + static_cast<int64_t>(py) * s.pitch + static_cast<int64_t>(px) * s.bytesPerPixel;
+    switch (s.bytesPerPixel) {
+        case 4:
+            return *reinterpret_cast<const uint32_t*>(p);
+        case 2:
+            return *reinterpret_cast<const uint16_t*>(p);
+        default:
+            return *p;
+    }
+}

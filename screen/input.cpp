@@ -1,0 +1,171 @@
+// The polled view of the user: pointer, held keys and typed keys. The window thread records what
+// the desktop reports (the Notify functions, called with the screen lock held); the program's
+// threads read it under the screen lock, one input call at a time.
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "screen/screen_state.h"
+
+namespace screen_internal {
+
+namespace {
+
+InputState* Input() {
+    ScreenState* s = Screen();
+    return s ? &s->input : nullptr;
+}
+
+void PushKey(InputState& in, int32_t code, int32_t repeat) {
+    for (int32_t i = 0; i < repeat; ++i) in.keyBuffer.Push(code);
+    if (repeat > 0) in.keyPressed = true;
+}
+
+// Takes the oldest key; every attempt clears the key-pressed flag.
+bool TakeKey(int32_t& code) {
+    ScopedScreenLock lock;
+    InputState* in = Input();
+    if (!in) return false;
+    in->keyPressed = false;
+    return in->keyBuffer.Pop(code);
+}
+
+}  // namespace
+
+void NotifyPointer(int32_t x, int32_t y, bool inside) {
+    if (InputState* in = Input()) {
+        in->x = x;
+        in->y = y;
+        in->inside = inside;
+    }
+}
+
+void NotifyPointerInside(bool inside) {
+    if (InputState* in = Input()) in->inside = inside;
+}
+
+void NotifyButton(int32_t bit, bool pressed) {
+    InputState* in = Input();
+    if (!in || bit < 0 || bit > 4) return;
+    const int32_t before = in->buttons;
+    if (pressed)
+        in->buttons |= 1 << bit;
+    else
+        in->buttons &= ~(1 << bit);
+    // The pointer is captured while any button is held, so a drag outside still reports.
+    if ((before == 0) != (in->buttons == 0)) Screen()->backend->capturePointer(in->buttons != 0);
+}
+
+void NotifyWheel(int32_t delta) {
+    if (InputState* in = Input()) in->wheel += delta > 0 ? 1 : -1;
+}
+
+void NotifyKeyCode(int32_t code, int32_t repeat) {
+    if (InputState* in = Input()) PushKey(*in, code, repeat);
+}
+
+void NotifyCharacter(uint8_t code, int32_t repeat) {
+    if (code == 0) return;
+    if (InputState* in = Input()) PushKey(*in, code, repeat);
+}
+
+void NotifyFocus(bool activated, bool minimised) {
+    InputState* in = Input();
+    if (!in) return;
+    in->active = activated && !minimised;
+    in->keys.fill(0);
+    in->buttons = 0;
+}
+
+void NotifyClose() {
+    if (InputState* in = Input()) PushKey(*in, CloseRequestKey, 1);
+}
+
+void NotifyNeedsFullPresent() {
+    if (ScreenState* s = Screen()) s->fullPresent = true;
+}
+
+}  // namespace screen_internal
+
+using namespace screen_internal;
+
+int32_t GetMouse(int32_t* x, int32_t* y, int32_t* wheel, int32_t* buttons, int32_t* clip) {
+    std::lock_guard inputLock(InputMutex());
+    ScopedScreenLock lock;
+    const InputState* in = Input();
+    const bool available = in && in->active && in->inside;
+    auto put = [](int32_t* out, int32_t value) {
+        if (out) *out = value;
+    };
+    put(x, available ? in->x : -1);
+    put(y, available ? in->y : -1);
+    put(wheel, available ? in->wheel : -1);
+    put(buttons, available ? in->buttons : -1);
+    put(clip, available ? in->clip : -1);
+    return available ? 0 : 1;
+}
+
+int32_t SetMouse(int32_t x, int32_t y, int32_t visibility, int32_t clip) {
+    std::lock_guard inputLock(InputMutex());
+    ScopedScreenLock lock;
+    ScreenState* s = Screen();
+    if (!s) return 1;
+    InputState& in = s->input;
+    if (x >= 0) {
+        in.warpX = std::min(x, s->width - 1);
+        in.warpY = std::clamp(y, 0, s->height - 1);
+        in.warpRequested = true;
+        in.x = x;
+        in.y = y;
+    }
+    if (visibility >= 0) {
+        in.pointerVisible = visibility > 0;
+        in.pointerShapeChanged = true;
+    }
+    if (clip >= 0) {
+        in.clip = clip > 0 ? 1 : 0;
+        in.clipChanged = true;
+    }
+    return 0;
+}
+
+int32_t IsKeyDown(int32_t scanCode) {
+    if (scanCode < 0 || scanCode > 127) return 0;
+    std::lock_guard inputLock(InputMutex());
+    ScopedScreenLock lock;
+    const InputState* in = Input();
+    return in && in->keys[scanCode] ? -1 : 0;
+}
+
+std::string ReadKey() {
+    std::lock_guard inputLock(InputMutex());
+    int32_t code = 0;
+    if (!TakeKey(code)) return {};
+    if (code >= 1 && code <= 255) return std::string(1, static_cast<char>(code));
+    return {static_cast<char>(0xFF), static_cast<char>((code >> 8) & 0xFF)};
+}
+
+int32_t WaitKey() {
+    std::lock_guard inputLock(InputMutex());
+    int32_t code = 0;
+    while (!TakeKey(code)) {
+        if (!ScreenIsOpen()) return 0;
+        // Still holding the input lock, as a waiting WaitKey must.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return code;
+}
+
+namespace screen_internal {
+
+bool PollKeyPressed() {
+    ScopedScreenLock lock;
+    InputState* in = Input();
+    if (!in) return false;
+    const bool pressed = in->keyPressed;
+    in->keyPressed = false;
+    return pressed;
+}
+
+}  // namespace screen_internal
