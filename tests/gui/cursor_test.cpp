@@ -1,0 +1,100 @@
+#include "gui/cursor.h"
+
+#include "tests/gui/widget_test_support.h"
+
+namespace {
+
+using namespace widget_test;
+
+constexpr uint32_t Black = 0x00000000;
+
+// The I-beam as the user sees it: bars at the top and bottom with a gap in the middle, and the
+// stem between them.
+void PaintIBeam(ExpectedFrame& frame, int32_t x, int32_t y) {
+    for (int32_t column : {0, 1, 3, 4}) {
+        frame.Set(x + column, y, Black);
+        frame.Set(x + column, y + 9, Black);
+    }
+    frame.Line(x + 2, y + 1, x + 2, y + 8, Black);
+}
+
+class CursorTest : public WidgetTest {};
+
+TEST_F(CursorTest, NewCursorDrawsNothingAndLeavesTheDesktopPointer) {
+    Cursor cursor;
+    UserAt(100, 20);
+    Update(cursor);
+    Draw(cursor);
+
+    EXPECT_EQ(cursor.Hidden, 1);
+    EXPECT_EQ(cursor.X, 0);  // a hidden sprite does not follow the mouse
+    EXPECT_TRUE(headless::PointerShown());
+    EXPECT_TRUE(ShowsFrame(ExpectedFrame()));
+}
+
+TEST_F(CursorTest, SpriteIsAnIBeamWithItsTopLeftAtThePointer) {
+    Cursor cursor;
+    ShowPointerSprite(cursor);
+    UserAt(100, 20);
+    Update(cursor);
+    Draw(cursor);
+
+    ExpectedFrame expected;
+    PaintIBeam(expected, 100, 20);
+    EXPECT_TRUE(ShowsFrame(expected));
+    EXPECT_EQ(GetPixel(nullptr, 102, 20), Background);
+    EXPECT_EQ(GetPixel(nullptr, 102, 29), Background);
+    EXPECT_FALSE(headless::PointerShown());
+}
+
+TEST_F(CursorTest, EraseBlackensOneMoreColumnAndRowWhereTheSpriteWas) {
+    Cursor cursor;
+    ShowPointerSprite(cursor);
+    UserAt(100, 20);
+    Update(cursor);
+    UserAt(300, 60);
+    Update(cursor);
+    EXPECT_EQ(cursor.PrevX, 100);
+    EXPECT_EQ(cursor.PrevY, 20);
+
+    Erase(cursor);
+
+    ExpectedFrame expected;
+    expected.Fill(100, 20, 105, 30, Black);
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(CursorTest, SystemPointerTurnsTheSpriteOffAndKeepsThePosition) {
+    Cursor cursor;
+    ShowPointerSprite(cursor);
+    UserAt(100, 20);
+    Update(cursor);
+    ShowSystemPointer(cursor);
+    UserAt(300, 60);
+    Update(cursor);
+    Draw(cursor);
+
+    EXPECT_TRUE(headless::PointerShown());
+    EXPECT_EQ(cursor.X, 100);
+    EXPECT_EQ(cursor.Y, 20);
+    EXPECT_EQ(cursor.PrevX, 100);
+    EXPECT_TRUE(ShowsFrame(ExpectedFrame()));
+}
+
+TEST_F(CursorTest, PointerOutsideTheWindowReadsMinusOne) {
+    Cursor cursor;
+    ShowPointerSprite(cursor);
+    headless::PointerLeaves();
+    headless::Sync();
+    Update(cursor);
+    EXPECT_EQ(cursor.X, -1);
+    EXPECT_EQ(cursor.Y, -1);
+}
+
+TEST(CursorDeathTest, WithoutAScreenTheProgramEndsWithItsMessage) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(Cursor(), ::testing::ExitedWithCode(255),
+                "\\[ERROR\\]Something went wrong in: Constructor Cursor\\(\\)");
+}
+
+}  // namespace

@@ -1,0 +1,303 @@
+#include "gui/text_field.h"
+
+#include "tests/gui/widget_test_support.h"
+
+namespace {
+
+using namespace widget_test;
+
+constexpr int32_t LeftArrow = 75;
+constexpr int32_t RightArrow = 77;
+constexpr int32_t HomeKey = (71 << 8) | 0xFF;
+constexpr int32_t EndKey = (79 << 8) | 0xFF;
+constexpr int32_t DeleteKey = (83 << 8) | 0xFF;
+constexpr int32_t RightArrowKey = (77 << 8) | 0xFF;
+
+// The sunken white box of `length` characters at (x, y), showing `shown`.
+void PaintField(ExpectedFrame& frame, int32_t x, int32_t y, int32_t length,
+                std::string_view shown) {
+    const int32_t right = x + 8 * length + 4;
+    frame.Fill(x, y, right, y + 12, 0x00FFFFFF);
+    frame.Outline(x, y, right, y + 12, 0x00AAAAAA);
+    frame.Line(x + 1, y + 1, right - 1, y + 1, 0x00666666);
+    frame.Line(x + 1, y + 1, x + 1, y + 11, 0x00666666);
+    frame.Text(x + 3, y + 4, shown);
+}
+
+void PaintCaret(ExpectedFrame& frame, int32_t caretX, int32_t y) {
+    frame.Line(caretX, y + 3, caretX, y + 10, 0x00000000);
+}
+
+class TextFieldTest : public WidgetTest {
+protected:
+    // Rest the pointer on (x, y), press the left button there and let go: one Update each.
+    static void ClickAt(TextField& field, int32_t x, int32_t y) {
+        UserAt(x, y);
+        Update(field);
+        UserAt(x, y, 1);
+        Update(field);
+        UserAt(x, y);
+        Update(field);
+    }
+    static void Focus(TextField& field) { ClickAt(field, field.X + 2, field.Y + 2); }
+    static void Type(TextField& field, std::string_view keys) {
+        for (char key : keys) {
+            UserTypes(std::string_view(&key, 1));
+            Update(field);
+        }
+    }
+    static void HoldKey(TextField& field, int32_t scanCode, bool held) {
+        headless::SetKeyHeld(scanCode, held);
+        headless::Sync();
+        Update(field);
+    }
+    // Runs Updates until the caret is in its visible phase, so that Draw shows it.
+    static void UntilCaretShows(TextField& field) {
+        while (field.BlinkCounter != 1) Update(field);
+    }
+};
+
+TEST_F(TextFieldTest, FieldOfFiftyAtTenTenSpansTenToFourFourteen) {
+    TextField field(TextFieldKind::ScrollTextBox, 10, 10, 50, "abc");
+    Draw(field);
+
+    ExpectedFrame expected;
+    PaintField(expected, 10, 10, 50, "abc");
+    EXPECT_EQ(expected.At(414, 22), 0x00AAAAAAu);
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(TextFieldTest, ReactsToThePointerStrictlyInsideOneMoreColumnThanItDraws) {
+    TextField field(TextFieldKind::ScrollTextBox, 10, 10, 50);
+    struct Probe {
+        int32_t x, y;
+        uint8_t hovered;
+    };
+    for (Probe probe : {Probe{11, 11, 1}, Probe{415, 21, 1}, Probe{10, 15, 0}, Probe{416, 15, 0},
+                        Probe{100, 10, 0}, Probe{100, 22, 0}}) {
+        UserAt(probe.x, probe.y);
+        Update(field);
+        EXPECT_EQ(field.Hovered, probe.hovered) << probe.x << ", " << probe.y;
+    }
+}
+
+TEST_F(TextFieldTest, ClickFocusesClickOutsideOrEnterTakesTheFocusAway) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10);
+    Focus(field);
+    EXPECT_EQ(field.Focused, 1);
+    ClickAt(field, 300, 100);
+    EXPECT_EQ(field.Focused, 0);
+
+    Focus(field);
+    Type(field, "ab\r");
+    EXPECT_EQ(field.Focused, 0);
+    EXPECT_EQ(field.Text, "ab");
+    UntilCaretShows(field);
+    Draw(field);
+    ExpectedFrame expected;
+    PaintField(expected, 10, 10, 10, "ab");
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(TextFieldTest, KeysTypedBeforeTheClickAreFlushed) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10);
+    UserTypes("xyz");
+    Focus(field);
+    Type(field, "a");
+    EXPECT_EQ(field.Text, "a");
+}
+
+TEST_F(TextFieldTest, TakesOneKeyPerUpdate) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10);
+    Focus(field);
+    UserTypes("abc");
+    Update(field);
+    EXPECT_EQ(field.Text, "a");
+    Update(field);
+    Update(field);
+    EXPECT_EQ(field.Text, "abc");
+    EXPECT_EQ(field.CaretPos, 3);
+}
+
+TEST_F(TextFieldTest, FiftyFirstCharacterIsDroppedByATextBoxAndScrolledInByAScrollTextBox) {
+    const std::string fifty(50, 'x');
+    TextField box(TextFieldKind::TextBox, 10, 10, 50, fifty);
+    TextField scroll(TextFieldKind::ScrollTextBox, 10, 40, 50, fifty);
+    for (TextField* field : {&box, &scroll}) {
+        Focus(*field);
+        ClickAt(*field, 414, field->Y + 5);  // far right: caret at the end
+        EXPECT_EQ(field->CaretPos, 50);
+        Type(*field, "Y");
+    }
+    EXPECT_EQ(box.Text, fifty);
+    EXPECT_EQ(scroll.Text, fifty + "Y");
+
+    UntilCaretShows(box);
+    UntilCaretShows(scroll);
+    Draw(box);
+    Draw(scroll);
+    ExpectedFrame expected;
+    PaintField(expected, 10, 10, 50, fifty);
+    PaintCaret(expected, 10 + 8 * 50 + 2, 10);
+    PaintField(expected, 10, 40, 50, std::string(49, 'x') + "Y");  // characters 2..51
+    PaintCaret(expected, 10 + 8 * 50 + 2, 40);                     // after the last one shown
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(TextFieldTest, BackspaceRemovesBeforeTheCaretAndNothingAtZero) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10, "abc");
+    Focus(field);
+    EXPECT_EQ(field.CaretPos, 0);
+    Type(field, "\b");
+    EXPECT_EQ(field.Text, "abc");
+    EXPECT_EQ(field.CaretPos, 0);
+
+    ClickAt(field, 10 + 17, 15);  // (17 - 1) / 8 = 2
+    Type(field, "\b");
+    EXPECT_EQ(field.Text, "ac");
+    EXPECT_EQ(field.CaretPos, 1);
+}
+
+TEST_F(TextFieldTest, CaretGoesToTheNearestBoundaryHalvesToEven) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
+    struct Case {
+        int32_t offset, caret;
+    };
+    for (Case c : {Case{5, 0}, Case{13, 2}, Case{21, 2}, Case{29, 4}, Case{12, 1}, Case{78, 6}}) {
+        ClickAt(field, 10 + c.offset, 15);
+        EXPECT_EQ(field.CaretPos, c.caret) << "at X + " << c.offset;
+    }
+}
+
+TEST_F(TextFieldTest, ScrollTextBoxPlacesTheCaretInItsVisibleTail) {
+    TextField field(TextFieldKind::ScrollTextBox, 10, 10, 4, "abcdefgh");
+    ClickAt(field, 10 + 13, 15);  // 4 scrolled out + floor(12 / 8)
+    EXPECT_EQ(field.CaretPos, 5);
+    ClickAt(field, 10 + 2, 15);  // left of the first shown character
+    EXPECT_EQ(field.CaretPos, 4);
+}
+
+TEST_F(TextFieldTest, ArrowMovesOneStepPerPressWithoutRepeat) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
+    Focus(field);
+    HoldKey(field, RightArrow, true);
+    Update(field);
+    Update(field);
+    EXPECT_EQ(field.CaretPos, 1);
+    HoldKey(field, RightArrow, false);
+    HoldKey(field, RightArrow, true);
+    EXPECT_EQ(field.CaretPos, 2);
+
+    HoldKey(field, LeftArrow, true);  // right still held: the latch stays
+    EXPECT_EQ(field.CaretPos, 2);
+    HoldKey(field, RightArrow, false);
+    HoldKey(field, LeftArrow, false);
+    HoldKey(field, LeftArrow, true);
+    EXPECT_EQ(field.CaretPos, 1);
+    HoldKey(field, LeftArrow, false);
+    HoldKey(field, LeftArrow, true);
+    HoldKey(field, LeftArrow, false);
+    HoldKey(field, LeftArrow, true);
+    EXPECT_EQ(field.CaretPos, 0);  // kept at the start
+    HoldKey(field, LeftArrow, false);
+}
+
+TEST_F(TextFieldTest, CaretMovesByArrowsOnlyWhileFocused) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10, "abc");
+    HoldKey(field, RightArrow, true);
+    EXPECT_EQ(field.CaretPos, 0);
+    HoldKey(field, RightArrow, false);
+}
+
+TEST_F(TextFieldTest, ExtendedKeysTabAndEscapeChangeNothing) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10, "abc");
+    ClickAt(field, 10 + 17, 15);
+    for (int32_t key : {HomeKey, EndKey, DeleteKey, RightArrowKey}) {
+        headless::PressKey(key);
+        headless::Sync();
+        Update(field);
+    }
+    Type(field, "\t\x1b");
+    EXPECT_EQ(field.Text, "abc");
+    EXPECT_EQ(field.CaretPos, 2);
+    EXPECT_EQ(field.Focused, 1);
+}
+
+TEST_F(TextFieldTest, KeyTypedWithTheClickGoesWhereTheCaretWasBefore) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
+    ClickAt(field, 10 + 25, 15);
+    EXPECT_EQ(field.CaretPos, 3);
+
+    // The extended key ends the flush on focus; the "x" behind it is the frame's key.
+    headless::PressKey(RightArrowKey);
+    UserTypes("x");
+    UserAt(10 + 9, 15, 1);
+    Update(field);
+
+    EXPECT_EQ(field.Text, "abcxdef");
+    EXPECT_EQ(field.CaretPos, 2);
+}
+
+TEST_F(TextFieldTest, PasswordBoxShowsStarsAndCaretBlinksThirtyNineOfEightyFrames) {
+    TextField field(TextFieldKind::PasswordBox, 20, 30, 8);
+    Focus(field);
+    Type(field, "abc");
+    EXPECT_EQ(field.Text, "abc");
+
+    int32_t shown = 0;
+    for (int32_t frame = 0; frame < 80; ++frame) {
+        Update(field);
+        shown += field.BlinkCounter > 0 && field.BlinkCounter < 40;
+    }
+    EXPECT_EQ(shown, 39);
+
+    UntilCaretShows(field);
+    Draw(field);
+    ExpectedFrame expected;
+    PaintField(expected, 20, 30, 8, "***");
+    PaintCaret(expected, 20 + 8 * 3 + 2, 30);
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(TextFieldTest, HiddenFieldIsNotDrawnErasedOrHitButKeepsBlinking) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10);
+    Hide(field);
+    UserAt(20, 15);
+    Update(field);
+    UserAt(20, 15, 1);
+    Update(field);
+    Draw(field);
+    Erase(field);
+    EXPECT_EQ(field.Hovered, 0);
+    EXPECT_EQ(field.Focused, 0);
+    EXPECT_EQ(field.BlinkCounter, 2);
+    EXPECT_TRUE(ShowsFrame(ExpectedFrame()));
+
+    Show(field);
+    Erase(field);
+    ExpectedFrame expected;
+    expected.Fill(10, 10, 94, 22, 0x00000000);
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(TextFieldTest, CaretOutsideTheTextIsBroughtBackBeforeTheSplit) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
+    ClickAt(field, 10 + 49, 15);
+    field.Text = "ab";  // the host replaces the text under the caret
+    Type(field, "c");
+    EXPECT_EQ(field.Text, "abc");
+    EXPECT_EQ(field.CaretPos, 3);
+
+    // Dragging off to the left with the button held places the caret before the text.
+    UserAt(12, 15);
+    Update(field);
+    UserAt(0, 15, 1);
+    Update(field);
+    EXPECT_LT(field.CaretPos, 0);
+    UserAt(0, 15);
+    Update(field);
+    EXPECT_EQ(field.CaretPos, 0);
+    EXPECT_EQ(field.Text, "abc");
+}
+
+}  // namespace
