@@ -87,10 +87,6 @@ void Rewind(ValueStream& stream) {
     stream.next = stream.begin;
 }
 
-int32_t ReadInt(ValueStream& stream) {
-    return static_cast<int32_t>(ConvertValue(NextText(stream)));
-}
-
-uint8_t ReadByte(ValueStream& stream) {
-    return static_cast<uint8_t>(ConvertValue(NextText(stream)));
+uint32_t value_stream_detail::ReadConverted(ValueStream& stream) {
+    return ConvertValue(NextText(stream));
 }

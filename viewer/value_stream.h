@@ -24,10 +24,40 @@ struct ValueStream {
 ValueStream MakeValueStream(std::string_view bytes);
 
 void Rewind(ValueStream& stream);
-// The next value as a signed 32-bit integer; 0 at the end of the stream.
-int32_t ReadInt(ValueStream& stream);
-// The next value's low 8 bits; 0 at the end of the stream.
-uint8_t ReadByte(ValueStream& stream);
+
+namespace value_stream_detail {
+// Converts the text at the cursor with every rule of ConvertValue and moves past it.
+uint32_t ReadConverted(ValueStream& stream);
+}  // namespace value_stream_detail
+
+// The next value, converted; 0 at the end of the stream. Inline because a picture reads millions
+// of values: texts of one to nine decimal digits (all that a converted bitmap holds, and too
+// short to saturate) are read in one pass here, everything else by the full conversion.
+inline uint32_t ReadValue(ValueStream& stream) {
+    const char* p = stream.next;
+    uint32_t value = 0;
+    for (; p != stream.end && *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + static_cast<uint32_t>(*p - '0');
+    }
+    const auto digits = p - stream.next;
+    if (digits < 1 || digits > 9) return value_stream_detail::ReadConverted(stream);
+    if (p == stream.end) {
+        stream.next = p;
+        return value;
+    }
+    if (*p != ValueSeparator && *p != GroupEnd) return value_stream_detail::ReadConverted(stream);
+    stream.next = p + 1;
+    return value;
+}
+
+// The next value as a signed 32-bit integer.
+inline int32_t ReadInt(ValueStream& stream) {
+    return static_cast<int32_t>(ReadValue(stream));
+}
+// The next value's low 8 bits.
+inline uint8_t ReadByte(ValueStream& stream) {
+    return static_cast<uint8_t>(ReadValue(stream));
+}
 
 // A value's text as a number: leading blanks skipped; "&H", "&O", "&B" (either case) or a bare
 // "&" choose base 16, 8, 2 or 8; otherwise unsigned decimal with an optional sign, negated modulo

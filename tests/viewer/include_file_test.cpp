@@ -1,0 +1,82 @@
+#include "viewer/include_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "viewer/value_stream.h"
+
+namespace {
+
+IncludeFileStream Read(std::string_view text) {
+    IncludeFileStream stream;
+    IncludeFileError error;
+    EXPECT_TRUE(ReadIncludeFile(text, stream, error))
+        << "line " << error.line << ": " << error.found;
+    return stream;
+}
+
+IncludeFileError ErrorOf(std::string_view text) {
+    IncludeFileStream stream;
+    IncludeFileError error;
+    EXPECT_FALSE(ReadIncludeFile(text, stream, error));
+    return error;
+}
+
+TEST(ReadIncludeFile, TurnsEachDataLineIntoOneGroup) {
+    const IncludeFileStream stream =
+        Read("Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\nData 255, 0, 0,255\r\n");
+    EXPECT_EQ(stream.bytes, "2\n1\n255,255,0,0\n255,0,0,255\n");
+    EXPECT_EQ(stream.valueCount, 10u);
+    EXPECT_EQ(stream.groupCount, 4u);
+    EXPECT_EQ(ValueCountMismatch(stream), "");
+}
+
+TEST(ReadIncludeFile, KeepsTextsAsWrittenWithoutSurroundingBlanks) {
+    const IncludeFileStream stream = Read("Data  &HFF ,12ab,  -1 ,, 1 2\nDATA\ndata 9,");
+    EXPECT_EQ(stream.bytes, "&HFF,12ab,-1,,1 2\n\n9,\n");
+    EXPECT_EQ(stream.valueCount, 8u);
+    EXPECT_EQ(stream.groupCount, 3u);
+}
+
+TEST(ReadIncludeFile, SkipsLabelsAndBlankLinesAnywhere) {
+    const IncludeFileStream stream =
+        Read("\r\n  first:\r\n\tdAtA 1\r\n   \r\nC:\\out\\a_bi:\r\nData1:\nData 2\n\n");
+    EXPECT_EQ(stream.bytes, "1\n2\n");
+    EXPECT_EQ(stream.groupCount, 2u);
+}
+
+TEST(ReadIncludeFile, StopsAtTheFirstLineOfNoKnownKind) {
+    IncludeFileError error = ErrorOf("pic:\r\nData 1\r\nPrint 1\r\nnonsense\r\n");
+    EXPECT_EQ(error.line, 3u);
+    EXPECT_EQ(error.found, "Print 1");
+
+    EXPECT_EQ(ErrorOf("Data1,2\n").found, "Data1,2");
+    EXPECT_EQ(ErrorOf("Datum 1\n").found, "Datum 1");
+    EXPECT_EQ(ErrorOf("Data 1\n:\n").line, 2u);
+    EXPECT_EQ(ErrorOf("two words:\n").found, "two words:");
+    EXPECT_EQ(ErrorOf(std::string_view("\x01\xFF\0x", 4)).found, "\\x01\\xFF\\x00x");
+    EXPECT_EQ(ErrorOf(std::string(100, 'x')).found, std::string(60, 'x') + "...");
+}
+
+TEST(ValueCountMismatch, GivesBothCounts) {
+    EXPECT_EQ(ValueCountMismatch(Read("Data 2\nData 1\nData 1,2,3,4\nData 5,6\n")),
+              "8 values, but width 2 and height 1 call for 10; the missing ones read as 0");
+    EXPECT_EQ(ValueCountMismatch(Read("Data 1\nData 1\nData 1,2,3,4\nData 5\n")),
+              "7 values, but width 1 and height 1 call for 6; the extra ones are never read");
+    EXPECT_EQ(ValueCountMismatch(Read("")),
+              "0 values, but width 0 and height 0 call for 2; the missing ones read as 0");
+}
+
+TEST(ValueCountMismatch, SizesBelowOneCallForNoPixels) {
+    EXPECT_EQ(ValueCountMismatch(Read("Data 0\nData 5\n")), "");
+    EXPECT_EQ(ValueCountMismatch(Read("Data 3\nData -1\n")), "");
+}
+
+TEST(ValueCountMismatch, LargestSizeDoesNotOverflow) {
+    EXPECT_EQ(ValueCountMismatch(Read("Data 2147483647\nData &H7FFFFFFF\n")),
+              "2 values, but width 2147483647 and height 2147483647 call for "
+              "18446744056529682438; the missing ones read as 0");
+}
+
+}  // namespace

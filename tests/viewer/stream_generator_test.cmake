@@ -1,0 +1,59 @@
+# Runs viewer_stream_generator as the build does and checks what a user of the build sees.
+# Arguments: -DGENERATOR=<program> -DWORK=<scratch folder>.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(run_generator input output)
+  execute_process(COMMAND ${GENERATOR} ${input} ${output}
+                  RESULT_VARIABLE status ERROR_VARIABLE messages)
+  set(status ${status} PARENT_SCOPE)
+  set(messages "${messages}" PARENT_SCOPE)
+endfunction()
+
+# True in `found` when the generator's messages hold `text`.
+function(messages_hold text)
+  string(FIND "${messages}" "${text}" at)
+  if(at GREATER -1)
+    set(found TRUE PARENT_SCOPE)
+  else()
+    set(found FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
+# A well-formed file: the stream, no message.
+file(WRITE ${WORK}/good.bi "good_bi:\r\nData 1\r\nData 1\r\nData 255, 1, 2,3\r\n")
+run_generator(${WORK}/good.bi ${WORK}/good.stream)
+file(READ ${WORK}/good.stream stream)
+if(NOT status EQUAL 0 OR NOT messages STREQUAL "" OR NOT stream STREQUAL "1\n1\n255,1,2,3\n")
+  message(SEND_ERROR "good file: status ${status}, messages '${messages}', stream '${stream}'")
+endif()
+
+# A malformed line: file, line and what was expected; no output, an old one left alone.
+file(WRITE ${WORK}/bad.bi "bad_bi:\r\nData 1\r\nPRINT \"hello\"\r\n")
+file(WRITE ${WORK}/bad.stream "old")
+run_generator(${WORK}/bad.bi ${WORK}/bad.stream)
+file(READ ${WORK}/bad.stream stream)
+messages_hold("${WORK}/bad.bi:3: error: expected a label (a name followed by \":\"), a \"Data\" line or a blank line, found \"PRINT \"hello\"\"")
+if(status EQUAL 0 OR NOT found OR NOT stream STREQUAL "old")
+  message(SEND_ERROR "bad file: status ${status}, messages '${messages}', stream '${stream}'")
+endif()
+
+# A wrong value count: a warning with both counts, and the stream all the same.
+file(WRITE ${WORK}/short.bi "Data 2\r\nData 1\r\nData 255, 1, 2,3\r\n")
+run_generator(${WORK}/short.bi ${WORK}/short.stream)
+messages_hold("short.bi: warning: 6 values, but width 2 and height 1 call for 10")
+if(NOT status EQUAL 0 OR NOT found OR NOT EXISTS ${WORK}/short.stream)
+  message(SEND_ERROR "short file: status ${status}, messages '${messages}'")
+endif()
+
+# A missing input and an unwritable output.
+run_generator(${WORK}/missing.bi ${WORK}/missing.stream)
+messages_hold("missing.bi: error: cannot read the file")
+if(status EQUAL 0 OR NOT found OR EXISTS ${WORK}/missing.stream)
+  message(SEND_ERROR "missing file: status ${status}, messages '${messages}'")
+endif()
+run_generator(${WORK}/good.bi ${WORK}/no/such/folder/good.stream)
+messages_hold("good.stream: error: cannot write the value stream")
+if(status EQUAL 0 OR NOT found)
+  message(SEND_ERROR "unwritable output: status ${status}, messages '${messages}'")
+endif()
