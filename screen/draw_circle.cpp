@@ -13,7 +13,7 @@ namespace {
 
 // Writes the spans of one ellipse: filled rows once each, outlines just their two end points.
 class SpanWriter {
-  public:
+public:
     SpanWriter(const Surface& s, uint32_t colour, bool filled)
         : s_(s), colour_(colour), filled_(filled), written_(filled ? s.height : 0, 0) {}
 
@@ -33,7 +33,7 @@ class SpanWriter {
             StoreSpan(s_, row, static_cast<int32_t>(left), static_cast<int32_t>(right), colour_);
     }
 
-  private:
+private:
     void Plot(int64_t x, int32_t row) {
         if (x >= 0 && x < s_.width) StorePixel(s_, static_cast<int32_t>(x), row, colour_);
     }

@@ -30,14 +30,14 @@ Surface ResolveTarget(ImageBuffer* target);
 // Holds the screen lock for a scope, marking rows [first, last] dirty on release when the target
 // is the screen (first < 0: no rows).
 class ScopedScreenLock {
-  public:
+public:
     ScopedScreenLock();
     ~ScopedScreenLock();
     ScopedScreenLock(const ScopedScreenLock&) = delete;
     ScopedScreenLock& operator=(const ScopedScreenLock&) = delete;
     void MarkDirty(int32_t first, int32_t last);
 
-  private:
+private:
     int32_t first_ = -1;
     int32_t last_ = -1;
 };

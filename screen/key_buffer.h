@@ -7,7 +7,7 @@
 namespace screen_internal {
 
 class KeyBuffer {
-  public:
+public:
     void Push(int32_t code) {
         codes_[write_] = code;
         write_ = (write_ + 1) % kSlots;
@@ -22,7 +22,7 @@ class KeyBuffer {
     bool Empty() const { return read_ == write_; }
     void Clear() { read_ = write_ = 0; }
 
-  private:
+private:
     static constexpr int kSlots = 16;
     std::array<int32_t, kSlots> codes_{};
     int read_ = 0;

@@ -48,7 +48,7 @@ void ScrollTextGrid(ScreenState& st, const Surface& s, uint32_t background) {
 }
 
 class TextCursor {
-  public:
+public:
     TextCursor(ScreenState& st, const Surface& s, const DrawContext& ctx)
         : st_(st), s_(s), ctx_(ctx) {}
 
@@ -79,7 +79,7 @@ class TextCursor {
 
     bool scrolled = false;
 
-  private:
+private:
     void Write(uint8_t code) {
         if (st_.cursorRow >= st_.textRows) {
             ScrollTextGrid(st_, s_, ctx_.background);

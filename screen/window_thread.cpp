@@ -34,7 +34,20 @@ const uint8_t* FrameAsXrgb(ScreenState& s, int32_t first, int32_t last) {
     return reinterpret_cast<const uint8_t*>(converted.data());
 }
 
+// Scan codes that no desktop key is bound to; they always read as not held.
+bool Unbound(int32_t code) {
+    return code == 0 || code == 74 || code == 76 || (code >= 84 && code <= 86) || code == 89 ||
+           code == 90 || code >= 94;
+}
+
 }  // namespace
+
+void WindowThread::SampleKeys(InputState& input) {
+    backend_.sampleKeys(input.keys.data());
+    for (int32_t code = 0; code < 128; ++code) {
+        if (Unbound(code)) input.keys[code] = 0;
+    }
+}
 
 WindowThread::WindowThread(const Backend& backend, int32_t width, int32_t height, std::string title)
     : backend_(backend) {
@@ -118,7 +131,7 @@ void WindowThread::Cycle() {
         std::fill(s.dirtyRows.begin(), s.dirtyRows.end(), 0);
     }
     ApplyPointerRequests();
-    if (s.input.active) backend_.sampleKeys(s.input.keys.data());
+    if (s.input.active) SampleKeys(s.input);
     backend_.pump();
     ReleaseScreenLock();
 }

@@ -12,8 +12,10 @@
 
 namespace screen_internal {
 
+struct InputState;
+
 class WindowThread {
-  public:
+public:
     // Starts the thread and returns once the window exists or could not be created.
     WindowThread(const Backend& backend, int32_t width, int32_t height, std::string title);
     ~WindowThread();
@@ -26,10 +28,11 @@ class WindowThread {
     // Waits until `cycles` whole cycles have run after this call; false on time-out.
     bool WaitCycles(int cycles);
 
-  private:
+private:
     void Run(int32_t width, int32_t height, const std::string& title);
     void Cycle();
     void ApplyPointerRequests();
+    void SampleKeys(InputState& input);
 
     const Backend& backend_;
     std::mutex mutex_;

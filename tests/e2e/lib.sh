@@ -1,0 +1,61 @@
+# Shared by the end-to-end scripts: a private X server (and window manager) per test.
+# Usage: source lib.sh; start_display [with-wm]; ...; the trap stops everything.
+
+start_display() {
+    local with_wm=${1:-}
+    for n in $(seq 40 140); do
+        if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
+            Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+            XVFB_PID=$!
+            export DISPLAY=:$n
+            for _ in $(seq 100); do
+                xdpyinfo >/dev/null 2>&1 && break
+                sleep 0.05
+            done
+            if xdpyinfo >/dev/null 2>&1; then break; fi
+            kill $XVFB_PID 2>/dev/null
+        fi
+    done
+    trap stop_display EXIT
+    if [ "$with_wm" = with-wm ]; then
+        openbox >/dev/null 2>&1 &
+        WM_PID=$!
+        sleep 0.5
+    fi
+}
+
+stop_display() {
+    [ -n "${APP_PID:-}" ] && kill $APP_PID 2>/dev/null
+    [ -n "${WM_PID:-}" ] && kill $WM_PID 2>/dev/null
+    [ -n "${XVFB_PID:-}" ] && kill $XVFB_PID 2>/dev/null
+    wait 2>/dev/null
+    return 0
+}
+
+# Prints the id of the first visible window with exactly this name, waiting up to 10 s.
+wait_window() {
+    local name=$1 id=""
+    for _ in $(seq 200); do
+        id=$(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && break
+        sleep 0.05
+    done
+    echo "$id"
+}
+
+# Waits until a line matching the pattern appears in the file (up to 10 s).
+wait_line() {
+    local file=$1 pattern=$2
+    for _ in $(seq 200); do
+        grep -q -E "$pattern" "$file" && return 0
+        sleep 0.05
+    done
+    echo "timed out waiting for '$pattern' in $file" >&2
+    cat "$file" >&2
+    return 1
+}
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}

@@ -1,0 +1,4 @@
+add_test(NAME e2e_screen_window
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/screen_window.sh $<TARGET_FILE:screen_probe>
+          ${PROJECT_SOURCE_DIR}/screen/font/font8x8-cp437.txt)
+set_tests_properties(e2e_screen_window PROPERTIES TIMEOUT 120)

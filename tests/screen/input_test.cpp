@@ -1,0 +1,196 @@
+// Pointer, keys and waiting as the program polls them, with the desktop played by the tests.
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "tests/screen/screen_fixture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int64_t MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+struct Mouse {
+    int32_t x, y, wheel, buttons, clip, status;
+};
+
+Mouse ReadMouse() {
+    Mouse m{};
+    m.status = GetMouse(&m.x, &m.y, &m.wheel, &m.buttons, &m.clip);
+    return m;
+}
+
+}  // namespace
+
+using Input = HeadlessScreen;
+
+TEST_F(Input, PointerInsideOutsideAndWheel) {
+    Mouse m = ReadMouse();
+    EXPECT_EQ(m.status, 1);  // the pointer has not entered yet
+    headless::MovePointer(10, 20);
+    headless::Wheel(3);
+    headless::Wheel(120);
+    headless::Wheel(-1);
+    headless::Sync();
+    m = ReadMouse();
+    EXPECT_EQ(m.status, 0);
+    EXPECT_EQ(m.x, 10);
+    EXPECT_EQ(m.y, 20);
+    EXPECT_EQ(m.wheel, 1);  // +1, +1, -1 whatever the deltas
+    EXPECT_EQ(m.buttons, 0);
+    headless::PointerLeaves();
+    headless::Sync();
+    m = ReadMouse();
+    EXPECT_EQ(m.status, 1);
+    for (int32_t v : {m.x, m.y, m.wheel, m.buttons, m.clip}) EXPECT_EQ(v, -1);
+    // Optional outputs may be left out.
+    int32_t x = 0, y = 0;
+    EXPECT_EQ(GetMouse(&x, &y), 1);
+}
+
+TEST_F(Input, ButtonsCaptureAndFocusClearsThem) {
+    headless::MovePointer(5, 5);
+    headless::SetButtons(1 | 4);
+    headless::Sync();
+    EXPECT_EQ(ReadMouse().buttons, 5);
+    EXPECT_TRUE(headless::PointerCaptured());
+    headless::SetFocus(false);
+    headless::Sync();
+    EXPECT_EQ(ReadMouse().status, 1);  // inactive: everything -1
+    headless::SetFocus(true);
+    headless::Sync();
+    EXPECT_EQ(ReadMouse().buttons, 0);  // until pressed again
+    headless::SetButtons(1);
+    headless::Sync();
+    EXPECT_EQ(ReadMouse().buttons, 1);
+    headless::SetButtons(0);
+    headless::Sync();
+    EXPECT_FALSE(headless::PointerCaptured());
+    headless::SetMinimised(true);
+    headless::Sync();
+    EXPECT_EQ(ReadMouse().status, 1);
+}
+
+TEST_F(Input, HeldKeysFollowTheDesktopWhileActive) {
+    EXPECT_EQ(IsKeyDown(1), 0);
+    headless::SetKeyHeld(1, true);
+    headless::SetKeyHeld(74, true);  // no desktop key is bound to 74
+    headless::Sync();
+    EXPECT_EQ(IsKeyDown(1), -1);
+    EXPECT_EQ(IsKeyDown(74), 0);
+    EXPECT_EQ(IsKeyDown(128), 0);
+    EXPECT_EQ(IsKeyDown(-1), 0);
+    headless::SetFocus(false);
+    headless::Sync();
+    EXPECT_EQ(IsKeyDown(1), 0);  // cleared, and not refreshed while inactive
+    headless::SetFocus(true);
+    headless::Sync();
+    EXPECT_EQ(IsKeyDown(1), -1);
+    headless::SetKeyHeld(1, false);
+    headless::Sync();
+    EXPECT_EQ(IsKeyDown(1), 0);
+}
+
+TEST_F(Input, SixteenKeysLoseTheFirst) {
+    headless::TypeText("abcdefghijklmnop");
+    headless::Sync();
+    std::string read;
+    for (std::string key = ReadKey(); !key.empty(); key = ReadKey()) read += key;
+    EXPECT_EQ(read, "bcdefghijklmnop");
+    EXPECT_EQ(ReadKey(), "");
+}
+
+TEST_F(Input, ExtendedKeysCloseBoxAndRepeats) {
+    headless::PressKey((72 << 8) | 0xFF);
+    headless::PressCloseBox();
+    headless::TypeCharacter(13);
+    headless::TypeCharacter('x', 3);
+    headless::Sync();
+    EXPECT_EQ(ReadKey(), "\xFFH");
+    EXPECT_EQ(ReadKey(), "\xFFk");
+    EXPECT_EQ(ReadKey(), "\r");
+    EXPECT_EQ(ReadKey(), "x");
+    EXPECT_EQ(ReadKey(), "x");
+    EXPECT_EQ(WaitKey(), 'x');
+    EXPECT_TRUE(ScreenIsOpen());  // the close box never closes anything
+    headless::TypeCharacter(0x81);
+    headless::Sync();
+    EXPECT_EQ(WaitKey(), 0x81);
+}
+
+TEST_F(Input, SleepEndsAtAKeyPressedAfterTheLastPoll) {
+    headless::TypeText("ab");
+    headless::Sync();
+    EXPECT_EQ(ReadKey(), "a");  // clears the flag; "b" still waits
+    const auto start = Clock::now();
+    auto typist = std::async(std::launch::async, [] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        headless::TypeCharacter('c');
+    });
+    EXPECT_EQ(SleepMs(-1), 0);
+    EXPECT_GE(MillisecondsSince(start), 140);
+    typist.get();
+    EXPECT_EQ(ReadKey(), "b");
+    EXPECT_EQ(ReadKey(), "c");
+}
+
+TEST_F(Input, ShortSleepsIgnoreKeysAndLongOnesPollOnlyBeforeSlices) {
+    headless::TypeCharacter('k');
+    headless::Sync();
+    auto start = Clock::now();
+    SleepMs(99);
+    EXPECT_GE(MillisecondsSince(start), 98);  // never cut short
+    start = Clock::now();
+    SleepMs(100);
+    EXPECT_LT(MillisecondsSince(start), 45);  // cut at its start: the flag was still set
+    EXPECT_EQ(ReadKey(), "k");                // the key that ended the wait stays readable
+    start = Clock::now();
+    SleepMs(100);
+    EXPECT_GE(MillisecondsSince(start), 98);  // flag taken by the poll before: full length
+    headless::TypeCharacter('z');
+    headless::Sync();
+    start = Clock::now();
+    SleepMs(300, 1);  // plain: never looks at the keyboard
+    EXPECT_GE(MillisecondsSince(start), 298);
+    EXPECT_EQ(SleepMs(10, 2), 1);
+    start = Clock::now();
+    EXPECT_EQ(SleepMs(-5), 0);
+    EXPECT_LT(MillisecondsSince(start), 20);
+}
+
+TEST_F(Input, SetMouseShowsHidesConfinesAndMoves) {
+    headless::MovePointer(7, 8);
+    headless::Sync();
+    EXPECT_EQ(SetMouse(-1, -1, 0, -1), 0);
+    headless::Sync();
+    EXPECT_FALSE(headless::PointerShown());
+    Mouse m = ReadMouse();
+    EXPECT_EQ(m.x, 7);
+    EXPECT_EQ(m.y, 8);
+    SetMouse(-1, -1, 1, 1);
+    headless::Sync();
+    EXPECT_TRUE(headless::PointerShown());
+    EXPECT_TRUE(headless::PointerConfined());
+    EXPECT_EQ(ReadMouse().clip, 1);
+    SetMouse(900, -3, -1, 0);
+    headless::Sync();
+    EXPECT_FALSE(headless::PointerConfined());
+    m = ReadMouse();
+    EXPECT_EQ(m.x, 639);
+    EXPECT_EQ(m.y, 0);
+}
+
+TEST_F(Input, WithoutAScreenNothingIsReported) {
+    CloseScreen();
+    EXPECT_EQ(ReadMouse().status, 1);
+    EXPECT_EQ(SetMouse(1, 1, 1, 1), 1);
+    EXPECT_EQ(IsKeyDown(1), 0);
+    EXPECT_EQ(ReadKey(), "");
+    EXPECT_EQ(WaitKey(), 0);
+    const double t0 = Timer();
+    SleepMs(20, 1);
+    EXPECT_GE(Timer() - t0, 0.019);
+}
