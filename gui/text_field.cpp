@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "gui/widget.h"
 #include "screen/screen.h"
 
 namespace {
@@ -64,16 +65,6 @@ void SplitAtCaret(TextField& field) {
     const auto caret = static_cast<size_t>(field.CaretPos);
     field.LeftPart = field.Text.substr(0, caret);
     field.RightPart = field.Text.substr(caret);
-}
-
-// Drops what was typed before the field got the focus. An extended key ends the flush and is
-// dropped with it.
-void FlushTypedKeys() {
-    for (;;) {
-        const std::string key = ReadKey();
-        SleepMs(10);
-        if (key.size() != 1) return;
-    }
 }
 
 void HandleMouse(TextField& field) {

@@ -2,6 +2,14 @@
 
 #include <cstdlib>
 
+void FlushTypedKeys() {
+    for (;;) {
+        const std::string key = ReadKey();
+        SleepMs(10);
+        if (key.size() != 1) return;
+    }
+}
+
 void EndWithFatalError(std::string_view line, FatalWait wait) {
     if (ScreenIsOpen()) {
         ClearScreen();

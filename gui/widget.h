@@ -19,6 +19,10 @@ struct ImageDestroyer {
 // An ImageBuffer owned by a widget; null when it could not be made.
 using ImagePtr = std::unique_ptr<ImageBuffer, ImageDestroyer>;
 
+// Drops what was typed before a text widget got the focus: reads keys, 10 ms apart, up to and
+// including the first that is not a single character (none left, or an extended key).
+void FlushTypedKeys();
+
 // How a fatal construction error waits before the program ends.
 enum class FatalWait {
     ForSecondKey,    // WaitKey, then SleepMs(-1): a further key press

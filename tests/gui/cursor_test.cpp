@@ -28,6 +28,7 @@ TEST_F(CursorTest, NewCursorDrawsNothingAndLeavesTheDesktopPointer) {
 
     EXPECT_EQ(cursor.Hidden, 1);
     EXPECT_EQ(cursor.X, 0);  // a hidden sprite does not follow the mouse
+    headless::Sync();
     EXPECT_TRUE(headless::PointerShown());
     EXPECT_TRUE(ShowsFrame(ExpectedFrame()));
 }
@@ -74,6 +75,7 @@ TEST_F(CursorTest, SystemPointerTurnsTheSpriteOffAndKeepsThePosition) {
     Update(cursor);
     Draw(cursor);
 
+    headless::Sync();
     EXPECT_TRUE(headless::PointerShown());
     EXPECT_EQ(cursor.X, 100);
     EXPECT_EQ(cursor.Y, 20);
