@@ -22,7 +22,7 @@ ExpectedFrame Face(bool checked) {
 }
 
 class CheckBoxTest : public WidgetTest {
-  protected:
+protected:
     // Records each call with the state the box had when it was called.
     CheckBox box{100, 5, "Wrap lines", [this](const std::string& text) {
                      calls.push_back(text + (box.Checked ? ": on" : ": off"));

@@ -8,7 +8,7 @@ using namespace widget_test;
 
 // Six characters at (100, 20): the box ends at x 152; row i spans y 32 + 12i to 44 + 12i.
 class DropDownTest : public WidgetTest {
-  protected:
+protected:
     DropDownTest() {
         for (const char* size : {"Small", "Medium", "Large"}) NewElement(dropDown, size);
     }
@@ -50,7 +50,7 @@ TEST_F(DropDownTest, AHeaderClickWhileOpenKeepsItOpenAndTheTextUnchanged) {
     Click(151, 25);
     EXPECT_EQ(dropDown.Open, 1);
     EXPECT_EQ(dropDown.Text, "Size?");
-    Click(153, 38);  // one column past the row's hit area
+    Click(154, 38);  // X + W + 6: one column past the hit area
     EXPECT_EQ(dropDown.Open, 0);
     EXPECT_EQ(dropDown.Text, "Size?");
 }
@@ -83,8 +83,7 @@ TEST_F(DropDownDeathTest, ALongerTextEndsTheProgram) {
             DropDown tooLong(0, 0, "1234567", 6);
         },
         ::testing::ExitedWithCode(255),
-        ::testing::HasSubstr(
-            "screen text: [ERROR] in Constructor DropDown: Length of Text > Defined Lenght\n"));
+        ShownOnClearedScreen("[ERROR] in Constructor DropDown: Length of Text > Defined Lenght"));
 }
 
 TEST_F(DropDownDeathTest, ALongerElementTextEndsTheProgram) {
@@ -94,8 +93,8 @@ TEST_F(DropDownDeathTest, ALongerElementTextEndsTheProgram) {
             NewElement(dropDown, "Enormous");
         },
         ::testing::ExitedWithCode(255),
-        ::testing::HasSubstr("screen text: [ERROR] in Function DropDown.NewElement: Length of "
-                             "Text > Defined Lenght\n"));
+        ShownOnClearedScreen("[ERROR] in Function DropDown.NewElement: Length of "
+                             "Text > Defined Lenght"));
 }
 
 }  // namespace

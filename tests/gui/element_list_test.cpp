@@ -9,7 +9,7 @@ using namespace widget_test;
 // A list of 8 characters at (30, 10): W = 64, the box ends at x 98, hit areas at x 31..99.
 // Header y 10..22 (hit 11..21); row i from 22 + 12i to 34 + 12i (hit strictly between).
 class ElementListTest : public WidgetTest {
-  protected:
+protected:
     ElementListTest() {
         NewElement(list, "Red", "red");
         NewElement(list, "Green", "green");
@@ -145,8 +145,8 @@ TEST_F(ElementListDeathTest, ALongerCaptionEndsTheProgram) {
             ElementList tooLong(0, 0, "123456789", 8, nullptr);
         },
         ::testing::ExitedWithCode(255),
-        ::testing::HasSubstr(
-            "screen text: [ERROR] in Constructor ElementList: Length of Text > Defined Lenght\n"));
+        ShownOnClearedScreen(
+            "[ERROR] in Constructor ElementList: Length of Text > Defined Lenght"));
 }
 
 TEST_F(ElementListDeathTest, ALongerElementTextEndsTheProgram) {
@@ -156,8 +156,8 @@ TEST_F(ElementListDeathTest, ALongerElementTextEndsTheProgram) {
             NewElement(list, "Turquoise", "turquoise");
         },
         ::testing::ExitedWithCode(255),
-        ::testing::HasSubstr("screen text: [ERROR] in Sub ElementList.NewElement: Length of Text "
-                             "> Defined Lenght\n"));
+        ShownOnClearedScreen("[ERROR] in Sub ElementList.NewElement: Length of Text "
+                             "> Defined Lenght"));
 }
 
 }  // namespace

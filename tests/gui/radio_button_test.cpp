@@ -15,7 +15,7 @@ void PaintOption(ExpectedFrame& frame, int32_t x, int32_t y, bool checked) {
 }
 
 class RadioButtonTest : public WidgetTest {
-  protected:
+protected:
     RadioButtonTest() {
         AddOption(group, 20, 20);
         AddOption(group, 20, 40);

@@ -23,7 +23,7 @@ void PaintTextArea(ExpectedFrame& frame, int32_t x, int32_t y, int32_t columns, 
 
 // An area of 10 columns by 3 rows at (40, 20): box 40..126 by 20..50, hit area strictly inside.
 class TextAreaTest : public WidgetTest {
-  protected:
+protected:
     TextArea area{40, 20, 10, 3};
 
     // One frame of the host's loop: Update, then Draw.

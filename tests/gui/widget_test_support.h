@@ -30,7 +30,7 @@ inline constexpr uint32_t TextForeground = 0x00FFFFFF;
 // Opens the screen on construction, so that widgets built as members of a derived fixture find
 // it open, and closes it after they are gone.
 class WidgetTest : public ::testing::Test {
-  protected:
+protected:
     WidgetTest() {
         // A fatal path's child process must start afresh: a forked one would lack the window
         // thread.
@@ -60,7 +60,7 @@ inline void UserTypes(std::string_view text) {
 
 // A frame painted by the drawing rules: inclusive corners, clipped to the frame.
 class ExpectedFrame {
-  public:
+public:
     ExpectedFrame(int32_t width = ScreenWidth, int32_t height = ScreenHeight,
                   uint32_t fill = Background)
         : width_(width), height_(height), pixels_(static_cast<size_t>(width * height), fill) {}
@@ -143,7 +143,7 @@ class ExpectedFrame {
         return half;
     }
 
-  private:
+private:
     int32_t width_;
     int32_t height_;
     std::vector<uint32_t> pixels_;
@@ -211,6 +211,24 @@ inline std::string TopTextRow() {
     return row.substr(0, row.find_last_not_of(' ') + 1);
 }
 
+// The death-test pattern for standard error of a child that cleared the screen and showed
+// `message` as its only text: DismissFatalMessages reports what the screen showed at exit.
+inline std::string ShownOnClearedScreen(std::string_view message) {
+    std::string pattern = "screen text: ";
+    for (char c : message) {
+        if (std::string_view("\\.[](){}*+?|^$").find(c) != std::string_view::npos) pattern += '\\';
+        pattern += c;
+    }
+    return pattern + "\nscreen cleared below it\n";
+}
+
+inline bool BelowTopTextRowIsClear() {
+    for (int32_t y = 8; y < ScreenHeight; ++y)
+        for (int32_t x = 0; x < ScreenWidth; ++x)
+            if (GetPixel(nullptr, x, y) != Background) return false;
+    return true;
+}
+
 // Plays the user facing a fatal error message: keeps pressing a key so that the program's waits
 // for key presses end, and at exit reports to standard error what the screen showed.
 inline void DismissFatalMessages() {
@@ -225,6 +243,7 @@ inline void DismissFatalMessages() {
         stop = true;
         typist.join();
         std::fprintf(stderr, "screen text: %s\n", TopTextRow().c_str());
+        if (BelowTopTextRowIsClear()) std::fprintf(stderr, "screen cleared below it\n");
     });
 }
 
