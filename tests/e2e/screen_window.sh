@@ -57,6 +57,6 @@ xdotool type --delay 50 q
 wait $APP_PID
 status=$?
 APP_PID=
-[ $status -eq 0 ] || fail "probe exit status $status"
+[ $status -eq 0 ] || fail "probe exit status $status: $(tail -n 30 "$work/err")"
 rm -rf "$work"
 echo "screen window: all checks passed"
