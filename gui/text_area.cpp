@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "gui/widget.h"
 #include "screen/screen.h"
 
 namespace {
@@ -22,15 +23,6 @@ int32_t Bottom(const TextArea& area) {
 
 bool Inside(const TextArea& area, int32_t mx, int32_t my) {
     return area.X < mx && mx < Right(area) && area.Y < my && my < Bottom(area);
-}
-
-// Throws away typed keys up to and including the first that is not a single character.
-void DrainKeys() {
-    std::string key;
-    do {
-        key = ReadKey();
-        SleepMs(10);
-    } while (key.size() == 1);
 }
 
 void Type(TextArea& area, const std::string& key) {
@@ -58,7 +50,7 @@ void Update(TextArea& area) {
         if (buttons == 1) {
             area.Focused = 1;
             // Keys typed before the click are not meant for this area.
-            DrainKeys();
+            FlushTypedKeys();
         }
     } else {
         if (buttons == 1) area.Focused = 0;
