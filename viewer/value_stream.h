@@ -40,13 +40,9 @@ inline uint32_t ReadValue(ValueStream& stream) {
         value = value * 10 + static_cast<uint32_t>(*p - '0');
     }
     const auto digits = p - stream.next;
-    if (digits < 1 || digits > 9) return value_stream_detail::ReadConverted(stream);
-    if (p == stream.end) {
-        stream.next = p;
-        return value;
-    }
-    if (*p != ValueSeparator && *p != GroupEnd) return value_stream_detail::ReadConverted(stream);
-    stream.next = p + 1;
+    const bool endsText = p == stream.end || *p == ValueSeparator || *p == GroupEnd;
+    if (digits < 1 || digits > 9 || !endsText) return value_stream_detail::ReadConverted(stream);
+    stream.next = p == stream.end ? p : p + 1;
     return value;
 }
 
