@@ -1,0 +1,216 @@
+// bmp2bi: the converter's conversion for many files at once, from the command line.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "converter/conversion.h"
+#include "screen/headless.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: bmp2bi [options] FILE.bmp...\n"
+    "Converts Windows BMP files into pixel-data include files.\n"
+    "\n"
+    "  -o OUT              write the include file to OUT (one input file only)\n"
+    "  --output-dir DIR    write the include files into DIR instead of beside their inputs\n"
+    "  -f, --force         replace include files that already exist\n"
+    "  -q, --quiet         report nothing but failures\n"
+    "  --help              show this help and exit\n"
+    "  --version           show the version and exit\n"
+    "\n"
+    "Without -o each output is named as the converter names it: \"Res\", the input's file\n"
+    "name less its last four characters, \".bi\" (flower.bmp gives Resflower.bi).\n"
+    "\n"
+    "Exit status: 0 when every file was converted, 1 when some failed (each failure is one\n"
+    "line on standard error), 2 for a usage error.\n";
+
+struct Options {
+    std::vector<std::string> inputs;
+    std::optional<std::string> output;
+    std::optional<std::string> outputDir;
+    bool force = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+struct UsageError {
+    std::string message;
+};
+
+// The value of an option given as "--name VALUE", "--name=VALUE" or, for "-o", "-oVALUE".
+std::string OptionValue(const std::vector<std::string>& args, size_t& i, size_t nameLength) {
+    const std::string& arg = args[i];
+    if (arg.size() > nameLength)
+        return arg.substr(arg[nameLength] == '=' ? nameLength + 1 : nameLength);
+    if (i + 1 >= args.size()) throw UsageError{"option " + arg + " needs a value"};
+    return args[++i];
+}
+
+Options ParseArguments(const std::vector<std::string>& args) {
+    Options o;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            o.inputs.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg.rfind("-o", 0) == 0 && arg.rfind("--", 0) != 0) {
+            o.output = OptionValue(args, i, 2);
+        } else if (arg == "--output-dir" || arg.rfind("--output-dir=", 0) == 0) {
+            o.outputDir = OptionValue(args, i, 12);
+        } else if (arg == "-f" || arg == "--force") {
+            o.force = true;
+        } else if (arg == "-q" || arg == "--quiet") {
+            o.quiet = true;
+        } else if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
+        } else {
+            throw UsageError{"unknown option " + arg};
+        }
+    }
+    if (o.help || o.version) return o;
+    if (o.inputs.empty()) throw UsageError{"no input files"};
+    if (o.output && o.outputDir) throw UsageError{"-o and --output-dir exclude each other"};
+    if (o.output && o.inputs.size() > 1) throw UsageError{"-o takes exactly one input file"};
+    return o;
+}
+
+struct Target {
+    std::string path;
+    std::string label;  // from the name as the user gave or the converter derives it
+};
+
+Target TargetFor(const Options& o, const std::string& input) {
+    if (o.output) return {*o.output, MakeLabel(*o.output)};
+    const std::string name = DeriveOutputName(input);
+    const size_t slash = input.rfind('/');
+    const std::string folder =
+        o.outputDir ? *o.outputDir : (slash == std::string::npos ? "" : input.substr(0, slash + 1));
+    if (folder.empty()) return {name, MakeLabel(name)};
+    return {folder.back() == '/' ? folder + name : folder + "/" + name, MakeLabel(name)};
+}
+
+// On a terminal: one line that shows the file being converted and, for large pictures, how far.
+class ProgressLine {
+public:
+    explicit ProgressLine(bool enabled) : enabled_(enabled) {}
+    void Start(size_t number, size_t count, const std::string& input) {
+        prefix_ = "[" + std::to_string(number) + "/" + std::to_string(count) + "] " + input;
+        if (count > 1) Show(prefix_);
+    }
+    void Pixels(int64_t done, int64_t total) {
+        constexpr int64_t kLargePicture = 1'000'000;
+        const auto now = std::chrono::steady_clock::now();
+        if (total < kLargePicture || now - shown_ < std::chrono::milliseconds(100)) return;
+        shown_ = now;
+        Show(prefix_ + " " + std::to_string(done * 100 / total) + "%");
+    }
+    void Clear() {
+        if (visible_) std::fputs("\r\033[K", stderr);
+        visible_ = false;
+    }
+
+private:
+    void Show(const std::string& text) {
+        if (!enabled_) return;
+        std::fprintf(stderr, "\r\033[K%s", text.c_str());
+        visible_ = true;
+    }
+    bool enabled_;
+    bool visible_ = false;
+    std::string prefix_;
+    std::chrono::steady_clock::time_point shown_{};
+};
+
+std::string Canonical(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::weakly_canonical(path, ignored).string();
+}
+
+// Why `input` must not be written to `target`, if it must not.
+std::optional<std::string> Conflict(const std::string& input, const Target& target,
+                                    std::map<std::string, std::string>& written) {
+    std::error_code ignored;
+    if (std::filesystem::equivalent(input, target.path, ignored))
+        return "the output " + target.path + " would replace the input";
+    const auto [earlier, fresh] = written.emplace(Canonical(target.path), input);
+    if (!fresh) return target.path + " is the output of " + earlier->second + " already";
+    return std::nullopt;
+}
+
+bool ConvertOne(const Options& o, const std::string& input, const Target& target,
+                ProgressLine& progress) {
+    ConversionJob job{input, target.path, target.label, [&o] { return o.force; },
+                      [&progress](int64_t done, int64_t total) { progress.Pixels(done, total); }};
+    const ConversionResult result = RunConversion(job);
+    progress.Clear();
+    switch (result.status) {
+        case ConversionStatus::Done:
+            if (!o.quiet) std::printf("%s -> %s\n", input.c_str(), target.path.c_str());
+            return true;
+        case ConversionStatus::Declined:
+            std::fprintf(stderr, "bmp2bi: %s: %s exists; use --force to replace it\n",
+                         input.c_str(), target.path.c_str());
+            return false;
+        default:
+            std::fprintf(stderr, "bmp2bi: %s: %s\n", input.c_str(), result.problem.c_str());
+            return false;
+    }
+}
+
+int Run(const Options& o) {
+    // Pictures are screen images, so a screen must be open; the headless one has no window.
+    headless::UseHeadlessBackend();
+    if (OpenScreen(1, 1, 32) != ScreenResult::Ok) {
+        std::fputs("bmp2bi: could not open the headless screen\n", stderr);
+        return 1;
+    }
+    ProgressLine progress(!o.quiet && ::isatty(STDERR_FILENO));
+    std::map<std::string, std::string> written;
+    bool allConverted = true;
+    for (size_t i = 0; i < o.inputs.size(); ++i) {
+        const std::string& input = o.inputs[i];
+        const Target target = TargetFor(o, input);
+        if (const auto conflict = Conflict(input, target, written)) {
+            std::fprintf(stderr, "bmp2bi: %s: %s\n", input.c_str(), conflict->c_str());
+            allConverted = false;
+            continue;
+        }
+        progress.Start(i + 1, o.inputs.size(), input);
+        allConverted = ConvertOne(o, input, target, progress) && allConverted;
+    }
+    return allConverted ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    try {
+        options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "bmp2bi: %s\nTry 'bmp2bi --help' for more information.\n",
+                     e.message.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("bmp2bi %s\n", PIXELTOOLS_VERSION);
+        return 0;
+    }
+    return Run(options);
+}

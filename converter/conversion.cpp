@@ -1,0 +1,110 @@
+// The conversion run: picture, overwrite question, include file, and the converter's boxes.
+#include "converter/conversion.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "converter/include_file.h"
+#include "converter/output_file.h"
+
+namespace {
+
+// The output counts as existing when it can be opened for reading.
+bool OutputExists(const std::string& path) {
+    if (path.find('\0') != std::string::npos) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+std::string ErrorText(const std::string& what, const std::string& path, int error) {
+    return what + " " + path + ": " + std::strerror(error);
+}
+
+// Shows a box; without a desktop the user still learns its text on standard error.
+int32_t ShowBox(const Dialogs& dialogs, std::string_view text, std::string_view caption,
+                uint32_t flags) {
+    const int32_t answer =
+        dialogs.messageBox ? dialogs.messageBox(text, caption, flags) : AnswerUnavailable;
+    if (answer == AnswerUnavailable) {
+        std::string line(text);
+        for (char& c : line)
+            if (c == '\r' || c == '\n') c = ' ';
+        std::fprintf(stderr, "converter: no desktop for the message box \"%.*s\": %s\n",
+                     static_cast<int>(caption.size()), caption.data(), line.c_str());
+    }
+    return answer;
+}
+
+}  // namespace
+
+std::string MakeLabel(std::string_view outputName) {
+    const size_t first = outputName.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const size_t last = outputName.find_last_not_of(' ');
+    std::string label(outputName.substr(first, last - first + 1));
+    for (char& c : label) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code >= 32 && code <= 47) c = '_';
+    }
+    return label;
+}
+
+std::string DeriveOutputName(std::string_view inputPath) {
+    const size_t slash = inputPath.rfind('/');
+    std::string_view name =
+        slash == std::string_view::npos ? inputPath : inputPath.substr(slash + 1);
+    if (name.size() >= 4) name.remove_suffix(4);
+    return "Res" + std::string(name) + ".bi";
+}
+
+ConversionResult RunConversion(const ConversionJob& job) {
+    const LoadedPicture picture = LoadPicture(job.inputPath);
+    if (!picture.image) return {ConversionStatus::LoadFailed, picture.problem};
+    // The picture is whole in memory before anything about the output is looked at.
+    if (OutputExists(job.outputPath) && !(job.allowOverwrite && job.allowOverwrite()))
+        return {ConversionStatus::Declined, {}};
+    OutputFile out(job.outputPath);
+    if (!out.IsOpen())
+        return {ConversionStatus::OpenFailed,
+                ErrorText("cannot open", job.outputPath, out.Error())};
+    const bool written = WriteIncludeFile(
+        job.label, *picture.image, [&out](std::string_view bytes) { return out.Write(bytes); },
+        job.progress);
+    if (!written || !out.Commit())
+        return {ConversionStatus::WriteFailed,
+                ErrorText("cannot write", job.outputPath, out.Error())};
+    return {};
+}
+
+void ConvertPicture(const std::string& inputPath, const std::string& outputName,
+                    const Dialogs& dialogs) {
+    ConversionJob job;
+    job.inputPath = inputPath;
+    job.outputPath = outputName;
+    job.label = MakeLabel(outputName);
+    job.allowOverwrite = [&dialogs] {
+        return ShowBox(dialogs, OverwriteQuestionText, ErrorCaption, BoxYesNo | IconError) ==
+               AnswerYes;
+    };
+    switch (RunConversion(job).status) {
+        case ConversionStatus::LoadFailed:
+            ShowBox(dialogs, LoadFailedText, ErrorCaption, BoxOk | IconError);
+            break;
+        case ConversionStatus::Declined:
+            break;
+        case ConversionStatus::OpenFailed:
+            ShowBox(dialogs, OpenFailedText, ErrorCaption, BoxOk | IconError);
+            break;
+        case ConversionStatus::WriteFailed:
+            ShowBox(dialogs, WriteFailedText, ErrorCaption, BoxOk | IconError);
+            break;
+        case ConversionStatus::Done:
+            ShowBox(dialogs, DoneText, DoneCaption, BoxOk | IconInformation);
+            break;
+    }
+}

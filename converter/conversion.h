@@ -1,0 +1,82 @@
+// Turning one Windows BMP file into a pixel-data include file: a label line, then "Data" lines
+// with the width, the height and the alpha, red, green and blue values of every pixel, row by
+// row, each line ended by CR LF.
+//
+// Needs an open screen (pictures are images); the converter's window or, for the batch tool and
+// tests, the headless back end.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "converter/dialogs.h"
+#include "screen/screen.h"
+
+struct BitmapSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Width and height from a BMP file's header; (0, 0) when the file is not a BMP or can't be read.
+// Bytes missing from a file cut short count as 0.
+BitmapSize ProbeBitmapSize(const std::string& path);
+
+struct ImageDeleter {
+    void operator()(ImageBuffer* image) const { DestroyImage(image); }
+};
+using ImageHandle = std::unique_ptr<ImageBuffer, ImageDeleter>;
+
+struct LoadedPicture {
+    ImageHandle image;    // none when no complete picture could be made
+    std::string problem;  // why not, in a few words for a console user
+};
+
+// A 4-byte image of the bitmap's size holding its completely decoded pixels.
+LoadedPicture LoadPicture(const std::string& path);
+
+// The include file's label: the output name without blanks around it, with every character
+// from the blank to "/" (codes 32 to 47) replaced by "_".
+std::string MakeLabel(std::string_view outputName);
+
+// The output name the converter derives from an input path: "Res", the file name less its last
+// four characters (all of a name of 1 to 3 characters), ".bi". "/" separates folders.
+std::string DeriveOutputName(std::string_view inputPath);
+
+enum class ConversionStatus { Done, LoadFailed, Declined, OpenFailed, WriteFailed };
+
+struct ConversionResult {
+    ConversionStatus status = ConversionStatus::Done;
+    std::string problem;  // for every status but Done and Declined
+};
+
+struct ConversionJob {
+    std::string inputPath;
+    std::string outputPath;
+    std::string label;
+    // Asked only when the output exists, after the whole picture is loaded: true overwrites.
+    std::function<bool()> allowOverwrite;
+    // Optional: pixels written so far, of all.
+    std::function<void(int64_t done, int64_t total)> progress;
+};
+
+// Loads the picture, asks about an existing output, and writes the include file so that it
+// appears whole or not at all.
+ConversionResult RunConversion(const ConversionJob& job);
+
+// The converter's "Start": converts `inputPath` to `outputName` (both the fields' texts) and
+// tells the user the outcome in the desktop's message boxes.
+void ConvertPicture(const std::string& inputPath, const std::string& outputName,
+                    const Dialogs& dialogs);
+
+// The message boxes of the conversion, exactly as the user sees them.
+inline constexpr std::string_view LoadFailedText =
+    "Something went wrong while loading File.\r\nMaybe the filename wasnt correct.";
+inline constexpr std::string_view OverwriteQuestionText = "This file allready exists! Overwrite?";
+inline constexpr std::string_view OpenFailedText = "Error! Could not open output file!";
+inline constexpr std::string_view WriteFailedText = "Error! Could not write output file!";
+inline constexpr std::string_view DoneText = "Done!";
+inline constexpr std::string_view ErrorCaption = "Error";
+inline constexpr std::string_view DoneCaption = "OK";

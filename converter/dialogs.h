@@ -1,0 +1,67 @@
+// The desktop's dialogs as the converter uses them: modal message boxes and the file-open and
+// file-save choosers. A Dialogs record is a table of plain function values, so the real desktop
+// (DesktopDialogs, GTK 3) and the scripted fake of the tests are interchangeable.
+//
+// Texts passed in are the system's Windows-1252 byte strings; paths are bytes, used unchanged.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Message-box flags: buttons in bits 0-3, icon in bits 4-7.
+inline constexpr uint32_t BoxOk = 0x00;
+inline constexpr uint32_t BoxYesNo = 0x04;
+inline constexpr uint32_t IconError = 0x10;
+inline constexpr uint32_t IconInformation = 0x40;
+
+// What a message box gives back. Escape or closing a Yes/No box counts as No.
+inline constexpr int32_t AnswerUnavailable = 0;  // no desktop to show the box on
+inline constexpr int32_t AnswerOk = 1;
+inline constexpr int32_t AnswerYes = 6;
+inline constexpr int32_t AnswerNo = 7;
+
+struct FileChooserRequest {
+    bool save = false;  // the file-save dialog instead of the file-open one
+    std::string title;
+    // The system's filter form: pairs of a description and a pattern list ("*.a;*.b"), each
+    // ended by a NUL, the whole ended by a second NUL.
+    std::string filter;
+    int32_t filterIndex = 1;  // 1-based: the pair shown first
+    std::string initialFolder;
+    std::string defaultExtension;  // save mode: appended to a name typed without one
+};
+
+enum class ChoiceStatus { Chosen, Cancelled, Unavailable };
+
+struct FileChoice {
+    ChoiceStatus status = ChoiceStatus::Cancelled;
+    std::string path;  // the full path when chosen
+};
+
+struct Dialogs {
+    std::function<int32_t(std::string_view text, std::string_view caption, uint32_t flags)>
+        messageBox;
+    std::function<FileChoice(const FileChooserRequest& request)> chooseFile;
+};
+
+// The desktop's own dialogs (GTK 3), opened lazily on first use. `ownerWindow` is the X11 window
+// the dialogs stay above (0: none). Without a display every call reports Unavailable.
+Dialogs DesktopDialogs(uint64_t ownerWindow = 0);
+
+// --- Pieces of the desktop boundary, exposed for their tests ---
+
+struct FileFilter {
+    std::string description;
+    std::vector<std::string> patterns;
+};
+// The pairs of a filter in the system's form; a missing final NUL is tolerated.
+std::vector<FileFilter> ParseFilterText(std::string_view filter);
+// A glob that matches letters in either case ("*.BMP" -> "*.[Bb][Mm][Pp]").
+std::string CaseInsensitivePattern(std::string_view pattern);
+// Windows-1252 bytes as UTF-8 (the five undefined codes become U+FFFD).
+std::string Windows1252ToUtf8(std::string_view text);
+// A chosen save name with the default extension appended when its file name has none.
+std::string WithDefaultExtension(std::string path, std::string_view extension);

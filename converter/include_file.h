@@ -1,0 +1,17 @@
+// The pixel-data include file: the label line, the width and height lines, then one line
+// "Data A, R, G,B" per pixel, row by row from the top, every line ended by CR LF.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "screen/screen.h"
+
+using ByteSink = std::function<bool(std::string_view bytes)>;
+using ProgressReport = std::function<void(int64_t done, int64_t total)>;
+
+// Writes the file for `picture` (a 4-byte image) through `sink` in large blocks, reporting the
+// pixels written after each block if `progress` is set. False as soon as the sink refuses a block.
+bool WriteIncludeFile(std::string_view label, const ImageBuffer& picture, const ByteSink& sink,
+                      const ProgressReport& progress = {});

@@ -1,0 +1,177 @@
+// bmp2bi as a user runs it: the real program in a scratch folder, its exit status, its output
+// and the files it leaves.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "converter/conversion.h"
+#include "tests/bitmap/bmp_builder.h"
+#include "tests/bitmap/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::vector<uint8_t> Bmp24(uint32_t rgb) {
+    bmp::Bitmap b;
+    b.pixels = bmp::StoreRows({{rgb}}, 24);
+    return bmp::Encode(b);
+}
+
+std::string OnePixelFile(const std::string& label, uint32_t rgb) {
+    std::ostringstream s;
+    s << label << ":\r\nData 1\r\nData 1\r\nData 255, " << (rgb >> 16) << ", "
+      << ((rgb >> 8) & 0xFF) << "," << (rgb & 0xFF) << "\r\n";
+    return s.str();
+}
+
+class Bmp2biTest : public ::testing::Test {
+protected:
+    // Runs bmp2bi with `args` (each quoted for the shell) in the scratch folder.
+    Outcome Run(const std::vector<std::string>& args) {
+        std::string command = "cd '" + dir.Path() + "' && '" + BMP2BI + "'";
+        for (const std::string& a : args) command += " '" + a + "'";
+        command += " >'" + dir.Path() + "/.out' 2>'" + dir.Path() + "/.err'";
+        const int raw = std::system(command.c_str());
+        Outcome o;
+        o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        o.out = ReadText(dir / ".out");
+        o.err = ReadText(dir / ".err");
+        fs::remove(dir / ".out");
+        fs::remove(dir / ".err");
+        return o;
+    }
+    std::string Input(const std::string& name, uint32_t rgb) {
+        fs::create_directories(fs::path(dir / name).parent_path());
+        return dir.Write(name, Bmp24(rgb));
+    }
+
+    TempDir dir;
+};
+
+TEST_F(Bmp2biTest, HelpAndVersion) {
+    const Outcome help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: bmp2bi [options] FILE.bmp...\n", 0), 0u);
+    EXPECT_NE(help.out.find("--output-dir DIR"), std::string::npos);
+    EXPECT_EQ(help.err, "");
+    const Outcome version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("bmp2bi ", 0), 0u);
+}
+
+TEST_F(Bmp2biTest, UsageErrorsExitWithTwo) {
+    Input("a.bmp", 1);
+    Input("b.bmp", 2);
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--bogus", "a.bmp"},
+        {"-o"},
+        {"-o", "x.bi", "a.bmp", "b.bmp"},
+        {"-o", "x.bi", "--output-dir", "d", "a.bmp"},
+        {"--output-dir"}};
+    for (const auto& args : cases) {
+        const Outcome o = Run(args);
+        EXPECT_EQ(o.status, 2) << o.err;
+        EXPECT_EQ(o.err.rfind("bmp2bi: ", 0), 0u) << o.err;
+        EXPECT_NE(o.err.find("Try 'bmp2bi --help'"), std::string::npos);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+}
+
+TEST_F(Bmp2biTest, SeveralFilesBesideTheirInputs) {
+    Input("flower.bmp", 0x102030);
+    Input("pics/tree.bmp", 0x405060);
+    const Outcome o = Run({"flower.bmp", "pics/tree.bmp"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "flower.bmp -> Resflower.bi\npics/tree.bmp -> pics/Restree.bi\n");
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(ReadText(dir / "Resflower.bi"), OnePixelFile("Resflower_bi", 0x102030));
+    EXPECT_EQ(ReadText(dir / "pics/Restree.bi"), OnePixelFile("Restree_bi", 0x405060));
+}
+
+TEST_F(Bmp2biTest, ExplicitOutputNameGivesTheLabel) {
+    Input("in.bmp", 0xFF00FF);
+    const Outcome o = Run({"-q", "-o", "my pic.bi", "in.bmp"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(ReadText(dir / "my pic.bi"), OnePixelFile("my_pic_bi", 0xFF00FF));
+}
+
+TEST_F(Bmp2biTest, OutputDirectoryInBothSpellings) {
+    Input("a.bmp", 1);
+    Input("b.bmp", 2);
+    fs::create_directory(dir / "out");
+    EXPECT_EQ(Run({"--output-dir", "out", "a.bmp"}).status, 0);
+    EXPECT_EQ(Run({"--output-dir=out/", "b.bmp"}).status, 0);
+    EXPECT_EQ(ReadText(dir / "out/Resa.bi"), OnePixelFile("Resa_bi", 1));
+    EXPECT_EQ(ReadText(dir / "out/Resb.bi"), OnePixelFile("Resb_bi", 2));
+}
+
+TEST_F(Bmp2biTest, ExistingOutputNeedsForce) {
+    Input("a.bmp", 7);
+    std::ofstream(dir / "Resa.bi") << "keep me";
+    const Outcome refused = Run({"a.bmp"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "bmp2bi: a.bmp: Resa.bi exists; use --force to replace it\n");
+    EXPECT_EQ(ReadText(dir / "Resa.bi"), "keep me");
+    const Outcome forced = Run({"--force", "a.bmp"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(ReadText(dir / "Resa.bi"), OnePixelFile("Resa_bi", 7));
+}
+
+TEST_F(Bmp2biTest, OneLinePerFailedFileAndTheRestConverted) {
+    Input("good.bmp", 3);
+    std::ofstream(dir / "notes.txt") << "not a picture";
+    std::vector<uint8_t> cut = Bmp24(4);
+    cut.resize(cut.size() - 3);
+    dir.Write("cut.bmp", cut);
+    const Outcome o = Run({"missing.bmp", "notes.txt", "good.bmp", "cut.bmp", "-o"});
+    EXPECT_EQ(o.status, 2);  // "-o" without its value: nothing runs at all
+    EXPECT_FALSE(fs::exists(dir / "Resgood.bi"));
+
+    const Outcome run = Run({"missing.bmp", "notes.txt", "good.bmp", "cut.bmp"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "bmp2bi: missing.bmp: cannot read: No such file or directory\n"
+              "bmp2bi: notes.txt: not a BMP file\n"
+              "bmp2bi: cut.bmp: declares 1 x 1 pixels, more than its 55 bytes hold\n");
+    EXPECT_EQ(run.out, "good.bmp -> Resgood.bi\n");
+    EXPECT_EQ(ReadText(dir / "Resgood.bi"), OnePixelFile("Resgood_bi", 3));
+    EXPECT_FALSE(fs::exists(dir / "Rescut.bi"));
+}
+
+TEST_F(Bmp2biTest, NeverOverwritesItsOwnInputOrEarlierOutputs) {
+    Input("a/x.bmp", 1);
+    Input("b/x.bmp", 2);
+    fs::create_directory(dir / "out");
+    const Outcome twice = Run({"--force", "--output-dir", "out", "a/x.bmp", "b/x.bmp"});
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_EQ(twice.err, "bmp2bi: b/x.bmp: out/Resx.bi is the output of a/x.bmp already\n");
+    EXPECT_EQ(ReadText(dir / "out/Resx.bi"), OnePixelFile("Resx_bi", 1));
+
+    const std::vector<uint8_t> original = Bmp24(5);
+    dir.Write("self.bmp", original);
+    const Outcome self = Run({"--force", "-o", "self.bmp", "self.bmp"});
+    EXPECT_EQ(self.status, 1);
+    EXPECT_EQ(self.err, "bmp2bi: self.bmp: the output self.bmp would replace the input\n");
+    EXPECT_EQ(ReadText(dir / "self.bmp"), std::string(original.begin(), original.end()));
+}
+
+}  // namespace

@@ -1,0 +1,498 @@
+// The conversion: size probe, picture loading, labels, the include file byte for byte, and the
+// converter's message boxes as a scripted desktop sees them.
+#include "converter/conversion.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "converter/dialogs_fake.h"
+#include "converter/include_file.h"
+#include "screen/headless.h"
+#include "tests/bitmap/bmp_builder.h"
+#include "tests/bitmap/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A 24-bit bottom-up BMP of `rows` (0x00RRGGBB values, top row first).
+std::vector<uint8_t> Bmp24(const std::vector<std::vector<uint32_t>>& rows) {
+    bmp::Bitmap b;
+    b.width = static_cast<int32_t>(rows[0].size());
+    b.height = static_cast<int32_t>(rows.size());
+    b.pixels = bmp::StoreRows(rows, 24);
+    return bmp::Encode(b);
+}
+
+// The include file as the format describes it, written here with printf.
+std::string ExpectedFile(const std::string& label, int32_t w, int32_t h,
+                         const std::vector<uint32_t>& argb) {
+    std::string text =
+        label + ":\r\nData " + std::to_string(w) + "\r\nData " + std::to_string(h) + "\r\n";
+    char line[64];
+    for (uint32_t c : argb) {
+        std::snprintf(line, sizeof line, "Data %u, %u, %u,%u\r\n", c >> 24, (c >> 16) & 0xFF,
+                      (c >> 8) & 0xFF, c & 0xFF);
+        text += line;
+    }
+    return text;
+}
+
+class ConversionTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        headless::UseHeadlessBackend();
+        ASSERT_EQ(OpenScreen(64, 48, 32), ScreenResult::Ok);
+    }
+    static void TearDownTestSuite() { CloseScreen(); }
+
+    void Convert(const std::string& input, const std::string& output) {
+        ConvertPicture(input, output, dialogs);
+    }
+    // The one box shown, as "caption|text|flags".
+    std::string OnlyBox() const {
+        if (script.boxes.size() != 1) return "boxes shown: " + std::to_string(script.boxes.size());
+        const AskedBox& b = script.boxes[0];
+        return b.caption + "|" + b.text + "|" + std::to_string(b.flags);
+    }
+    std::vector<std::string> FolderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir dir;
+    DialogScript script;
+    Dialogs dialogs = ScriptedDialogs(script);
+};
+
+const std::string kDoneBox = "OK|Done!|64";
+const std::string kLoadFailedBox =
+    "Error|Something went wrong while loading File.\r\nMaybe the filename wasnt correct.|16";
+const std::string kOpenFailedBox = "Error|Error! Could not open output file!|16";
+const std::string kWriteFailedBox = "Error|Error! Could not write output file!|16";
+
+// ---------------------------------------------------------------------------------------------
+// Probe, label, names
+
+TEST_F(ConversionTest, ProbeReadsTheHeaderFields) {
+    std::vector<uint8_t> bytes(26, 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    bmp::Put32(bytes, 14, 40);
+    bmp::Put32(bytes, 18, 1234);
+    bmp::Put32(bytes, 22, static_cast<uint32_t>(-56));
+    const BitmapSize size = ProbeBitmapSize(dir.Write("a.bmp", bytes));
+    EXPECT_EQ(size.width, 1234);
+    EXPECT_EQ(size.height, -56);
+
+    bytes.resize(20);  // cut inside the width: the bytes present, zeros above
+    bytes[18] = 0x34;
+    bytes[19] = 0x12;
+    const BitmapSize cut = ProbeBitmapSize(dir.Write("cut.bmp", bytes));
+    EXPECT_EQ(cut.width, 0x1234);
+    EXPECT_EQ(cut.height, 0);
+
+    bytes[0] = 'X';
+    EXPECT_EQ(ProbeBitmapSize(dir.Write("x.bmp", bytes)).width, 0);
+    EXPECT_EQ(ProbeBitmapSize(dir / "missing.bmp").width, 0);
+    EXPECT_EQ(ProbeBitmapSize("").height, 0);
+}
+
+TEST_F(ConversionTest, ProbeGivesCoreHeadersTheirOwnSize) {
+    bmp::Bitmap core;
+    core.infoSize = 12;
+    core.width = 300;
+    core.height = 2;
+    const BitmapSize size = ProbeBitmapSize(dir.Write("core.bmp", bmp::Encode(core)));
+    EXPECT_EQ(size.width, 300);
+    EXPECT_EQ(size.height, 2);
+}
+
+TEST(MakeLabel, ReplacesBlanksAndMarksAndTrims) {
+    EXPECT_EQ(MakeLabel("Unnamed.bi"), "Unnamed_bi");
+    EXPECT_EQ(MakeLabel("Resflower.bi"), "Resflower_bi");
+    EXPECT_EQ(MakeLabel(" my pic.bi "), "my_pic_bi");
+    EXPECT_EQ(MakeLabel("C:\\out\\a.bi"), "C:\\out\\a_bi");
+    EXPECT_EQ(MakeLabel("out/dir-1/a+b.bi"), "out_dir_1_a_b_bi");
+    EXPECT_EQ(MakeLabel("!\"#$%&'()*+,-./09:;@[`{~"), "_______________09:;@[`{~");
+    EXPECT_EQ(MakeLabel(std::string("a\tb\x7f\xe9", 5)), std::string("a\tb\x7f\xe9", 5));
+    EXPECT_EQ(MakeLabel("   "), "");
+}
+
+TEST(DeriveOutputName, DropsTheLastFourCharactersOfTheFileName) {
+    EXPECT_EQ(DeriveOutputName("/home/u/Bilder/blume.bmp"), "Resblume.bi");
+    EXPECT_EQ(DeriveOutputName("x/bild.jpeg"), "Resbild..bi");
+    EXPECT_EQ(DeriveOutputName("x/abcd"), "Res.bi");
+    EXPECT_EQ(DeriveOutputName("x/ab"), "Resab.bi");
+    EXPECT_EQ(DeriveOutputName(""), "Res.bi");
+    EXPECT_EQ(DeriveOutputName("C:\\x\\ab"), "ResC:\\.bi");  // "\" separates nothing here
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading
+
+TEST_F(ConversionTest, PictureHoldsTheDecodedPixels) {
+    const LoadedPicture p = LoadPicture(dir.Write("a.bmp", Bmp24({{0x102030, 0x405060}})));
+    ASSERT_TRUE(p.image);
+    int32_t w = 0, h = 0, bpp = 0;
+    GetImageInfo(p.image.get(), &w, &h, &bpp, nullptr, nullptr, nullptr);
+    EXPECT_EQ(w, 2);
+    EXPECT_EQ(h, 1);
+    EXPECT_EQ(bpp, 4);
+    EXPECT_EQ(GetPixel(p.image.get(), 1, 0), 0xFF405060u);
+}
+
+TEST_F(ConversionTest, PicturesThatCannotBeMade) {
+    bmp::Bitmap topDown;
+    topDown.height = -2;
+    topDown.pixels = bmp::StoreRows({{1}, {2}}, 24, true);
+    std::vector<uint8_t> cut = Bmp24({{1, 2, 3}, {4, 5, 6}});
+    cut.resize(cut.size() - 5);
+    bmp::Bitmap rle4At8;
+    rle4At8.bitCount = 8;
+    rle4At8.compression = 2;
+    rle4At8.palette.assign(256, 0);
+    rle4At8.pixels = {0, 1};
+    bmp::Bitmap rleCut = rle4At8;
+    rleCut.compression = 1;
+    rleCut.pixels = {1, 2, 0};
+    const struct {
+        std::string path;
+        std::string problem;
+    } cases[] = {
+        {dir / "missing.bmp", "cannot read: No such file or directory"},
+        {"", "cannot read: No such file or directory"},
+        {dir.Write("png.bmp", {0x89, 'P', 'N', 'G'}), "not a BMP file"},
+        {dir.Write("down.bmp", bmp::Encode(topDown)),
+         "rows stored top-down (height -2) are not converted"},
+        {dir.Write("cut.bmp", cut), "declares 3 x 2 pixels, more than its 73 bytes hold"},
+        {dir.Write("rlecut.bmp", bmp::Encode(rleCut)),
+         "cut short, or a kind of BMP that is not supported"},
+        {dir.Write("rle.bmp", bmp::Encode(rle4At8)),
+         "cut short, or a kind of BMP that is not supported"},
+        {dir.Path(), "not a BMP file"},
+    };
+    for (const auto& c : cases) {
+        const LoadedPicture p = LoadPicture(c.path);
+        EXPECT_FALSE(p.image) << c.path;
+        EXPECT_EQ(p.problem, c.problem) << c.path;
+    }
+}
+
+TEST_F(ConversionTest, HugeDeclaredSizesAreRefusedBeforeAllocation) {
+    // 60 bytes declaring 1 x 200,000,000 pixels: refused from the header and the file size.
+    bmp::Bitmap tall;
+    tall.width = 1;
+    tall.height = 200'000'000;
+    tall.pixels = {1, 2};
+    const std::vector<uint8_t> bytes = bmp::Encode(tall);
+    ASSERT_EQ(bytes.size(), 56u);
+    const auto start = std::chrono::steady_clock::now();
+    const LoadedPicture p = LoadPicture(dir.Write("tall.bmp", bytes));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    EXPECT_FALSE(p.image);
+    EXPECT_EQ(p.problem, "declares 1 x 200000000 pixels, more than its 56 bytes hold");
+
+    // Run-length data has no size to check; such pictures fail cleanly on their size alone.
+    bmp::Bitmap rle;
+    rle.width = INT32_MAX;
+    rle.height = INT32_MAX;
+    rle.bitCount = 8;
+    rle.compression = 1;
+    rle.pixels = {0, 1};
+    const LoadedPicture huge = LoadPicture(dir.Write("huge.bmp", bmp::Encode(rle)));
+    EXPECT_FALSE(huge.image);
+    EXPECT_EQ(huge.problem.rfind("too large for this machine's memory", 0), 0u) << huge.problem;
+    rle.width = 40000;
+    rle.height = 20000;  // 3.2 GB: beyond what an image may hold
+    const LoadedPicture big = LoadPicture(dir.Write("big.bmp", bmp::Encode(rle)));
+    EXPECT_FALSE(big.image);
+    EXPECT_EQ(big.problem.rfind("too large for ", 0), 0u) << big.problem;
+
+    bmp::Bitmap oddBits = tall;
+    oddBits.height = 2;
+    oddBits.bitCount = 7;
+    EXPECT_EQ(LoadPicture(dir.Write("odd.bmp", bmp::Encode(oddBits))).problem,
+              "unsupported bit count (7)");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The include file
+
+TEST_F(ConversionTest, TheTwoByOneExampleByteForByte) {
+    const std::string input = dir.Write("in.bmp", Bmp24({{0xFF0000, 0x0000FF}}));
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir.Path());
+    Convert(input, "Unnamed.bi");
+    fs::current_path(previous);
+    EXPECT_EQ(ReadText(dir / "Unnamed.bi"),
+              "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\nData 255, 0, 0,255\r\n");
+    EXPECT_EQ(OnlyBox(), kDoneBox);
+}
+
+TEST_F(ConversionTest, OnePixelGivesFourLines) {
+    Convert(dir.Write("in.bmp", Bmp24({{0x000000}})), dir / "one.bi");
+    const std::string label = MakeLabel(dir / "one.bi");
+    EXPECT_EQ(ReadText(dir / "one.bi"), label + ":\r\nData 1\r\nData 1\r\nData 255, 0, 0,0\r\n");
+}
+
+TEST_F(ConversionTest, AlphaComesFromTheLoader) {
+    bmp::Bitmap b;
+    b.width = 2;
+    b.bitCount = 32;
+    b.pixels = bmp::StoreRows({{0x00FFFFFF, 0x7F010203}}, 32);
+    Convert(dir.Write("a.bmp", bmp::Encode(b)), dir / "a.bi");
+    EXPECT_EQ(ReadText(dir / "a.bi"),
+              ExpectedFile(MakeLabel(dir / "a.bi"), 2, 1, {0x00FFFFFF, 0x7F010203}));
+}
+
+TEST_F(ConversionTest, EveryChannelValueInEveryPosition) {
+    // 256 x 3 pixels: value v in alpha, red, green and blue of column v, in each row's own mix.
+    std::vector<uint32_t> argb;
+    bmp::Bitmap b;
+    b.width = 256;
+    b.height = 3;
+    b.bitCount = 32;
+    std::vector<std::vector<uint32_t>> rows(3);
+    for (uint32_t y = 0; y < 3; ++y) {
+        for (uint32_t v = 0; v < 256; ++v) {
+            const uint32_t c = (v << 24) | (((v + 85 * y) & 0xFF) << 16) |
+                               (((255 - v) & 0xFF) << 8) | ((v * 7 + y) & 0xFF);
+            rows[y].push_back(c);
+            argb.push_back(c);
+        }
+    }
+    b.pixels = bmp::StoreRows(rows, 32);
+    Convert(dir.Write("all.bmp", bmp::Encode(b)), dir / "all.bi");
+    EXPECT_EQ(ReadText(dir / "all.bi"), ExpectedFile(MakeLabel(dir / "all.bi"), 256, 3, argb));
+}
+
+TEST_F(ConversionTest, LargePictureAcrossManyBlocks) {
+    // About 4.5 MB of text: several of the writer's blocks, lines split across their ends.
+    const int32_t w = 701, h = 300;
+    std::vector<std::vector<uint32_t>> rows(h, std::vector<uint32_t>(w));
+    std::vector<uint32_t> argb;
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            rows[y][x] = static_cast<uint32_t>(x * 2654435761u + y * 40503u) & 0xFFFFFF;
+            argb.push_back(0xFF000000u | rows[y][x]);
+        }
+    }
+    std::vector<int64_t> reported;
+    ConversionJob job{dir.Write("big.bmp", Bmp24(rows)),
+                      dir / "big.bi",
+                      "big_bi",
+                      {},
+                      [&reported](int64_t done, int64_t total) {
+                          EXPECT_EQ(total, int64_t{w} * h);
+                          reported.push_back(done);
+                      }};
+    ASSERT_EQ(RunConversion(job).status, ConversionStatus::Done);
+    EXPECT_EQ(ReadText(dir / "big.bi"), ExpectedFile("big_bi", w, h, argb));
+    ASSERT_GE(reported.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+    EXPECT_EQ(reported.back(), int64_t{w} * h);
+}
+
+TEST_F(ConversionTest, WriterStopsAtTheFirstRefusedBlock) {
+    const LoadedPicture p = LoadPicture(dir.Write("a.bmp", Bmp24({{1, 2}, {3, 4}})));
+    ASSERT_TRUE(p.image);
+    int calls = 0;
+    EXPECT_FALSE(WriteIncludeFile("x", *p.image, [&calls](std::string_view) {
+        ++calls;
+        return false;
+    }));
+    EXPECT_EQ(calls, 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Boxes and the output file
+
+TEST_F(ConversionTest, LoadFailureTouchesNothing) {
+    WriteText(dir / "old.bi", "old");
+    for (const std::string& input :
+         {dir / "missing.bmp", std::string(), dir.Write("x.bmp", {'X', 'Y'})}) {
+        script.boxes.clear();
+        Convert(input, dir / "old.bi");
+        EXPECT_EQ(OnlyBox(), kLoadFailedBox) << input;
+    }
+    Convert(dir / "missing.bmp", dir / "new.bi");
+    EXPECT_EQ(ReadText(dir / "old.bi"), "old");
+    EXPECT_FALSE(fs::exists(dir / "new.bi"));
+}
+
+TEST_F(ConversionTest, CutShortBitmapIsALoadFailureNotDone) {
+    std::vector<uint8_t> cut = Bmp24({{1, 2, 3}, {4, 5, 6}});
+    cut.resize(cut.size() - 6);
+    Convert(dir.Write("cut.bmp", cut), dir / "cut.bi");
+    EXPECT_EQ(OnlyBox(), kLoadFailedBox);
+    EXPECT_FALSE(fs::exists(dir / "cut.bi"));
+}
+
+TEST_F(ConversionTest, OverwriteQuestionAnsweredNoLeavesTheFile) {
+    WriteText(dir / "out.bi", "precious");
+    script.answers = {AnswerNo};
+    Convert(dir.Write("in.bmp", Bmp24({{5}})), dir / "out.bi");
+    EXPECT_EQ(OnlyBox(), "Error|This file allready exists! Overwrite?|20");
+    EXPECT_EQ(ReadText(dir / "out.bi"), "precious");
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.bmp", "out.bi"}));
+}
+
+TEST_F(ConversionTest, OverwriteQuestionAnsweredYesReplacesTheFile) {
+    WriteText(dir / "out.bi", "old");
+    ASSERT_EQ(::chmod((dir / "out.bi").c_str(), 0640), 0);
+    script.answers = {AnswerYes};
+    Convert(dir.Write("in.bmp", Bmp24({{0x010203}})), dir / "out.bi");
+    ASSERT_EQ(script.boxes.size(), 2u);
+    EXPECT_EQ(script.boxes[1].text, "Done!");
+    EXPECT_EQ(ReadText(dir / "out.bi"),
+              ExpectedFile(MakeLabel(dir / "out.bi"), 1, 1, {0xFF010203}));
+    struct stat info {};
+    ASSERT_EQ(::stat((dir / "out.bi").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);  // the replaced file's mode carries over
+}
+
+TEST_F(ConversionTest, NewFilesGetTheUsualMode) {
+    const mode_t old = ::umask(027);
+    Convert(dir.Write("in.bmp", Bmp24({{1}})), dir / "new.bi");
+    ::umask(old);
+    struct stat info {};
+    ASSERT_EQ(::stat((dir / "new.bi").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST_F(ConversionTest, QuestionComesOnlyAfterThePictureIsSplit) {
+    const std::string input = dir.Write("in.bmp", Bmp24({{0x0A0B0C}}));
+    WriteText(dir / "out.bi", "old");
+    script.answers = {AnswerYes};
+    // While the question is up, the input changes; the file written must still be the first one.
+    script.whileShown = [&](const AskedBox& box) {
+        if (box.flags == (BoxYesNo | IconError)) bmp::WriteFile(input, Bmp24({{0x999999}}));
+    };
+    Convert(input, dir / "out.bi");
+    EXPECT_EQ(ReadText(dir / "out.bi"),
+              ExpectedFile(MakeLabel(dir / "out.bi"), 1, 1, {0xFF0A0B0C}));
+}
+
+TEST_F(ConversionTest, OutputThatCannotBeOpened) {
+    const std::string input = dir.Write("in.bmp", Bmp24({{1}}));
+    for (const std::string& output : {std::string(), dir / "no/such/folder/x.bi", dir.Path()}) {
+        script.boxes.clear();
+        script.answers = {AnswerYes};  // the folder exists, so it is asked about first
+        Convert(input, output);
+        EXPECT_EQ(script.boxes.back().text, "Error! Could not open output file!") << output;
+        EXPECT_EQ(script.boxes.back().flags, 16u);
+    }
+}
+
+TEST_F(ConversionTest, PipeWithoutReaderFailsToOpenInsteadOfHanging) {
+    ASSERT_EQ(::mkfifo((dir / "pipe.bi").c_str(), 0600), 0);
+    script.answers = {AnswerYes};
+    Convert(dir.Write("in.bmp", Bmp24({{1}})), dir / "pipe.bi");
+    EXPECT_EQ(script.boxes.back().text, "Error! Could not open output file!");
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.bi"));
+}
+
+TEST_F(ConversionTest, SymbolicLinkIsFollowedAndStays) {
+    fs::create_directory(dir / "real");
+    WriteText(dir / "real/target.bi", "old");
+    fs::create_symlink("real/target.bi", dir / "link.bi");
+    fs::create_symlink("real/fresh.bi", dir / "dangling.bi");
+    script.answers = {AnswerYes};
+    const std::string input = dir.Write("in.bmp", Bmp24({{7}}));
+    Convert(input, dir / "link.bi");
+    Convert(input, dir / "dangling.bi");
+    EXPECT_TRUE(fs::is_symlink(dir / "link.bi"));
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.bi"));
+    EXPECT_EQ(ReadText(dir / "real/target.bi"),
+              ExpectedFile(MakeLabel(dir / "link.bi"), 1, 1, {0xFF000007}));
+    EXPECT_EQ(ReadText(dir / "real/fresh.bi"),
+              ExpectedFile(MakeLabel(dir / "dangling.bi"), 1, 1, {0xFF000007}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 2);
+}
+
+TEST_F(ConversionTest, FullDeviceGivesTheWriteErrorBox) {
+    // Our own node for the full device, so that nothing can ever replace the real /dev/full.
+    if (::mknod((dir / "full").c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+        GTEST_SKIP() << "mknod needs root";
+    script.answers = {AnswerYes};
+    Convert(dir.Write("in.bmp", Bmp24({{1, 2}})), dir / "full");
+    ASSERT_EQ(script.boxes.size(), 2u);
+    EXPECT_EQ(script.boxes[1].caption + "|" + script.boxes[1].text + "|" +
+                  std::to_string(script.boxes[1].flags),
+              kWriteFailedBox);
+    struct stat info {};
+    ASSERT_EQ(::stat((dir / "full").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));  // written in place, never renamed over
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"full", "in.bmp"}));
+}
+
+// Makes writes beyond `bytes` fail (EFBIG) for the test's duration, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        ::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    sighandler_t previousHandler_;
+};
+
+TEST_F(ConversionTest, WriteFailureKeepsTheOldFileAndLeavesNoTemporary) {
+    const std::string input = dir.Write("in.bmp", Bmp24({std::vector<uint32_t>(300, 0x123456)}));
+    WriteText(dir / "out.bi", "the old content");
+    script.answers = {AnswerYes};
+    {
+        const FileSizeLimit limit(4000);  // the file needs about 7 kB
+        Convert(input, dir / "out.bi");
+        Convert(input, dir / "fresh.bi");
+    }
+    ASSERT_EQ(script.boxes.size(), 3u);
+    EXPECT_EQ(script.boxes[1].text, "Error! Could not write output file!");
+    EXPECT_EQ(script.boxes[2].text, "Error! Could not write output file!");
+    EXPECT_EQ(ReadText(dir / "out.bi"), "the old content");
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.bmp", "out.bi"}));
+}
+
+TEST_F(ConversionTest, WithoutADesktopTheOutcomeGoesToStandardError) {
+    script.unavailable = true;
+    WriteText(dir / "out.bi", "old");
+    testing::internal::CaptureStderr();
+    Convert(dir.Write("in.bmp", Bmp24({{1}})), dir / "out.bi");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("This file allready exists! Overwrite?"), std::string::npos) << err;
+    EXPECT_EQ(ReadText(dir / "out.bi"), "old");  // an unanswerable question is no Yes
+}
+
+}  // namespace
