@@ -1,0 +1,221 @@
+#include "gui/button.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "tests/gui/widget_test_support.h"
+
+namespace {
+
+using namespace widget_test;
+
+constexpr uint32_t Mask = 0x00FF00FF;
+
+// The raised grey face of a text button, painted by its drawing steps.
+ExpectedFrame TextFace(std::string_view caption) {
+    const auto w = static_cast<int32_t>(8 * caption.size());
+    ExpectedFrame face(w + 5, 17, 0x00FF0000);
+    face.Outline(0, 0, w + 4, 16, 0x00DDDDDD);
+    face.Fill(1, 1, w + 3, 15, 0x00CCCCCC);
+    face.Fill(0, 1, w + 2, 2, 0x00FFFFFF);
+    face.Fill(2, 14, w + 3, 15, 0x00666666);
+    face.Fill(w + 2, 2, w + 3, 14, 0x00666666);
+    face.Text(3, 5, caption);
+    return face;
+}
+
+void PutLE(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A bottom-up 24-bit BMP file of `picture` (0x00RRGGBB pixels).
+void WriteBmp(const std::string& path, const ExpectedFrame& picture) {
+    const int32_t rowBytes = (picture.Width() * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> bytes(54 + rowBytes * picture.Height());
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    PutLE(bytes, 2, static_cast<uint32_t>(bytes.size()), 4);
+    PutLE(bytes, 10, 54, 4);
+    PutLE(bytes, 14, 40, 4);
+    PutLE(bytes, 18, picture.Width(), 4);
+    PutLE(bytes, 22, picture.Height(), 4);
+    PutLE(bytes, 26, 1, 2);
+    PutLE(bytes, 28, 24, 2);
+    for (int32_t y = 0; y < picture.Height(); ++y)
+        for (int32_t x = 0; x < picture.Width(); ++x)
+            PutLE(bytes, 54 + (picture.Height() - 1 - y) * rowBytes + 3 * x, picture.At(x, y), 3);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+// As loaded from a 24-bit file: alpha 0xFF everywhere.
+ExpectedFrame Opaque(const ExpectedFrame& picture) {
+    ExpectedFrame loaded(picture.Width(), picture.Height());
+    for (int32_t y = 0; y < picture.Height(); ++y)
+        for (int32_t x = 0; x < picture.Width(); ++x)
+            loaded.Set(x, y, picture.At(x, y) | 0xFF000000);
+    return loaded;
+}
+
+int32_t CountOf(const std::string& text, const std::string& part) {
+    int32_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+const std::string LoadErrorSecondLine = "Are you sure this was the correct filename?";
+
+class ButtonTest : public WidgetTest {
+protected:
+    void SetUp() override {
+        WidgetTest::SetUp();
+        folder_ =
+            std::filesystem::temp_directory_path() / ("button_test_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override {
+        std::filesystem::remove_all(folder_);
+        WidgetTest::TearDown();
+    }
+    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+
+    WidgetEvent Recorder() {
+        return [this](const std::string& id) { fired_.push_back(id); };
+    }
+    std::vector<std::string> fired_;
+
+private:
+    std::filesystem::path folder_;
+};
+
+TEST_F(ButtonTest, StartIsFortyFiveBySeventeenWithHighlightAndShadows) {
+    Button start("Start", Recorder(), "Start", 20, 30);
+    Button chose("Chose", Recorder(), "Chose File", 100, 30);
+    EXPECT_EQ(start.Width, 45);
+    EXPECT_EQ(start.Height, 17);
+    EXPECT_EQ(chose.Width, 85);
+    EXPECT_EQ(chose.Height, 17);
+
+    Draw(start);
+    Draw(chose);
+
+    ExpectedFrame expected;
+    expected.Put(20, 30, TextFace("Start"));
+    expected.Put(100, 30, TextFace("Chose File"));
+    EXPECT_TRUE(ShowsFrame(expected));
+    // The face's own corners: frame grey at the top left, highlight below it, shadow at the right.
+    EXPECT_EQ(expected.At(20, 30), 0x00DDDDDDu);
+    EXPECT_EQ(expected.At(20, 31), 0x00FFFFFFu);
+    EXPECT_EQ(expected.At(63, 40), 0x00666666u);
+}
+
+TEST_F(ButtonTest, FiresOnlyStrictlyInsideWithTheLeftButtonAlone) {
+    Button button("Start", Recorder(), "Start", 20, 30);  // clickable 21..64 x 31..46
+    struct Case {
+        int32_t x, y, buttons;
+        bool fires;
+    };
+    for (Case c : {Case{21, 31, 1, true}, Case{64, 46, 1, true}, Case{20, 35, 1, false},
+                   Case{40, 30, 1, false}, Case{65, 35, 1, false}, Case{40, 47, 1, false},
+                   Case{40, 35, 3, false}, Case{40, 35, 2, false}, Case{40, 35, 0, false}}) {
+        fired_.clear();
+        UserAt(c.x, c.y, c.buttons);
+        Update(button);
+        EXPECT_EQ(fired_.size(), c.fires ? 1u : 0u) << c.x << ", " << c.y << " mask " << c.buttons;
+    }
+}
+
+TEST_F(ButtonTest, FiresOnEveryUpdateWhileHeldAndWhenDraggedOnto) {
+    Button button("Start", Recorder(), "Start", 20, 30);
+    UserAt(5, 5, 1);  // pressed outside
+    Update(button);
+    EXPECT_TRUE(fired_.empty());
+    EXPECT_EQ(button.Hovered, 0);
+
+    UserAt(40, 35, 1);
+    for (int frame = 0; frame < 5; ++frame) Update(button);
+    EXPECT_EQ(fired_, std::vector<std::string>(5, "Start"));
+    EXPECT_EQ(button.Hovered, 1);
+}
+
+TEST_F(ButtonTest, HiddenButtonNeitherDrawsHoversNorFiresButIsErased) {
+    Button button("Start", Recorder(), "Start", 20, 30);
+    Hide(button);
+    UserAt(40, 35, 1);
+    Update(button);
+    Draw(button);
+    EXPECT_TRUE(fired_.empty());
+    EXPECT_EQ(button.Hovered, 0);
+    EXPECT_TRUE(ShowsFrame(ExpectedFrame()));
+
+    Erase(button, 0);
+    ExpectedFrame expected;
+    expected.Fill(20, 30, 65, 47, 0x00000000);
+    EXPECT_TRUE(ShowsFrame(expected));
+
+    Show(button);
+    Update(button);
+    EXPECT_EQ(fired_.size(), 1u);
+}
+
+TEST_F(ButtonTest, ImageFacesWithHoverFaceDrawnOverThemWhileHovered) {
+    ExpectedFrame face(6, 4, 0x00102030);
+    face.Set(0, 0, Mask);  // stays see-through
+    ExpectedFrame hover(8, 5, Mask);
+    hover.Fill(2, 1, 7, 3, 0x00A0B0C0);
+    WriteBmp(PathOf("face.bmp"), face);
+    WriteBmp(PathOf("hover.bmp"), hover);
+    Button button("Pic", Recorder(), 50, 60, PathOf("face.bmp"), PathOf("hover.bmp"));
+    EXPECT_EQ(button.Width, 8);  // the hover face's size
+    EXPECT_EQ(button.Height, 5);
+
+    Draw(button);
+    ExpectedFrame expected;
+    expected.Put(50, 60, Opaque(face));
+    EXPECT_TRUE(ShowsFrame(expected));
+
+    UserAt(57, 64, 1);
+    Update(button);
+    Draw(button);
+    expected.Put(50, 60, Opaque(hover));
+    EXPECT_TRUE(ShowsFrame(expected));
+    EXPECT_EQ(fired_, std::vector<std::string>{"Pic"});
+}
+
+TEST_F(ButtonTest, MissingFacePrintsTheLoadErrorAndTheButtonLivesOn) {
+    ExpectedFrame face(6, 4, 0x00102030);
+    WriteBmp(PathOf("face.bmp"), face);
+    ::testing::internal::CaptureStderr();
+    Button missing("A", Recorder(), 10, 10, PathOf("absent.bmp"));
+    const std::string once = ::testing::internal::GetCapturedStderr();
+    ::testing::internal::CaptureStderr();
+    Button bothMissing("B", Recorder(), 10, 10, PathOf("absent.bmp"), PathOf("gone.bmp"));
+    const std::string twice = ::testing::internal::GetCapturedStderr();
+    ::testing::internal::CaptureStderr();
+    Button hoverMissing("C", Recorder(), 10, 10, PathOf("face.bmp"), PathOf("gone.bmp"));
+    const std::string hoverOnce = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(CountOf(once,
+                      "Something went wrong while loading File in: Constructor Button(ButtID as "
+                      "String, Event as Sub(ID as String), ButtX as Integer, ButtY as Integer, "
+                      "FileName as String)"),
+              1);
+    EXPECT_EQ(CountOf(once, LoadErrorSecondLine), 1);
+    EXPECT_EQ(CountOf(twice, LoadErrorSecondLine), 2);
+    EXPECT_EQ(CountOf(hoverOnce, LoadErrorSecondLine), 1);
+    EXPECT_EQ(missing.Face, nullptr);
+    EXPECT_EQ(missing.Width, 0);
+
+    // A 0 x 0 area never fires; the one with a face left but no hover face has no area either.
+    UserAt(10, 10, 1);
+    for (Button* button : {&missing, &bothMissing, &hoverMissing}) Update(*button);
+    UserAt(11, 11, 1);
+    for (Button* button : {&missing, &bothMissing, &hoverMissing}) Update(*button);
+    EXPECT_TRUE(fired_.empty());
+}
+
+}  // namespace

@@ -1,0 +1,277 @@
+#include "gui/gui.h"
+
+#include <chrono>
+#include <thread>
+
+#include "tests/gui/widget_test_support.h"
+
+namespace {
+
+using namespace widget_test;
+
+constexpr uint32_t Black = 0x00000000;
+
+void PaintField(ExpectedFrame& frame, int32_t x, int32_t y, int32_t length,
+                std::string_view shown) {
+    const int32_t right = x + 8 * length + 4;
+    frame.Fill(x, y, right, y + 12, 0x00FFFFFF);
+    frame.Outline(x, y, right, y + 12, 0x00AAAAAA);
+    frame.Line(x + 1, y + 1, right - 1, y + 1, 0x00666666);
+    frame.Line(x + 1, y + 1, x + 1, y + 11, 0x00666666);
+    frame.Text(x + 3, y + 4, shown);
+}
+
+void PaintLabel(ExpectedFrame& frame, int32_t x, int32_t y, std::string_view text) {
+    const int32_t right = x + 8 * static_cast<int32_t>(text.size()) + 4;
+    frame.Fill(x, y, right, y + 12, 0x00DDDDDD);
+    frame.Outline(x, y, right, y + 12, 0x00AAAAAA);
+    frame.Line(x + 1, y + 11, right - 1, y + 11, 0x00666666);
+    frame.Line(right - 1, y + 1, right - 1, y + 11, 0x00666666);
+    frame.Text(x + 3, y + 2, text);
+}
+
+void PaintButton(ExpectedFrame& frame, int32_t x, int32_t y, std::string_view caption) {
+    const int32_t w = 8 * static_cast<int32_t>(caption.size());
+    frame.Outline(x, y, x + w + 4, y + 16, 0x00DDDDDD);
+    frame.Fill(x + 1, y + 1, x + w + 3, y + 15, 0x00CCCCCC);
+    frame.Fill(x, y + 1, x + w + 2, y + 2, 0x00FFFFFF);
+    frame.Fill(x + 2, y + 14, x + w + 3, y + 15, 0x00666666);
+    frame.Fill(x + w + 2, y + 2, x + w + 3, y + 14, 0x00666666);
+    frame.Text(x + 3, y + 5, caption);
+}
+
+// The pointer sprite's black pixels; the gaps in its bars show what lies under them.
+void PaintIBeam(ExpectedFrame& frame, int32_t x, int32_t y) {
+    for (int32_t column : {0, 1, 3, 4}) {
+        frame.Set(x + column, y, Black);
+        frame.Set(x + column, y + 9, Black);
+    }
+    frame.Line(x + 2, y + 1, x + 2, y + 8, Black);
+}
+
+class GuiTest : public WidgetTest {
+protected:
+    WidgetEvent Recorder(std::string kind) {
+        return [this, kind](const std::string& id) { fired_.push_back(kind + " " + id); };
+    }
+    std::vector<std::string> fired_;
+};
+
+TEST_F(GuiTest, AddsNumberEachKindFromOneAndGetsOnlyThoseNumbers) {
+    GUI gui;
+    EXPECT_EQ(AddLabel(gui, 1, 2, "L1"), 1);
+    EXPECT_EQ(AddLabel(gui, 3, 4, "L2"), 2);
+    EXPECT_EQ(AddCheckBox(gui, 1, 2, "C", nullptr), 1);
+    EXPECT_EQ(AddTextBox(gui, 1, 2, 5), 1);
+    EXPECT_EQ(AddTextBox(gui, 1, 2, 5, "two"), 2);
+    EXPECT_EQ(AddScrollTextBox(gui, 1, 2, 5, "scroll"), 1);
+    EXPECT_EQ(AddPasswordBox(gui, 1, 2, 5), 1);
+    EXPECT_EQ(AddButton(gui, "Go", 1, 2, "go", nullptr), 1);
+    EXPECT_EQ(AddButton(gui, "Stop", 1, 2, "stop", nullptr), 2);
+    EXPECT_EQ(AddRadioButton(gui, "R", nullptr), 1);
+    EXPECT_EQ(AddElementList(gui, 1, 2, "E", 5, nullptr), 1);
+    EXPECT_EQ(AddDropDown(gui, 1, 2, "D", 5), 1);
+    EXPECT_EQ(AddTextArea(gui, 1, 2, 5, 3), 1);
+
+    EXPECT_EQ(GetLabel(gui, 2)->Text, "L2");
+    EXPECT_EQ(GetTextBox(gui, 2)->Text, "two");
+    EXPECT_EQ(GetTextBox(gui, 2)->Kind, TextFieldKind::TextBox);
+    EXPECT_EQ(GetScrollTextBox(gui, 1)->Kind, TextFieldKind::ScrollTextBox);
+    EXPECT_EQ(GetPasswordBox(gui, 1)->Kind, TextFieldKind::PasswordBox);
+    EXPECT_EQ(GetButton(gui, 2)->ButtID, "stop");
+    EXPECT_EQ(GetTextArea(gui, 1)->Rows, 3);
+    for (int32_t outside : {0, -1, 3}) {
+        EXPECT_EQ(GetLabel(gui, outside), nullptr) << outside;
+        EXPECT_EQ(GetTextBox(gui, outside), nullptr) << outside;
+        EXPECT_EQ(GetButton(gui, outside), nullptr) << outside;
+    }
+    for (int32_t outside : {0, -1, 2}) {
+        EXPECT_EQ(GetCheckBox(gui, outside), nullptr) << outside;
+        EXPECT_EQ(GetScrollTextBox(gui, outside), nullptr) << outside;
+        EXPECT_EQ(GetPasswordBox(gui, outside), nullptr) << outside;
+        EXPECT_EQ(GetRadioButton(gui, outside), nullptr) << outside;
+        EXPECT_EQ(GetElementList(gui, outside), nullptr) << outside;
+        EXPECT_EQ(GetDropDown(gui, outside), nullptr) << outside;
+        EXPECT_EQ(GetTextArea(gui, outside), nullptr) << outside;
+    }
+    EXPECT_NE(GetCheckBox(gui, 1), nullptr);
+    EXPECT_NE(GetRadioButton(gui, 1), nullptr);
+    EXPECT_NE(GetElementList(gui, 1), nullptr);
+    EXPECT_NE(GetDropDown(gui, 1), nullptr);
+}
+
+TEST_F(GuiTest, EmptyGuiDrawsNothingAndShowsTheSystemPointerFromItsFirstUpdate) {
+    GUI gui;
+    SetMouse(-1, -1, 0, -1);
+    Draw(gui);
+    EXPECT_TRUE(ShowsFrame(ExpectedFrame()));
+
+    UserAt(100, 20);
+    Update(gui);
+    Draw(gui);
+    headless::Sync();  // the window thread applies the pointer's visibility
+    EXPECT_TRUE(headless::PointerShown());
+    EXPECT_TRUE(ShowsFrame(ExpectedFrame()));
+}
+
+TEST_F(GuiTest, PointerSpriteOverEveryTextEntryAndTextAreaOnly) {
+    GUI gui;
+    AddTextBox(gui, 10, 10, 5);
+    AddScrollTextBox(gui, 10, 30, 5);
+    AddPasswordBox(gui, 10, 50, 5);
+    AddTextArea(gui, 10, 70, 5, 2);
+    AddButton(gui, "Go", 100, 10, "go", nullptr);
+    struct Case {
+        int32_t x, y;
+        bool sprite;
+    };
+    for (Case c :
+         {Case{20, 15, true}, Case{300, 100, false}, Case{20, 35, true}, Case{105, 15, false},
+          Case{20, 55, true}, Case{20, 75, true}, Case{300, 100, false}}) {
+        UserAt(c.x, c.y);
+        Update(gui);
+        headless::Sync();
+        EXPECT_EQ(headless::PointerShown(), !c.sprite) << c.x << ", " << c.y;
+        EXPECT_EQ(gui.Pointer.Hidden, c.sprite ? 0 : 1) << c.x << ", " << c.y;
+        if (c.sprite) {
+            EXPECT_EQ(gui.Pointer.X, c.x);
+        }
+    }
+}
+
+TEST_F(GuiTest, DrawsKindsInOrderWithThePointerOnTop) {
+    GUI gui;
+    AddButton(gui, "Go", 40, 12, "go", nullptr);  // added first, drawn after the field
+    AddTextBox(gui, 30, 20, 6, "field");
+    AddLabel(gui, 10, 10, "Label text");  // added last, drawn first
+    UserAt(36, 25);
+    Update(gui);
+    Draw(gui);
+
+    ExpectedFrame expected;
+    PaintLabel(expected, 10, 10, "Label text");
+    PaintField(expected, 30, 20, 6, "field");
+    PaintButton(expected, 40, 12, "Go");
+    PaintIBeam(expected, 36, 25);
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(GuiTest, UpdatesKindsInOrderAndTheFirstFocusedFieldTakesTheKey) {
+    GUI gui;
+    AddButton(gui, "Both", 20, 20, "button", Recorder("Button"));
+    AddCheckBox(gui, 20, 20, "check", Recorder("CheckBox"));
+    UserAt(25, 25, 1);
+    Update(gui);
+    EXPECT_EQ(fired_, (std::vector<std::string>{"CheckBox check", "Button button"}));
+
+    AddPasswordBox(gui, 10, 100, 5);
+    AddScrollTextBox(gui, 10, 80, 5);
+    AddTextBox(gui, 10, 60, 5);
+    UserAt(300, 150);
+    Update(gui);
+    GetPasswordBox(gui, 1)->Focused = 1;
+    GetScrollTextBox(gui, 1)->Focused = 1;
+    UserTypes("a");
+    Update(gui);
+    EXPECT_EQ(GetScrollTextBox(gui, 1)->Text, "a");
+    GetTextBox(gui, 1)->Focused = 1;
+    UserTypes("b");
+    Update(gui);
+    UserTypes("c");
+    Update(gui);
+    EXPECT_EQ(GetTextBox(gui, 1)->Text, "bc");
+    EXPECT_EQ(GetScrollTextBox(gui, 1)->Text, "a");
+    EXPECT_EQ(GetPasswordBox(gui, 1)->Text, "");
+}
+
+TEST_F(GuiTest, EraseBlackensLabelsAndEveryOtherWidgetAndThePointer) {
+    GUI gui;
+    AddLabel(gui, 10, 10, "Label");
+    AddTextBox(gui, 10, 40, 4);
+    AddButton(gui, "Go", 100, 40, "go", nullptr);
+    UserAt(20, 42);
+    Update(gui);  // the sprite now follows the pointer: PrevX/PrevY are still (0, 0)
+    Draw(gui);
+    Erase(gui);
+
+    ExpectedFrame expected;
+    expected.Fill(10, 10, 10 + 8 * 5 + 4, 22, Black);
+    expected.Fill(10, 40, 10 + 8 * 4 + 4, 52, Black);
+    expected.Fill(100, 40, 121, 57, Black);
+    expected.Fill(0, 0, 5, 10, Black);
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(GuiTest, EventsFireBeforeTheFrameIsDrawnAndChangeWidgetsThroughGets) {
+    GUI gui;
+    FrameRegulator regulator(60);
+    AddScrollTextBox(gui, 10, 10, 20);
+    AddButton(gui, "Fill", 10, 40, "fill",
+              [&gui](const std::string&) { GetScrollTextBox(gui, 1)->Text = "filled in"; });
+    UserAt(20, 45, 1);
+
+    Update(gui);
+    LockScreen();
+    ClearScreen();
+    Draw(gui);
+    UnlockScreen(-1, -1);
+    Regulate(regulator);
+
+    ExpectedFrame expected;
+    PaintField(expected, 10, 10, 20, "filled in");
+    PaintButton(expected, 10, 40, "Fill");
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(GuiTest, BackgroundLoopRunsAtTwentyFramesUntilStopped) {
+    GUI gui;
+    std::atomic<int32_t> events = 0;
+    std::atomic<bool> onOtherThread = false;
+    const auto host = std::this_thread::get_id();
+    AddButton(gui, "Hold", 20, 20, "hold", [&](const std::string&) {
+        onOtherThread = std::this_thread::get_id() != host;
+        ++events;
+    });
+    UserAt(25, 25, 1);
+
+    StartBackground(gui);
+    const auto start = std::chrono::steady_clock::now();
+    while (events < 4 && std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    StopBackground(gui);
+    const auto took = std::chrono::steady_clock::now() - start;
+    const int32_t afterStop = events;
+
+    EXPECT_GE(afterStop, 4);
+    EXPECT_TRUE(onOtherThread);
+    EXPECT_EQ(gui.Regulator.FramesPerSecond, 20);
+    EXPECT_GE(took, std::chrono::milliseconds(140));  // three paced frames of 50 ms
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_EQ(events, afterStop);
+    // Each pass erased before it drew: the button's erase is a pixel wider and taller than its
+    // face, and the pointer's covers its last place, (0, 0).
+    ExpectedFrame expected;
+    expected.Fill(20, 20, 57, 37, Black);
+    PaintButton(expected, 20, 20, "Hold");
+    expected.Fill(0, 0, 5, 10, Black);
+    EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(GuiTest, StopBeforeStartMakesTheLoopReturnAtOnce) {
+    GUI gui;
+    AddButton(gui, "Hold", 20, 20, "hold", Recorder("Button"));
+    UserAt(25, 25, 1);
+    StopBackground(gui);
+    RunBackground(gui);
+    StartBackground(gui);
+    StopBackground(gui);
+    EXPECT_TRUE(fired_.empty());
+}
+
+TEST(GuiDeathTest, WithoutAScreenThePointerSpriteEndsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(GUI(), ::testing::ExitedWithCode(255), "Constructor Cursor\\(\\)");
+}
+
+}  // namespace
