@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "gui/gui.h"
 #include "tests/gui/widget_test_support.h"
 
 namespace {
@@ -124,6 +125,22 @@ TEST_F(CheckBoxTest, EraseCoversMoreThanTheFace) {
     ExpectedFrame expected;
     expected.Fill(100, 5, 125, 30, 0x00000000);
     EXPECT_TRUE(ShowsFrame(expected));
+}
+
+TEST_F(CheckBoxTest, InAGuiTheCallbackFindsTheBoxAlreadyToggled) {
+    GUI gui;
+    std::vector<int> seen;
+    AddCheckBox(gui, 10, 60, "First", nullptr);
+    const int32_t number = AddCheckBox(gui, 40, 60, "Second", [&](const std::string&) {
+        seen.push_back(GetCheckBox(gui, 2)->Checked);
+    });
+    EXPECT_EQ(number, 2);
+    for (int buttons : {1, 0, 1, 0}) {
+        UserAt(47, 67, buttons);
+        Update(gui);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{1, 0}));
+    EXPECT_EQ(GetCheckBox(gui, 1)->Checked, 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "gui/element_list.h"
 
+#include "gui/gui.h"
 #include "tests/gui/widget_test_support.h"
 
 namespace {
@@ -134,6 +135,31 @@ TEST_F(ElementListTest, ATextOfExactlyTheLengthIsAccepted) {
     EXPECT_EQ(exact.Text, "12345678");
     EXPECT_EQ(NewElement(exact, "abcdefgh", "id"), 0);
     EXPECT_EQ(exact.Elements[0].Text, "abcdefgh");
+}
+
+// The rows unfold over the kinds drawn before lists and under those drawn after them.
+TEST_F(ElementListTest, InAGuiTheRowsLieBetweenEarlierAndLaterKinds) {
+    GUI gui;
+    AddTextArea(gui, 20, 50, 10, 2);
+    AddDropDown(gui, 80, 30, "Pick", 4);
+    const int32_t number = AddElementList(gui, 30, 10, "Colours", 8, nullptr);
+    for (const char* colour : {"Red", "Green", "Blue"}) {
+        NewElement(*GetElementList(gui, number), colour, colour);
+    }
+    AddRadioButton(gui, "Size", nullptr);
+    AddOption(*GetRadioButton(gui, 1), 40, 24);
+    UserAt(50, 15, 1);
+    Update(gui);
+    UserAt(600, 150);
+    Update(gui);
+    Draw(gui);
+
+    ExpectedFrame expected;
+    PaintOption(expected, 40, 24, false);
+    PaintFoldOut(expected, 30, 10, 8, "Colours", {"Red", "Green", "Blue"});
+    PaintFoldOut(expected, 80, 30, 4, "Pick", {});
+    PaintTextArea(expected, 20, 50, 10, 2, {});
+    EXPECT_TRUE(ShowsFrame(expected));
 }
 
 using ElementListDeathTest = ElementListTest;

@@ -8,12 +8,6 @@ namespace {
 
 using namespace widget_test;
 
-void PaintOption(ExpectedFrame& frame, int32_t x, int32_t y, bool checked) {
-    frame.Disc(x + 5, y + 5, 5, 0x00666666);
-    frame.Disc(x + 5, y + 5, 3, 0x00FFFFFF);
-    if (checked) frame.Disc(x + 5, y + 5, 2, 0x00000000);
-}
-
 class RadioButtonTest : public WidgetTest {
 protected:
     RadioButtonTest() {

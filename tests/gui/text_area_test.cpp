@@ -8,19 +8,6 @@ namespace {
 
 using namespace widget_test;
 
-// The sunken box of `columns` by `rows` characters at (x, y) with its lines.
-void PaintTextArea(ExpectedFrame& frame, int32_t x, int32_t y, int32_t columns, int32_t rows,
-                   const std::vector<std::string>& lines) {
-    const int32_t right = x + 8 * columns + 6, bottom = y + 8 * rows + 6;
-    frame.Fill(x, y, right, bottom, 0x00FFFFFF);
-    frame.Outline(x, y, right, bottom, 0x00AAAAAA);
-    frame.Line(x + 1, y + 1, right - 1, y + 1, 0x00666666);
-    frame.Line(x + 1, y + 1, x + 1, bottom - 1, 0x00666666);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        frame.Text(x + 5, y + 8 * static_cast<int32_t>(i) + 5, lines[i]);
-    }
-}
-
 // An area of 10 columns by 3 rows at (40, 20): box 40..126 by 20..50, hit area strictly inside.
 class TextAreaTest : public WidgetTest {
 protected:

@@ -167,6 +167,26 @@ inline void PaintFoldOut(ExpectedFrame& frame, int32_t x, int32_t y, int32_t len
     }
 }
 
+// A radio option whose 10 x 10 cell starts at (x, y): grey rim, white face, black dot if checked.
+inline void PaintOption(ExpectedFrame& frame, int32_t x, int32_t y, bool checked) {
+    frame.Disc(x + 5, y + 5, 5, 0x00666666);
+    frame.Disc(x + 5, y + 5, 3, 0x00FFFFFF);
+    if (checked) frame.Disc(x + 5, y + 5, 2, 0x00000000);
+}
+
+// The sunken box of `columns` by `rows` characters at (x, y) with its lines.
+inline void PaintTextArea(ExpectedFrame& frame, int32_t x, int32_t y, int32_t columns, int32_t rows,
+                          const std::vector<std::string>& lines) {
+    const int32_t right = x + 8 * columns + 6, bottom = y + 8 * rows + 6;
+    frame.Fill(x, y, right, bottom, 0x00FFFFFF);
+    frame.Outline(x, y, right, bottom, 0x00AAAAAA);
+    frame.Line(x + 1, y + 1, right - 1, y + 1, 0x00666666);
+    frame.Line(x + 1, y + 1, x + 1, bottom - 1, 0x00666666);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        frame.Text(x + 5, y + 8 * static_cast<int32_t>(i) + 5, lines[i]);
+    }
+}
+
 // Compares what the window shows with `expected`, naming the first differing pixels.
 inline ::testing::AssertionResult ShowsFrame(const ExpectedFrame& expected) {
     headless::Sync();
