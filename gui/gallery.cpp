@@ -1,7 +1,10 @@
 // The gallery: one window with one widget of each kind, to look at and try the toolkit by hand.
-// Every event prints what fired to standard error. Escape ends it.
+// Every event prints what fired to standard error, and so does every new choice in the drop-down
+// and every change of the text area, which have no events. Escape ends it.
+#include <array>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "gui/gui.h"
 #include "screen/screen.h"
@@ -35,6 +38,65 @@ void AddButtons(GUI& gui) {
               [](const std::string& id) { Report("Button", id); });
 }
 
+constexpr std::array<const char*, 3> SizeNames = {"Small", "Medium", "Large"};
+
+// Two check boxes and a radio group, each with a label naming it.
+void AddChoices(GUI& gui) {
+    for (const auto& [y, text] : {std::pair{80, "Wrap lines"}, {100, "Bold"}}) {
+        const int32_t number = Count(gui.CheckBoxes) + 1;
+        AddCheckBox(gui, 10, y, text, [&gui, number](const std::string& id) {
+            Report("CheckBox",
+                   id + (GetCheckBox(gui, number)->Checked ? ": checked" : ": unchecked"));
+        });
+        AddLabel(gui, 30, y + 1, text);
+    }
+    const int32_t group = Count(gui.RadioButtons) + 1;
+    AddRadioButton(gui, "Size", [&gui, group](const std::string& id) {
+        Report("RadioButton", id + ": " + SizeNames[GetRadioButton(gui, group)->Selected]);
+    });
+    for (int32_t i = 0; i < static_cast<int32_t>(SizeNames.size()); ++i) {
+        AddOption(*GetRadioButton(gui, group), 130, 82 + 18 * i);
+        AddLabel(gui, 145, 81 + 18 * i, SizeNames[i]);
+    }
+}
+
+void AddFoldOuts(GUI& gui) {
+    const int32_t list = AddElementList(gui, 360, 10, "Colours", 8, [](const std::string& id) {
+        Report("ElementList", "Colours: " + id);
+    });
+    for (const auto& [text, id] : {std::pair{"Red", "red"}, {"Green", "green"}, {"Blue", "blue"}}) {
+        NewElement(*GetElementList(gui, list), text, id);
+    }
+    const int32_t dropDown = AddDropDown(gui, 460, 10, "Pick a size", 11);
+    for (const char* size : SizeNames) NewElement(*GetDropDown(gui, dropDown), size);
+}
+
+// The text area's line breaks (CHR(13)) shown as "\r", to keep its report on one line.
+std::string OnOneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) line += c == 13 ? std::string("\\r") : std::string(1, c);
+    return line;
+}
+
+// The drop-down's choice and the text area's text, as they were at the last report.
+struct Reported {
+    std::string Choice;
+    std::string Typed;
+};
+
+void ReportChanges(const GUI& gui, Reported& reported) {
+    const DropDown& dropDown = *GetDropDown(gui, 1);
+    if (dropDown.Text != reported.Choice) {
+        reported.Choice = dropDown.Text;
+        Report("DropDown:", reported.Choice);
+    }
+    const TextArea& area = *GetTextArea(gui, 1);
+    if (area.Text != reported.Typed) {
+        reported.Typed = area.Text;
+        Report("TextArea:", OnOneLine(reported.Typed));
+    }
+}
+
 }  // namespace
 
 int main() {
@@ -46,9 +108,14 @@ int main() {
     GUI gui;
     AddTextEntries(gui);
     AddButtons(gui);
+    AddChoices(gui);
+    AddFoldOuts(gui);
+    AddTextArea(gui, 360, 80, 30, 6);
+    Reported reported{GetDropDown(gui, 1)->Text, {}};
     FrameRegulator regulator(60);
     while (!IsKeyDown(EscapeScanCode)) {
         Update(gui);
+        ReportChanges(gui, reported);
         LockScreen();
         ClearScreen();
         Draw(gui);
