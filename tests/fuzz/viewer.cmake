@@ -16,3 +16,21 @@ foreach(fuzzer viewer_stream_fuzzer viewer_include_file_fuzzer)
   target_link_options(${fuzzer} PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_libraries(${fuzzer} PRIVATE viewer_fuzz_code)
 endforeach()
+
+# Bounded runs for CI, each from a small seed of the form it reads; new inputs go to a corpus
+# folder in the build tree. VIEWER_FUZZ_SECONDS sets the length of each.
+set(VIEWER_FUZZ_SECONDS 60 CACHE STRING "Seconds each viewer fuzz test runs")
+set(viewer_fuzz_seeds ${CMAKE_CURRENT_BINARY_DIR}/viewer_seeds)
+file(WRITE ${viewer_fuzz_seeds}/viewer_stream_fuzzer/picture
+     "3\n2\n255,180,151,71\n0,255,0,255\n&HFF,&O17,&B101,&17\n-1,300,12ab,\n 4294967296\n")
+file(WRITE ${viewer_fuzz_seeds}/viewer_include_file_fuzzer/picture.bi
+     "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\n\r\nrow:\r\nDATA &HFF, 0, 0,255\r\n")
+foreach(fuzzer viewer_stream_fuzzer viewer_include_file_fuzzer)
+  file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/viewer_corpus/${fuzzer})
+  string(REPLACE "_fuzzer" "" test ${fuzzer})
+  add_test(NAME fuzz_${test}
+           COMMAND ${fuzzer} -max_total_time=${VIEWER_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048
+                   -print_final_stats=1 ${CMAKE_CURRENT_BINARY_DIR}/viewer_corpus/${fuzzer}
+                   ${viewer_fuzz_seeds}/${fuzzer})
+  set_tests_properties(fuzz_${test} PROPERTIES LABELS fuzz TIMEOUT 600)
+endforeach()
