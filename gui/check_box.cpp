@@ -63,7 +63,7 @@ void Update(CheckBox& box) {
 
 void Erase(const CheckBox& box) {
     if (box.Hidden) return;
-    // Reaches past the 15 x 15 face on purpose: the erase covers 26 x 26 pixels.
+    // 26 x 26 pixels: more than the 15 x 15 face.
     DrawLine(nullptr, box.X, box.Y, box.X + 25, box.Y + 25, 0x00000000, LineShape::FilledBox);
 }
 
