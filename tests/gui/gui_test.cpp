@@ -269,6 +269,33 @@ TEST_F(GuiTest, StopBeforeStartMakesTheLoopReturnAtOnce) {
     EXPECT_TRUE(fired_.empty());
 }
 
+TEST_F(GuiTest, DestroyingTheGuiEndsItsBackgroundLoopFirst) {
+    std::atomic<int32_t> events = 0;
+    UserAt(25, 25, 1);
+    {
+        GUI gui;
+        AddButton(gui, "Hold", 20, 20, "hold", [&events](const std::string&) { ++events; });
+        StartBackground(gui);
+        StartBackground(gui);  // already running: no second loop on the same widgets
+        while (events < 2) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const int32_t atDestruction = events;
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_EQ(events, atDestruction);
+}
+
+TEST_F(GuiTest, HandlerMayAddAWidgetWhileTheGuiUpdates) {
+    GUI gui;
+    for (int32_t i = 0; i < 3; ++i) AddButton(gui, "Go", 20, 20, "go", nullptr);
+    AddButton(gui, "Add", 20, 20, "add", [&gui](const std::string&) {
+        if (Count(gui.Buttons) < 40) AddButton(gui, "New", 100, 100, "new", nullptr);
+    });
+    UserAt(25, 25, 1);
+    Update(gui);
+    EXPECT_EQ(Count(gui.Buttons), 5);
+    EXPECT_EQ(GetButton(gui, 5)->ButtID, "new");
+}
+
 TEST(GuiDeathTest, WithoutAScreenThePointerSpriteEndsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(GUI(), ::testing::ExitedWithCode(255), "Constructor Cursor\\(\\)");

@@ -300,4 +300,22 @@ TEST_F(TextFieldTest, CaretOutsideTheTextIsBroughtBackBeforeTheSplit) {
     EXPECT_EQ(field.Text, "abc");
 }
 
+TEST_F(TextFieldTest, NegativeLengthHoldsAndShowsNothingWithoutFailing) {
+    TextField scroll(TextFieldKind::ScrollTextBox, 100, 10, -3, "abc");
+    TextField box(TextFieldKind::TextBox, 100, 40, -3);
+    for (TextField* field : {&scroll, &box}) {
+        field->Focused = 1;
+        Type(*field, "d");
+        Draw(*field);
+    }
+    EXPECT_EQ(scroll.Text, "dabc");
+    EXPECT_EQ(box.Text, "");
+    // The box is drawn to the left of X, and no text to the right of it.
+    EXPECT_EQ(GetPixel(nullptr, 90, 15), 0x00FFFFFFu);
+    int32_t black = 0;
+    for (int32_t y = 14; y < 22; ++y)
+        for (int32_t x = 103; x < 140; ++x) black += GetPixel(nullptr, x, y) == 0;
+    EXPECT_EQ(black, 0);
+}
+
 }  // namespace
