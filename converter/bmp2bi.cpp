@@ -190,6 +190,7 @@ int Run(const Options& o) {
         progress.Start(i + 1, o.inputs.size(), input);
         allConverted = ConvertOne(o, input, target, progress) && allConverted;
     }
+    CloseScreen();  // stops the window thread before anything static goes away at exit
     return allConverted ? 0 : 1;
 }
 
