@@ -1,8 +1,11 @@
 #include "converter/include_file.h"
 
 #include <array>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -54,6 +57,66 @@ char* PutPixelLine(char* out, uint32_t c, const PixelLinePieces& p) {
     return Put(out, p.blue[c & 0xFF]);
 }
 
+// Hands blocks to the sink on a thread of its own, so that formatting one block overlaps writing
+// the one before; one block is in flight at a time.
+class OverlappedSink {
+public:
+    explicit OverlappedSink(const ByteSink& sink) : sink_(sink), thread_([this] { Run(); }) {}
+    ~OverlappedSink() {
+        {
+            std::lock_guard lock(mutex_);
+            closing_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    OverlappedSink(const OverlappedSink&) = delete;
+    OverlappedSink& operator=(const OverlappedSink&) = delete;
+
+    // Waits until the block before is written, then hands over `block`, which must stay as it
+    // is until the next call. False once the sink has refused a block.
+    bool Put(std::string_view block) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !busy_; });
+        if (failed_) return false;
+        block_ = block;
+        busy_ = true;
+        changed_.notify_all();
+        return true;
+    }
+    // Waits for the last block: true if the sink took every block.
+    bool Finish() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !busy_; });
+        return !failed_;
+    }
+
+private:
+    void Run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return busy_ || closing_; });
+            if (!busy_) return;
+            const std::string_view block = block_;
+            lock.unlock();
+            const bool written = sink_(block);
+            lock.lock();
+            failed_ = failed_ || !written;
+            busy_ = false;
+            changed_.notify_all();
+        }
+    }
+
+    const ByteSink& sink_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string_view block_;
+    bool busy_ = false;
+    bool failed_ = false;
+    bool closing_ = false;
+    std::thread thread_;  // last, so that it starts with every member above in place
+};
+
 constexpr size_t kBlockBytes = size_t{1} << 20;
 // Room after the block's end for one more line and the whole-slot copies that write it.
 constexpr size_t kSlackBytes = 64;
@@ -67,12 +130,15 @@ bool WriteIncludeFile(std::string_view label, const ImageBuffer& picture, const 
     GetImageInfo(&picture, &width, &height, nullptr, &pitch, &pixels, nullptr);
     const std::string head = std::string(label) + ":\r\nData " + std::to_string(width) +
                              "\r\nData " + std::to_string(height) + "\r\n";
-    if (!sink(head)) return false;
 
     const PixelLinePieces& pieces = Pieces();
-    std::vector<char> block(kBlockBytes + kSlackBytes);
-    char* out = block.data();
-    const char* full = block.data() + kBlockBytes;
+    // Two blocks: one is formatted while the writer has the other. Both outlive the writer.
+    std::array<std::vector<char>, 2> blocks{std::vector<char>(kBlockBytes + kSlackBytes),
+                                            std::vector<char>(kBlockBytes + kSlackBytes)};
+    OverlappedSink writer(sink);
+    if (!writer.Put(head)) return false;
+    int current = 0;
+    char* out = blocks[current].data();
     const int64_t total = int64_t{width} * height;
     for (int32_t y = 0; y < height; ++y) {
         const uint8_t* row = pixels + int64_t{y} * pitch;
@@ -80,13 +146,17 @@ bool WriteIncludeFile(std::string_view label, const ImageBuffer& picture, const 
             uint32_t c;
             std::memcpy(&c, row + int64_t{x} * 4, 4);
             out = PutPixelLine(out, c, pieces);
-            if (out < full) continue;
-            if (!sink(std::string_view(block.data(), out - block.data()))) return false;
-            out = block.data();
+            if (out < blocks[current].data() + kBlockBytes) continue;
+            if (!writer.Put(std::string_view(blocks[current].data(), out - blocks[current].data())))
+                return false;
+            current ^= 1;
+            out = blocks[current].data();
             if (progress) progress(int64_t{y} * width + x + 1, total);
         }
     }
-    if (!sink(std::string_view(block.data(), out - block.data()))) return false;
+    if (!writer.Put(std::string_view(blocks[current].data(), out - blocks[current].data())) ||
+        !writer.Finish())
+        return false;
     if (progress) progress(total, total);
     return true;
 }
