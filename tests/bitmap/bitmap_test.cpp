@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "screen/headless.h"
@@ -418,6 +419,20 @@ TEST_F(LoadBitmapTest, NotABitmap) {
     EXPECT_EQ(LoadBitmap(dir.Path(), image.get()), ScreenResult::FileIO);  // a folder
     EXPECT_EQ(LoadBitmap(std::string("a\0b", 3), image.get()), ScreenResult::FileNotFound);
     EXPECT_EQ(ReadPixels(image.get()), Pixels(4, kFill));
+}
+
+TEST_F(LoadBitmapTest, PathsAreUsedAsGivenWhateverTheirLength) {
+    // Folders nested past 259 bytes of path, "/" as the separator throughout.
+    std::string folder = dir.Path();
+    while (folder.size() < 300) {
+        folder += "/" + std::string(40, 'd');
+        std::filesystem::create_directory(folder);
+    }
+    const std::string path = folder + "/picture.bmp";
+    bmp::WriteFile(path, bmp::Encode(TrueColour(24)));
+    Image image = MakeImage(3, 2);
+    EXPECT_EQ(LoadBitmap(path, image.get()), ScreenResult::Ok);
+    EXPECT_EQ(ReadPixels(image.get()), kOpaqueRows);
 }
 
 TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
