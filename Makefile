@@ -6,7 +6,7 @@ PACKAGES = cmake g++ make pkg-config libsdl2-dev libgtk-3-dev libgtest-dev libgm
            libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox python3-pil \
            clang libclang-rt-14-dev libstb-dev
 
-.PHONY: deps configure build run viewer gallery test test-asan test-tsan fuzz bench format clean
+.PHONY: deps configure build run viewer gallery test test-asan test-tsan fuzz format clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -34,6 +34,32 @@ gallery: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer with leak detection.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
+                LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+test-asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPIXELTOOLS_SANITIZE=ON
+	cmake --build build-asan -j$(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir build-asan --output-on-failure -j$(JOBS)
+
+# The tests that run the window thread (headless and in a real window) under ThreadSanitizer.
+# setarch -R: the sanitizer's shadow memory needs a fixed address layout.
+test-tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIXELTOOLS_TSAN=ON
+	cmake --build build-tsan -j$(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 setarch -R ctest --test-dir build-tsan -L window-thread \
+	    --output-on-failure -j$(JOBS)
+
+# Bounded fuzzing runs of every target (FUZZ_SECONDS each), built with clang's libFuzzer.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DPIXELTOOLS_FUZZ=ON -DBITMAP_FUZZ_SECONDS=$(FUZZ_SECONDS) \
+	    -DVIEWER_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build build-fuzz -j$(JOBS) --target fuzzers
+	$(SANITIZER_ENV) ctest --test-dir build-fuzz -L fuzz --output-on-failure
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -70,9 +70,12 @@ void ReleaseLockHeldByThisThread() {
     g_lockMutex.unlock();
 }
 
-struct CloseAtExit {
-    ~CloseAtExit() { CloseScreen(); }
-} g_closeAtExit;
+// The window thread must stop before the objects it uses are destroyed at exit. Registered
+// after the first window exists, so it runs before the destructors of everything constructed
+// up to then (the back ends' state included).
+void CloseAtExit() {
+    CloseScreen();
+}
 
 }  // namespace
 
@@ -251,6 +254,8 @@ ScreenResult OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t /*
     AcquireScreenLock();
     g_ownedScreen->windowThread = std::move(thread);
     ReleaseScreenLock();
+    static const bool closesAtExit = std::atexit(CloseAtExit) == 0;
+    (void)closesAtExit;
     return ScreenResult::Ok;
 }
 

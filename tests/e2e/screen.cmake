@@ -5,4 +5,4 @@ set_tests_properties(e2e_screen_window PROPERTIES TIMEOUT 120)
 
 add_test(NAME e2e_window_soak
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/window_soak.sh $<TARGET_FILE:window_soak>)
-set_tests_properties(e2e_window_soak PROPERTIES TIMEOUT 240)
+set_tests_properties(e2e_window_soak PROPERTIES TIMEOUT 240 LABELS "e2e;window-thread")
