@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
 #include "screen/backend.h"
 #include "screen/cp437.h"
+#include "screen/native_window.h"
 #include "screen/screen_state.h"
 
 namespace screen_internal {
@@ -30,6 +32,8 @@ struct SdlState {
 };
 
 SdlState g_sdl;
+// Written on the window thread, read by the program's thread (for its desktop dialogs).
+std::atomic<uint64_t> g_nativeWindow = 0;
 
 // The desktop keys behind each PC scan code, after the standard PC layout.
 void BindScanCodes(std::array<uint8_t, SDL_NUM_SCANCODES>& map) {
@@ -186,6 +190,8 @@ void ReportPointer(int32_t windowX, int32_t windowY) {
     NotifyPointer(x, y, inside);
 }
 
+uint64_t X11WindowOf(SDL_Window* window);
+
 void ReportFocus() {
     NotifyFocus(g_sdl.focused, g_sdl.minimised);
 }
@@ -212,6 +218,7 @@ bool Create(int32_t width, int32_t height, const char* title) {
         SDL_Quit();
         return false;
     }
+    g_nativeWindow = X11WindowOf(g_sdl.window);
     SDL_RaiseWindow(g_sdl.window);
     SDL_StartTextInput();
     return true;
@@ -423,6 +430,7 @@ void WarpPointer(int32_t x, int32_t y) {
 }
 
 void Destroy() {
+    g_nativeWindow = 0;
     if (g_sdl.window) SDL_DestroyWindow(g_sdl.window);
     g_sdl.window = nullptr;
     SDL_Quit();
@@ -437,4 +445,25 @@ const Backend& SdlBackend() {
     return kSdl;
 }
 
+}  // namespace screen_internal
+
+uint64_t NativeWindowId() {
+    return screen_internal::g_nativeWindow;
+}
+
+// Last in this file: the window-system header brings Xlib's macros (NotifyPointer, Status, ...),
+// which would clash with the names above.
+#include <SDL_syswm.h>
+
+namespace screen_internal {
+namespace {
+
+uint64_t X11WindowOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    return info.info.x11.window;
+}
+
+}  // namespace
 }  // namespace screen_internal
