@@ -103,9 +103,10 @@ def main():
             magick_out = os.path.join(work, name + ".txt")
             t_magick = best_time([CONVERT, bmp, "txt:" + magick_out], magick_out, 1, work)
 
-        magick = f"{t_magick:10.3f}s" if t_magick else f"{'-':>11}"
+        magick = f"{t_magick * 1000:9.0f}ms" if t_magick else f"{'-':>11}"
         magick_ratio = f"{t_magick / t_ours:8.0f}x" if t_magick else f"{'-':>9}"
-        print(f"{width:>5}x{height:<5} {size:>11} {t_ours:8.3f}s {t_dd:8.3f}s {t_pillow:8.3f}s "
+        print(f"{width:>5}x{height:<5} {size:>11} {t_ours * 1000:7.1f}ms {t_dd * 1000:7.1f}ms "
+              f"{t_pillow * 1000:7.0f}ms "
               f"{magick}   {t_ours / t_dd:8.2f}x {t_pillow / t_ours:12.0f}x {magick_ratio}")
         for path in (ours, reference, dd_out, pillow_out, bmp):
             os.remove(path)

@@ -3,10 +3,10 @@
 #include <array>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -133,12 +133,13 @@ bool WriteIncludeFile(std::string_view label, const ImageBuffer& picture, const 
 
     const PixelLinePieces& pieces = Pieces();
     // Two blocks: one is formatted while the writer has the other. Both outlive the writer.
-    std::array<std::vector<char>, 2> blocks{std::vector<char>(kBlockBytes + kSlackBytes),
-                                            std::vector<char>(kBlockBytes + kSlackBytes)};
+    std::array<std::unique_ptr<char[]>, 2> blocks{
+        std::make_unique_for_overwrite<char[]>(kBlockBytes + kSlackBytes),
+        std::make_unique_for_overwrite<char[]>(kBlockBytes + kSlackBytes)};
     OverlappedSink writer(sink);
     if (!writer.Put(head)) return false;
     int current = 0;
-    char* out = blocks[current].data();
+    char* out = blocks[current].get();
     const int64_t total = int64_t{width} * height;
     for (int32_t y = 0; y < height; ++y) {
         const uint8_t* row = pixels + int64_t{y} * pitch;
@@ -146,15 +147,15 @@ bool WriteIncludeFile(std::string_view label, const ImageBuffer& picture, const 
             uint32_t c;
             std::memcpy(&c, row + int64_t{x} * 4, 4);
             out = PutPixelLine(out, c, pieces);
-            if (out < blocks[current].data() + kBlockBytes) continue;
-            if (!writer.Put(std::string_view(blocks[current].data(), out - blocks[current].data())))
+            if (out < blocks[current].get() + kBlockBytes) continue;
+            if (!writer.Put(std::string_view(blocks[current].get(), out - blocks[current].get())))
                 return false;
             current ^= 1;
-            out = blocks[current].data();
+            out = blocks[current].get();
             if (progress) progress(int64_t{y} * width + x + 1, total);
         }
     }
-    if (!writer.Put(std::string_view(blocks[current].data(), out - blocks[current].data())) ||
+    if (!writer.Put(std::string_view(blocks[current].get(), out - blocks[current].get())) ||
         !writer.Finish())
         return false;
     if (progress) progress(total, total);
