@@ -55,9 +55,10 @@ std::string MakeLabel(std::string_view outputName) {
 }
 
 std::string DeriveOutputName(std::string_view inputPath) {
-    const size_t slash = inputPath.rfind('/');
+    // "\" too: a path typed the Windows way names its file after the last backslash.
+    const size_t separator = inputPath.find_last_of("/\\");
     std::string_view name =
-        slash == std::string_view::npos ? inputPath : inputPath.substr(slash + 1);
+        separator == std::string_view::npos ? inputPath : inputPath.substr(separator + 1);
     if (name.size() >= 4) name.remove_suffix(4);
     return "Res" + std::string(name) + ".bi";
 }

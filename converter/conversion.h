@@ -42,7 +42,7 @@ LoadedPicture LoadPicture(const std::string& path);
 std::string MakeLabel(std::string_view outputName);
 
 // The output name the converter derives from an input path: "Res", the file name less its last
-// four characters (all of a name of 1 to 3 characters), ".bi". "/" separates folders.
+// four characters (all of a name of 1 to 3 characters), ".bi". "/" and "\" separate folders.
 std::string DeriveOutputName(std::string_view inputPath);
 
 enum class ConversionStatus { Done, LoadFailed, Declined, OpenFailed, WriteFailed };

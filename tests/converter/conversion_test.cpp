@@ -147,7 +147,8 @@ TEST(DeriveOutputName, DropsTheLastFourCharactersOfTheFileName) {
     EXPECT_EQ(DeriveOutputName("x/abcd"), "Res.bi");
     EXPECT_EQ(DeriveOutputName("x/ab"), "Resab.bi");
     EXPECT_EQ(DeriveOutputName(""), "Res.bi");
-    EXPECT_EQ(DeriveOutputName("C:\\x\\ab"), "ResC:\\.bi");  // "\" separates nothing here
+    EXPECT_EQ(DeriveOutputName("C:\\x\\ab"), "Resab.bi");
+    EXPECT_EQ(DeriveOutputName("C:\\x/y\\bild.jpeg"), "Resbild..bi");
 }
 
 // ---------------------------------------------------------------------------------------------
