@@ -1,0 +1,57 @@
+// The converter: a 640 x 50 window with the bitmap's path, the output name and three buttons.
+// "Chose File" picks a bitmap, "Start" converts it into a pixel-data include file, Escape or
+// "Exit" ends the program.
+#include "converter/handler.h"
+#include "gui/gui.h"
+#include "screen/native_window.h"
+#include "screen/screen.h"
+
+namespace {
+
+constexpr int32_t EscapeScanCode = 1;
+constexpr uint32_t TextColour = 0xFFFFFF;
+constexpr uint32_t PanelColour = 0xDDDDDD;
+constexpr int32_t FieldLength = 50;
+
+void AddWidgets(GUI& gui, ConverterState& state) {
+    state.InputPath = GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 10, FieldLength));
+    state.OutputName =
+        GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 30, FieldLength, "Unnamed.bi"));
+    const WidgetEvent handleButton = [&state](const std::string& buttID) {
+        HandleButton(state, buttID);
+    };
+    AddButton(gui, "Chose File", 450, 10, "CF", handleButton);
+    AddButton(gui, "Start", 450, 30, "Start", handleButton);
+    AddButton(gui, "Exit", 500, 30, "Exit", handleButton);
+}
+
+// Until Escape is held at the start of a pass. Dialogs and conversions run inside Update.
+void RunFrames(GUI& gui, FrameRegulator& regulator) {
+    while (!IsKeyDown(EscapeScanCode)) {
+        Update(gui);
+        LockScreen();
+        ClearScreen();
+        Draw(gui);
+        UnlockScreen(-1, -1);
+        Regulate(regulator);
+    }
+}
+
+}  // namespace
+
+int main() {
+    // Without a window nothing could ever be shown or end the program; the screen layer has
+    // already said why on standard error.
+    if (OpenScreen(640, 50, 32) != ScreenResult::Ok) return 1;
+    SetColors(TextColour, PanelColour);
+    ClearScreen();
+    FrameRegulator regulator(60);
+    // The dialogs belong to the converter's window and stay above it.
+    ConverterState state{.Desktop = DesktopDialogs(NativeWindowId())};
+    {
+        GUI gui;
+        AddWidgets(gui, state);
+        RunFrames(gui, regulator);
+    }
+    return 0;
+}

@@ -1,0 +1,192 @@
+// The converter's button handler and file dialog against a scripted desktop: what "Chose File"
+// asks and writes into the two fields, "Start" on a typed path, "Exit", and IDs that mean nothing.
+#include "converter/handler.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "converter/dialogs_fake.h"
+#include "converter/file_dialog.h"
+#include "screen/headless.h"
+#include "screen/screen.h"
+#include "tests/bitmap/bmp_builder.h"
+#include "tests/bitmap/temp_dir.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+class HandlerTest : public ::testing::Test {
+protected:
+    HandlerTest() { state.Desktop = ScriptedDialogs(script); }
+
+    // "Chose File" answered with `choice`.
+    void ChooseFile(FileChoice choice) {
+        script.choices.push_back(std::move(choice));
+        HandleButton(state, "CF");
+    }
+
+    DialogScript script;
+    ScrollTextBox inputPath{TextFieldKind::ScrollTextBox, 10, 10, 50};
+    ScrollTextBox outputName{TextFieldKind::ScrollTextBox, 10, 30, 50, "Unnamed.bi"};
+    ConverterState state{&inputPath, &outputName, {}};
+};
+
+TEST_F(HandlerTest, ChoseFileAsksForABitmapInTheCurrentFolder) {
+    ChooseFile({ChoiceStatus::Chosen, "/home/u/Bilder/blume.bmp"});
+    ASSERT_EQ(script.requests.size(), 1u);
+    const FileChooserRequest& asked = script.requests[0];
+    EXPECT_FALSE(asked.save);
+    EXPECT_EQ(asked.title,
+              "Datei \xD6"
+              "ffnen");
+    EXPECT_EQ(asked.filter, "BMP Dateien (*.BMP)\0*.BMP\0\0"s);
+    EXPECT_EQ(asked.filterIndex, 1);
+    EXPECT_EQ(asked.initialFolder, ".");
+    EXPECT_EQ(asked.defaultExtension, "");
+    EXPECT_EQ(inputPath.Text, "/home/u/Bilder/blume.bmp");
+    EXPECT_EQ(outputName.Text, "Resblume.bi");
+    EXPECT_TRUE(script.boxes.empty());
+}
+
+TEST_F(HandlerTest, CancellingEmptiesThePathAndNamesTheOutputResBi) {
+    inputPath.Text = "typed/before.bmp";
+    ChooseFile({ChoiceStatus::Cancelled, {}});
+    EXPECT_EQ(inputPath.Text, "");
+    EXPECT_EQ(outputName.Text, "Res.bi");
+}
+
+TEST_F(HandlerTest, WithoutADesktopTheChoiceIsEmptyAndTheConsoleIsTold) {
+    script.unavailable = true;
+    ::testing::internal::CaptureStderr();
+    HandleButton(state, "CF");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(inputPath.Text, "");
+    EXPECT_EQ(outputName.Text, "Res.bi");
+    EXPECT_NE(said.find("file dialog"), std::string::npos) << said;
+}
+
+TEST_F(HandlerTest, OutputNameDropsTheLastFourCharactersAfterTheLastSeparator) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/x/abcd", "Res.bi"},                // exactly four: nothing is left
+        {"/x/abc", "Resabc.bi"},              // one to three stay whole
+        {"/x/a", "Resa.bi"},                  //
+        {"C:\\x\\bild.jpeg", "Resbild..bi"},  // whatever the extension is
+        {"C:\\Bilder\\blume.bmp", "Resblume.bi"},
+        {"/home/u/my.pics\\flower.BMP", "Resflower.bi"},
+        {"relative.bmp", "Resrelative.bi"},
+    };
+    for (const auto& [path, name] : cases) {
+        ChooseFile({ChoiceStatus::Chosen, path});
+        EXPECT_EQ(inputPath.Text, path);
+        EXPECT_EQ(outputName.Text, name) << path;
+    }
+}
+
+TEST_F(HandlerTest, OnlyTheExactIdsAct) {
+    inputPath.Text = "a.bmp";
+    for (const char* id : {"Chose File", "cf", "start", "EXIT", "Start ", ""})
+        HandleButton(state, id);
+    EXPECT_TRUE(script.requests.empty());
+    EXPECT_TRUE(script.boxes.empty());
+    EXPECT_EQ(inputPath.Text, "a.bmp");
+    EXPECT_EQ(outputName.Text, "Unnamed.bi");
+}
+
+TEST_F(HandlerTest, ExitEndsTheProgramAtOnceWithStatusZero) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(HandleButton(state, "Exit"), ::testing::ExitedWithCode(0), "");
+}
+
+// "Start" converts whatever the two fields hold at that moment.
+class StartTest : public HandlerTest {
+protected:
+    static void SetUpTestSuite() {
+        headless::UseHeadlessBackend();
+        ASSERT_EQ(OpenScreen(640, 50, 32), ScreenResult::Ok);
+    }
+    static void TearDownTestSuite() { CloseScreen(); }
+
+    void SetUp() override {
+        ASSERT_FALSE(dir.Path().empty());
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
+    }
+    void TearDown() override { std::filesystem::current_path(previous); }
+
+    // An opaque red pixel left of an opaque blue one.
+    std::string WriteRedBlue(const std::string& name) {
+        bmp::Bitmap b;
+        b.width = 2;
+        b.pixels = bmp::StoreRows({{0xFF0000, 0x0000FF}}, 24);
+        return dir.Write(name, bmp::Encode(b));
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    TempDir dir;
+    std::filesystem::path previous;
+};
+
+TEST_F(StartTest, ATypedPathIsConvertedToTheNameInTheOutputField) {
+    inputPath.Text = WriteRedBlue("typed.bmp");
+    HandleButton(state, "Start");
+    EXPECT_EQ(Read(dir / "Unnamed.bi"),
+              "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\nData 255, 0, 0,255\r\n");
+    ASSERT_EQ(script.boxes.size(), 1u);
+    EXPECT_EQ(script.boxes[0].text, "Done!");
+    EXPECT_EQ(script.boxes[0].caption, "OK");
+    EXPECT_EQ(inputPath.Text, dir / "typed.bmp");
+}
+
+TEST_F(StartTest, AChosenFileIsWrittenUnderItsDerivedName) {
+    ChooseFile({ChoiceStatus::Chosen, WriteRedBlue("blume.bmp")});
+    HandleButton(state, "Start");
+    const std::string written = Read(dir / "Resblume.bi");
+    EXPECT_EQ(written.substr(0, written.find('\r')), "Resblume_bi:");
+    EXPECT_EQ(script.boxes.size(), 1u);
+}
+
+TEST_F(StartTest, AnEmptyPathIsTheLoadFailure) {
+    HandleButton(state, "Start");
+    ASSERT_EQ(script.boxes.size(), 1u);
+    EXPECT_EQ(script.boxes[0].caption, "Error");
+    EXPECT_EQ(script.boxes[0].flags, BoxOk | IconError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Unnamed.bi"));
+}
+
+// The file dialog's own defaults, in the mode the converter itself does not use.
+TEST(FileDialog, SaveModeWithItsDefaults) {
+    DialogScript script;
+    script.choices.push_back({ChoiceStatus::Chosen, "/tmp/out.bi"});
+    const std::string chosen = FileDialog(ScriptedDialogs(script), 1, "", 1, "", "bi");
+    EXPECT_EQ(chosen, "/tmp/out.bi");
+    ASSERT_EQ(script.requests.size(), 1u);
+    const FileChooserRequest& asked = script.requests[0];
+    EXPECT_TRUE(asked.save);
+    EXPECT_EQ(asked.title, "Datei Speichern");
+    EXPECT_EQ(asked.filter, "Alle Dateien (*.*)\0*.*\0\0"s);
+    EXPECT_EQ(asked.initialFolder, ".");
+    EXPECT_EQ(asked.defaultExtension, "bi");
+}
+
+TEST(FileDialog, OpenModeTakesNoDefaultExtensionAndKeepsThePathAsChosen) {
+    DialogScript script;
+    // On this desktop blanks at the ends of a name are part of it.
+    script.choices.push_back({ChoiceStatus::Chosen, "/pics/ edge .bmp "});
+    const std::string chosen =
+        FileDialog(ScriptedDialogs(script), FileDialogOpen, "B\0*.b\0\0"s, 1, "/pics", "bmp");
+    EXPECT_EQ(chosen, "/pics/ edge .bmp ");
+    ASSERT_EQ(script.requests.size(), 1u);
+    EXPECT_EQ(script.requests[0].defaultExtension, "");
+    EXPECT_EQ(script.requests[0].initialFolder, "/pics");
+    EXPECT_EQ(script.requests[0].filter, "B\0*.b\0\0"s);
+}
+
+}  // namespace
