@@ -158,10 +158,10 @@ namespace headless {
 using namespace screen_internal;
 
 void UseHeadlessBackend() {
-    ChooseBackend(HeadlessBackend());
+    ChooseBackend(&HeadlessBackend());
 }
 void UseWindowBackend() {
-    ChooseBackend(SdlBackend());
+    ChooseBackend(nullptr);
 }
 
 void MovePointer(int32_t x, int32_t y) {

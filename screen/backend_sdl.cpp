@@ -421,7 +421,7 @@ void ConfinePointer(bool confined) {
 }
 
 void CapturePointer(bool captured) {
-    SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE);
+    (void)captured;
 }
 
 void WarpPointer(int32_t x, int32_t y) {
@@ -439,11 +439,9 @@ void Destroy() {
 const Backend kSdl{"sdl",       Create,         Present,        Pump,        SampleKeys,
                    ShowPointer, ConfinePointer, CapturePointer, WarpPointer, Destroy};
 
-}  // namespace
+[[maybe_unused]] const bool kRegistered = (RegisterWindowBackend(kSdl), true);
 
-const Backend& SdlBackend() {
-    return kSdl;
-}
+}  // namespace
 
 }  // namespace screen_internal
 

@@ -65,8 +65,8 @@ struct ScreenState {
     void MarkRows(int32_t first, int32_t last);
 };
 
-// The back end the next OpenScreen uses (the real window unless a test chose otherwise).
-void ChooseBackend(const Backend& backend);
+// The back end the next OpenScreen uses; nullptr (the default) is the window back end.
+void ChooseBackend(const Backend* backend);
 
 // The open screen, or nullptr. Set and cleared only by OpenScreen/CloseScreen.
 ScreenState* Screen();

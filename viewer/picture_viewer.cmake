@@ -36,7 +36,7 @@ viewer_stream_end:
   set_source_files_properties(${assembly} PROPERTIES OBJECT_DEPENDS ${stream})
 
   add_executable(${target} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/main.cpp ${assembly} ${stream})
-  target_link_libraries(${target} PRIVATE viewer_image)
+  target_link_libraries(${target} PRIVATE viewer_image screen_window)
   set_target_properties(${target} PROPERTIES OUTPUT_NAME viewer VIEWER_STREAM ${stream})
   if(NOT target STREQUAL "viewer")
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY

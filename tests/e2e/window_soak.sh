@@ -15,7 +15,13 @@ APP_PID=$!
 wait_line "$work/out" '^ready' || fail "soak program did not start: $(cat "$work/err")"
 win=$(wait_window window_soak)
 [ -n "$win" ] || fail "no window"
-xdotool windowfocus --sync "$win" 2>/dev/null
+# Without a window manager nothing hands out the focus: set it, and make sure it took.
+for _ in $(seq 100); do
+    xdotool windowfocus --sync "$win" 2>/dev/null
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$win" ] && break
+    sleep 0.05
+done
+[ "$(xdotool getwindowfocus 2>/dev/null)" = "$win" ] || fail "could not give the window the focus"
 eval "$(xdotool getwindowgeometry --shell "$win")"
 
 # Typing and pointer storms at once.
@@ -33,6 +39,7 @@ text=$(head -c 3000 /dev/urandom | tr -dc 'a-z0-9' | head -c 300)
 storm=$!
 xdotool type --delay 15 "$text"
 wait $storm
+focus_after=$(xdotool getwindowfocus 2>/dev/null)
 
 # Focus changes and close requests, with a window manager to carry them out (typing stops
 # meanwhile: keys would go to other windows).
@@ -62,7 +69,8 @@ status=$?
 APP_PID=
 [ $status -eq 0 ] || fail "exit status $status: $(tail -n 30 "$work/err")"
 got=$(sed -n 's/^typed //p' "$work/out")
-[ "$got" = "$text" ] || fail "typed keys differ: sent '$text', read '$got'"
+[ "$got" = "$text" ] ||
+    fail "typed keys differ: sent '$text', read '$got' (focus after typing: $focus_after, window $win)"
 grep -q "^closes $closes\$" "$work/out" || fail "close requests: $(grep closes "$work/out"), sent $closes"
 frames=$(sed -n 's/^done //p' "$work/out")
 [ "$frames" -ge 10000 ] || fail "only $frames frames"
