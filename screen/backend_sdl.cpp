@@ -421,7 +421,7 @@ void ConfinePointer(bool confined) {
 }
 
 void CapturePointer(bool captured) {
-    (void)captured;
+    SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE);
 }
 
 void WarpPointer(int32_t x, int32_t y) {
