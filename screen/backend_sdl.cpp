@@ -191,6 +191,15 @@ void ReportPointer(int32_t windowX, int32_t windowY) {
 }
 
 uint64_t X11WindowOf(SDL_Window* window);
+// A press or release of buttons 1-3, 8 or 9 in the window system's own event, as this layer's
+// button bit (-1 for anything else) and the pointer position in the window.
+struct RawButton {
+    int32_t bit = -1;
+    bool pressed = false;
+    int32_t x = 0;
+    int32_t y = 0;
+};
+RawButton RawButtonOf(const SDL_SysWMmsg* message);
 
 void ReportFocus() {
     NotifyFocus(g_sdl.focused, g_sdl.minimised);
@@ -219,6 +228,7 @@ bool Create(int32_t width, int32_t height, const char* title) {
         return false;
     }
     g_nativeWindow = X11WindowOf(g_sdl.window);
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     SDL_RaiseWindow(g_sdl.window);
     SDL_StartTextInput();
     return true;
@@ -350,23 +360,6 @@ void HandleText(const char* text) {
     }
 }
 
-int32_t ButtonBit(uint8_t button) {
-    switch (button) {
-        case SDL_BUTTON_LEFT:
-            return 0;
-        case SDL_BUTTON_RIGHT:
-            return 1;
-        case SDL_BUTTON_MIDDLE:
-            return 2;
-        case SDL_BUTTON_X1:
-            return 3;
-        case SDL_BUTTON_X2:
-            return 4;
-        default:
-            return -1;
-    }
-}
-
 void Pump() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -377,10 +370,14 @@ void Pump() {
             case SDL_MOUSEMOTION:
                 ReportPointer(e.motion.x, e.motion.y);
                 break;
-            case SDL_MOUSEBUTTONDOWN:
-            case SDL_MOUSEBUTTONUP:
-                ReportPointer(e.button.x, e.button.y);
-                NotifyButton(ButtonBit(e.button.button), e.type == SDL_MOUSEBUTTONDOWN);
+            case SDL_SYSWMEVENT:
+                // Buttons come from the window system's events, not SDL's button events: SDL
+                // drops a press while it believes that button is still down, which it does after
+                // a release that went to another client (a dialog opened under the held pointer).
+                if (const RawButton b = RawButtonOf(e.syswm.msg); b.bit >= 0) {
+                    ReportPointer(b.x, b.y);
+                    NotifyButton(b.bit, b.pressed);
+                }
                 break;
             case SDL_MOUSEWHEEL:
                 if (e.wheel.y != 0) {
@@ -455,6 +452,34 @@ uint64_t NativeWindowId() {
 
 namespace screen_internal {
 namespace {
+
+RawButton RawButtonOf(const SDL_SysWMmsg* message) {
+    if (!message || message->subsystem != SDL_SYSWM_X11) return {};
+    const XEvent& event = message->msg.x11.event;
+    if (event.type != ButtonPress && event.type != ButtonRelease) return {};
+    if (event.xbutton.window != static_cast<::Window>(g_nativeWindow.load())) return {};
+    int32_t bit = -1;
+    switch (event.xbutton.button) {
+        case Button1:
+            bit = 0;
+            break;
+        case Button3:
+            bit = 1;
+            break;
+        case Button2:
+            bit = 2;
+            break;
+        case 8:
+            bit = 3;
+            break;
+        case 9:
+            bit = 4;
+            break;
+        default:
+            return {};  // 4-7 are the wheel, which SDL's wheel events report
+    }
+    return {bit, event.type == ButtonPress, event.xbutton.x, event.xbutton.y};
+}
 
 uint64_t X11WindowOf(SDL_Window* window) {
     SDL_SysWMinfo info;
