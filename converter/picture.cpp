@@ -19,7 +19,8 @@ constexpr uint32_t kCoreHeaderBytes = 12;
 struct FileHead {
     std::array<uint8_t, kHeadBytes> bytes{};  // bytes the file lacks stay 0
     int64_t fileSize = 0;
-    int error = 0;  // errno when the file could not be opened
+    int error = 0;        // errno when the file could not be opened
+    struct stat info {};  // which file was probed, and as it was then
 };
 
 FileHead ReadHead(const std::string& path) {
@@ -32,9 +33,8 @@ FileHead ReadHead(const std::string& path) {
         head.error = errno;
         return head;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        head.fileSize = info.st_size;
+    if (::fstat(fd, &head.info) == 0 && S_ISREG(head.info.st_mode)) {
+        head.fileSize = head.info.st_size;
         const ssize_t n = ::pread(fd, head.bytes.data(), head.bytes.size(), 0);
         if (n < 0) head.bytes.fill(0);
     }
@@ -94,6 +94,16 @@ bool FitsInMemory(BitmapSize size) {
     return memory <= 0 || size.height <= memory / pitch;
 }
 
+// The load opens the file again by its name; its pixels only fit the probed size when they came
+// from the same file, unchanged.
+bool StillTheProbedFile(const std::string& path, const FileHead& head) {
+    struct stat now {};
+    return ::stat(path.c_str(), &now) == 0 && now.st_dev == head.info.st_dev &&
+           now.st_ino == head.info.st_ino && now.st_size == head.info.st_size &&
+           now.st_mtim.tv_sec == head.info.st_mtim.tv_sec &&
+           now.st_mtim.tv_nsec == head.info.st_mtim.tv_nsec;
+}
+
 std::string LoadProblem(ScreenResult result) {
     switch (result) {
         case ScreenResult::IllegalCall:
@@ -128,5 +138,6 @@ LoadedPicture LoadPicture(const std::string& path) {
     if (!image) return {nullptr, "too large for a picture (" + SizeText(size) + ")"};
     const ScreenResult result = LoadBitmap(path, image.get());
     if (result != ScreenResult::Ok) return {nullptr, LoadProblem(result)};
+    if (!StillTheProbedFile(path, head)) return {nullptr, "changed while it was being read"};
     return {std::move(image), {}};
 }

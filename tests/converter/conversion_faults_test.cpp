@@ -1,0 +1,330 @@
+// The conversion when the system fails it: the input changing between the size probe and the
+// load, an output folder the user may not write to, and a bitmap that declares 200 million rows
+// and holds every one of them. Each runs the converter's "Start" with a scripted desktop.
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/fanotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <thread>
+
+#include "converter/conversion.h"
+#include "converter/dialogs_fake.h"
+#include "screen/headless.h"
+#include "tests/bitmap/bmp_builder.h"
+#include "tests/bitmap/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every box shown, each as "caption|text|flags".
+std::vector<std::string> Boxes(const DialogScript& script) {
+    std::vector<std::string> shown;
+    for (const AskedBox& b : script.boxes)
+        shown.push_back(b.caption + "|" + b.text + "|" + std::to_string(b.flags));
+    return shown;
+}
+
+// A 24-bit bitmap of `width` x `height` pixels, all of one colour.
+std::vector<uint8_t> PlainBmp(int32_t width, int32_t height, uint32_t colour) {
+    bmp::Bitmap b;
+    b.width = width;
+    b.height = height;
+    b.pixels = bmp::StoreRows(
+        std::vector<std::vector<uint32_t>>(height, std::vector<uint32_t>(width, colour)), 24);
+    return bmp::Encode(b);
+}
+
+const std::string kLoadFailedBox =
+    "Error|Something went wrong while loading File.\r\nMaybe the filename wasnt correct.|16";
+const std::string kOpenFailedBox = "Error|Error! Could not open output file!|16";
+const std::string kQuestionBox = "Error|This file allready exists! Overwrite?|20";
+
+class ConversionFaultTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        headless::UseHeadlessBackend();
+        ASSERT_EQ(OpenScreen(64, 48, 32), ScreenResult::Ok);
+    }
+    static void TearDownTestSuite() { CloseScreen(); }
+
+    TempDir dir;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The input between probe and load
+
+struct GateEvent {
+    bool open = false;  // an open, else a read
+    int opens = 0;      // opens of the file so far, this one included
+    int reads = 0;      // reads so far, this one included
+};
+using GateRule = std::function<bool(const GateEvent&)>;  // true lets the access go on
+
+// Holds every open and read of one file inside the kernel until the test has answered it
+// (fanotify permission events), so the test acts at an exact point of the reading code without
+// that code knowing. Closing the gate lets anything still held go on.
+class FileGate {
+public:
+    explicit FileGate(const std::string& path) {
+        fd_ = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY | O_LARGEFILE);
+        if (fd_ >= 0 && ::fanotify_mark(fd_, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_ACCESS_PERM,
+                                        AT_FDCWD, path.c_str()) == 0)
+            return;
+        problem_ = std::strerror(errno);
+        Close();
+    }
+    ~FileGate() { Close(); }
+    FileGate(const FileGate&) = delete;
+    FileGate& operator=(const FileGate&) = delete;
+
+    // Empty while the gate works.
+    const std::string& Problem() const { return problem_; }
+    void Close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    // Answers, by `rule`, the accesses waiting now or arriving within `wait`.
+    void AnswerWaiting(const GateRule& rule, std::chrono::milliseconds wait) {
+        pollfd ready{fd_, POLLIN, 0};
+        if (::poll(&ready, 1, static_cast<int>(wait.count())) <= 0) return;
+        alignas(fanotify_event_metadata) char buffer[4096];
+        ssize_t left = ::read(fd_, buffer, sizeof buffer);
+        auto* event = reinterpret_cast<fanotify_event_metadata*>(buffer);
+        for (; FAN_EVENT_OK(event, left); event = FAN_EVENT_NEXT(event, left)) {
+            const bool open = (event->mask & FAN_OPEN_PERM) != 0;
+            ++(open ? opens_ : reads_);
+            const uint32_t verdict = rule({open, opens_, reads_}) ? FAN_ALLOW : FAN_DENY;
+            const fanotify_response answer{event->fd, verdict};
+            if (::write(fd_, &answer, sizeof answer) != sizeof answer) ADD_FAILURE() << "answer";
+            ::close(event->fd);
+        }
+    }
+
+private:
+    int fd_ = -1;
+    int opens_ = 0;
+    int reads_ = 0;
+    std::string problem_;
+};
+
+// Runs `work` on a thread of its own while the gate answers by `rule`; false when the work did
+// not end within ten seconds (the gate is then opened, so it does end).
+bool RunBehindGate(FileGate& gate, const std::function<void()>& work, const GateRule& rule) {
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!done && std::chrono::steady_clock::now() < deadline) gate.AnswerWaiting(rule, 20ms);
+    const bool finished = done;
+    gate.Close();
+    worker.join();
+    return finished;
+}
+
+TEST_F(ConversionFaultTest, InputChangingBetweenProbeAndLoadIsALoadFailure) {
+    // The probe opens the input and reads its header once; the load opens it again.
+    const auto probeRead = [](const GateEvent& e) { return !e.open && e.opens == 1; };
+    const auto loadOpen = [](const GateEvent& e) { return e.open && e.opens == 2; };
+    const auto loadRead = [](const GateEvent& e) { return !e.open && e.opens == 2; };
+    struct Case {
+        std::string name;
+        std::function<bool(const GateEvent&)> when;
+        std::function<bool(const std::string& input)> act;  // its result answers the access
+        std::vector<std::string> folderAfter;
+    };
+    const Case cases[] = {
+        {"vanishes",
+         probeRead,
+         [](const std::string& input) { return ::unlink(input.c_str()) == 0; },
+         {}},
+        {"is replaced by another bitmap",
+         probeRead,
+         [this](const std::string& input) {
+             return ::rename(dir.Write("other.bmp", PlainBmp(5, 1, 0x0000FF)).c_str(),
+                             input.c_str()) == 0;
+         },
+         {"in.bmp"}},
+        {"is cut short",
+         loadOpen,
+         [](const std::string& input) { return ::truncate(input.c_str(), 70) == 0; },
+         {"in.bmp"}},
+        {"cannot be opened", loadOpen, [](const std::string&) { return false; }, {"in.bmp"}},
+        {"cannot be read", loadRead, [](const std::string&) { return false; }, {"in.bmp"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("the input " + c.name);
+        fs::remove_all(dir / "case");
+        fs::create_directory(dir / "case");
+        const std::string input = dir.Write("case/in.bmp", PlainBmp(3, 2, 0x102030));
+        const std::string output = dir / "case/out.bi";
+        FileGate gate(input);
+        if (!gate.Problem().empty())
+            GTEST_SKIP() << "fanotify permission events need CAP_SYS_ADMIN: " << gate.Problem();
+        DialogScript script;
+        int acted = 0;
+        const bool finished = RunBehindGate(
+            gate, [&] { ConvertPicture(input, output, ScriptedDialogs(script)); },
+            [&](const GateEvent& e) {
+                if (!c.when(e)) return true;
+                ++acted;
+                return c.act(input);
+            });
+        ASSERT_TRUE(finished);
+        EXPECT_EQ(acted, 1);
+        EXPECT_EQ(Boxes(script), std::vector<std::string>{kLoadFailedBox});
+        EXPECT_EQ(Entries(dir / "case"), c.folderAfter);
+    }
+}
+
+TEST_F(ConversionFaultTest, InputLeftAloneBehindTheGateIsConverted) {
+    // The gate itself changes nothing: the same conversion without interference succeeds.
+    const std::string input = dir.Write("in.bmp", PlainBmp(3, 2, 0x102030));
+    FileGate gate(input);
+    if (!gate.Problem().empty())
+        GTEST_SKIP() << "fanotify permission events need CAP_SYS_ADMIN: " << gate.Problem();
+    DialogScript script;
+    GateEvent last;
+    ASSERT_TRUE(RunBehindGate(
+        gate, [&] { ConvertPicture(input, dir / "out.bi", ScriptedDialogs(script)); },
+        [&](const GateEvent& e) {
+            last = e;
+            return true;
+        }));
+    EXPECT_EQ(Boxes(script), std::vector<std::string>{"OK|Done!|64"});
+    EXPECT_EQ(last.opens, 2);  // the probe and the load, as the cases above expect
+    EXPECT_GE(last.reads, 2);
+    std::string expected = MakeLabel(dir / "out.bi") + ":\r\nData 3\r\nData 2\r\n";
+    for (int i = 0; i < 6; ++i) expected += "Data 255, 16, 32,48\r\n";
+    EXPECT_EQ(ReadText(dir / "out.bi"), expected);
+}
+
+// ---------------------------------------------------------------------------------------------
+// 200,000,000 rows, all there
+
+TEST_F(ConversionFaultTest, CompleteBitmapOfTwoHundredMillionRowsIsRefusedQuickly) {
+    // 800 MB of rows, stored sparse: the file holds every row it declares, so only the size of
+    // the picture itself can refuse it.
+    bmp::Bitmap tall;
+    tall.width = 1;
+    tall.height = 200'000'000;
+    const std::string input = dir.Write("tall.bmp", bmp::Encode(tall));
+    ASSERT_EQ(::truncate(input.c_str(), 54 + 4 * off_t{tall.height}), 0);
+    DialogScript script;
+    const auto start = std::chrono::steady_clock::now();
+    ConvertPicture(input, dir / "tall.bi", ScriptedDialogs(script));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_EQ(Boxes(script), std::vector<std::string>{kLoadFailedBox});
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"tall.bmp"});
+}
+
+// ---------------------------------------------------------------------------------------------
+// An output folder without write permission
+
+// What the unprivileged child tells the parent in its exit status.
+constexpr int kChildConverted = 0;
+constexpr int kChildCannotDropRoot = 10;
+constexpr int kChildStillMayWrite = 11;
+constexpr int kChildCannotReadInput = 12;
+constexpr int kChildNoScreen = 13;
+constexpr uid_t kNobody = 65534;
+
+// In a forked child: drops root for user and group 65534, converts `input` to each output with
+// a scripted desktop that answers Yes, and writes the boxes shown, one per line, to `report`.
+[[noreturn]] void ConvertAsNobody(const std::string& input, const std::string& folder,
+                                  const std::vector<std::string>& outputs, int report) {
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+        ::_exit(kChildCannotDropRoot);
+    if (::access(folder.c_str(), W_OK) == 0) ::_exit(kChildStillMayWrite);
+    if (::access(input.c_str(), R_OK) != 0) ::_exit(kChildCannotReadInput);
+    headless::UseHeadlessBackend();
+    if (OpenScreen(64, 48, 32) != ScreenResult::Ok) ::_exit(kChildNoScreen);
+    DialogScript script;
+    for (const std::string& output : outputs) {
+        script.answers = {AnswerYes};
+        ConvertPicture(input, output, ScriptedDialogs(script));
+    }
+    CloseScreen();
+    std::string lines;
+    for (const std::string& box : Boxes(script)) lines += box + "\n";
+    const bool reported =
+        ::write(report, lines.data(), lines.size()) == static_cast<ssize_t>(lines.size());
+    ::_exit(reported ? kChildConverted : 1);
+}
+
+// No screen in this process: the child opens its own, so no other thread's lock is forked.
+TEST(ConversionWithoutRights, OutputFolderWithoutWritePermission) {
+    TempDir dir;
+    const std::string folder = dir / "locked";
+    fs::create_directory(folder);
+    const std::string input = dir.Write("in.bmp", PlainBmp(2, 2, 0x445566));
+    std::ofstream(folder + "/old.bi", std::ios::binary) << "the old content";
+    // The old file itself may be written; only its folder may not be changed.
+    ASSERT_EQ(::chmod((folder + "/old.bi").c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(input.c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(channel[0]);
+        ConvertAsNobody(input, folder, {folder + "/new.bi", folder + "/old.bi"}, channel[1]);
+    }
+    ::close(channel[1]);
+    std::string report;
+    char block[512];
+    for (ssize_t n; (n = ::read(channel[0], block, sizeof block)) > 0;) report.append(block, n);
+    ::close(channel[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::chmod(folder.c_str(), 0755);  // so that an unprivileged run can clean up
+    ASSERT_TRUE(WIFEXITED(status)) << "child ended by signal " << WTERMSIG(status);
+    switch (WEXITSTATUS(status)) {
+        case kChildCannotDropRoot:
+            GTEST_SKIP() << "cannot switch to user 65534 to be refused by permissions";
+        case kChildStillMayWrite:
+            GTEST_SKIP() << "permissions do not bind this user (a capability overrides them)";
+        case kChildCannotReadInput:
+            GTEST_SKIP() << "user 65534 cannot reach the temporary folder " << dir.Path();
+        default:
+            ASSERT_EQ(WEXITSTATUS(status), kChildConverted);
+    }
+    EXPECT_EQ(report, kOpenFailedBox + "\n" + kQuestionBox + "\n" + kOpenFailedBox + "\n");
+    EXPECT_EQ(Entries(folder), std::vector<std::string>{"old.bi"});
+    EXPECT_EQ(ReadText(folder + "/old.bi"), "the old content");
+}
+
+}  // namespace
