@@ -4,28 +4,40 @@
 //
 // A malformed line stops the build with the file, the line and what was expected there. A value
 // count that does not fit the picture's size is only a warning: the viewer reads missing values
-// as 0. The output is written beside its final name and renamed over it once complete, so a
-// failed run never leaves a partial stream behind for the next build to pick up.
+// as 0; so is a file that is empty or ends inside a line, the marks of one cut short. The output is
+// written beside its final name and renamed over it once complete, so a failed run never leaves a
+// partial stream behind for the next build to pick up.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "viewer/include_file.h"
 
 namespace {
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    text = std::move(contents).str();
-    return !in.bad();
+// Empty on success, else why the file could not be read. A folder opens but cannot be read: it
+// must not pass for an empty file.
+std::string ReadWholeFile(const std::string& path, std::string& text) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                               &std::fclose);
+    if (!file) return std::strerror(errno);
+    char block[1 << 16];
+    for (size_t n; (n = std::fread(block, 1, sizeof block, file.get())) > 0;) text.append(block, n);
+    return std::ferror(file.get()) ? std::strerror(errno) : std::string();
+}
+
+// The converter ends every line with CR LF, the last one too: a file that is empty or stops
+// inside a line was most likely cut short, though its values may still look complete.
+std::string TruncationHint(std::string_view text) {
+    if (text.empty()) return "the file is empty";
+    if (text.back() != '\n') return "the last line has no line end; the file may be cut short";
+    return {};
 }
 
 // Empty on success, else why the stream could not be written.
@@ -59,8 +71,8 @@ int main(int argc, char** argv) {
     const std::string output = argv[2];
 
     std::string text;
-    if (!ReadWholeFile(input, text)) {
-        std::cerr << input << ": error: cannot read the file: " << std::strerror(errno) << '\n';
+    if (const std::string failure = ReadWholeFile(input, text); !failure.empty()) {
+        std::cerr << input << ": error: cannot read the file: " << failure << '\n';
         return 1;
     }
     IncludeFileStream stream;
@@ -69,6 +81,9 @@ int main(int argc, char** argv) {
         std::cerr << input << ':' << error.line << ": error: " << ExpectedLine << ", found \""
                   << error.found << "\"\n";
         return 1;
+    }
+    if (const std::string hint = TruncationHint(text); !hint.empty()) {
+        std::cerr << input << ": warning: " << hint << '\n';
     }
     if (const std::string mismatch = ValueCountMismatch(stream); !mismatch.empty()) {
         std::cerr << input << ": warning: " << mismatch << '\n';
