@@ -158,7 +158,7 @@ TEST_F(ConversionFaultTest, InputChangingBetweenProbeAndLoadIsALoadFailure) {
     const auto loadRead = [](const GateEvent& e) { return !e.open && e.opens == 2; };
     struct Case {
         std::string name;
-        std::function<bool(const GateEvent&)> when;
+        GateRule when;                                      // the access to act at
         std::function<bool(const std::string& input)> act;  // its result answers the access
         std::vector<std::string> folderAfter;
     };
