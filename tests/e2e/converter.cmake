@@ -1,10 +1,9 @@
 # The converter end to end in its own Xvfb with openbox: first frame, typed and chosen paths,
-# "Done!", the overwrite question, Escape and "Exit", by converter_e2e.py (which reuses the
-# gallery's drawing rules). Screenshots are kept in the build folder.
-find_program(CONVERTER_E2E_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
-if(CONVERTER_E2E_PYTHON AND TARGET converter)
+# "Done!", the overwrite question, Escape and "Exit", by converter_e2e.py. Screenshots are kept in
+# the build folder.
+if(E2E_PYTHON AND TARGET converter)
   add_test(NAME converter_e2e
-           COMMAND ${CONVERTER_E2E_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/converter_e2e.py
+           COMMAND ${E2E_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/converter_e2e.py
                    $<TARGET_FILE:converter> ${PROJECT_SOURCE_DIR}/screen/font/font8x8-cp437.txt
                    ${CMAKE_CURRENT_BINARY_DIR}/converter_e2e)
   set_tests_properties(converter_e2e PROPERTIES LABELS e2e TIMEOUT 180)

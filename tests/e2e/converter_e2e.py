@@ -20,7 +20,8 @@ import time
 
 from PIL import Image
 
-from gallery_e2e import Picture, load_font, run, start_xvfb
+import desktop
+from desktop import run
 
 WINDOW = (640, 50)
 INPUT_FIELD = (10, 10)
@@ -33,50 +34,31 @@ CHOOSER_TITLE = 'Datei Öffnen'
 
 
 class Session:
-    def __init__(self, converter, font, shots, work):
-        self.converter, self.font, self.shots, self.work = converter, font, shots, work
-        self.env = None
+    def __init__(self, env, converter, font, shots, work):
+        self.env, self.converter, self.font = env, converter, font
+        self.shots, self.work = shots, work
         self.app = None
         self.window = None
 
     def xdotool(self, *args):
-        return run(['xdotool'] + [str(a) for a in args], self.env).stdout
+        return desktop.xdotool(self.env, *args).stdout
 
-    def find_window(self, title):
-        found = self.xdotool('search', '--onlyvisible', '--name', '^%s$' % title).split()
-        return found[0] if found else None
-
-    def wait_window(self, title, seconds=15):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            window = self.find_window(title)
-            if window:
-                return window
-            if self.app.poll() is not None:
-                sys.exit('the converter ended (status %s) while waiting for "%s"'
-                         % (self.app.returncode, title))
-            time.sleep(0.1)
-        self.shoot_root('missing_window')
-        sys.exit('no window titled "%s" appeared' % title)
-
-    def wait_gone(self, window, what):
-        deadline = time.monotonic() + 10
-        while run(['xwininfo', '-id', window], self.env).returncode == 0:
-            if time.monotonic() > deadline:
-                sys.exit('the %s did not close' % what)
-            time.sleep(0.1)
+    def wait_window(self, title):
+        return desktop.wait_for_window(self.env, title, self.app,
+                                       root_shot=os.path.join(self.shots, 'missing_window.png'))
 
     def shoot_root(self, name):
-        run(['import', '-window', 'root', os.path.join(self.shots, name + '.png')], self.env)
+        desktop.save_screenshot(self.env, 'root', os.path.join(self.shots, name + '.png'))
 
-    def start(self):
-        self.app = subprocess.Popen([self.converter], env=self.env, cwd=self.work,
-                                    stderr=subprocess.PIPE, text=True)
+    def running(self):
+        """The converter, working in the work folder, for the block."""
+        return desktop.running([self.converter], self.env, cwd=self.work,
+                               stderr=subprocess.PIPE, text=True)
+
+    def start(self, app):
+        self.app = app
         self.window = self.wait_window('converter')
-        info = run(['xwininfo', '-id', self.window], self.env).stdout
-        size = tuple(int(re.search(n + r': (\d+)', info).group(1)) for n in ('Width', 'Height'))
-        if size != WINDOW:
-            sys.exit('window size %s, expected %s' % (size, WINDOW))
+        desktop.expect_window(self.env, self.window, 'converter', WINDOW)
         self.pointer_away()
 
     def pointer_away(self):
@@ -84,17 +66,12 @@ class Session:
         time.sleep(0.1)
 
     def activate(self, window):
-        if run(['xdotool', 'windowactivate', '--sync', window], self.env).returncode != 0:
+        if desktop.xdotool(self.env, 'windowactivate', '--sync', window).returncode != 0:
             self.xdotool('windowfocus', '--sync', window)
         time.sleep(0.3)
 
     def click(self, x, y):
-        self.xdotool('mousemove', '--window', self.window, x, y)
-        time.sleep(0.1)
-        self.xdotool('mousedown', 1)
-        time.sleep(0.1)  # a few frames: the widgets poll the button state
-        self.xdotool('mouseup', 1)
-        time.sleep(0.1)
+        desktop.click(self.env, self.window, x, y)
 
     def press_button(self, caption, dialog_title):
         """Holds the button down until its dialog is up, then lets go; returns the dialog."""
@@ -111,7 +88,7 @@ class Session:
     def answer(self, dialog, what, *keys):
         """Answers the dialog with keys and waits until it is gone."""
         self.xdotool('key', *keys)
-        self.wait_gone(dialog, what)
+        desktop.wait_until_closed(self.env, dialog, what)
         # Under openbox a button released over a dialog that opened beneath the held pointer never
         # reaches the converter's window, and the window then drops its next press. A click on the
         # empty panel brings it back in step, as a second click would for a user.
@@ -129,7 +106,7 @@ class Session:
             sys.exit('"%s" is not modal: %s' % (title, state.strip()))
 
     def expected_frame(self, input_text, output_text):
-        picture = Picture(self.font)
+        picture = desktop.Picture(self.font)
         picture.fill(0, 0, WINDOW[0] - 1, WINDOW[1] - 1, PANEL)
         picture.field(*INPUT_FIELD, FIELD_LENGTH, input_text[-FIELD_LENGTH:])
         picture.field(*OUTPUT_FIELD, FIELD_LENGTH, output_text[-FIELD_LENGTH:])
@@ -137,37 +114,15 @@ class Session:
             picture.text_button(x, y, caption)
         return picture
 
-    def compare(self, expected, name):
-        shot_file = os.path.join(self.shots, name + '.png')
-        deadline = time.monotonic() + 5
-        while True:
-            run(['import', '-window', self.window, shot_file], self.env)
-            shot = Image.open(shot_file).convert('RGB')
-            got = shot.load()
-            wrong = [(xy, got[xy], colour) for xy, colour in sorted(expected.pixels.items())
-                     if shot.size != WINDOW or got[xy] != colour]
-            if not wrong:
-                return len(expected.pixels)
-            if time.monotonic() > deadline:
-                sys.exit('%s: %d pixels differ, first (x, y), got, expected: %s (see %s)'
-                         % (name, len(wrong), wrong[:5], shot_file))
-            time.sleep(0.2)
+    def compare(self, expected, name, what):
+        return desktop.expect_picture(self.env, self.window, WINDOW, expected, what,
+                                      keep=os.path.join(self.shots, name), keep_matching=True)
 
     def no_window(self, title, why):
         time.sleep(0.5)
-        if self.find_window(title):
+        if desktop.find_window(self.env, title):
             self.shoot_root('unexpected_' + title)
             sys.exit('a box "%s" appeared: %s' % (title, why))
-
-    def end(self, how):
-        try:
-            status = self.app.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            sys.exit('the converter did not end on %s' % how)
-        if status != 0:
-            sys.exit('the converter ended with status %d on %s: %s'
-                     % (status, how, self.app.stderr.read()))
-        print('%s ends the converter with status 0' % how)
 
 
 def make_bitmap(path, rows):
@@ -201,22 +156,11 @@ def without_display(converter):
     print('without a display: status %d and one line: %s' % (done.returncode, lines[0]))
 
 
-def start_window_manager(env):
-    wm = subprocess.Popen(['openbox'], env=env, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL)
-    deadline = time.monotonic() + 10
-    while 'window id' not in run(['xprop', '-root', '_NET_SUPPORTING_WM_CHECK'], env).stdout:
-        if time.monotonic() > deadline:
-            sys.exit('openbox did not start')
-        time.sleep(0.1)
-    return wm
-
-
 def convert_typed_path(s, rows):
     picture = os.path.join(s.work, 'picture.bmp')
     make_bitmap(picture, rows)
     s.click(INPUT_FIELD[0] + 20, INPUT_FIELD[1] + 6)
-    s.xdotool('type', '--delay', 50, picture)
+    desktop.type_text(s.env, picture)
     done = s.press_button('Start', 'OK')
     s.shoot_root('done_box')
     s.answer(done, '"Done!" box', 'Return')
@@ -252,13 +196,12 @@ def choose_file(s, rows):
     s.shoot_root('chooser')
     s.xdotool('key', 'ctrl+l')
     time.sleep(0.3)
-    s.xdotool('type', '--delay', 50, chosen)
+    desktop.type_text(s.env, chosen)
     time.sleep(0.3)
     s.answer(chooser, 'file chooser', 'Return')
     s.pointer_away()
-    pixels = s.compare(s.expected_frame(chosen, 'Resblume.bi'), 'fields_after_choice')
-    print('"Chose File" with a typed path fills both fields: %s and Resblume.bi (%d pixels)'
-          % (chosen, pixels))
+    s.compare(s.expected_frame(chosen, 'Resblume.bi'), 'fields_after_choice',
+              'both fields filled by "Chose File" (%s and Resblume.bi)' % chosen)
 
     done = s.press_button('Start', 'OK')
     s.answer(done, '"Done!" box', 'Return')
@@ -273,17 +216,13 @@ def main():
     os.makedirs(shots, exist_ok=True)
     without_display(converter)
 
-    xvfb, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=display, GSETTINGS_BACKEND='memory')
-    wm = start_window_manager(env)
-    with tempfile.TemporaryDirectory(prefix='conv', dir='/tmp') as work:
-        s = Session(converter, load_font(font_path), shots, work)
-        s.env = env
-        try:
-            s.start()
-            pixels = s.compare(s.expected_frame('', 'Unnamed.bi'), 'first_frame')
-            print('window "converter", 640 x 50; its first frame matches (%d pixels)' % pixels)
-
+    with desktop.private_display(GSETTINGS_BACKEND='memory') as env, \
+            desktop.window_manager(env), \
+            tempfile.TemporaryDirectory(prefix='conv', dir='/tmp') as work:
+        s = Session(env, converter, desktop.load_font(font_path), shots, work)
+        with s.running() as app:
+            s.start(app)
+            s.compare(s.expected_frame('', 'Unnamed.bi'), 'first_frame', 'the first frame')
             rows = [[(255, 0, 0), (0, 255, 0), (0, 0, 255)],
                     [(0, 0, 0), (255, 255, 255), (180, 151, 71)]]
             _, output = convert_typed_path(s, rows)
@@ -291,21 +230,13 @@ def main():
             choose_file(s, [[(1, 2, 3)], [(250, 128, 7)]])
 
             s.activate(s.window)
-            s.xdotool('keydown', 'Escape')
-            time.sleep(0.3)
-            s.xdotool('keyup', 'Escape')
-            s.end('Escape')
+            desktop.hold_key(env, 'Escape')
+            desktop.expect_exit(app, 'on Escape')
 
-            s.start()
+        with s.running() as app:
+            s.start(app)
             s.click(BUTTONS['Exit'][0] + 10, BUTTONS['Exit'][1] + 8)
-            s.end('"Exit"')
-        finally:
-            if s.app and s.app.poll() is None:
-                s.app.kill()
-            wm.terminate()
-            wm.wait()
-            xvfb.terminate()
-            xvfb.wait()
+            desktop.expect_exit(app, 'on "Exit"')
     print('PASS')
 
 

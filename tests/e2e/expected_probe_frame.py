@@ -5,67 +5,38 @@ import sys
 
 from PIL import Image
 
+import desktop
 
-def load_font(path):
-    glyphs = {}
-    for line in open(path, encoding="ascii"):
-        if line.startswith("#") or ":" not in line:
-            continue
-        code, rows = line.split(":")
-        glyphs[int(code, 16)] = [int(b, 16) for b in rows.split()]
-    return glyphs
+BACKGROUND = (0x20, 0x30, 0x40)
 
 
 def expected(font):
-    w, h = 640, 480
-    img = [[0x203040] * w for _ in range(h)]
-
-    def box(x0, y0, x1, y1, c):
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                img[y][x] = c
-
-    box(10, 10, 109, 59, 0xFF0000)
-    for x in range(120, 220):
-        img[10][x] = img[59][x] = 0x00FF00
-    for y in range(10, 60):
-        img[y][120] = img[y][219] = 0x00FF00
-    for x in range(640):
-        img[100][x] = 0xFFFF00
+    frame = desktop.Picture(font)
+    frame.fill(0, 0, 639, 479, BACKGROUND)
+    frame.fill(10, 10, 109, 59, (0xFF, 0, 0))
+    frame.outline(120, 10, 219, 59, (0, 0xFF, 0))
+    frame.fill(0, 100, 639, 100, (0xFF, 0xFF, 0))
     # (300,120)-(307,123): x-major Bresenham, y steps every second pixel
     for k in range(8):
-        img[120 + k // 2][300 + k] = 0xFF8000
+        frame.pixels[300 + k, 120 + k // 2] = (0xFF, 0x80, 0)
     for dy, half in enumerate([5, 5, 4, 4, 3, 1]):
         for y in {200 - dy, 200 + dy}:
-            for x in range(300 - half, 300 + half + 1):
-                img[y][x] = 0x0000FF
-    for i, ch in enumerate("Hello"):
-        rows = font[ord(ch)]
-        for r in range(8):
-            for b in range(8):
-                if rows[r] >> b & 1:
-                    img[300 + r][20 + 8 * i + b] = 0xFFFFFF
-    for y in range(400, 404):
-        for x in range(400, 404):
-            if (x, y) != (401, 401):
-                img[y][x] = 0x808080
-    return img
+            frame.fill(300 - half, y, 300 + half, y, (0, 0, 0xFF))
+    frame.text(20, 300, "Hello", (0xFF, 0xFF, 0xFF))
+    frame.fill(400, 400, 403, 403, (0x80, 0x80, 0x80))
+    frame.pixels[401, 401] = BACKGROUND  # the sprite's mask-coloured pixel is skipped
+    return frame
 
 
 def main():
     shot = Image.open(sys.argv[1]).convert("RGB")
-    ox, oy = int(sys.argv[2]), int(sys.argv[3])
-    want = expected(load_font(sys.argv[4]))
-    bad = 0
-    for y in range(480):
-        for x in range(640):
-            r, g, b = shot.getpixel((ox + x, oy + y))
-            if (r << 16 | g << 8 | b) != want[y][x]:
-                if bad < 5:
-                    print(f"pixel ({x},{y}): got {r:02x}{g:02x}{b:02x} want {want[y][x]:06x}")
-                bad += 1
-    print(f"{bad} pixels differ")
-    sys.exit(1 if bad else 0)
+    origin = int(sys.argv[2]), int(sys.argv[3])
+    wrong = expected(desktop.load_font(sys.argv[4])).differences(shot, origin)
+    for (x, y), got, want in wrong[:5]:
+        print("pixel (%d,%d): got %02x%02x%02x want %02x%02x%02x" % (x, y, *got, *want))
+    print(f"{len(wrong)} pixels differ")
+    sys.exit(1 if wrong else 0)
 
 
-main()
+if __name__ == "__main__":
+    main()

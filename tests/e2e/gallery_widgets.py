@@ -8,23 +8,18 @@ types two lines into the text area; compares screenshots pixel by pixel with the
 from their drawing rules and checks the events the gallery printed; ends it with Escape. On a
 mismatch the screenshot is kept in the current folder.
 """
-import os
-import subprocess
 import sys
 import tempfile
 import time
 
-from PIL import Image
-
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gallery_e2e import Picture, click, lines_of, load_font, run, start_xvfb, wait_for_window  # noqa: E402
+import desktop
+from desktop import BLACK, Picture, click, printed_lines, xdotool
 
 WINDOW = (640, 160)
 PANEL = (0xDD, 0xDD, 0xDD)
 WHITE = (0xFF, 0xFF, 0xFF)
 FRAME = (0xAA, 0xAA, 0xAA)
 SHADOW = (0x66, 0x66, 0x66)
-BLACK = (0, 0, 0)
 
 # Where the gallery puts them.
 CHECK_BOX = (10, 80)
@@ -111,38 +106,21 @@ class WidgetPicture(Picture):
             self.text(x + 5, y + 8 * i + 5, line)
 
 
-def compare(env, window, expected, what):
-    """Waits up to five seconds for the window to show `expected`."""
-    deadline = time.monotonic() + 5
-    while True:
-        shot_file = os.path.join(tempfile.gettempdir(), 'gallery_widgets_%d.png' % os.getpid())
-        run(['import', '-window', window, shot_file], env)
-        shot = Image.open(shot_file).convert('RGB')
-        os.remove(shot_file)
-        got = shot.load()
-        wrong = [(xy, got[xy], colour) for xy, colour in sorted(expected.pixels.items())
-                 if shot.size != WINDOW or got[xy] != colour]
-        if not wrong:
-            print('screenshot shows %s exactly (%d pixels)' % (what, len(expected.pixels)))
-            return
-        if time.monotonic() > deadline:
-            shot.save('gallery_widgets_screenshot.png')
-            sys.exit('%s: %d pixels differ, first: %s (kept gallery_widgets_screenshot.png in %s)'
-                     % (what, len(wrong), wrong[:5], os.getcwd()))
-        time.sleep(0.2)
+def expect_picture(env, window, expected, what):
+    desktop.expect_picture(env, window, WINDOW, expected, what, keep='gallery_widgets_screenshot')
 
 
 def rest_pointer(env, window):
-    run(['xdotool', 'mousemove', '--window', window] + [str(v) for v in RESTING_POINTER], env)
+    xdotool(env, 'mousemove', '--window', window, *RESTING_POINTER)
     time.sleep(0.1)
 
 
 def expect_events(log, wanted, exactly=None):
     """Checks the printed lines: `wanted` appears (exactly `exactly` times, if given)."""
-    count = lines_of(log).count(wanted)
+    count = printed_lines(log).count(wanted)
     if count == 0 or (exactly is not None and count != exactly):
         sys.exit('expected %s "%s", printed: %s'
-                 % ('%d x' % exactly if exactly else 'the line', wanted, lines_of(log)))
+                 % ('%d x' % exactly if exactly else 'the line', wanted, printed_lines(log)))
     print('printed "%s"%s' % (wanted, '' if exactly else ' (%d times while held)' % count))
 
 
@@ -160,7 +138,7 @@ def try_widgets(env, window, log, font):
     rest_pointer(env, window)
     unfolded = WidgetPicture(font)
     unfolded.fold_out(x, y, length, caption, rows)
-    compare(env, window, unfolded, 'the list unfolded')
+    expect_picture(env, window, unfolded, 'the list unfolded')
     click(env, window, x + 10, y + 12 * 2 + 6)  # row 1
     expect_events(log, 'ElementList Colours: green', exactly=1)
 
@@ -171,9 +149,9 @@ def try_widgets(env, window, log, font):
 
     x, y, columns, rows = TEXT_AREA
     click(env, window, x + 20, y + 20)
-    run(['xdotool', 'type', '--delay', '50', 'abc'], env)
-    run(['xdotool', 'key', '--delay', '50', 'Return'], env)
-    run(['xdotool', 'type', '--delay', '50', 'd'], env)
+    desktop.type_text(env, 'abc')
+    xdotool(env, 'key', '--delay', 50, 'Return')
+    desktop.type_text(env, 'd')
     time.sleep(0.2)
     expect_events(log, 'TextArea: abc\\rd', exactly=1)
 
@@ -195,33 +173,17 @@ def expected_at_end(font):
 
 def main():
     gallery_path, font_path = sys.argv[1:3]
-    font = load_font(font_path)
-    xvfb, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=display)
+    font = desktop.load_font(font_path)
     log = tempfile.NamedTemporaryFile('w+', prefix='gallery_widgets_', suffix='.log')
-    gallery = subprocess.Popen([gallery_path], env=env, stderr=log)
-    try:
-        window = wait_for_window(env, gallery)
-        run(['xdotool', 'windowfocus', '--sync', window], env)
+    with desktop.private_display() as env, \
+            desktop.running([gallery_path], env, stderr=log) as gallery:
+        window = desktop.wait_for_window(env, 'gallery', gallery)
+        xdotool(env, 'windowfocus', '--sync', window)
         try_widgets(env, window, log, font)
         rest_pointer(env, window)
-        compare(env, window, expected_at_end(font), 'every widget in its new state')
-
-        run(['xdotool', 'keydown', 'Escape'], env)
-        time.sleep(0.3)
-        run(['xdotool', 'keyup', 'Escape'], env)
-        try:
-            status = gallery.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            sys.exit('the gallery did not end on Escape')
-        if status != 0:
-            sys.exit('the gallery ended with status %d' % status)
-        print('ended with status 0 on Escape')
-    finally:
-        if gallery.poll() is None:
-            gallery.kill()
-        xvfb.terminate()
-        xvfb.wait()
+        expect_picture(env, window, expected_at_end(font), 'every widget in its new state')
+        desktop.hold_key(env, 'Escape')
+        desktop.expect_exit(gallery, 'on Escape')
 
 
 if __name__ == '__main__':
