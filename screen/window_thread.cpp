@@ -66,6 +66,12 @@ WindowThread::~WindowThread() {
         stop_ = true;
     }
     changed_.notify_all();
+    // The window thread itself ends up here when the program exits from within it (Xlib exits
+    // when the display connection breaks): it cannot wait for itself.
+    if (thread_.get_id() == std::this_thread::get_id()) {
+        thread_.detach();
+        return;
+    }
     if (thread_.joinable()) thread_.join();
 }
 
