@@ -11,16 +11,6 @@ using namespace widget_test;
 
 constexpr uint32_t Black = 0x00000000;
 
-void PaintField(ExpectedFrame& frame, int32_t x, int32_t y, int32_t length,
-                std::string_view shown) {
-    const int32_t right = x + 8 * length + 4;
-    frame.Fill(x, y, right, y + 12, 0x00FFFFFF);
-    frame.Outline(x, y, right, y + 12, 0x00AAAAAA);
-    frame.Line(x + 1, y + 1, right - 1, y + 1, 0x00666666);
-    frame.Line(x + 1, y + 1, x + 1, y + 11, 0x00666666);
-    frame.Text(x + 3, y + 4, shown);
-}
-
 void PaintLabel(ExpectedFrame& frame, int32_t x, int32_t y, std::string_view text) {
     const int32_t right = x + 8 * static_cast<int32_t>(text.size()) + 4;
     frame.Fill(x, y, right, y + 12, 0x00DDDDDD);

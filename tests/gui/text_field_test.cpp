@@ -13,17 +13,6 @@ constexpr int32_t EndKey = (79 << 8) | 0xFF;
 constexpr int32_t DeleteKey = (83 << 8) | 0xFF;
 constexpr int32_t RightArrowKey = (77 << 8) | 0xFF;
 
-// The sunken white box of `length` characters at (x, y), showing `shown`.
-void PaintField(ExpectedFrame& frame, int32_t x, int32_t y, int32_t length,
-                std::string_view shown) {
-    const int32_t right = x + 8 * length + 4;
-    frame.Fill(x, y, right, y + 12, 0x00FFFFFF);
-    frame.Outline(x, y, right, y + 12, 0x00AAAAAA);
-    frame.Line(x + 1, y + 1, right - 1, y + 1, 0x00666666);
-    frame.Line(x + 1, y + 1, x + 1, y + 11, 0x00666666);
-    frame.Text(x + 3, y + 4, shown);
-}
-
 void PaintCaret(ExpectedFrame& frame, int32_t caretX, int32_t y) {
     frame.Line(caretX, y + 3, caretX, y + 10, 0x00000000);
 }
