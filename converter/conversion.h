@@ -13,16 +13,8 @@
 #include <string_view>
 
 #include "converter/dialogs.h"
+#include "screen/bitmap.h"
 #include "screen/screen.h"
-
-struct BitmapSize {
-    int32_t width = 0;
-    int32_t height = 0;
-};
-
-// Width and height from a BMP file's header; (0, 0) when the file is not a BMP or can't be read.
-// Bytes missing from a file cut short count as 0.
-BitmapSize ProbeBitmapSize(const std::string& path);
 
 struct ImageDeleter {
     void operator()(ImageBuffer* image) const { DestroyImage(image); }

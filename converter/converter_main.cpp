@@ -5,6 +5,7 @@
 #include "gui/gui.h"
 #include "screen/native_window.h"
 #include "screen/screen.h"
+#include "screen/window_backend.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ void RunFrames(GUI& gui, FrameRegulator& regulator) {
 int main() {
     // Without a window nothing could ever be shown or end the program; the screen layer has
     // already said why on standard error.
+    UseWindowBackend();
     if (OpenScreen(640, 50, 32) != ScreenResult::Ok) return 1;
     SetColors(TextColour, PanelColour);
     ClearScreen();

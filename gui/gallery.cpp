@@ -8,6 +8,7 @@
 
 #include "gui/gui.h"
 #include "screen/screen.h"
+#include "screen/window_backend.h"
 
 namespace {
 
@@ -100,6 +101,7 @@ void ReportChanges(const GUI& gui, Reported& reported) {
 }  // namespace
 
 int main() {
+    UseWindowBackend();
     if (OpenScreen(640, 160, 32) != ScreenResult::Ok) {
         std::cerr << "gallery: cannot open a window (is there a display?)" << std::endl;
         return 1;

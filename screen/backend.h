@@ -26,8 +26,6 @@ struct Backend {
 };
 
 const Backend& HeadlessBackend();
-// The window back end announces itself here when it is linked into the program.
-void RegisterWindowBackend(const Backend& backend);
 
 // The input sink: what the back end reports, in client-area pixel coordinates.
 void NotifyPointer(int32_t x, int32_t y, bool inside);

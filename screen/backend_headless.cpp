@@ -160,9 +160,6 @@ using namespace screen_internal;
 void UseHeadlessBackend() {
     ChooseBackend(&HeadlessBackend());
 }
-void UseWindowBackend() {
-    ChooseBackend(nullptr);
-}
 
 void MovePointer(int32_t x, int32_t y) {
     bool inside;

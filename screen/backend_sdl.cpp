@@ -12,6 +12,7 @@
 #include "screen/cp437.h"
 #include "screen/native_window.h"
 #include "screen/screen_state.h"
+#include "screen/window_backend.h"
 
 namespace screen_internal {
 
@@ -436,11 +437,13 @@ void Destroy() {
 const Backend kSdl{"sdl",       Create,         Present,        Pump,        SampleKeys,
                    ShowPointer, ConfinePointer, CapturePointer, WarpPointer, Destroy};
 
-[[maybe_unused]] const bool kRegistered = (RegisterWindowBackend(kSdl), true);
-
 }  // namespace
 
 }  // namespace screen_internal
+
+void UseWindowBackend() {
+    screen_internal::ChooseBackend(&screen_internal::kSdl);
+}
 
 uint64_t NativeWindowId() {
     return screen_internal::g_nativeWindow;

@@ -1,6 +1,8 @@
-// Loading Windows BMP files and raw image dumps into an ImageBuffer or onto the screen.
+// Picture files: loading Windows BMP files and raw image dumps into an ImageBuffer or onto the
+// screen, and the size a file's header declares.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "screen/screen.h"
@@ -10,3 +12,12 @@
 // receives the file's 256-entry palette as 0x00BBGGRR.
 ScreenResult LoadBitmap(const std::string& fileName, ImageBuffer* image = nullptr,
                         uint32_t* palette = nullptr);
+
+struct BitmapSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Width and height from a BMP file's header; (0, 0) when the file is not a BMP or can't be read.
+// Bytes missing from a file cut short count as 0.
+BitmapSize ProbeBitmapSize(const std::string& path);

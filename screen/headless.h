@@ -10,9 +10,8 @@
 
 namespace headless {
 
-// Chooses the back end for the next OpenScreen (the default is the real window).
+// Chooses the headless back end for the next OpenScreen.
 void UseHeadlessBackend();
-void UseWindowBackend();
 
 // Pointer: moving inside the client area makes the pointer "inside"; PointerLeaves moves it out.
 void MovePointer(int32_t x, int32_t y);

@@ -18,7 +18,6 @@ std::atomic<ScreenState*> g_screen{nullptr};
 std::unique_ptr<ScreenState> g_ownedScreen;
 std::atomic<uint64_t> g_generation{1};
 const Backend* g_backend = nullptr;
-const Backend* g_windowBackend = nullptr;
 
 std::mutex g_lockMutex;
 std::atomic<std::thread::id> g_lockOwner{};
@@ -89,10 +88,6 @@ uint64_t ScreenGeneration() {
 
 void ChooseBackend(const Backend* backend) {
     g_backend = backend;
-}
-
-void RegisterWindowBackend(const Backend& backend) {
-    g_windowBackend = &backend;
 }
 
 void ScreenState::MarkRows(int32_t first, int32_t last) {
@@ -242,12 +237,8 @@ ScreenResult OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t /*
     state->dirtyRows.assign(height, 1);
     state->textColumns = width / 8;
     state->textRows = height / 8;
-    state->backend = g_backend ? g_backend : g_windowBackend;
-    if (!state->backend) {
-        std::fprintf(stderr, "%s: cannot open a window: built without a window back end\n",
-                     ProgramTitle().c_str());
-        return ScreenResult::IllegalCall;
-    }
+    state->backend = g_backend;
+    if (!state->backend) return ScreenResult::IllegalCall;  // no back end chosen
 
     g_generation.fetch_add(1, std::memory_order_acq_rel);
     g_ownedScreen = std::move(state);

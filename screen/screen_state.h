@@ -65,7 +65,7 @@ struct ScreenState {
     void MarkRows(int32_t first, int32_t last);
 };
 
-// The back end the next OpenScreen uses; nullptr (the default) is the window back end.
+// The back end the next OpenScreen uses; without one OpenScreen fails.
 void ChooseBackend(const Backend* backend);
 
 // The open screen, or nullptr. Set and cleared only by OpenScreen/CloseScreen.

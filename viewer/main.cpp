@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "screen/screen.h"
+#include "screen/window_backend.h"
 #include "viewer/build_image.h"
 #include "viewer/value_stream.h"
 
@@ -13,6 +14,7 @@ extern "C" const char viewer_stream_end[];
 int main() {
     ValueStream stream{viewer_stream_begin, viewer_stream_end, viewer_stream_begin};
     Rewind(stream);
+    UseWindowBackend();
     if (OpenScreen(640, 480, 32) != ScreenResult::Ok) {
         // Without a window no key could ever end the wait below.
         std::fputs("viewer: cannot open the 640 x 480 window\n", stderr);

@@ -9,7 +9,7 @@
 
 #include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
-#include "tests/bitmap/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "screen/bitmap.h"
 #include "screen/headless.h"
-#include "tests/bitmap/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "converter/conversion.h"
 #include "tests/bitmap/bmp_builder.h"
-#include "tests/bitmap/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

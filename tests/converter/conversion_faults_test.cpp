@@ -25,7 +25,7 @@
 #include "converter/dialogs_fake.h"
 #include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
-#include "tests/bitmap/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

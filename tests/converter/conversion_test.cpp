@@ -20,7 +20,7 @@
 #include "converter/include_file.h"
 #include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
-#include "tests/bitmap/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "screen/headless.h"
 #include "screen/screen.h"
 #include "tests/bitmap/bmp_builder.h"
-#include "tests/bitmap/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -1,30 +1,8 @@
 // Runs out of memory for a radio group's option array on purpose; lives in a program of its own
 // because it replaces the allocator.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "gui/radio_button.h"
 #include "tests/gui/widget_test_support.h"
-
-namespace {
-
-// Set by the test: the next allocation the size of one option fails.
-std::atomic<bool> failNextOptionSlot = false;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (size == sizeof(RadioOption) && failNextOptionSlot.exchange(false)) throw std::bad_alloc();
-    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-    throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
+#include "tests/support/failing_allocator.h"
 
 namespace {
 
@@ -36,7 +14,7 @@ TEST_F(RadioButtonConstructionTest, NoRoomForAnOptionShowsItsMessageAndEndsWithM
     EXPECT_EXIT(
         {
             DismissFatalMessages();
-            failNextOptionSlot = true;
+            failing_allocator::FailNextAllocationOf(sizeof(RadioOption));
             RadioButton group("Size", nullptr);
         },
         ::testing::ExitedWithCode(255),

@@ -4,7 +4,7 @@
 #include <thread>
 #include <utility>
 
-#include "tests/screen/screen_fixture.h"
+#include "tests/support/headless_screen.h"
 
 using Points = std::vector<std::pair<int32_t, int32_t>>;
 

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <random>
 
-#include "tests/screen/screen_fixture.h"
+#include "tests/support/headless_screen.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <future>
 #include <thread>
 
-#include "tests/screen/screen_fixture.h"
+#include "tests/support/headless_screen.h"
 
 namespace {
 

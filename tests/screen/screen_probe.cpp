@@ -4,6 +4,7 @@
 #include <string>
 
 #include "screen/screen.h"
+#include "screen/window_backend.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ void DrawKnownFrame() {
 }  // namespace
 
 int main() {
+    UseWindowBackend();
     if (OpenScreen(640, 480, 32) != ScreenResult::Ok) return 2;
     DrawKnownFrame();
     std::printf("ready\n");

@@ -1,5 +1,5 @@
 // The program's text output: opaque cells on the text grid, control codes and scrolling.
-#include "tests/screen/screen_fixture.h"
+#include "tests/support/headless_screen.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "screen/screen.h"
+#include "screen/window_backend.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ void DrawFrame(std::mt19937& random, int frame) {
 }  // namespace
 
 int main() {
+    UseWindowBackend();
     if (OpenScreen(320, 200, 32) != ScreenResult::Ok) return 2;
     std::printf("ready\n");
     std::fflush(stdout);

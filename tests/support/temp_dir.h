@@ -1,12 +1,12 @@
 // A scratch folder for one test, removed with everything in it when the test ends.
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
-
-#include "tests/bitmap/bmp_builder.h"
 
 class TempDir {
 public:
@@ -27,7 +27,9 @@ public:
     // Writes `bytes` as file `name` and returns its path.
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
         const std::string path = *this / name;
-        bmp::WriteFile(path, bytes);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return path;
     }
 

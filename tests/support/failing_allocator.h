@@ -1,0 +1,36 @@
+// Replaces the program's allocator so that a test can make one allocation of a chosen size fail.
+// A program can replace operator new only once: include this in exactly one source file of a test
+// program, which is then a program of its own.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+
+namespace failing_allocator {
+
+// The size whose next allocation fails; 0 when none is to fail.
+inline std::atomic<std::size_t> failNextOfSize = 0;
+
+// The next allocation of exactly `size` bytes throws std::bad_alloc; later ones succeed again.
+inline void FailNextAllocationOf(std::size_t size) {
+    failNextOfSize = size;
+}
+
+}  // namespace failing_allocator
+
+void* operator new(std::size_t size) {
+    std::size_t failing = size;
+    if (size != 0 && failing_allocator::failNextOfSize.compare_exchange_strong(failing, 0))
+        throw std::bad_alloc();
+    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+// Out of line: inlined into a caller, GCC takes free() after operator new for a mismatch.
+[[gnu::noinline]] void operator delete(void* block) noexcept {
+    std::free(block);
+}
+[[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
