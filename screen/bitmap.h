@@ -13,6 +13,10 @@
 ScreenResult LoadBitmap(const std::string& fileName, ImageBuffer* image = nullptr,
                         uint32_t* palette = nullptr);
 
+// Pictures of more pixels than this are refused before anything is allocated for them: about
+// 2 GB of include file, and far beyond any screen.
+inline constexpr int64_t DefaultPixelLimit = 100'000'000;
+
 struct BitmapSize {
     int32_t width = 0;
     int32_t height = 0;
