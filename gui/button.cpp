@@ -2,35 +2,39 @@
 
 #include <utility>
 
-#include "converter/conversion.h"
 #include "screen/bitmap.h"
 
 namespace {
 
+// What a text face starts filled with; painting covers all of it.
 constexpr uint32_t FaceFill = 0x00FF0000;
-constexpr uint32_t Frame = 0x00DDDDDD;
-constexpr uint32_t ButtonFace = 0x00CCCCCC;
-constexpr uint32_t Highlight = 0x00FFFFFF;
-constexpr uint32_t Shadow = 0x00666666;
-constexpr uint32_t TextColour = 0x00000000;
-constexpr uint32_t NoColourGiven = 0x80000000;
+
+// Kept letter for letter.
+constexpr std::string_view LoadError =
+    "Something went wrong while loading File in: Constructor Button(ButtID as String, Event as "
+    "Sub(ID as String), ButtX as Integer, ButtY as Integer, FileName as String)";
+constexpr std::string_view LoadErrorHint = "Are you sure this was the correct filename?";
 
 void PrintLoadError() {
-    PrintLine(
-        "Something went wrong while loading File in: Constructor Button(ButtID as String, Event as "
-        "Sub(ID as String), ButtX as Integer, ButtY as Integer, FileName as String)");
-    PrintLine("Are you sure this was the correct filename?");
+    PrintLine(LoadError);
+    PrintLine(LoadErrorHint);
 }
 
 // Sizes the clickable area from the file's header and loads the file into a face of that size,
-// filled with the mask colour first so whatever the file does not cover stays transparent.
+// filled with the mask colour first (no colour given) so whatever the file does not cover stays
+// transparent.
 ImagePtr LoadFace(Button& button, const std::string& fileName) {
     const BitmapSize size = ProbeBitmapSize(fileName);
     button.Width = size.width;
     button.Height = size.height;
-    ImagePtr face(CreateImage(button.Width, button.Height, 0, 0, NoColourGiven));
+    ImagePtr face(CreateImage(button.Width, button.Height, 0, 0, DefaultColourFlag));
     if (face) LoadBitmap(fileName, face.get());
     return face;
+}
+
+// The clickable area, strictly inside; Erase fills it edges included.
+Rect Area(const Button& button) {
+    return {button.ButtX, button.ButtY, button.ButtX + button.Width, button.ButtY + button.Height};
 }
 
 }  // namespace
@@ -55,7 +59,7 @@ Button::Button(std::string buttID, WidgetEvent event, std::string caption, int32
                int32_t buttY)
     : ButtX(buttX),
       ButtY(buttY),
-      Width(8 * static_cast<int32_t>(caption.size()) + 5),
+      Width(GlyphSize * static_cast<int32_t>(caption.size()) + 5),
       Height(TextButtonHeight),
       Caption(std::move(caption)),
       ButtID(std::move(buttID)),
@@ -67,13 +71,17 @@ Button::Button(std::string buttID, WidgetEvent event, std::string caption, int32
 void RenderTextFace(Button& button) {
     ImageBuffer* face = button.Face.get();
     if (!face) return;
-    const auto w = static_cast<float>(8 * button.Caption.size());
-    DrawLine(face, 0, 0, w + 4, 16, Frame, LineShape::BoxOutline);
-    DrawLine(face, 1, 1, w + 3, 15, ButtonFace, LineShape::FilledBox);
-    DrawLine(face, 0, 1, w + 2, 2, Highlight, LineShape::FilledBox);
-    DrawLine(face, 2, 14, w + 3, 15, Shadow, LineShape::FilledBox);
-    DrawLine(face, w + 2, 2, w + 3, 14, Shadow, LineShape::FilledBox);
-    DrawText(face, 3, 5, PointAbsolute, button.Caption, TextColour);
+    const int32_t captionWidth = GlyphSize * static_cast<int32_t>(button.Caption.size());
+    DrawRaisedFace(face, {0, 0, captionWidth + 4, TextButtonHeight - 1});
+    DrawText(face, 3, 5, PointAbsolute, button.Caption, Palette::Ink);
+}
+
+void Update(Button& button) {
+    if (button.Hidden) return;
+    const PointerState pointer = PollPointer();
+    const bool inside = Hits(Area(button), pointer);
+    button.Hovered = inside ? 1 : 0;
+    if (inside && LeftButtonAlone(pointer) && button.Event) button.Event(button.ButtID);
 }
 
 void Draw(const Button& button) {
@@ -84,24 +92,6 @@ void Draw(const Button& button) {
     }
 }
 
-void Update(Button& button) {
-    if (button.Hidden) return;
-    int32_t x = 0, y = 0, wheel = 0, buttons = 0, clip = 0;
-    GetMouse(&x, &y, &wheel, &buttons, &clip);
-    const bool inside = button.ButtX < x && x < button.ButtX + button.Width && button.ButtY < y &&
-                        y < button.ButtY + button.Height;
-    button.Hovered = inside ? 1 : 0;
-    if (inside && buttons == 1 && button.Event) button.Event(button.ButtID);
-}
-
 void Erase(const Button& button, uint8_t colour) {
-    DrawLine(nullptr, button.ButtX, button.ButtY, button.ButtX + button.Width,
-             button.ButtY + button.Height, colour, LineShape::FilledBox);
-}
-
-void Hide(Button& button) {
-    button.Hidden = 1;
-}
-void Show(Button& button) {
-    button.Hidden = 0;
+    FillBox(nullptr, Area(button), colour);
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gui/widget.h"
+#include "gui/toolkit.h"
 
 struct Button {
     // Image button with a hover face; the clickable area takes the hover face's size.
@@ -36,9 +36,7 @@ inline constexpr int32_t TextButtonHeight = 17;
 
 // Paints the raised box and the caption into Face; nothing when there is no Face.
 void RenderTextFace(Button& button);
-void Draw(const Button& button);
 void Update(Button& button);
+void Draw(const Button& button);
 // Fills the clickable area with `colour`, hidden or not.
 void Erase(const Button& button, uint8_t colour);
-void Hide(Button& button);
-void Show(Button& button);

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "gui/widget.h"
+#include "gui/toolkit.h"
 
 struct CheckBox {
     CheckBox(int32_t x, int32_t y, std::string_view text, WidgetEvent event);
@@ -23,8 +23,6 @@ struct CheckBox {
     uint8_t PressLatch = 0;
 };
 
-void Draw(const CheckBox& box);
 void Update(CheckBox& box);
+void Draw(const CheckBox& box);
 void Erase(const CheckBox& box);
-void Hide(CheckBox& box);
-void Show(CheckBox& box);

@@ -2,22 +2,24 @@
 
 namespace {
 
-constexpr uint32_t Black = 0x00000000;
-constexpr uint32_t SpriteMask = 0x00FF00FF;
+// The sprite's see-through pixels.
+constexpr uint32_t SpriteMask = MaskColour & 0x00FFFFFF;
+// Kept letter for letter.
+constexpr std::string_view NoSprite = "[ERROR]Something went wrong in: Constructor Cursor()";
 
 // The two bars, then the stem; the third line cuts the middle out of both bars again so the beam
 // reads as an I rather than a box.
 void DrawIBeam(ImageBuffer* sprite) {
-    DrawLine(sprite, 0, 0, 4, 0, Black);
-    DrawLine(sprite, 0, 9, 4, 9, Black);
+    DrawLine(sprite, 0, 0, 4, 0, Palette::Ink);
+    DrawLine(sprite, 0, 9, 4, 9, Palette::Ink);
     DrawLine(sprite, 2, 0, 2, 9, SpriteMask);
-    DrawLine(sprite, 2, 1, 2, 8, Black);
+    DrawLine(sprite, 2, 1, 2, 8, Palette::Ink);
 }
 
 }  // namespace
 
 Cursor::Cursor() : Sprite(CreateImage(CursorWidth, CursorHeight, SpriteMask, 32, 0)) {
-    if (!Sprite) EndWithFatalError("[ERROR]Something went wrong in: Constructor Cursor()");
+    if (!Sprite) EndWithFatalError(NoSprite);
     DrawIBeam(Sprite.get());
 }
 
@@ -25,10 +27,9 @@ void Update(Cursor& cursor) {
     cursor.PrevX = cursor.X;
     cursor.PrevY = cursor.Y;
     if (cursor.Hidden == 0) {
-        int32_t wheel = 0;
-        int32_t buttons = 0;
-        int32_t clip = 0;
-        GetMouse(&cursor.X, &cursor.Y, &wheel, &buttons, &clip);
+        const PointerState pointer = PollPointer();
+        cursor.X = pointer.X;
+        cursor.Y = pointer.Y;
     }
 }
 
@@ -37,8 +38,9 @@ void Draw(const Cursor& cursor) {
 }
 
 void Erase(const Cursor& cursor) {
-    DrawLine(nullptr, cursor.PrevX, cursor.PrevY, cursor.PrevX + CursorWidth,
-             cursor.PrevY + CursorHeight, Black, LineShape::FilledBox);
+    FillBox(nullptr,
+            {cursor.PrevX, cursor.PrevY, cursor.PrevX + CursorWidth, cursor.PrevY + CursorHeight},
+            Palette::Ink);
 }
 
 void ShowPointerSprite(Cursor& cursor) {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "gui/widget.h"
+#include "gui/toolkit.h"
 
 struct Cursor {
     // Builds the sprite; without an open screen that fails and the program ends.
@@ -29,3 +29,6 @@ void Draw(const Cursor& cursor);
 void Erase(const Cursor& cursor);
 void ShowPointerSprite(Cursor& cursor);
 void ShowSystemPointer(Cursor& cursor);
+// The sprite is switched only together with the desktop pointer, by the two calls above.
+void Hide(Cursor& cursor) = delete;
+void Show(Cursor& cursor) = delete;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "gui/element_list.h"
+#include "gui/fold_out.h"
 
 struct DropDown {
     DropDown(int32_t x, int32_t y, std::string_view text, int32_t length);
@@ -26,6 +26,6 @@ struct DropDown {
 // The index of the new element, or -1 when the drop-down is full. A text longer than Length
 // ends the program.
 int8_t NewElement(DropDown& dropDown, std::string_view text);
-void Draw(const DropDown& dropDown);
 void Update(DropDown& dropDown);
+void Draw(const DropDown& dropDown);
 void Erase(const DropDown& dropDown);

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int32_t EscapeScanCode = 1;
-constexpr uint32_t PanelColour = 0x00DDDDDD;
 
 void Report(const std::string& what, const std::string& id) {
     std::cerr << what << ' ' << id << std::endl;
@@ -106,7 +105,7 @@ int main() {
         std::cerr << "gallery: cannot open a window (is there a display?)" << std::endl;
         return 1;
     }
-    SetColors(0x00FFFFFF, PanelColour);
+    SetColors(0x00FFFFFF, Palette::Panel);
     GUI gui;
     AddTextEntries(gui);
     AddButtons(gui);

@@ -1,59 +1,45 @@
 #include "gui/gui.h"
 
 #include <new>
+#include <tuple>
+#include <type_traits>
 
 namespace {
 
-template <typename Widget>
-void DrawAll(const WidgetList<Widget>& list) {
-    ForEach(list, [](Widget& widget) { Draw(widget); });
+// Kept letter for letter.
+constexpr std::string_view NoListStorage = "[ERROR] Zero pointer exception in Constructor GUI()";
+
+// Every kind's list in field order, the order in which Draw, Update and Erase walk the kinds.
+auto KindLists(GUI& gui) {
+    return std::tie(gui.Labels, gui.CheckBoxes, gui.TextBoxes, gui.ScrollTextBoxes,
+                    gui.PasswordBoxes, gui.Buttons, gui.RadioButtons, gui.ElementLists,
+                    gui.DropDowns, gui.TextAreas);
 }
 
-template <typename Widget>
-void UpdateAll(const WidgetList<Widget>& list) {
-    ForEach(list, [](Widget& widget) { Update(widget); });
+// The kinds whose hover shows the text pointer.
+auto TextEntryLists(GUI& gui) {
+    return std::tie(gui.TextBoxes, gui.ScrollTextBoxes, gui.PasswordBoxes, gui.TextAreas);
 }
 
-template <typename Widget>
-void EraseAll(const WidgetList<Widget>& list) {
-    ForEach(list, [](Widget& widget) { Erase(widget); });
+// Calls `visit` on every widget of `lists`, kind after kind, each list first to last.
+template <typename Lists, typename Visit>
+void ForEachWidget(const Lists& lists, Visit visit) {
+    std::apply([&visit](auto&... list) { (ForEach(list, visit), ...); }, lists);
 }
 
-template <typename Widget>
-bool AnyHovered(const WidgetList<Widget>& list) {
-    bool hovered = false;
-    ForEach(list, [&hovered](const Widget& widget) { hovered = hovered || widget.Hovered == 1; });
-    return hovered;
-}
-
-// Every list starts with room for one widget, so running out of memory shows at once, with a
-// message, instead of at the first add.
-void ReserveFirstSlots(GUI& gui) {
-    gui.Labels.Items.reserve(1);
-    gui.CheckBoxes.Items.reserve(1);
-    gui.TextBoxes.Items.reserve(1);
-    gui.ScrollTextBoxes.Items.reserve(1);
-    gui.PasswordBoxes.Items.reserve(1);
-    gui.Buttons.Items.reserve(1);
-    gui.RadioButtons.Items.reserve(1);
-    gui.ElementLists.Items.reserve(1);
-    gui.DropDowns.Items.reserve(1);
-    gui.TextAreas.Items.reserve(1);
-}
-
-int32_t AddTextField(WidgetList<TextField>& list, TextFieldKind kind, int32_t x, int32_t y,
-                     int32_t length, const std::string& text) {
-    return AddWidget(list, std::make_unique<TextField>(kind, x, y, length, text));
-}
+// For the visitors above: whether the visited widget, of type `Widget`, is of kind `Kind`.
+template <typename Kind, typename Widget>
+constexpr bool IsKind = std::is_same_v<std::remove_cvref_t<Widget>, Kind>;
 
 }  // namespace
 
 GUI::GUI() {
+    // Every list starts with room for one widget, so running out of memory shows at once, with a
+    // message, instead of at the first add.
     try {
-        ReserveFirstSlots(*this);
+        std::apply([](auto&... list) { (list.Items.reserve(1), ...); }, KindLists(*this));
     } catch (const std::bad_alloc&) {
-        EndWithFatalError("[ERROR] Zero pointer exception in Constructor GUI()",
-                          FatalWait::ForHalfASecond);
+        EndWithFatalError(NoListStorage, FatalWait::ForHalfASecond);
     }
 }
 
@@ -62,137 +48,90 @@ GUI::~GUI() {
 }
 
 int32_t AddLabel(GUI& gui, int32_t x, int32_t y, const std::string& text) {
-    return AddWidget(gui.Labels, std::make_unique<Label>(x, y, text));
+    return AddWidget(gui.Labels, x, y, text);
 }
 
 int32_t AddCheckBox(GUI& gui, int32_t x, int32_t y, const std::string& text, WidgetEvent event) {
-    return AddWidget(gui.CheckBoxes, std::make_unique<CheckBox>(x, y, text, std::move(event)));
+    return AddWidget(gui.CheckBoxes, x, y, text, std::move(event));
 }
 
 int32_t AddTextBox(GUI& gui, int32_t x, int32_t y, int32_t length, const std::string& text) {
-    return AddTextField(gui.TextBoxes, TextFieldKind::TextBox, x, y, length, text);
+    return AddWidget(gui.TextBoxes, TextFieldKind::TextBox, x, y, length, text);
 }
 
 int32_t AddScrollTextBox(GUI& gui, int32_t x, int32_t y, int32_t length, const std::string& text) {
-    return AddTextField(gui.ScrollTextBoxes, TextFieldKind::ScrollTextBox, x, y, length, text);
+    return AddWidget(gui.ScrollTextBoxes, TextFieldKind::ScrollTextBox, x, y, length, text);
 }
 
 int32_t AddPasswordBox(GUI& gui, int32_t x, int32_t y, int32_t length) {
-    return AddTextField(gui.PasswordBoxes, TextFieldKind::PasswordBox, x, y, length, {});
+    return AddWidget(gui.PasswordBoxes, TextFieldKind::PasswordBox, x, y, length);
 }
 
 int32_t AddButton(GUI& gui, int32_t x, int32_t y, const std::string& fileName,
                   const std::string& hoverFileName, const std::string& buttID, WidgetEvent event) {
-    return AddWidget(gui.Buttons, std::make_unique<Button>(buttID, std::move(event), x, y, fileName,
-                                                           hoverFileName));
+    return AddWidget(gui.Buttons, buttID, std::move(event), x, y, fileName, hoverFileName);
 }
 
 int32_t AddButton(GUI& gui, int32_t x, int32_t y, const std::string& fileName,
                   const std::string& buttID, WidgetEvent event) {
-    return AddWidget(gui.Buttons,
-                     std::make_unique<Button>(buttID, std::move(event), x, y, fileName));
+    return AddWidget(gui.Buttons, buttID, std::move(event), x, y, fileName);
 }
 
 int32_t AddButton(GUI& gui, const std::string& caption, int32_t x, int32_t y,
                   const std::string& buttID, WidgetEvent event) {
-    return AddWidget(gui.Buttons,
-                     std::make_unique<Button>(buttID, std::move(event), caption, x, y));
+    return AddWidget(gui.Buttons, buttID, std::move(event), caption, x, y);
 }
 
 int32_t AddRadioButton(GUI& gui, const std::string& id, WidgetEvent event) {
-    return AddWidget(gui.RadioButtons, std::make_unique<RadioButton>(id, std::move(event)));
+    return AddWidget(gui.RadioButtons, id, std::move(event));
 }
 
 int32_t AddElementList(GUI& gui, int32_t x, int32_t y, const std::string& text, int32_t length,
                        WidgetEvent event) {
-    return AddWidget(gui.ElementLists,
-                     std::make_unique<ElementList>(x, y, text, length, std::move(event)));
+    return AddWidget(gui.ElementLists, x, y, text, length, std::move(event));
 }
 
 int32_t AddDropDown(GUI& gui, int32_t x, int32_t y, const std::string& text, int32_t length) {
-    return AddWidget(gui.DropDowns, std::make_unique<DropDown>(x, y, text, length));
+    return AddWidget(gui.DropDowns, x, y, text, length);
 }
 
 int32_t AddTextArea(GUI& gui, int32_t x, int32_t y, int32_t columns, int32_t rows) {
-    return AddWidget(gui.TextAreas, std::make_unique<TextArea>(x, y, columns, rows));
-}
-
-Label* GetLabel(const GUI& gui, int32_t number) {
-    return GetWidget(gui.Labels, number);
-}
-CheckBox* GetCheckBox(const GUI& gui, int32_t number) {
-    return GetWidget(gui.CheckBoxes, number);
-}
-TextBox* GetTextBox(const GUI& gui, int32_t number) {
-    return GetWidget(gui.TextBoxes, number);
-}
-ScrollTextBox* GetScrollTextBox(const GUI& gui, int32_t number) {
-    return GetWidget(gui.ScrollTextBoxes, number);
-}
-PasswordBox* GetPasswordBox(const GUI& gui, int32_t number) {
-    return GetWidget(gui.PasswordBoxes, number);
-}
-Button* GetButton(const GUI& gui, int32_t number) {
-    return GetWidget(gui.Buttons, number);
-}
-RadioButton* GetRadioButton(const GUI& gui, int32_t number) {
-    return GetWidget(gui.RadioButtons, number);
-}
-ElementList* GetElementList(const GUI& gui, int32_t number) {
-    return GetWidget(gui.ElementLists, number);
-}
-DropDown* GetDropDown(const GUI& gui, int32_t number) {
-    return GetWidget(gui.DropDowns, number);
-}
-TextArea* GetTextArea(const GUI& gui, int32_t number) {
-    return GetWidget(gui.TextAreas, number);
+    return AddWidget(gui.TextAreas, x, y, columns, rows);
 }
 
 void Draw(GUI& gui) {
-    DrawAll(gui.Labels);
-    DrawAll(gui.CheckBoxes);
-    DrawAll(gui.TextBoxes);
-    DrawAll(gui.ScrollTextBoxes);
-    DrawAll(gui.PasswordBoxes);
-    DrawAll(gui.Buttons);
-    DrawAll(gui.RadioButtons);
-    DrawAll(gui.ElementLists);
-    DrawAll(gui.DropDowns);
-    DrawAll(gui.TextAreas);
+    ForEachWidget(KindLists(gui), [](auto& widget) { Draw(widget); });
     Draw(gui.Pointer);
 }
 
 void Update(GUI& gui) {
-    UpdateAll(gui.CheckBoxes);
-    UpdateAll(gui.TextBoxes);
-    UpdateAll(gui.ScrollTextBoxes);
-    UpdateAll(gui.PasswordBoxes);
-    UpdateAll(gui.Buttons);
-    UpdateAll(gui.RadioButtons);
-    UpdateAll(gui.ElementLists);
-    UpdateAll(gui.DropDowns);
-    UpdateAll(gui.TextAreas);
+    ForEachWidget(KindLists(gui), [](auto& widget) {
+        // Labels take no input.
+        if constexpr (!IsKind<Label, decltype(widget)>) {
+            Update(widget);
+        }
+    });
     UpdatePointerShape(gui);
     Update(gui.Pointer);
 }
 
 void Erase(GUI& gui) {
-    EraseAll(gui.Labels);
-    EraseAll(gui.CheckBoxes);
-    EraseAll(gui.TextBoxes);
-    EraseAll(gui.ScrollTextBoxes);
-    EraseAll(gui.PasswordBoxes);
-    ForEach(gui.Buttons, [](Button& button) { Erase(button, 0); });
-    EraseAll(gui.RadioButtons);
-    EraseAll(gui.ElementLists);
-    EraseAll(gui.DropDowns);
-    EraseAll(gui.TextAreas);
+    ForEachWidget(KindLists(gui), [](auto& widget) {
+        if constexpr (IsKind<Button, decltype(widget)>) {
+            Erase(widget, 0);
+        } else {
+            Erase(widget);
+        }
+    });
     Erase(gui.Pointer);
 }
 
 void UpdatePointerShape(GUI& gui) {
-    if (AnyHovered(gui.TextBoxes) || AnyHovered(gui.ScrollTextBoxes) ||
-        AnyHovered(gui.PasswordBoxes) || AnyHovered(gui.TextAreas)) {
+    // Every entry is looked at, hovered or not.
+    bool hovered = false;
+    ForEachWidget(TextEntryLists(gui),
+                  [&hovered](const auto& entry) { hovered = hovered || entry.Hovered == 1; });
+    if (hovered) {
         ShowPointerSprite(gui.Pointer);
     } else {
         ShowSystemPointer(gui.Pointer);

@@ -18,7 +18,7 @@
 #include "gui/radio_button.h"
 #include "gui/text_area.h"
 #include "gui/text_field.h"
-#include "gui/widget.h"
+#include "gui/toolkit.h"
 #include "gui/widget_list.h"
 
 struct GUI {
@@ -67,16 +67,20 @@ int32_t AddTextArea(GUI& gui, int32_t x, int32_t y, int32_t columns, int32_t row
 
 // Each get returns the widget with that number, or nullptr outside 1..count. The widget stays
 // owned by the GUI; the caller may read and change it.
-Label* GetLabel(const GUI& gui, int32_t number);
-CheckBox* GetCheckBox(const GUI& gui, int32_t number);
-TextBox* GetTextBox(const GUI& gui, int32_t number);
-ScrollTextBox* GetScrollTextBox(const GUI& gui, int32_t number);
-PasswordBox* GetPasswordBox(const GUI& gui, int32_t number);
-Button* GetButton(const GUI& gui, int32_t number);
-RadioButton* GetRadioButton(const GUI& gui, int32_t number);
-ElementList* GetElementList(const GUI& gui, int32_t number);
-DropDown* GetDropDown(const GUI& gui, int32_t number);
-TextArea* GetTextArea(const GUI& gui, int32_t number);
+template <auto List>
+auto* GetFrom(const GUI& gui, int32_t number) {
+    return GetWidget(gui.*List, number);
+}
+inline constexpr auto GetLabel = GetFrom<&GUI::Labels>;
+inline constexpr auto GetCheckBox = GetFrom<&GUI::CheckBoxes>;
+inline constexpr auto GetTextBox = GetFrom<&GUI::TextBoxes>;
+inline constexpr auto GetScrollTextBox = GetFrom<&GUI::ScrollTextBoxes>;
+inline constexpr auto GetPasswordBox = GetFrom<&GUI::PasswordBoxes>;
+inline constexpr auto GetButton = GetFrom<&GUI::Buttons>;
+inline constexpr auto GetRadioButton = GetFrom<&GUI::RadioButtons>;
+inline constexpr auto GetElementList = GetFrom<&GUI::ElementLists>;
+inline constexpr auto GetDropDown = GetFrom<&GUI::DropDowns>;
+inline constexpr auto GetTextArea = GetFrom<&GUI::TextAreas>;
 
 // Every widget in kind order, each list first to last; then the pointer sprite on top.
 void Draw(GUI& gui);

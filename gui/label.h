@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "gui/toolkit.h"
+
 struct Label {
     Label(int32_t x, int32_t y, std::string_view text);
 
@@ -18,5 +20,3 @@ struct Label {
 
 void Draw(const Label& label);
 void Erase(const Label& label);
-void Hide(Label& label);
-void Show(Label& label);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gui/widget.h"
+#include "gui/toolkit.h"
 
 // One option: the top-left corner of its 10 x 10 cell.
 struct RadioOption {
@@ -28,8 +28,6 @@ struct RadioButton {
 };
 
 void AddOption(RadioButton& group, int32_t x, int32_t y);
-void Draw(const RadioButton& group);
 void Update(RadioButton& group);
+void Draw(const RadioButton& group);
 void Erase(const RadioButton& group);
-void Hide(RadioButton& group);
-void Show(RadioButton& group);

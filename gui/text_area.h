@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "gui/toolkit.h"
+
 struct TextArea {
     TextArea(int32_t x, int32_t y, int32_t columns, int32_t rows);
 
@@ -23,8 +25,7 @@ struct TextArea {
     uint8_t Hovered = 0;
 };
 
-void Draw(TextArea& area);
 void Update(TextArea& area);
+// Also lays out LastLine.
+void Draw(TextArea& area);
 void Erase(const TextArea& area);
-void Hide(TextArea& area);
-void Show(TextArea& area);

@@ -3,12 +3,15 @@
 // - TextBox holds at most Length characters and shows them all;
 // - ScrollTextBox holds any number and shows the last Length, keeping the caret in that tail;
 // - PasswordBox is a TextBox that shows one "*" per character.
-// A left click inside focuses the field and places the caret; a click outside or Enter takes the
-// focus away. A focused field takes one key per Update.
+// Each is a sunken box 8 x Length + 5 by 13 pixels from (X, Y). A left click inside focuses the
+// field and places the caret; a click outside or Enter takes the focus away. A focused field takes
+// one key per Update.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "gui/toolkit.h"
 
 enum class TextFieldKind { TextBox, ScrollTextBox, PasswordBox };
 
@@ -37,13 +40,8 @@ using TextBox = TextField;
 using ScrollTextBox = TextField;
 using PasswordBox = TextField;
 
-// The field spans 8 x Length + 5 by 13 pixels from (X, Y).
-inline constexpr int32_t TextFieldHeight = 13;
-
-void Draw(const TextField& field);
 void Update(TextField& field);
-void Erase(const TextField& field);
-void Hide(TextField& field);
-void Show(TextField& field);
 // Moves the caret to a left click on the field (one that was hovered at the previous Update).
 void PlaceCaret(TextField& field);
+void Draw(const TextField& field);
+void Erase(const TextField& field);

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 template <typename Widget>
@@ -11,10 +12,11 @@ struct WidgetList {
     std::vector<std::unique_ptr<Widget>> Items;
 };
 
-// Stores the widget and returns its number within the kind.
-template <typename Widget>
-int32_t AddWidget(WidgetList<Widget>& list, std::unique_ptr<Widget> widget) {
-    list.Items.push_back(std::move(widget));
+// Makes a widget from the constructor's arguments, stores it and returns its number within the
+// kind.
+template <typename Widget, typename... Arguments>
+int32_t AddWidget(WidgetList<Widget>& list, Arguments&&... arguments) {
+    list.Items.push_back(std::make_unique<Widget>(std::forward<Arguments>(arguments)...));
     return static_cast<int32_t>(list.Items.size());
 }
 

@@ -1,0 +1,35 @@
+// What the text field and the text area share: the keyboard focus taken and lost by the pointer,
+// and the typed keys read one at a time and sorted into the few kinds the editors act on. Typed
+// keys become text, and Backspace takes text away, only here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "gui/toolkit.h"
+
+// Sets `hovered` while the pointer is inside `hitArea`. A left click inside takes the focus and
+// drops the keys typed before it, which were not meant for this entry; a left click anywhere else
+// in the window gives the focus up.
+void UpdateFocus(Rect hitArea, uint8_t& hovered, uint8_t& focused);
+
+// Drops what was typed before a text entry got the focus: reads keys, 10 ms apart, up to and
+// including the first that is not a single character (none left, or an extended key).
+void FlushTypedKeys();
+
+enum class KeyKind {
+    None,       // no key waiting, an extended key, or another control character
+    Backspace,  // removes the character before the caret
+    Printable,  // Text is the character to insert
+    Enter,
+};
+
+struct TypedKey {
+    KeyKind Kind = KeyKind::None;
+    std::string Text;
+};
+
+// Takes at most one key from the key buffer.
+TypedKey ReadTypedKey();
+// Backspace's edit: the last character of `text` goes, if it has one.
+void RemoveLastCharacter(std::string& text);
