@@ -13,19 +13,6 @@ using namespace widget_test;
 
 constexpr uint32_t Mask = 0x00FF00FF;
 
-// The raised grey face of a text button, painted by its drawing steps.
-ExpectedFrame TextFace(std::string_view caption) {
-    const auto w = static_cast<int32_t>(8 * caption.size());
-    ExpectedFrame face(w + 5, 17, 0x00FF0000);
-    face.Outline(0, 0, w + 4, 16, 0x00DDDDDD);
-    face.Fill(1, 1, w + 3, 15, 0x00CCCCCC);
-    face.Fill(0, 1, w + 2, 2, 0x00FFFFFF);
-    face.Fill(2, 14, w + 3, 15, 0x00666666);
-    face.Fill(w + 2, 2, w + 3, 14, 0x00666666);
-    face.Text(3, 5, caption);
-    return face;
-}
-
 void PutLE(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int size) {
     for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
@@ -104,8 +91,8 @@ TEST_F(ButtonTest, StartIsFortyFiveBySeventeenWithHighlightAndShadows) {
     Draw(chose);
 
     ExpectedFrame expected;
-    expected.Put(20, 30, TextFace("Start"));
-    expected.Put(100, 30, TextFace("Chose File"));
+    expected.Put(20, 30, TextButtonFace("Start"));
+    expected.Put(100, 30, TextButtonFace("Chose File"));
     EXPECT_TRUE(ShowsFrame(expected));
     // The face's own corners: frame grey at the top left, highlight below it, shadow at the right.
     EXPECT_EQ(expected.At(20, 30), 0x00DDDDDDu);

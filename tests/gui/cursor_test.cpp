@@ -8,16 +8,6 @@ using namespace widget_test;
 
 constexpr uint32_t Black = 0x00000000;
 
-// The I-beam as the user sees it: bars at the top and bottom with a gap in the middle, and the
-// stem between them.
-void PaintIBeam(ExpectedFrame& frame, int32_t x, int32_t y) {
-    for (int32_t column : {0, 1, 3, 4}) {
-        frame.Set(x + column, y, Black);
-        frame.Set(x + column, y + 9, Black);
-    }
-    frame.Line(x + 2, y + 1, x + 2, y + 8, Black);
-}
-
 class CursorTest : public WidgetTest {};
 
 TEST_F(CursorTest, NewCursorDrawsNothingAndLeavesTheDesktopPointer) {

@@ -11,34 +11,6 @@ using namespace widget_test;
 
 constexpr uint32_t Black = 0x00000000;
 
-void PaintLabel(ExpectedFrame& frame, int32_t x, int32_t y, std::string_view text) {
-    const int32_t right = x + 8 * static_cast<int32_t>(text.size()) + 4;
-    frame.Fill(x, y, right, y + 12, 0x00DDDDDD);
-    frame.Outline(x, y, right, y + 12, 0x00AAAAAA);
-    frame.Line(x + 1, y + 11, right - 1, y + 11, 0x00666666);
-    frame.Line(right - 1, y + 1, right - 1, y + 11, 0x00666666);
-    frame.Text(x + 3, y + 2, text);
-}
-
-void PaintButton(ExpectedFrame& frame, int32_t x, int32_t y, std::string_view caption) {
-    const int32_t w = 8 * static_cast<int32_t>(caption.size());
-    frame.Outline(x, y, x + w + 4, y + 16, 0x00DDDDDD);
-    frame.Fill(x + 1, y + 1, x + w + 3, y + 15, 0x00CCCCCC);
-    frame.Fill(x, y + 1, x + w + 2, y + 2, 0x00FFFFFF);
-    frame.Fill(x + 2, y + 14, x + w + 3, y + 15, 0x00666666);
-    frame.Fill(x + w + 2, y + 2, x + w + 3, y + 14, 0x00666666);
-    frame.Text(x + 3, y + 5, caption);
-}
-
-// The pointer sprite's black pixels; the gaps in its bars show what lies under them.
-void PaintIBeam(ExpectedFrame& frame, int32_t x, int32_t y) {
-    for (int32_t column : {0, 1, 3, 4}) {
-        frame.Set(x + column, y, Black);
-        frame.Set(x + column, y + 9, Black);
-    }
-    frame.Line(x + 2, y + 1, x + 2, y + 8, Black);
-}
-
 class GuiTest : public WidgetTest {
 protected:
     WidgetEvent Recorder(std::string kind) {
@@ -139,7 +111,7 @@ TEST_F(GuiTest, DrawsKindsInOrderWithThePointerOnTop) {
     Draw(gui);
 
     ExpectedFrame expected;
-    PaintLabel(expected, 10, 10, "Label text");
+    PaintLabel(expected, 10, 10, 10, "Label text");
     PaintField(expected, 30, 20, 6, "field");
     PaintButton(expected, 40, 12, "Go");
     PaintIBeam(expected, 36, 25);

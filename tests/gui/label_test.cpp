@@ -6,16 +6,6 @@ namespace {
 
 using namespace widget_test;
 
-// The raised panel of `length` characters at (x, y) with its text.
-void PaintLabel(ExpectedFrame& frame, int32_t x, int32_t y, int32_t length, std::string_view text) {
-    const int32_t right = x + 8 * length + 4;
-    frame.Fill(x, y, right, y + 12, 0x00DDDDDD);
-    frame.Outline(x, y, right, y + 12, 0x00AAAAAA);
-    frame.Line(x + 1, y + 11, right - 1, y + 11, 0x00666666);
-    frame.Line(right - 1, y + 1, right - 1, y + 11, 0x00666666);
-    frame.Text(x + 3, y + 2, text);
-}
-
 class LabelTest : public WidgetTest {};
 
 TEST_F(LabelTest, SixCharactersMakeAPanelFromTenThirtyToSixtyTwoFortyTwo) {

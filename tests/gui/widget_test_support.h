@@ -149,15 +149,61 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
+// A filled box framed in grey, with shadows inside two edges: a raised panel has them at the
+// bottom and right, a sunken white box at the top and left.
+inline void PaintPanel(ExpectedFrame& frame, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                       uint32_t fill) {
+    frame.Fill(x1, y1, x2, y2, fill);
+    frame.Outline(x1, y1, x2, y2, 0x00AAAAAA);
+    frame.Line(x1 + 1, y2 - 1, x2 - 1, y2 - 1, 0x00666666);
+    frame.Line(x2 - 1, y1 + 1, x2 - 1, y2 - 1, 0x00666666);
+}
+inline void PaintSunkenBox(ExpectedFrame& frame, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    frame.Fill(x1, y1, x2, y2, 0x00FFFFFF);
+    frame.Outline(x1, y1, x2, y2, 0x00AAAAAA);
+    frame.Line(x1 + 1, y1 + 1, x2 - 1, y1 + 1, 0x00666666);
+    frame.Line(x1 + 1, y1 + 1, x1 + 1, y2 - 1, 0x00666666);
+}
+
+// A label's raised grey panel of `length` characters at (x, y) with its text.
+inline void PaintLabel(ExpectedFrame& frame, int32_t x, int32_t y, int32_t length,
+                       std::string_view text) {
+    PaintPanel(frame, x, y, x + 8 * length + 4, y + 12, 0x00DDDDDD);
+    frame.Text(x + 3, y + 2, text);
+}
+
+// The raised grey face of a text button, painted by its drawing steps.
+inline ExpectedFrame TextButtonFace(std::string_view caption) {
+    const auto w = static_cast<int32_t>(8 * caption.size());
+    ExpectedFrame face(w + 5, 17, 0x00FF0000);
+    face.Outline(0, 0, w + 4, 16, 0x00DDDDDD);
+    face.Fill(1, 1, w + 3, 15, 0x00CCCCCC);
+    face.Fill(0, 1, w + 2, 2, 0x00FFFFFF);
+    face.Fill(2, 14, w + 3, 15, 0x00666666);
+    face.Fill(w + 2, 2, w + 3, 14, 0x00666666);
+    face.Text(3, 5, caption);
+    return face;
+}
+inline void PaintButton(ExpectedFrame& frame, int32_t x, int32_t y, std::string_view caption) {
+    frame.Put(x, y, TextButtonFace(caption));
+}
+
+// The pointer sprite's black pixels at (x, y): bars at the top and bottom with a gap in the
+// middle, which shows what lies under them, and the stem between them.
+inline void PaintIBeam(ExpectedFrame& frame, int32_t x, int32_t y) {
+    for (int32_t column : {0, 1, 3, 4}) {
+        frame.Set(x + column, y, 0x00000000);
+        frame.Set(x + column, y + 9, 0x00000000);
+    }
+    frame.Line(x + 2, y + 1, x + 2, y + 8, 0x00000000);
+}
+
 // The fold-out box of ElementList and DropDown, `length` characters wide: the raised header
 // and, when open, one plain row per text.
 inline void PaintFoldOut(ExpectedFrame& frame, int32_t x, int32_t y, int32_t length,
                          std::string_view caption, const std::vector<std::string>& rows) {
     const int32_t right = x + 8 * length + 4;
-    frame.Fill(x, y, right, y + 12, 0x00FFFFFF);
-    frame.Outline(x, y, right, y + 12, 0x00AAAAAA);
-    frame.Line(x + 1, y + 11, right - 1, y + 11, 0x00666666);
-    frame.Line(right - 1, y + 1, right - 1, y + 11, 0x00666666);
+    PaintPanel(frame, x, y, right, y + 12, 0x00FFFFFF);
     frame.Text(x + 2, y + 2, caption);
     for (size_t i = 0; i < rows.size(); ++i) {
         const int32_t top = y + 12 * static_cast<int32_t>(i + 1);
@@ -177,11 +223,7 @@ inline void PaintOption(ExpectedFrame& frame, int32_t x, int32_t y, bool checked
 // The sunken box of `columns` by `rows` characters at (x, y) with its lines.
 inline void PaintTextArea(ExpectedFrame& frame, int32_t x, int32_t y, int32_t columns, int32_t rows,
                           const std::vector<std::string>& lines) {
-    const int32_t right = x + 8 * columns + 6, bottom = y + 8 * rows + 6;
-    frame.Fill(x, y, right, bottom, 0x00FFFFFF);
-    frame.Outline(x, y, right, bottom, 0x00AAAAAA);
-    frame.Line(x + 1, y + 1, right - 1, y + 1, 0x00666666);
-    frame.Line(x + 1, y + 1, x + 1, bottom - 1, 0x00666666);
+    PaintSunkenBox(frame, x, y, x + 8 * columns + 6, y + 8 * rows + 6);
     for (size_t i = 0; i < lines.size(); ++i) {
         frame.Text(x + 5, y + 8 * static_cast<int32_t>(i) + 5, lines[i]);
     }
@@ -270,11 +312,7 @@ inline void DismissFatalMessages() {
 // The sunken white box of `length` characters at (x, y), showing `shown`.
 inline void PaintField(ExpectedFrame& frame, int32_t x, int32_t y, int32_t length,
                        std::string_view shown) {
-    const int32_t right = x + 8 * length + 4;
-    frame.Fill(x, y, right, y + 12, 0x00FFFFFF);
-    frame.Outline(x, y, right, y + 12, 0x00AAAAAA);
-    frame.Line(x + 1, y + 1, right - 1, y + 1, 0x00666666);
-    frame.Line(x + 1, y + 1, x + 1, y + 11, 0x00666666);
+    PaintSunkenBox(frame, x, y, x + 8 * length + 4, y + 12);
     frame.Text(x + 3, y + 4, shown);
 }
 
