@@ -10,6 +10,16 @@ constexpr uint8_t EnterCode = 13;
 constexpr uint8_t FirstPrintable = 32;
 constexpr uint8_t LastPrintable = 126;
 
+// Reads keys, 10 ms apart, up to and including the first that is not a single character (none
+// left, or an extended key).
+void FlushTypedKeys() {
+    for (;;) {
+        const std::string key = ReadKey();
+        SleepMs(10);
+        if (key.size() != 1) return;
+    }
+}
+
 }  // namespace
 
 void UpdateFocus(Rect hitArea, uint8_t& hovered, uint8_t& focused) {
@@ -23,14 +33,6 @@ void UpdateFocus(Rect hitArea, uint8_t& hovered, uint8_t& focused) {
     } else {
         if (LeftButtonAlone(pointer)) focused = 0;
         hovered = 0;
-    }
-}
-
-void FlushTypedKeys() {
-    for (;;) {
-        const std::string key = ReadKey();
-        SleepMs(10);
-        if (key.size() != 1) return;
     }
 }
 

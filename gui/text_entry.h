@@ -13,13 +13,9 @@
 // in the window gives the focus up.
 void UpdateFocus(Rect hitArea, uint8_t& hovered, uint8_t& focused);
 
-// Drops what was typed before a text entry got the focus: reads keys, 10 ms apart, up to and
-// including the first that is not a single character (none left, or an extended key).
-void FlushTypedKeys();
-
 enum class KeyKind {
     None,       // no key waiting, an extended key, or another control character
-    Backspace,  // removes the character before the caret
+    Backspace,  // removes the character before the caret, or the last one
     Printable,  // Text is the character to insert
     Enter,
 };
