@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "converter/conversion.h"
 #include "screen/bitmap.h"
 
 namespace {
