@@ -81,14 +81,27 @@ void ConvertTrueColour(const RowFormat& f, const uint8_t* in, int64_t count, uin
     ConvertMasked(f, in, count, out);
 }
 
-// Palette indices, most significant bits first within each byte.
+// Indices of `Bits` bits, most significant bits first within each byte, a whole byte at a time.
+template <uint32_t Bits>
+void UnpackPacked(const uint8_t* in, int64_t count, uint8_t* out) {
+    constexpr int64_t PerByte = 8 / Bits;
+    constexpr uint32_t Mask = (1u << Bits) - 1;
+    int64_t x = 0;
+    for (; x + PerByte <= count; x += PerByte, ++in) {
+        const uint8_t byte = *in;
+        for (int64_t i = 0; i < PerByte; ++i) out[x + i] = (byte >> (8 - Bits * (i + 1))) & Mask;
+    }
+    const uint8_t last = x < count ? *in : 0;
+    for (int64_t i = 0; x < count; ++x, ++i) out[x] = (last >> (8 - Bits * (i + 1))) & Mask;
+}
+
 void UnpackIndices(uint32_t bitCount, const uint8_t* in, int64_t count, uint8_t* out) {
     if (bitCount == 8) {
         std::memcpy(out, in, static_cast<size_t>(count));
     } else if (bitCount == 4) {
-        for (int64_t x = 0; x < count; ++x) out[x] = (in[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
+        UnpackPacked<4>(in, count, out);
     } else {
-        for (int64_t x = 0; x < count; ++x) out[x] = (in[x >> 3] >> (7 - (x & 7))) & 1;
+        UnpackPacked<1>(in, count, out);
     }
 }
 

@@ -47,6 +47,13 @@ inline uint16_t To565(uint32_t c) {
     return static_cast<uint16_t>(((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x001F));
 }
 
+// Palette colours of `count` indices. The three memory blocks never overlap, which lets the
+// compiler look up several colours before each store.
+inline void LookUpColours(const uint32_t* __restrict colours, const uint8_t* __restrict indices,
+                          int64_t count, uint8_t* __restrict row) {
+    for (int64_t x = 0; x < count; ++x) Store32(row + x * 4, colours[indices[x]]);
+}
+
 // Stores `count` palette indices at `row` in the destination's format. Inline: the run-length
 // decoder stores pixel by pixel.
 inline void StoreIndices(const RowSink& sink, const uint8_t* indices, int64_t count, uint8_t* row) {
@@ -59,7 +66,7 @@ inline void StoreIndices(const RowSink& sink, const uint8_t* indices, int64_t co
             for (int64_t x = 0; x < count; ++x) Store16(row + x * 2, To565(colours[indices[x]]));
             break;
         default:
-            for (int64_t x = 0; x < count; ++x) Store32(row + x * 4, colours[indices[x]]);
+            LookUpColours(colours.data(), indices, count, row);
     }
 }
 

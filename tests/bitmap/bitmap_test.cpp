@@ -141,6 +141,27 @@ TEST_F(LoadBitmapTest, PaletteBitmapsOfEveryDepthAndEntrySize) {
     }
 }
 
+TEST_F(LoadBitmapTest, PaletteRowsOfEveryWidthAroundWholeBytesAndBlocks) {
+    for (int bits : {1, 4, 8}) {
+        for (int32_t width : {1, 2, 7, 8, 9, 15, 16, 17, 33}) {
+            SCOPED_TRACE(testing::Message() << bits << "-bit, width " << width);
+            bmp::Bitmap b;
+            b.width = width;
+            b.bitCount = static_cast<uint16_t>(bits);
+            b.palette.resize(size_t{1} << bits);
+            for (size_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x010203 * (i + 1);
+            std::vector<uint32_t> row;
+            Pixels expected;
+            for (int32_t x = 0; x < width; ++x) {
+                row.push_back((x * 5 + 3) % b.palette.size());
+                expected.push_back(Opaque(b.palette[row.back()]));
+            }
+            b.pixels = bmp::StoreRows({row}, bits);
+            EXPECT_EQ(Decode(b), expected);
+        }
+    }
+}
+
 TEST_F(LoadBitmapTest, HighIndicesUseTheirOwnEntries) {
     bmp::Bitmap b;
     b.width = 3;
