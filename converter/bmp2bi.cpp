@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* UsageText =
     "Usage: bmp2bi [options] FILE.bmp...\n"
     "Converts Windows BMP files into pixel-data include files.\n"
     "\n"
@@ -110,9 +110,9 @@ public:
         if (count > 1) Show(prefix_);
     }
     void Pixels(int64_t done, int64_t total) {
-        constexpr int64_t kLargePicture = 1'000'000;
+        constexpr int64_t LargePicture = 1'000'000;
         const auto now = std::chrono::steady_clock::now();
-        if (total < kLargePicture || now - shown_ < std::chrono::milliseconds(100)) return;
+        if (total < LargePicture || now - shown_ < std::chrono::milliseconds(100)) return;
         shown_ = now;
         Show(prefix_ + " " + std::to_string(done * 100 / total) + "%");
     }
@@ -206,7 +206,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(UsageText, stdout);
         return 0;
     }
     if (options.version) {

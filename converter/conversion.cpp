@@ -4,8 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "converter/include_file.h"
 #include "converter/output_file.h"
@@ -25,19 +25,36 @@ std::string ErrorText(const std::string& what, const std::string& path, int erro
     return what + " " + path + ": " + std::strerror(error);
 }
 
-// Shows a box; without a desktop the user still learns its text on standard error.
+// Shows a box; one that no desktop could show is kept in `unshown` for the program to tell.
 int32_t ShowBox(const Dialogs& dialogs, std::string_view text, std::string_view caption,
-                uint32_t flags) {
+                uint32_t flags, std::vector<UnshownBox>& unshown) {
     const int32_t answer =
         dialogs.messageBox ? dialogs.messageBox(text, caption, flags) : AnswerUnavailable;
-    if (answer == AnswerUnavailable) {
-        std::string line(text);
-        for (char& c : line)
-            if (c == '\r' || c == '\n') c = ' ';
-        std::fprintf(stderr, "converter: no desktop for the message box \"%.*s\": %s\n",
-                     static_cast<int>(caption.size()), caption.data(), line.c_str());
-    }
+    if (answer == AnswerUnavailable) unshown.push_back({std::string(caption), std::string(text)});
     return answer;
+}
+
+struct OutcomeBox {
+    std::string_view text;
+    std::string_view caption;
+    uint32_t flags = 0;
+};
+
+// The box that tells the user how a conversion ended; none when the user declined to overwrite.
+std::optional<OutcomeBox> BoxFor(ConversionStatus status) {
+    switch (status) {
+        case ConversionStatus::Done:
+            return OutcomeBox{DoneText, DoneCaption, BoxOk | IconInformation};
+        case ConversionStatus::LoadFailed:
+            return OutcomeBox{LoadFailedText, ErrorCaption, BoxOk | IconError};
+        case ConversionStatus::Declined:
+            return std::nullopt;
+        case ConversionStatus::OpenFailed:
+            return OutcomeBox{OpenFailedText, ErrorCaption, BoxOk | IconError};
+        case ConversionStatus::WriteFailed:
+            return OutcomeBox{WriteFailedText, ErrorCaption, BoxOk | IconError};
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -82,30 +99,19 @@ ConversionResult RunConversion(const ConversionJob& job) {
     return {};
 }
 
-void ConvertPicture(const std::string& inputPath, const std::string& outputName,
-                    const Dialogs& dialogs) {
+ConversionOutcome ConvertPicture(const std::string& inputPath, const std::string& outputName,
+                                 const Dialogs& dialogs) {
+    ConversionOutcome outcome;
     ConversionJob job;
     job.inputPath = inputPath;
     job.outputPath = outputName;
     job.label = MakeLabel(outputName);
-    job.allowOverwrite = [&dialogs] {
-        return ShowBox(dialogs, OverwriteQuestionText, ErrorCaption, BoxYesNo | IconError) ==
-               AnswerYes;
+    job.allowOverwrite = [&dialogs, &outcome] {
+        return ShowBox(dialogs, OverwriteQuestionText, ErrorCaption, BoxYesNo | IconError,
+                       outcome.unshownBoxes) == AnswerYes;
     };
-    switch (RunConversion(job).status) {
-        case ConversionStatus::LoadFailed:
-            ShowBox(dialogs, LoadFailedText, ErrorCaption, BoxOk | IconError);
-            break;
-        case ConversionStatus::Declined:
-            break;
-        case ConversionStatus::OpenFailed:
-            ShowBox(dialogs, OpenFailedText, ErrorCaption, BoxOk | IconError);
-            break;
-        case ConversionStatus::WriteFailed:
-            ShowBox(dialogs, WriteFailedText, ErrorCaption, BoxOk | IconError);
-            break;
-        case ConversionStatus::Done:
-            ShowBox(dialogs, DoneText, DoneCaption, BoxOk | IconInformation);
-            break;
-    }
+    outcome.result = RunConversion(job);
+    if (const std::optional<OutcomeBox> box = BoxFor(outcome.result.status))
+        ShowBox(dialogs, box->text, box->caption, box->flags, outcome.unshownBoxes);
+    return outcome;
 }

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "converter/dialogs.h"
-#include "screen/bitmap.h"
 #include "screen/screen.h"
 
 struct ImageDeleter {
@@ -58,12 +58,26 @@ struct ConversionJob {
 // appears whole or not at all.
 ConversionResult RunConversion(const ConversionJob& job);
 
+// A message box that no desktop could show.
+struct UnshownBox {
+    std::string caption;
+    std::string text;
+};
+
+struct ConversionOutcome {
+    ConversionResult result;
+    // In the order they were due; the program tells the user of them in its own way. A question
+    // that could not be asked counts as answered No.
+    std::vector<UnshownBox> unshownBoxes;
+};
+
 // The converter's "Start": converts `inputPath` to `outputName` (both the fields' texts) and
 // tells the user the outcome in the desktop's message boxes.
-void ConvertPicture(const std::string& inputPath, const std::string& outputName,
-                    const Dialogs& dialogs);
+ConversionOutcome ConvertPicture(const std::string& inputPath, const std::string& outputName,
+                                 const Dialogs& dialogs);
 
-// The message boxes of the conversion, exactly as the user sees them.
+// The message boxes of the conversion, exactly as the user sees them: kept letter for letter,
+// misspellings included.
 inline constexpr std::string_view LoadFailedText =
     "Something went wrong while loading File.\r\nMaybe the filename wasnt correct.";
 inline constexpr std::string_view OverwriteQuestionText = "This file allready exists! Overwrite?";

@@ -14,16 +14,22 @@ constexpr uint32_t TextColour = 0xFFFFFF;
 constexpr uint32_t PanelColour = 0xDDDDDD;
 constexpr int32_t FieldLength = 50;
 
+// The window's texts, kept letter for letter, misspellings included.
+constexpr const char* FirstOutputName = "Unnamed.bi";
+constexpr const char* ChooseFileCaption = "Chose File";
+constexpr const char* StartCaption = "Start";
+constexpr const char* ExitCaption = "Exit";
+
 void AddWidgets(GUI& gui, ConverterState& state) {
     state.InputPath = GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 10, FieldLength));
     state.OutputName =
-        GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 30, FieldLength, "Unnamed.bi"));
+        GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 30, FieldLength, FirstOutputName));
     const WidgetEvent handleButton = [&state](const std::string& buttID) {
         HandleButton(state, buttID);
     };
-    AddButton(gui, "Chose File", 450, 10, "CF", handleButton);
-    AddButton(gui, "Start", 450, 30, "Start", handleButton);
-    AddButton(gui, "Exit", 500, 30, "Exit", handleButton);
+    AddButton(gui, ChooseFileCaption, 450, 10, std::string(ChooseFileId), handleButton);
+    AddButton(gui, StartCaption, 450, 30, std::string(StartId), handleButton);
+    AddButton(gui, ExitCaption, 500, 30, std::string(ExitId), handleButton);
 }
 
 // Until Escape is held at the start of a pass. Dialogs and conversions run inside Update.

@@ -12,9 +12,13 @@
 #include <vector>
 
 // Message-box flags: buttons in bits 0-3, icon in bits 4-7.
+inline constexpr uint32_t ButtonsMask = 0x0F;
 inline constexpr uint32_t BoxOk = 0x00;
 inline constexpr uint32_t BoxYesNo = 0x04;
+inline constexpr uint32_t IconMask = 0xF0;
 inline constexpr uint32_t IconError = 0x10;
+inline constexpr uint32_t IconQuestion = 0x20;
+inline constexpr uint32_t IconWarning = 0x30;
 inline constexpr uint32_t IconInformation = 0x40;
 
 // What a message box gives back. Escape or closing a Yes/No box counts as No.

@@ -7,7 +7,7 @@ int32_t AnswerBox(DialogScript& script, std::string_view text, std::string_view 
     if (script.unavailable) return AnswerUnavailable;
     script.boxes.push_back({std::string(text), std::string(caption), flags});
     if (script.whileShown) script.whileShown(script.boxes.back());
-    if ((flags & 0x0F) != BoxYesNo) return AnswerOk;
+    if ((flags & ButtonsMask) != BoxYesNo) return AnswerOk;
     if (script.answers.empty()) {
         ++script.unscripted;
         return AnswerNo;

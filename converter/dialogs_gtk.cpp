@@ -44,12 +44,12 @@ std::string BoxText(std::string_view text) {
 }
 
 GtkMessageType MessageType(uint32_t flags) {
-    switch (flags & 0xF0) {
+    switch (flags & IconMask) {
         case IconError:
             return GTK_MESSAGE_ERROR;
-        case 0x20:
+        case IconQuestion:
             return GTK_MESSAGE_QUESTION;
-        case 0x30:
+        case IconWarning:
             return GTK_MESSAGE_WARNING;
         case IconInformation:
             return GTK_MESSAGE_INFO;
@@ -91,7 +91,7 @@ void MakeYesTheDefault(GtkWidget* dialog) {
 int32_t ShowMessageBox(uint64_t owner, std::string_view text, std::string_view caption,
                        uint32_t flags) {
     if (!DesktopAvailable()) return AnswerUnavailable;
-    const bool yesNo = (flags & 0x0F) == BoxYesNo;
+    const bool yesNo = (flags & ButtonsMask) == BoxYesNo;
     const GtkMessageType type = MessageType(flags);
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type,
                                                yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s",

@@ -7,7 +7,7 @@
 namespace {
 
 // Windows-1252 codes 0x80-0x9F; 0 marks the five codes the code page leaves undefined.
-constexpr uint16_t kHighControls[32] = {
+constexpr uint16_t HighControls[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
@@ -53,7 +53,7 @@ std::string Windows1252ToUtf8(std::string_view text) {
         if (code < 0x80 || code >= 0xA0) {
             AppendUtf8(out, code);
         } else {
-            const uint16_t mapped = kHighControls[code - 0x80];
+            const uint16_t mapped = HighControls[code - 0x80];
             AppendUtf8(out, mapped ? mapped : 0xFFFD);
         }
     }

@@ -1,5 +1,6 @@
 #include "converter/handler.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "converter/conversion.h"
@@ -9,23 +10,44 @@ namespace {
 
 using namespace std::string_literals;
 
-// Bitmaps only; the desktop matches the pattern in any case.
+// The system's filter text, kept letter for letter: bitmaps only; the desktop matches the
+// pattern in any case.
 const std::string BitmapFilter = "BMP Dateien (*.BMP)\0*.BMP\0\0"s;
+constexpr int32_t FirstFilter = 1;  // filter indices count from 1
 
 // A cancelled dialog empties the input path, and the output name becomes "Res.bi".
 void ChooseFile(ConverterState& state) {
-    state.InputPath->Text = FileDialog(state.Desktop, FileDialogOpen, BitmapFilter, 1, ".", "");
+    const FileChoice choice =
+        FileDialog(state.Desktop, FileDialogOpen, BitmapFilter, FirstFilter, ".", "");
+    if (choice.status == ChoiceStatus::Unavailable)
+        std::fputs("converter: no desktop to show the file dialog on\n", stderr);
+    state.InputPath->Text = choice.path;
     state.OutputName->Text = DeriveOutputName(state.InputPath->Text);
+}
+
+// A box no desktop could show still reaches a console user, on one line.
+void TellOnConsole(const UnshownBox& box) {
+    std::string line = box.text;
+    for (char& c : line)
+        if (c == '\r' || c == '\n') c = ' ';
+    std::fprintf(stderr, "converter: no desktop for the message box \"%s\": %s\n",
+                 box.caption.c_str(), line.c_str());
+}
+
+void Start(ConverterState& state) {
+    const ConversionOutcome outcome =
+        ConvertPicture(state.InputPath->Text, state.OutputName->Text, state.Desktop);
+    for (const UnshownBox& box : outcome.unshownBoxes) TellOnConsole(box);
 }
 
 }  // namespace
 
 void HandleButton(ConverterState& state, const std::string& buttID) {
-    if (buttID == "CF") {
+    if (buttID == ChooseFileId) {
         ChooseFile(state);
-    } else if (buttID == "Start") {
-        ConvertPicture(state.InputPath->Text, state.OutputName->Text, state.Desktop);
-    } else if (buttID == "Exit") {
-        std::exit(0);
+    } else if (buttID == StartId) {
+        Start(state);
+    } else if (buttID == ExitId) {
+        std::exit(0);  // at once, from inside the frame, as the "Exit" button is defined to
     }
 }

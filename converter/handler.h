@@ -3,9 +3,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "converter/dialogs.h"
 #include "gui/text_field.h"
+
+// The buttons' IDs: the window gives them, the handler tells the buttons apart by them.
+inline constexpr std::string_view ChooseFileId = "CF";
+inline constexpr std::string_view StartId = "Start";
+inline constexpr std::string_view ExitId = "Exit";
 
 // What the handler works on, kept for the whole run: the two fields (owned by the GUI) and the
 // desktop's dialogs.
@@ -16,4 +22,5 @@ struct ConverterState {
 };
 
 // The event of all three buttons, called with the pressed button's ID; other IDs do nothing.
+// Without a desktop, what a dialog or box would have shown is said on standard error.
 void HandleButton(ConverterState& state, const std::string& buttID);

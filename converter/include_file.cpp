@@ -117,9 +117,9 @@ private:
     std::thread thread_;  // last, so that it starts with every member above in place
 };
 
-constexpr size_t kBlockBytes = size_t{1} << 20;
+constexpr size_t BlockBytes = size_t{1} << 20;
 // Room after the block's end for one more line and the whole-slot copies that write it.
-constexpr size_t kSlackBytes = 64;
+constexpr size_t SlackBytes = 64;
 
 }  // namespace
 
@@ -134,8 +134,8 @@ bool WriteIncludeFile(std::string_view label, const ImageBuffer& picture, const 
     const PixelLinePieces& pieces = Pieces();
     // Two blocks: one is formatted while the writer has the other. Both outlive the writer.
     std::array<std::unique_ptr<char[]>, 2> blocks{
-        std::make_unique_for_overwrite<char[]>(kBlockBytes + kSlackBytes),
-        std::make_unique_for_overwrite<char[]>(kBlockBytes + kSlackBytes)};
+        std::make_unique_for_overwrite<char[]>(BlockBytes + SlackBytes),
+        std::make_unique_for_overwrite<char[]>(BlockBytes + SlackBytes)};
     OverlappedSink writer(sink);
     if (!writer.Put(head)) return false;
     int current = 0;
@@ -147,7 +147,7 @@ bool WriteIncludeFile(std::string_view label, const ImageBuffer& picture, const 
             uint32_t c;
             std::memcpy(&c, row + int64_t{x} * 4, 4);
             out = PutPixelLine(out, c, pieces);
-            if (out < blocks[current].get() + kBlockBytes) continue;
+            if (out < blocks[current].get() + BlockBytes) continue;
             if (!writer.Put(std::string_view(blocks[current].get(), out - blocks[current].get())))
                 return false;
             current ^= 1;

@@ -159,7 +159,7 @@ ImageBuffer* CreateImage(int32_t width, int32_t height, uint32_t colour, int32_t
     image->pitch = static_cast<int32_t>(pitch);
     image->reserved1 = 0;
     uint32_t fill = colour;
-    if (flags & 0x80000000u)
+    if (flags & DefaultColourFlag)
         fill = DefaultFill(bytesPerPixel);
     else if (bytesPerPixel == 2)
         fill = ToRgb565(colour);

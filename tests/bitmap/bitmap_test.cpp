@@ -34,7 +34,7 @@ protected:
     static void TearDownTestSuite() { CloseScreen(); }
 
     static Image MakeImage(int32_t w, int32_t h, int32_t depth = 0) {
-        return Image(CreateImage(w, h, 0, depth, 0x80000000));
+        return Image(CreateImage(w, h, 0, depth, DefaultColourFlag));
     }
     // All pixels of `image`, row by row.
     static std::vector<uint32_t> ReadPixels(const ImageBuffer* image) {
@@ -59,13 +59,13 @@ protected:
 };
 
 using Pixels = std::vector<uint32_t>;
-constexpr uint32_t kFill = MaskColour;
+constexpr uint32_t Fill = MaskColour;
 
 // The 3 x 2 picture of the examples: top row red, green, blue; bottom row white, black, grey.
-const std::vector<std::vector<uint32_t>> kRows = {{0xFF0000, 0x00FF00, 0x0000FF},
-                                                  {0xFFFFFF, 0x000000, 0x808080}};
-const Pixels kOpaqueRows = {Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0000FF),
-                            Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080)};
+const std::vector<std::vector<uint32_t>> ExampleRows = {{0xFF0000, 0x00FF00, 0x0000FF},
+                                                        {0xFFFFFF, 0x000000, 0x808080}};
+const Pixels OpaqueExampleRows = {Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0000FF),
+                                  Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080)};
 
 bmp::Bitmap TrueColour(int bitCount, uint32_t infoSize = 40) {
     bmp::Bitmap b;
@@ -73,20 +73,20 @@ bmp::Bitmap TrueColour(int bitCount, uint32_t infoSize = 40) {
     b.width = 3;
     b.height = 2;
     b.bitCount = static_cast<uint16_t>(bitCount);
-    b.pixels = bmp::StoreRows(kRows, bitCount);
+    b.pixels = bmp::StoreRows(ExampleRows, bitCount);
     return b;
 }
 
 TEST_F(LoadBitmapTest, TwentyFourBitRowsArePaddedAndStoredBottomUp) {
     bmp::Bitmap b = TrueColour(24);
     ASSERT_EQ(b.pixels.size(), 24u);  // 9 bytes of pixels padded to 12, twice
-    EXPECT_EQ(Decode(b), kOpaqueRows);
+    EXPECT_EQ(Decode(b), OpaqueExampleRows);
 }
 
 TEST_F(LoadBitmapTest, EveryHeaderSizeReadsTheSamePicture) {
     for (uint32_t infoSize : {12u, 16u, 20u, 40u, 52u, 56u, 64u, 108u, 124u}) {
         SCOPED_TRACE(infoSize);
-        EXPECT_EQ(Decode(TrueColour(24, infoSize)), kOpaqueRows);
+        EXPECT_EQ(Decode(TrueColour(24, infoSize)), OpaqueExampleRows);
     }
 }
 
@@ -99,9 +99,9 @@ TEST_F(LoadBitmapTest, OnlyTheOverlapWithTheDestinationIsWritten) {
     Image large = MakeImage(4, 3);
     EXPECT_EQ(Load(b, large.get()), ScreenResult::Ok);
     EXPECT_EQ(ReadPixels(large.get()),
-              (Pixels{Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0000FF), kFill,  //
-                      Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080), kFill,  //
-                      kFill, kFill, kFill, kFill}));
+              (Pixels{Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0000FF), Fill,  //
+                      Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080), Fill,  //
+                      Fill, Fill, Fill, Fill}));
 }
 
 TEST_F(LoadBitmapTest, NegativeHeightMeansTopDownRows) {
@@ -110,8 +110,8 @@ TEST_F(LoadBitmapTest, NegativeHeightMeansTopDownRows) {
         b.height = -2;
         b.compression = compression;
         if (compression == 3) b.masks = {0xFF0000, 0xFF00, 0xFF};
-        b.pixels = bmp::StoreRows(kRows, 32, /*topDown=*/true);
-        Pixels expected = kOpaqueRows;
+        b.pixels = bmp::StoreRows(ExampleRows, 32, /*topDown=*/true);
+        Pixels expected = OpaqueExampleRows;
         for (uint32_t& p : expected) p &= 0x00FFFFFF;  // stored fourth bytes are 0
         EXPECT_EQ(Decode(b), expected);
     }
@@ -136,6 +136,27 @@ TEST_F(LoadBitmapTest, PaletteBitmapsOfEveryDepthAndEntrySize) {
             Pixels expected;
             for (const auto& row : indices)
                 for (uint32_t i : row) expected.push_back(Opaque(i ? 0xC0B0A0 : 0x102030));
+            EXPECT_EQ(Decode(b), expected);
+        }
+    }
+}
+
+TEST_F(LoadBitmapTest, PaletteRowsOfEveryWidthAroundWholeBytesAndBlocks) {
+    for (int bits : {1, 4, 8}) {
+        for (int32_t width : {1, 2, 7, 8, 9, 15, 16, 17, 33}) {
+            SCOPED_TRACE(testing::Message() << bits << "-bit, width " << width);
+            bmp::Bitmap b;
+            b.width = width;
+            b.bitCount = static_cast<uint16_t>(bits);
+            b.palette.resize(size_t{1} << bits);
+            for (size_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x010203 * (i + 1);
+            std::vector<uint32_t> row;
+            Pixels expected;
+            for (int32_t x = 0; x < width; ++x) {
+                row.push_back((x * 5 + 3) % b.palette.size());
+                expected.push_back(Opaque(b.palette[row.back()]));
+            }
+            b.pixels = bmp::StoreRows({row}, bits);
             EXPECT_EQ(Decode(b), expected);
         }
     }
@@ -322,16 +343,16 @@ TEST_F(LoadBitmapTest, RunLength8RunsAbsoluteRunsAndEndOfLine) {
                                     {3, 7, 0, 3, 1, 2, 3, 0,  // run, absolute 1 2 3 + pad
                                      0, 0,                    // end of line
                                      2, 9, 0, 1});            // run, end of bitmap
-    EXPECT_EQ(Decode(b), (Pixels{Grey(9), Grey(9), kFill, kFill, kFill, kFill,  //
+    EXPECT_EQ(Decode(b), (Pixels{Grey(9), Grey(9), Fill, Fill, Fill, Fill,  //
                                  Grey(7), Grey(7), Grey(7), Grey(1), Grey(2), Grey(3)}));
 }
 
 TEST_F(LoadBitmapTest, RunLength8DeltaSkipsPixelsThatKeepTheFill) {
     // Delta right 2 and up 1 from (1, bottom row), then one pixel.
     const bmp::Bitmap b = RunLength(8, 4, 3, {1, 5, 0, 2, 2, 1, 1, 6, 0, 1});
-    EXPECT_EQ(Decode(b), (Pixels{kFill, kFill, kFill, kFill,    //
-                                 kFill, kFill, kFill, Grey(6),  //
-                                 Grey(5), kFill, kFill, kFill}));
+    EXPECT_EQ(Decode(b), (Pixels{Fill, Fill, Fill, Fill,     //
+                                 Fill, Fill, Fill, Grey(6),  //
+                                 Grey(5), Fill, Fill, Fill}));
 }
 
 TEST_F(LoadBitmapTest, RunLength8RunsAreCutAtTheImageEdges) {
@@ -351,7 +372,7 @@ TEST_F(LoadBitmapTest, RunLength4AbsolutePaddingAndDelta) {
     // Absolute run of 5 nibbles = 3 bytes + 1 pad byte; then end of line; delta (1, 0); a run.
     const bmp::Bitmap b =
         RunLength(4, 5, 2, {0, 5, 0x34, 0x56, 0x70, 0xEE, 0, 0, 0, 2, 1, 0, 2, 0xFF, 0, 1});
-    EXPECT_EQ(Decode(b), (Pixels{kFill, Grey(15), Grey(15), kFill, kFill,  //
+    EXPECT_EQ(Decode(b), (Pixels{Fill, Grey(15), Grey(15), Fill, Fill,  //
                                  Grey(3), Grey(4), Grey(5), Grey(6), Grey(7)}));
 }
 
@@ -361,7 +382,7 @@ TEST_F(LoadBitmapTest, RunLengthStreamCutShortKeepsWhatWasDecoded) {
           std::vector<uint8_t>{2, 3, 0, 4, 1}, std::vector<uint8_t>{2, 3, 0, 2, 1}}) {
         const Pixels pixels = Decode(RunLength(8, 4, 2, stream), ScreenResult::FileIO);
         EXPECT_EQ(pixels[4], Grey(3));
-        EXPECT_EQ(pixels[0], kFill);
+        EXPECT_EQ(pixels[0], Fill);
     }
 }
 
@@ -388,7 +409,7 @@ TEST_F(LoadBitmapTest, FileCutShortInsideThePixels) {
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(dir.Write("cut.bmp", bytes), image.get()), ScreenResult::FileIO);
     EXPECT_EQ(ReadPixels(image.get()),
-              (Pixels{kFill, kFill, kFill, Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080)}));
+              (Pixels{Fill, Fill, Fill, Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080)}));
 }
 
 TEST_F(LoadBitmapTest, MissingPaddingOfTheLastRowIsNoLoss) {
@@ -396,7 +417,7 @@ TEST_F(LoadBitmapTest, MissingPaddingOfTheLastRowIsNoLoss) {
     bytes.resize(bytes.size() - 3);
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(dir.Write("pad.bmp", bytes), image.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(image.get()), kOpaqueRows);
+    EXPECT_EQ(ReadPixels(image.get()), OpaqueExampleRows);
 }
 
 TEST_F(LoadBitmapTest, RowsOutsideASmallDestinationStillCountForCompleteness) {
@@ -404,7 +425,7 @@ TEST_F(LoadBitmapTest, RowsOutsideASmallDestinationStillCountForCompleteness) {
     bytes.resize(bytes.size() - 12);  // the top row, which the 3 x 1 image shows, is missing
     Image image = MakeImage(3, 1);
     EXPECT_EQ(LoadBitmap(dir.Write("cut.bmp", bytes), image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), (Pixels{kFill, kFill, kFill}));
+    EXPECT_EQ(ReadPixels(image.get()), (Pixels{Fill, Fill, Fill}));
 }
 
 TEST_F(LoadBitmapTest, NotABitmap) {
@@ -418,7 +439,7 @@ TEST_F(LoadBitmapTest, NotABitmap) {
     EXPECT_EQ(LoadBitmap(dir.Write("ba.bmp", wrongSignature), image.get()), ScreenResult::FileIO);
     EXPECT_EQ(LoadBitmap(dir.Path(), image.get()), ScreenResult::FileIO);  // a folder
     EXPECT_EQ(LoadBitmap(std::string("a\0b", 3), image.get()), ScreenResult::FileNotFound);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels(4, kFill));
+    EXPECT_EQ(ReadPixels(image.get()), Pixels(4, Fill));
 }
 
 TEST_F(LoadBitmapTest, PathsAreUsedAsGivenWhateverTheirLength) {
@@ -432,7 +453,7 @@ TEST_F(LoadBitmapTest, PathsAreUsedAsGivenWhateverTheirLength) {
     bmp::WriteFile(path, bmp::Encode(TrueColour(24)));
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(path, image.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(image.get()), kOpaqueRows);
+    EXPECT_EQ(ReadPixels(image.get()), OpaqueExampleRows);
 }
 
 TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
@@ -468,7 +489,7 @@ TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
         c.change(b);
         Image image = MakeImage(3, 2);
         EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO) << c.what;
-        EXPECT_EQ(ReadPixels(image.get()), Pixels(6, kFill)) << c.what;
+        EXPECT_EQ(ReadPixels(image.get()), Pixels(6, Fill)) << c.what;
     }
 }
 
@@ -490,14 +511,14 @@ TEST_F(LoadBitmapTest, HugeDeclaredSizesAreReadOnlyAsFarAsTheFileGoes) {
     b.pixels = {0x30, 0x20, 0x10, 0};  // one row of a 1 x 200,000,000 picture
     Image image = MakeImage(1, 1);
     EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels{kFill});  // row 0 is the last row, far beyond the end
+    EXPECT_EQ(ReadPixels(image.get()), Pixels{Fill});  // row 0 is the last row, far beyond the end
 
     b.width = INT32_MAX;
     b.height = -INT32_MAX;
     b.bitCount = 32;
     b.pixels = {1, 2, 3, 4};
     EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels{kFill});  // a row counts only when all of it is there
+    EXPECT_EQ(ReadPixels(image.get()), Pixels{Fill});  // a row counts only when all of it is there
 }
 
 TEST_F(LoadBitmapTest, HostileOffsetsAndHeaderSizes) {
@@ -513,7 +534,7 @@ TEST_F(LoadBitmapTest, HostileOffsetsAndHeaderSizes) {
     std::vector<uint8_t> huge = bmp::Encode(hugeHeader);
     bmp::Put32(huge, 14, 0xFFFFFFFF);  // palette would start 4 GiB in
     EXPECT_EQ(LoadBitmap(dir.Write("hdr.bmp", huge), image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels(6, kFill));
+    EXPECT_EQ(ReadPixels(image.get()), Pixels(6, Fill));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -580,7 +601,7 @@ TEST_F(LoadBitmapTest, RawImageFileNeverOverrunsTheBlock) {
 
     Image small = MakeImage(2, 2);  // its header cannot take an 8 x 8 picture
     EXPECT_EQ(LoadBitmap(dir.Write("big.raw", raw), small.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(small.get()), Pixels(4, kFill));
+    EXPECT_EQ(ReadPixels(small.get()), Pixels(4, Fill));
 
     Image same = MakeImage(8, 8);  // fits: copied up to the block's end and no further
     SetPixel(big.get(), 7, 7, 0x01020304);

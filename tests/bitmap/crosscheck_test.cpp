@@ -43,7 +43,8 @@ TEST(PeerBitmaps, DecodeLikePillow) {
     while (cases >> name >> w >> h >> tolerance) {
         SCOPED_TRACE(name);
         ++count;
-        std::unique_ptr<ImageBuffer, ImageDeleter> image(CreateImage(w, h, 0, 0, 0x80000000));
+        std::unique_ptr<ImageBuffer, ImageDeleter> image(
+            CreateImage(w, h, 0, 0, DefaultColourFlag));
         ASSERT_EQ(LoadBitmap(dir / (name + ".bmp"), image.get()), ScreenResult::Ok);
         const std::vector<uint8_t> rgba = ReadAll(dir / (name + ".rgba"));
         ASSERT_EQ(rgba.size(), size_t(w) * h * 4);

@@ -62,10 +62,10 @@ std::vector<uint8_t> PlainBmp(int32_t width, int32_t height, uint32_t colour) {
     return bmp::Encode(b);
 }
 
-const std::string kLoadFailedBox =
+const std::string LoadFailedBox =
     "Error|Something went wrong while loading File.\r\nMaybe the filename wasnt correct.|16";
-const std::string kOpenFailedBox = "Error|Error! Could not open output file!|16";
-const std::string kQuestionBox = "Error|This file allready exists! Overwrite?|20";
+const std::string OpenFailedBox = "Error|Error! Could not open output file!|16";
+const std::string QuestionBox = "Error|This file allready exists! Overwrite?|20";
 
 class ConversionFaultTest : public ::testing::Test {
 protected:
@@ -201,7 +201,7 @@ TEST_F(ConversionFaultTest, InputChangingBetweenProbeAndLoadIsALoadFailure) {
             });
         ASSERT_TRUE(finished);
         EXPECT_EQ(acted, 1);
-        EXPECT_EQ(Boxes(script), std::vector<std::string>{kLoadFailedBox});
+        EXPECT_EQ(Boxes(script), std::vector<std::string>{LoadFailedBox});
         EXPECT_EQ(Entries(dir / "case"), c.folderAfter);
     }
 }
@@ -243,7 +243,7 @@ TEST_F(ConversionFaultTest, CompleteBitmapOfTwoHundredMillionRowsIsRefusedQuickl
     const auto start = std::chrono::steady_clock::now();
     ConvertPicture(input, dir / "tall.bi", ScriptedDialogs(script));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_EQ(Boxes(script), std::vector<std::string>{kLoadFailedBox});
+    EXPECT_EQ(Boxes(script), std::vector<std::string>{LoadFailedBox});
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"tall.bmp"});
 }
 
@@ -251,24 +251,24 @@ TEST_F(ConversionFaultTest, CompleteBitmapOfTwoHundredMillionRowsIsRefusedQuickl
 // An output folder without write permission
 
 // What the unprivileged child tells the parent in its exit status.
-constexpr int kChildConverted = 0;
-constexpr int kChildCannotDropRoot = 10;
-constexpr int kChildStillMayWrite = 11;
-constexpr int kChildCannotReadInput = 12;
-constexpr int kChildNoScreen = 13;
-constexpr uid_t kNobody = 65534;
+constexpr int ChildConverted = 0;
+constexpr int ChildCannotDropRoot = 10;
+constexpr int ChildStillMayWrite = 11;
+constexpr int ChildCannotReadInput = 12;
+constexpr int ChildNoScreen = 13;
+constexpr uid_t Nobody = 65534;
 
 // In a forked child: drops root for user and group 65534, converts `input` to each output with
 // a scripted desktop that answers Yes, and writes the boxes shown, one per line, to `report`.
 [[noreturn]] void ConvertAsNobody(const std::string& input, const std::string& folder,
                                   const std::vector<std::string>& outputs, int report) {
     if (::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
-        ::_exit(kChildCannotDropRoot);
-    if (::access(folder.c_str(), W_OK) == 0) ::_exit(kChildStillMayWrite);
-    if (::access(input.c_str(), R_OK) != 0) ::_exit(kChildCannotReadInput);
+        (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
+        ::_exit(ChildCannotDropRoot);
+    if (::access(folder.c_str(), W_OK) == 0) ::_exit(ChildStillMayWrite);
+    if (::access(input.c_str(), R_OK) != 0) ::_exit(ChildCannotReadInput);
     headless::UseHeadlessBackend();
-    if (OpenScreen(64, 48, 32) != ScreenResult::Ok) ::_exit(kChildNoScreen);
+    if (OpenScreen(64, 48, 32) != ScreenResult::Ok) ::_exit(ChildNoScreen);
     DialogScript script;
     for (const std::string& output : outputs) {
         script.answers = {AnswerYes};
@@ -279,7 +279,7 @@ constexpr uid_t kNobody = 65534;
     for (const std::string& box : Boxes(script)) lines += box + "\n";
     const bool reported =
         ::write(report, lines.data(), lines.size()) == static_cast<ssize_t>(lines.size());
-    ::_exit(reported ? kChildConverted : 1);
+    ::_exit(reported ? ChildConverted : 1);
 }
 
 // No screen in this process: the child opens its own, so no other thread's lock is forked.
@@ -313,16 +313,16 @@ TEST(ConversionWithoutRights, OutputFolderWithoutWritePermission) {
     ::chmod(folder.c_str(), 0755);  // so that an unprivileged run can clean up
     ASSERT_TRUE(WIFEXITED(status)) << "child ended by signal " << WTERMSIG(status);
     switch (WEXITSTATUS(status)) {
-        case kChildCannotDropRoot:
+        case ChildCannotDropRoot:
             GTEST_SKIP() << "cannot switch to user 65534 to be refused by permissions";
-        case kChildStillMayWrite:
+        case ChildStillMayWrite:
             GTEST_SKIP() << "permissions do not bind this user (a capability overrides them)";
-        case kChildCannotReadInput:
+        case ChildCannotReadInput:
             GTEST_SKIP() << "user 65534 cannot reach the temporary folder " << dir.Path();
         default:
-            ASSERT_EQ(WEXITSTATUS(status), kChildConverted);
+            ASSERT_EQ(WEXITSTATUS(status), ChildConverted);
     }
-    EXPECT_EQ(report, kOpenFailedBox + "\n" + kQuestionBox + "\n" + kOpenFailedBox + "\n");
+    EXPECT_EQ(report, OpenFailedBox + "\n" + QuestionBox + "\n" + OpenFailedBox + "\n");
     EXPECT_EQ(Entries(folder), std::vector<std::string>{"old.bi"});
     EXPECT_EQ(ReadText(folder + "/old.bi"), "the old content");
 }

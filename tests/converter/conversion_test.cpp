@@ -1,4 +1,4 @@
-// The conversion: size probe, picture loading, labels, the include file byte for byte, and the
+// The conversion: picture loading, labels, the include file byte for byte, and the
 // converter's message boxes as a scripted desktop sees them.
 #include "converter/conversion.h"
 
@@ -87,48 +87,13 @@ protected:
     Dialogs dialogs = ScriptedDialogs(script);
 };
 
-const std::string kDoneBox = "OK|Done!|64";
-const std::string kLoadFailedBox =
+const std::string DoneBox = "OK|Done!|64";
+const std::string LoadFailedBox =
     "Error|Something went wrong while loading File.\r\nMaybe the filename wasnt correct.|16";
-const std::string kOpenFailedBox = "Error|Error! Could not open output file!|16";
-const std::string kWriteFailedBox = "Error|Error! Could not write output file!|16";
+const std::string WriteFailedBox = "Error|Error! Could not write output file!|16";
 
 // ---------------------------------------------------------------------------------------------
-// Probe, label, names
-
-TEST_F(ConversionTest, ProbeReadsTheHeaderFields) {
-    std::vector<uint8_t> bytes(26, 0);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    bmp::Put32(bytes, 14, 40);
-    bmp::Put32(bytes, 18, 1234);
-    bmp::Put32(bytes, 22, static_cast<uint32_t>(-56));
-    const BitmapSize size = ProbeBitmapSize(dir.Write("a.bmp", bytes));
-    EXPECT_EQ(size.width, 1234);
-    EXPECT_EQ(size.height, -56);
-
-    bytes.resize(20);  // cut inside the width: the bytes present, zeros above
-    bytes[18] = 0x34;
-    bytes[19] = 0x12;
-    const BitmapSize cut = ProbeBitmapSize(dir.Write("cut.bmp", bytes));
-    EXPECT_EQ(cut.width, 0x1234);
-    EXPECT_EQ(cut.height, 0);
-
-    bytes[0] = 'X';
-    EXPECT_EQ(ProbeBitmapSize(dir.Write("x.bmp", bytes)).width, 0);
-    EXPECT_EQ(ProbeBitmapSize(dir / "missing.bmp").width, 0);
-    EXPECT_EQ(ProbeBitmapSize("").height, 0);
-}
-
-TEST_F(ConversionTest, ProbeGivesCoreHeadersTheirOwnSize) {
-    bmp::Bitmap core;
-    core.infoSize = 12;
-    core.width = 300;
-    core.height = 2;
-    const BitmapSize size = ProbeBitmapSize(dir.Write("core.bmp", bmp::Encode(core)));
-    EXPECT_EQ(size.width, 300);
-    EXPECT_EQ(size.height, 2);
-}
+// Label, names
 
 TEST(MakeLabel, ReplacesBlanksAndMarksAndTrims) {
     EXPECT_EQ(MakeLabel("Unnamed.bi"), "Unnamed_bi");
@@ -171,6 +136,8 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
     topDown.pixels = bmp::StoreRows({{1}, {2}}, 24, true);
     std::vector<uint8_t> cut = Bmp24({{1, 2, 3}, {4, 5, 6}});
     cut.resize(cut.size() - 5);
+    std::vector<uint8_t> cutNoOffset = cut;  // offset 0: the rows follow the headers
+    bmp::Put32(cutNoOffset, 10, 0);
     bmp::Bitmap rle4At8;
     rle4At8.bitCount = 8;
     rle4At8.compression = 2;
@@ -189,6 +156,7 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
         {dir.Write("down.bmp", bmp::Encode(topDown)),
          "rows stored top-down (height -2) are not converted"},
         {dir.Write("cut.bmp", cut), "declares 3 x 2 pixels, more than its 73 bytes hold"},
+        {dir.Write("cut0.bmp", cutNoOffset), "declares 3 x 2 pixels, more than its 73 bytes hold"},
         {dir.Write("rlecut.bmp", bmp::Encode(rleCut)),
          "cut short, or a kind of BMP that is not supported"},
         {dir.Write("rle.bmp", bmp::Encode(rle4At8)),
@@ -199,6 +167,19 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
         const LoadedPicture p = LoadPicture(c.path);
         EXPECT_FALSE(p.image) << c.path;
         EXPECT_EQ(p.problem, c.problem) << c.path;
+    }
+}
+
+TEST_F(ConversionTest, EveryHeaderFormTheLoaderReadsIsConverted) {
+    // A 16-byte header ends before the compression field: the pixels after it are no compression.
+    for (uint32_t infoSize : {12u, 16u, 40u, 108u}) {
+        bmp::Bitmap b;
+        b.infoSize = infoSize;
+        b.width = 2;
+        b.pixels = bmp::StoreRows({{0x405060, 0x708090}}, 24);
+        const LoadedPicture p = LoadPicture(dir.Write("h.bmp", bmp::Encode(b)));
+        ASSERT_TRUE(p.image) << infoSize << ": " << p.problem;
+        EXPECT_EQ(GetPixel(p.image.get(), 1, 0), 0xFF708090u) << infoSize;
     }
 }
 
@@ -250,7 +231,7 @@ TEST_F(ConversionTest, TheTwoByOneExampleByteForByte) {
     fs::current_path(previous);
     EXPECT_EQ(ReadText(dir / "Unnamed.bi"),
               "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\nData 255, 0, 0,255\r\n");
-    EXPECT_EQ(OnlyBox(), kDoneBox);
+    EXPECT_EQ(OnlyBox(), DoneBox);
 }
 
 TEST_F(ConversionTest, OnePixelGivesFourLines) {
@@ -337,7 +318,7 @@ TEST_F(ConversionTest, LoadFailureTouchesNothing) {
          {dir / "missing.bmp", std::string(), dir.Write("x.bmp", {'X', 'Y'})}) {
         script.boxes.clear();
         Convert(input, dir / "old.bi");
-        EXPECT_EQ(OnlyBox(), kLoadFailedBox) << input;
+        EXPECT_EQ(OnlyBox(), LoadFailedBox) << input;
     }
     Convert(dir / "missing.bmp", dir / "new.bi");
     EXPECT_EQ(ReadText(dir / "old.bi"), "old");
@@ -348,7 +329,7 @@ TEST_F(ConversionTest, CutShortBitmapIsALoadFailureNotDone) {
     std::vector<uint8_t> cut = Bmp24({{1, 2, 3}, {4, 5, 6}});
     cut.resize(cut.size() - 6);
     Convert(dir.Write("cut.bmp", cut), dir / "cut.bi");
-    EXPECT_EQ(OnlyBox(), kLoadFailedBox);
+    EXPECT_EQ(OnlyBox(), LoadFailedBox);
     EXPECT_FALSE(fs::exists(dir / "cut.bi"));
 }
 
@@ -443,7 +424,7 @@ TEST_F(ConversionTest, FullDeviceGivesTheWriteErrorBox) {
     ASSERT_EQ(script.boxes.size(), 2u);
     EXPECT_EQ(script.boxes[1].caption + "|" + script.boxes[1].text + "|" +
                   std::to_string(script.boxes[1].flags),
-              kWriteFailedBox);
+              WriteFailedBox);
     struct stat info {};
     ASSERT_EQ(::stat((dir / "full").c_str(), &info), 0);
     EXPECT_TRUE(S_ISCHR(info.st_mode));  // written in place, never renamed over
@@ -486,14 +467,28 @@ TEST_F(ConversionTest, WriteFailureKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.bmp", "out.bi"}));
 }
 
-TEST_F(ConversionTest, WithoutADesktopTheOutcomeGoesToStandardError) {
+TEST_F(ConversionTest, WithoutADesktopTheBoxesAreReportedNotPrinted) {
     script.unavailable = true;
     WriteText(dir / "out.bi", "old");
-    testing::internal::CaptureStderr();
-    Convert(dir.Write("in.bmp", Bmp24({{1}})), dir / "out.bi");
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("This file allready exists! Overwrite?"), std::string::npos) << err;
-    EXPECT_EQ(ReadText(dir / "out.bi"), "old");  // an unanswerable question is no Yes
+    const std::string input = dir.Write("in.bmp", Bmp24({{1}}));
+    const struct {
+        std::string input;
+        ConversionStatus status;
+        std::string_view text;
+    } cases[] = {
+        {input, ConversionStatus::Declined, OverwriteQuestionText},  // unanswerable: no Yes
+        {dir / "missing.bmp", ConversionStatus::LoadFailed, LoadFailedText},
+    };
+    for (const auto& c : cases) {
+        testing::internal::CaptureStderr();
+        const ConversionOutcome outcome = ConvertPicture(c.input, dir / "out.bi", dialogs);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(outcome.result.status, c.status);
+        ASSERT_EQ(outcome.unshownBoxes.size(), 1u);
+        EXPECT_EQ(outcome.unshownBoxes[0].caption, ErrorCaption);
+        EXPECT_EQ(outcome.unshownBoxes[0].text, c.text);
+    }
+    EXPECT_EQ(ReadText(dir / "out.bi"), "old");
 }
 
 }  // namespace

@@ -153,6 +153,18 @@ TEST_F(StartTest, AChosenFileIsWrittenUnderItsDerivedName) {
     EXPECT_EQ(script.boxes.size(), 1u);
 }
 
+TEST_F(StartTest, WithoutADesktopTheOutcomeGoesToStandardError) {
+    script.unavailable = true;
+    std::ofstream(dir / "out.bi", std::ios::binary) << "old";
+    inputPath.Text = WriteRedBlue("in.bmp");
+    outputName.Text = dir / "out.bi";
+    testing::internal::CaptureStderr();
+    HandleButton(state, "Start");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("This file allready exists! Overwrite?"), std::string::npos) << err;
+    EXPECT_EQ(Read(dir / "out.bi"), "old");  // an unanswerable question is no Yes
+}
+
 TEST_F(StartTest, AnEmptyPathIsTheLoadFailure) {
     HandleButton(state, "Start");
     ASSERT_EQ(script.boxes.size(), 1u);
@@ -165,7 +177,7 @@ TEST_F(StartTest, AnEmptyPathIsTheLoadFailure) {
 TEST(FileDialog, SaveModeWithItsDefaults) {
     DialogScript script;
     script.choices.push_back({ChoiceStatus::Chosen, "/tmp/out.bi"});
-    const std::string chosen = FileDialog(ScriptedDialogs(script), 1, "", 1, "", "bi");
+    const std::string chosen = FileDialog(ScriptedDialogs(script), 1, "", 1, "", "bi").path;
     EXPECT_EQ(chosen, "/tmp/out.bi");
     ASSERT_EQ(script.requests.size(), 1u);
     const FileChooserRequest& asked = script.requests[0];
@@ -181,7 +193,7 @@ TEST(FileDialog, OpenModeTakesNoDefaultExtensionAndKeepsThePathAsChosen) {
     // On this desktop blanks at the ends of a name are part of it.
     script.choices.push_back({ChoiceStatus::Chosen, "/pics/ edge .bmp "});
     const std::string chosen =
-        FileDialog(ScriptedDialogs(script), FileDialogOpen, "B\0*.b\0\0"s, 1, "/pics", "bmp");
+        FileDialog(ScriptedDialogs(script), FileDialogOpen, "B\0*.b\0\0"s, 1, "/pics", "bmp").path;
     EXPECT_EQ(chosen, "/pics/ edge .bmp ");
     ASSERT_EQ(script.requests.size(), 1u);
     EXPECT_EQ(script.requests[0].defaultExtension, "");

@@ -1,8 +1,10 @@
-# The bitmap loader's fuzz target. LoadBitmap's source is compiled again here with the fuzzer's
-# coverage instrumentation; linked ahead of the screen library, it takes the place of the
-# uninstrumented copy. The seed corpus is one file of each kind, written by the tests' builder.
+# The bitmap loader's fuzz target. The picture-file units (listed once, in screen/) are compiled
+# again here with the fuzzer's coverage instrumentation; linked ahead of the screen library, they
+# take the place of the uninstrumented copies. The seed corpus is one file of each kind, written
+# by the tests' builder.
 set(bitmap_fuzz_options -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
-add_library(bitmap_fuzz_code STATIC ${PROJECT_SOURCE_DIR}/screen/bitmap.cpp)
+get_property(picture_sources GLOBAL PROPERTY picture_sources)
+add_library(bitmap_fuzz_code STATIC ${picture_sources})
 target_include_directories(bitmap_fuzz_code PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(bitmap_fuzz_code PRIVATE ${bitmap_fuzz_options})
 

@@ -47,7 +47,7 @@ uint32_t TouchAll(const ImageBuffer* image, int64_t blockBytes) {
 }
 
 void LoadInto(int32_t w, int32_t h, int32_t depth) {
-    ImageBuffer* image = CreateImage(w, h, 0, depth, 0x80000000);
+    ImageBuffer* image = CreateImage(w, h, 0, depth, DefaultColourFlag);
     Check(image != nullptr);
     int64_t blockBytes = 0;
     GetImageInfo(image, nullptr, nullptr, nullptr, nullptr, nullptr, &blockBytes);

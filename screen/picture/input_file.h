@@ -1,0 +1,51 @@
+// A picture file opened for reading: positioned reads bounded by the file's real length, so that
+// no size a file declares is ever trusted.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+
+namespace picture {
+
+// A file opened read-only for the length of one load or probe.
+class InputFile {
+public:
+    explicit InputFile(const std::string& name);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    // The errno of a failed open, 0 once open.
+    int OpenError() const { return openError_; }
+    bool IsRegular() const { return regular_; }
+    int64_t Size() const { return size_; }
+    // The file as it was when opened (valid when IsRegular()).
+    const struct stat& Status() const { return status_; }
+
+    // Reads up to `count` bytes at `offset`: the number read (short only at the end of the
+    // file), or -1 on a read error.
+    int64_t ReadAt(int64_t offset, void* buffer, int64_t count) const;
+    bool ReadExactly(int64_t offset, void* buffer, int64_t count) const {
+        return ReadAt(offset, buffer, count) == count;
+    }
+
+private:
+    int fd_ = -1;
+    int openError_ = 0;
+    bool regular_ = false;
+    int64_t size_ = 0;
+    struct stat status_ {};
+};
+
+// Little-endian fields, as every picture format here stores them.
+inline uint32_t Le16(const uint8_t* p) {
+    return p[0] | (p[1] << 8);
+}
+inline uint32_t Le32(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+}  // namespace picture
