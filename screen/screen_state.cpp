@@ -98,7 +98,7 @@ void Withdraw() {
 
 // The window thread must stop before the objects it uses are destroyed at exit. Registered
 // after the first window exists, so it runs before the destructors of everything constructed
-// up to then (the back ends' state included).
+// up to then.
 void CloseAtExit() {
     CloseScreen();
 }

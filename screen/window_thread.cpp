@@ -69,6 +69,7 @@ std::string WindowThread::ClipboardText() const {
 void WindowThread::Run(int32_t width, int32_t height, const std::string& title) {
     std::string failure;
     void* instance = backend_.create(width, height, title.c_str(), failure);
+    if (!instance && failure.empty()) failure = "the window could not be created";
     {
         std::lock_guard lock(mutex_);
         instance_ = instance;
