@@ -1,6 +1,8 @@
 // The converter: a 640 x 50 window with the bitmap's path, the output name and three buttons.
 // "Chose File" picks a bitmap, "Start" converts it into a pixel-data include file, Escape or
 // "Exit" ends the program.
+#include <cstdio>
+
 #include "converter/handler.h"
 #include "gui/gui.h"
 #include "screen/native_window.h"
@@ -47,10 +49,12 @@ void RunFrames(GUI& gui, FrameRegulator& regulator) {
 }  // namespace
 
 int main() {
-    // Without a window nothing could ever be shown or end the program; the screen layer has
-    // already said why on standard error.
+    // Without a window nothing could ever be shown or end the program: say why in one line.
     UseWindowBackend();
-    if (OpenScreen(640, 50, 32) != ScreenResult::Ok) return 1;
+    if (OpenScreen(640, 50, 32) != ScreenResult::Ok) {
+        std::fprintf(stderr, "converter: %s\n", ScreenOpenFailure().c_str());
+        return 1;
+    }
     SetColors(TextColour, PanelColour);
     ClearScreen();
     FrameRegulator regulator(60);

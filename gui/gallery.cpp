@@ -102,6 +102,7 @@ void ReportChanges(const GUI& gui, Reported& reported) {
 int main() {
     UseWindowBackend();
     if (OpenScreen(640, 160, 32) != ScreenResult::Ok) {
+        std::cerr << "gallery: " << ScreenOpenFailure() << '\n';
         std::cerr << "gallery: cannot open a window (is there a display?)" << std::endl;
         return 1;
     }

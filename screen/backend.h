@@ -1,44 +1,68 @@
-// The window back end: a small table of plain functions, in the manner of a driver table. The
-// window thread alone calls them; while it does, it holds the screen lock. Notifications flow back
-// through the input sink functions below, also on the window thread with the lock held.
+// The window back end: a small table of plain functions, in the manner of a driver table. Every
+// entry but `create` takes the instance that `create` returned. The window thread calls them
+// (create and destroy without the screen lock, the others with it held); nativeWindowId and
+// clipboardText are also called from the program's threads, with the screen lock held, which
+// keeps them apart from the window thread's calls. Notifications flow back through the input
+// sink functions below, on the window thread with the lock held.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "screen/keyboard.h"
 
 namespace screen_internal {
 
 struct Backend {
-    const char* name;
-    // Creates the window (client area width x height). False when no window can be had.
-    bool (*create)(int32_t width, int32_t height, const char* title);
+    // Creates the window (client area width x height): the back end's instance, or nullptr with
+    // the reason, in words for the user, in `failure`.
+    void* (*create)(int32_t width, int32_t height, const char* title, std::string& failure);
     // Shows rows first..last of the frame buffer (pitch = width * 4, XRGB).
-    void (*present)(const uint8_t* frame, int32_t width, int32_t height, int32_t first,
+    void (*present)(void* self, const uint8_t* frame, int32_t width, int32_t height, int32_t first,
                     int32_t last);
     // Hands every pending desktop notification to the input sink.
-    void (*pump)();
-    // Fills the 128-entry scan-code table from the desktop's keyboard state.
-    void (*sampleKeys)(uint8_t* table);
-    void (*showPointer)(bool shown);
-    void (*confinePointer)(bool confined);
-    void (*capturePointer)(bool captured);
-    void (*warpPointer)(int32_t x, int32_t y);
-    void (*destroy)();
+    void (*pump)(void* self);
+    // Fills the held-key table from the desktop's keyboard state.
+    void (*sampleKeys)(void* self, KeyStateTable& table);
+    void (*showPointer)(void* self, bool shown);
+    void (*confinePointer)(void* self, bool confined);
+    void (*capturePointer)(void* self, bool captured);
+    void (*warpPointer)(void* self, int32_t x, int32_t y);
+    // Switches between window and full screen.
+    void (*toggleFullScreen)(void* self);
+    // The desktop's id of the window (the X11 window id); 0 without one.
+    uint64_t (*nativeWindowId)(void* self);
+    // The desktop clipboard's text (UTF-8); empty when it holds none.
+    std::string (*clipboardText)(void* self);
+    // Closes the window and releases the instance.
+    void (*destroy)(void* self);
 };
 
 const Backend& HeadlessBackend();
+// The back end the next OpenScreen uses; without one OpenScreen fails.
+void ChooseBackend(const Backend* backend);
 
 // The input sink: what the back end reports, in client-area pixel coordinates.
 void NotifyPointer(int32_t x, int32_t y, bool inside);
 void NotifyPointerInside(bool inside);
+// Button bits 0 (left) to PointerButtonCount - 1.
+inline constexpr int32_t PointerButtonCount = 5;
 void NotifyButton(int32_t bit, bool pressed);
 void NotifyWheel(int32_t delta);
-// A key without a character, as its key code ((e << 8) | 0xFF).
+// A key pressed (or repeating) on the desktop keyboard; translated into what it pushes.
+void NotifyKeyDown(const KeyDown& key);
+// Text typed on the desktop (UTF-8); each character with a code page 437 code is pushed once.
+void NotifyText(std::string_view utf8);
+// A key already translated to its key code, pushed `repeat` times.
 void NotifyKeyCode(int32_t code, int32_t repeat);
-// A typed character in code page 437.
+// A typed character in code page 437, pushed `repeat` times.
 void NotifyCharacter(uint8_t code, int32_t repeat);
 void NotifyFocus(bool activated, bool minimised);
 void NotifyClose();
-// The back end lost what it showed (full screen toggled, window exposed): present everything.
+// The user asked to switch between window and full screen (the maximise box).
+void NotifyFullScreenRequest();
+// The back end lost what it showed (window exposed or resized): present everything.
 void NotifyNeedsFullPresent();
 
 }  // namespace screen_internal

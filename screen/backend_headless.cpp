@@ -1,9 +1,13 @@
 // The headless back end: no window. Tests play the desktop: what they inject is queued and handed
 // to the input sink by the window thread, and what would be shown is kept as a frame to inspect.
+// The desktop is the back end's instance. Tests reach it through the open screen; everything in
+// it is guarded by the screen lock, which the window thread holds while it calls the back end and
+// the test-facing functions take. Injections while no screen is open have nowhere to go and are
+// dropped, as a new window starts from a quiet desktop anyway.
 #include <algorithm>
 #include <cstring>
 #include <deque>
-#include <mutex>
+#include <memory>
 
 #include "screen/backend.h"
 #include "screen/headless.h"
@@ -23,9 +27,8 @@ struct Event {
 };
 
 struct HeadlessDesktop {
-    std::mutex mutex;  // guards everything below; tests and the window thread share it
     std::deque<Event> events;
-    std::array<uint8_t, 128> heldKeys{};
+    KeyStateTable heldKeys{};
     int32_t buttons = 0;
     bool active = true;
     bool minimised = false;
@@ -36,42 +39,24 @@ struct HeadlessDesktop {
     bool pointerShown = true;
     bool pointerConfined = false;
     bool pointerCaptured = false;
+    std::string clipboard;
 };
 
-HeadlessDesktop& Desktop() {
-    static HeadlessDesktop desktop;
-    return desktop;
+HeadlessDesktop& DesktopOf(void* self) {
+    return *static_cast<HeadlessDesktop*>(self);
 }
 
-void Queue(Event event) {
-    {
-        std::lock_guard lock(Desktop().mutex);
-        Desktop().events.push_back(event);
-    }
-    if (ScreenState* s = Screen(); s && s->windowThread) s->windowThread->Wake();
+void* Create(int32_t width, int32_t height, const char* /*title*/, std::string& /*failure*/) {
+    auto desktop = std::make_unique<HeadlessDesktop>();
+    desktop->width = width;
+    desktop->height = height;
+    desktop->frame.assign(static_cast<size_t>(width) * height, 0);
+    return desktop.release();
 }
 
-bool Create(int32_t width, int32_t height, const char* /*title*/) {
-    HeadlessDesktop& d = Desktop();
-    std::lock_guard lock(d.mutex);
-    d.events.clear();
-    d.heldKeys.fill(0);
-    d.buttons = 0;
-    d.active = true;
-    d.minimised = false;
-    d.width = width;
-    d.height = height;
-    d.frame.assign(static_cast<size_t>(width) * height, 0);
-    d.presents = 0;
-    d.pointerShown = true;
-    d.pointerConfined = false;
-    d.pointerCaptured = false;
-    return true;
-}
-
-void Present(const uint8_t* frame, int32_t width, int32_t /*height*/, int32_t first, int32_t last) {
-    HeadlessDesktop& d = Desktop();
-    std::lock_guard lock(d.mutex);
+void Present(void* self, const uint8_t* frame, int32_t width, int32_t /*height*/, int32_t first,
+             int32_t last) {
+    HeadlessDesktop& d = DesktopOf(self);
     const size_t rowBytes = static_cast<size_t>(width) * 4;
     std::memcpy(d.frame.data() + static_cast<size_t>(first) * width, frame + first * rowBytes,
                 rowBytes * static_cast<size_t>(last - first + 1));
@@ -107,48 +92,73 @@ void Deliver(const Event& e) {
     }
 }
 
-void Pump() {
+void Pump(void* self) {
     std::deque<Event> events;
-    {
-        std::lock_guard lock(Desktop().mutex);
-        events.swap(Desktop().events);
-    }
+    events.swap(DesktopOf(self).events);
     for (const Event& e : events) Deliver(e);
 }
 
-void SampleKeys(uint8_t* table) {
-    std::lock_guard lock(Desktop().mutex);
-    std::copy(Desktop().heldKeys.begin(), Desktop().heldKeys.end(), table);
+void SampleKeys(void* self, KeyStateTable& table) {
+    table = DesktopOf(self).heldKeys;
 }
 
-void ShowPointer(bool shown) {
-    std::lock_guard lock(Desktop().mutex);
-    Desktop().pointerShown = shown;
+void ShowPointer(void* self, bool shown) {
+    DesktopOf(self).pointerShown = shown;
 }
 
-void ConfinePointer(bool confined) {
-    std::lock_guard lock(Desktop().mutex);
-    Desktop().pointerConfined = confined;
+void ConfinePointer(void* self, bool confined) {
+    DesktopOf(self).pointerConfined = confined;
 }
 
-void CapturePointer(bool captured) {
-    std::lock_guard lock(Desktop().mutex);
-    Desktop().pointerCaptured = captured;
+void CapturePointer(void* self, bool captured) {
+    DesktopOf(self).pointerCaptured = captured;
 }
 
-void WarpPointer(int32_t x, int32_t y) {
+void WarpPointer(void* /*self*/, int32_t x, int32_t y) {
     NotifyPointer(x, y, true);
 }
 
-void Destroy() {}
+void ToggleFullScreen(void* /*self*/) {}  // no window to switch
 
-const Backend kHeadless{"headless",  Create,         Present,        Pump,        SampleKeys,
-                        ShowPointer, ConfinePointer, CapturePointer, WarpPointer, Destroy};
+uint64_t NativeWindowId(void* /*self*/) {
+    return 0;
+}
+
+std::string ClipboardText(void* self) {
+    return DesktopOf(self).clipboard;
+}
+
+void Destroy(void* self) {
+    std::unique_ptr<HeadlessDesktop> desktop(&DesktopOf(self));
+}
+
+constexpr Backend Headless{Create,           Present,        Pump,           SampleKeys,
+                           ShowPointer,      ConfinePointer, CapturePointer, WarpPointer,
+                           ToggleFullScreen, NativeWindowId, ClipboardText,  Destroy};
+
+// The open screen's desktop, or nullptr without a headless window. The caller holds the screen
+// lock, which keeps the window, and with it the desktop, alive.
+HeadlessDesktop* OpenDesktop() {
+    const ScreenState* s = Screen();
+    if (!s || !s->windowThread || &s->windowThread->BackendInUse() != &Headless) return nullptr;
+    return &DesktopOf(s->windowThread->Instance());
+}
+
+// Queues an event for the window thread and wakes it; the caller holds the screen lock.
+void Queue(HeadlessDesktop& desktop, Event event) {
+    desktop.events.push_back(event);
+    Screen()->windowThread->Wake();
+}
+
+void QueueOnOpenDesktop(Event event) {
+    ScopedScreenLock lock;
+    if (HeadlessDesktop* d = OpenDesktop()) Queue(*d, event);
+}
 
 }  // namespace
 
 const Backend& HeadlessBackend() {
-    return kHeadless;
+    return Headless;
 }
 
 }  // namespace screen_internal
@@ -162,47 +172,45 @@ void UseHeadlessBackend() {
 }
 
 void MovePointer(int32_t x, int32_t y) {
-    bool inside;
-    {
-        std::lock_guard lock(Desktop().mutex);
-        inside = x >= 0 && y >= 0 && x < Desktop().width && y < Desktop().height;
-    }
-    Queue(inside ? Event{EventKind::Pointer, x, y} : Event{EventKind::Leave});
+    ScopedScreenLock lock;
+    HeadlessDesktop* d = OpenDesktop();
+    if (!d) return;
+    const bool inside = x >= 0 && y >= 0 && x < d->width && y < d->height;
+    Queue(*d, inside ? Event{EventKind::Pointer, x, y} : Event{EventKind::Leave});
 }
 
 void PointerLeaves() {
-    Queue({EventKind::Leave});
+    QueueOnOpenDesktop({EventKind::Leave});
 }
 
 void SetButtons(int32_t mask) {
-    int32_t previous;
-    {
-        std::lock_guard lock(Desktop().mutex);
-        previous = Desktop().buttons;
-        Desktop().buttons = mask;
-    }
-    for (int32_t bit = 0; bit < 5; ++bit) {
+    ScopedScreenLock lock;
+    HeadlessDesktop* d = OpenDesktop();
+    if (!d) return;
+    const int32_t previous = d->buttons;
+    d->buttons = mask;
+    for (int32_t bit = 0; bit < PointerButtonCount; ++bit) {
         const bool was = (previous >> bit) & 1;
         const bool is = (mask >> bit) & 1;
-        if (was != is) Queue({EventKind::Button, bit, is ? 1 : 0});
+        if (was != is) Queue(*d, {EventKind::Button, bit, is ? 1 : 0});
     }
 }
 
 void Wheel(int32_t delta) {
-    Queue({EventKind::Wheel, delta});
+    QueueOnOpenDesktop({EventKind::Wheel, delta});
 }
 
 void SetKeyHeld(int32_t scanCode, bool held) {
-    if (scanCode < 0 || scanCode > 127) return;
-    {
-        std::lock_guard lock(Desktop().mutex);
-        Desktop().heldKeys[scanCode] = held ? 1 : 0;
-    }
-    if (ScreenState* s = Screen(); s && s->windowThread) s->windowThread->Wake();
+    if (scanCode < 0 || scanCode >= ScanCodeCount) return;
+    ScopedScreenLock lock;
+    HeadlessDesktop* d = OpenDesktop();
+    if (!d) return;
+    d->heldKeys[scanCode] = held ? 1 : 0;
+    Screen()->windowThread->Wake();
 }
 
 void TypeCharacter(uint8_t code, int32_t repeat) {
-    Queue({EventKind::Character, code, repeat});
+    QueueOnOpenDesktop({EventKind::Character, code, repeat});
 }
 
 void TypeText(std::string_view text) {
@@ -210,62 +218,73 @@ void TypeText(std::string_view text) {
 }
 
 void PressKey(int32_t keyCode, int32_t repeat) {
-    Queue({EventKind::KeyCode, keyCode, repeat});
+    QueueOnOpenDesktop({EventKind::KeyCode, keyCode, repeat});
 }
 
 void SetFocus(bool active) {
-    bool minimised;
-    {
-        std::lock_guard lock(Desktop().mutex);
-        Desktop().active = active;
-        minimised = Desktop().minimised;
-        Desktop().buttons = 0;
-    }
-    Queue({EventKind::Focus, active ? 1 : 0, minimised ? 1 : 0});
+    ScopedScreenLock lock;
+    HeadlessDesktop* d = OpenDesktop();
+    if (!d) return;
+    d->active = active;
+    d->buttons = 0;
+    Queue(*d, {EventKind::Focus, active ? 1 : 0, d->minimised ? 1 : 0});
 }
 
 void SetMinimised(bool minimised) {
-    bool active;
-    {
-        std::lock_guard lock(Desktop().mutex);
-        Desktop().minimised = minimised;
-        active = Desktop().active;
-    }
-    Queue({EventKind::Focus, active ? 1 : 0, minimised ? 1 : 0});
+    ScopedScreenLock lock;
+    HeadlessDesktop* d = OpenDesktop();
+    if (!d) return;
+    d->minimised = minimised;
+    Queue(*d, {EventKind::Focus, d->active ? 1 : 0, minimised ? 1 : 0});
 }
 
 void PressCloseBox() {
-    Queue({EventKind::Close});
+    QueueOnOpenDesktop({EventKind::Close});
+}
+
+void SetClipboardText(std::string text) {
+    ScopedScreenLock lock;
+    if (HeadlessDesktop* d = OpenDesktop()) d->clipboard = std::move(text);
 }
 
 void Sync() {
-    ScreenState* s = Screen();
-    if (s && s->windowThread) s->windowThread->WaitCycles(1);
+    WindowThread* thread = nullptr;
+    {
+        ScopedScreenLock lock;
+        if (ScreenState* s = Screen()) thread = s->windowThread.get();
+    }
+    // Waiting without the lock, which the window thread needs for its cycles.
+    if (thread) thread->WaitCycles(1);
 }
 
 std::vector<uint32_t> PresentedFrame() {
-    std::lock_guard lock(Desktop().mutex);
-    return Desktop().frame;
+    ScopedScreenLock lock;
+    const HeadlessDesktop* d = OpenDesktop();
+    return d ? d->frame : std::vector<uint32_t>();
 }
 
 int64_t PresentCount() {
-    std::lock_guard lock(Desktop().mutex);
-    return Desktop().presents;
+    ScopedScreenLock lock;
+    const HeadlessDesktop* d = OpenDesktop();
+    return d ? d->presents : 0;
 }
 
 bool PointerShown() {
-    std::lock_guard lock(Desktop().mutex);
-    return Desktop().pointerShown;
+    ScopedScreenLock lock;
+    const HeadlessDesktop* d = OpenDesktop();
+    return d && d->pointerShown;
 }
 
 bool PointerConfined() {
-    std::lock_guard lock(Desktop().mutex);
-    return Desktop().pointerConfined;
+    ScopedScreenLock lock;
+    const HeadlessDesktop* d = OpenDesktop();
+    return d && d->pointerConfined;
 }
 
 bool PointerCaptured() {
-    std::lock_guard lock(Desktop().mutex);
-    return Desktop().pointerCaptured;
+    ScopedScreenLock lock;
+    const HeadlessDesktop* d = OpenDesktop();
+    return d && d->pointerCaptured;
 }
 
 }  // namespace headless

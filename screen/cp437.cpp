@@ -8,7 +8,7 @@ namespace screen_internal {
 namespace {
 
 // Unicode code points of codes 0x80-0xFF.
-constexpr std::array<char16_t, 128> kUpperHalf = {
+constexpr std::array<char16_t, 128> UpperHalf = {
     0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7,  // 80
     0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,  // 88
     0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,  // 90
@@ -31,8 +31,8 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
 
 uint8_t UnicodeToCp437(char32_t c) {
     if (c >= 1 && c < 0x80) return static_cast<uint8_t>(c);
-    for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
-        if (kUpperHalf[i] == c) return static_cast<uint8_t>(0x80 + i);
+    for (std::size_t i = 0; i < UpperHalf.size(); ++i) {
+        if (UpperHalf[i] == c) return static_cast<uint8_t>(0x80 + i);
     }
     return 0;
 }

@@ -81,10 +81,10 @@ void FullEllipse(SpanWriter& out, float cx, int64_t cy, float rx, float ry) {
 // Arcs go counter-clockwise from start to end (radians; the sign is ignored).
 void Arc(const Surface& s, float cx, float cy, float rx, float ry, float start, float end,
          uint32_t colour) {
-    constexpr double kTwoPi = 2.0 * std::numbers::pi;
+    constexpr double TwoPi = 2.0 * std::numbers::pi;
     const double a0 = std::fabs(start);
     double a1 = std::fabs(end);
-    if (a1 < a0) a1 += kTwoPi;
+    if (a1 < a0) a1 += TwoPi;
     const double step = 0.5 / std::max<double>({rx, ry, 1.0});
     for (double a = a0; a <= a1 + step / 2; a += step) {
         const int32_t x = ToPixel(static_cast<float>(cx + rx * std::cos(a)));
@@ -100,7 +100,7 @@ void Arc(const Surface& s, float cx, float cy, float rx, float ry, float start, 
 using namespace screen_internal;
 
 namespace {
-constexpr float kMaxRadius = 1 << 20;
+constexpr float MaxRadius = 1 << 20;
 }
 
 void DrawCircle(ImageBuffer* target, float cx, float cy, float radius, uint32_t colour,
@@ -110,7 +110,7 @@ void DrawCircle(ImageBuffer* target, float cx, float cy, float radius, uint32_t 
     ResolvePoint(flags, cx, cy);
     if (!(radius > 0.0f)) return;
     // The walk takes one step per pixel of radius; beyond this the ellipse covers any screen.
-    radius = std::min(radius, kMaxRadius);
+    radius = std::min(radius, MaxRadius);
     if (aspect <= 0.0f) aspect = 1.0f;  // the screen's pixel aspect ratio
     const float rx = aspect > 1.0f ? radius / aspect : radius;
     const float ry = aspect > 1.0f ? radius : radius * aspect;
@@ -118,7 +118,8 @@ void DrawCircle(ImageBuffer* target, float cx, float cy, float radius, uint32_t 
     ScopedScreenLock lock;
     const Surface s = ResolveTarget(target);
     if (!s.pixels) return;
-    const bool full = start == 0.0f && std::bit_cast<uint32_t>(end) == 0x40C90FDC;
+    const bool full =
+        start == 0.0f && std::bit_cast<uint32_t>(end) == std::bit_cast<uint32_t>(FullCircle);
     if (full) {
         SpanWriter out(s, colour, fill != 0);
         FullEllipse(out, cx, ToPixel(cy), rx, ry);

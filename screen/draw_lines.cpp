@@ -9,14 +9,14 @@ namespace screen_internal {
 
 namespace {
 
-enum : int { kLeft = 1, kRight = 2, kTop = 4, kBottom = 8 };
+enum : int { OutLeft = 1, OutRight = 2, OutTop = 4, OutBottom = 8 };
 
 int RegionCode(const Surface& s, int64_t x, int64_t y) {
     int code = 0;
-    if (x < 0) code |= kLeft;
-    if (x >= s.width) code |= kRight;
-    if (y < 0) code |= kTop;
-    if (y >= s.height) code |= kBottom;
+    if (x < 0) code |= OutLeft;
+    if (x >= s.width) code |= OutRight;
+    if (y < 0) code |= OutTop;
+    if (y >= s.height) code |= OutBottom;
     return code;
 }
 
@@ -34,13 +34,13 @@ bool ClipSegment(const Surface& s, int64_t& x1, int64_t& y1, int64_t& x2, int64_
         const double dy = static_cast<double>(y2 - y1);
         int64_t x = 0;
         int64_t y = 0;
-        if (code & kTop) {
+        if (code & OutTop) {
             y = 0;
             x = x1 + static_cast<int64_t>(dx * static_cast<double>(y - y1) / dy);
-        } else if (code & kBottom) {
+        } else if (code & OutBottom) {
             y = bottom;
             x = x1 + static_cast<int64_t>(dx * static_cast<double>(y - y1) / dy);
-        } else if (code & kLeft) {
+        } else if (code & OutLeft) {
             x = 0;
             y = y1 + static_cast<int64_t>(dy * static_cast<double>(x - x1) / dx);
         } else {
@@ -142,7 +142,7 @@ Rows DrawBox(const Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, u
 
 void ResolvePoint(uint32_t flags, float& x, float& y) {
     DrawContext& ctx = CurrentContext();
-    const uint32_t mode = flags & 7;
+    const uint32_t mode = flags & CoordModeBits;
     if (mode == FirstRelativeToLast || mode == BothRelative || mode == PointRelativeToLast) {
         x += ctx.lastX;
         y += ctx.lastY;
@@ -160,7 +160,7 @@ void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint3
     if (!ScreenIsOpen()) return;
     colour = ChooseColour(colour, flags);
     DrawContext& ctx = CurrentContext();
-    const uint32_t mode = flags & 7;
+    const uint32_t mode = flags & CoordModeBits;
     if (mode == FirstRelativeToLast || mode == BothRelative) {
         x1 += ctx.lastX;
         y1 += ctx.lastY;

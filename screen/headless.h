@@ -1,10 +1,12 @@
 // The headless window back end: no window at all. Tests and the batch tool select it before
 // OpenScreen; tests then play the desktop's part, injecting what a user does and reading back
 // what the window would show. Every injection is handled by the window thread on its next cycle;
-// Sync() waits until that has happened.
+// Sync() waits until that has happened. Everything here acts on the open screen's desktop: without
+// an open headless screen injections are dropped and the readers return empty values.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +35,8 @@ void PressKey(int32_t keyCode, int32_t repeat = 1);
 void SetFocus(bool active);
 void SetMinimised(bool minimised);
 void PressCloseBox();
+// What the desktop clipboard holds, as ClipboardText returns it.
+void SetClipboardText(std::string text);
 
 // Waits until the window thread has handled everything injected so far and run one more full
 // cycle (present, key sampling).

@@ -13,16 +13,27 @@ namespace screen_internal {
 namespace {
 
 // Images are capped so that every size fits the header's signed 32-bit fields.
-constexpr int64_t kMaxImageBytes = std::numeric_limits<int32_t>::max() - 64;
+constexpr int64_t MaxImageBytes = std::numeric_limits<int32_t>::max() - 64;
 // Room before the header for the block's own address, plus slack for 16-byte alignment.
-constexpr size_t kBlockOverhead = sizeof(void*) + 15 + sizeof(ImageBuffer);
+constexpr size_t BlockOverhead = sizeof(void*) + 15 + sizeof(ImageBuffer);
+
+// The colour bits of a 4-byte pixel (all but alpha), and the value they have in a pixel that
+// Blend skips.
+constexpr uint32_t ColourBits = 0x00FFFFFF;
+constexpr uint32_t MaskKey = MaskColour & ColourBits;
+// The fill of a 2-byte image created without a colour, skipped by PutImage on 2-byte pixels:
+// MaskColour in 5-6-5.
+constexpr uint16_t MaskColour565 = 0xF81F;
+// Blend works on two channels at once: red and blue in one word, alpha and green in the other.
+constexpr uint32_t RedBlueBits = 0x00FF00FF;
+constexpr uint32_t AlphaGreenBits = 0xFF00FF00;
 
 uint32_t DefaultFill(int32_t bytesPerPixel) {
     switch (bytesPerPixel) {
         case 4:
             return MaskColour;
         case 2:
-            return 0xF81F;
+            return MaskColour565;
         default:
             return 0;
     }
@@ -44,8 +55,8 @@ void FillImage(ImageBuffer* image, uint32_t fill) {
 __attribute__((target("avx2"))) void CopyUnmaskedRowAvx2(const uint32_t* src, uint32_t* dst,
                                                          int32_t count) {
     int32_t i = 0;
-    const __m256i rgbMask = _mm256_set1_epi32(0x00FFFFFF);
-    const __m256i key = _mm256_set1_epi32(0x00FF00FF);
+    const __m256i rgbMask = _mm256_set1_epi32(ColourBits);
+    const __m256i key = _mm256_set1_epi32(MaskKey);
     for (; i + 8 <= count; i += 8) {
         const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
         const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
@@ -53,14 +64,14 @@ __attribute__((target("avx2"))) void CopyUnmaskedRowAvx2(const uint32_t* src, ui
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_blendv_epi8(s, d, masked));
     }
     for (; i < count; ++i) {
-        if ((src[i] & 0x00FFFFFF) != 0x00FF00FF) dst[i] = src[i];
+        if ((src[i] & ColourBits) != MaskKey) dst[i] = src[i];
     }
 }
 
 void CopyUnmaskedRowSse2(const uint32_t* src, uint32_t* dst, int32_t count) {
     int32_t i = 0;
-    const __m128i rgbMask = _mm_set1_epi32(0x00FFFFFF);
-    const __m128i key = _mm_set1_epi32(0x00FF00FF);
+    const __m128i rgbMask = _mm_set1_epi32(ColourBits);
+    const __m128i key = _mm_set1_epi32(MaskKey);
     for (; i + 4 <= count; i += 4) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
         const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
@@ -69,7 +80,7 @@ void CopyUnmaskedRowSse2(const uint32_t* src, uint32_t* dst, int32_t count) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
     }
     for (; i < count; ++i) {
-        if ((src[i] & 0x00FFFFFF) != 0x00FF00FF) dst[i] = src[i];
+        if ((src[i] & ColourBits) != MaskKey) dst[i] = src[i];
     }
 }
 
@@ -82,12 +93,14 @@ void BlendRow(const uint32_t* src, uint32_t* dst, int32_t count, uint32_t alpha)
     const uint32_t k = alpha + 1;
     for (int32_t i = 0; i < count; ++i) {
         const uint32_t s = src[i];
-        if ((s & 0x00FFFFFF) == 0x00FF00FF) continue;
+        if ((s & ColourBits) == MaskKey) continue;
         const uint32_t d = dst[i];
         const uint32_t rb =
-            (((((s & 0x00FF00FF) - (d & 0x00FF00FF)) * k) >> 8) + (d & 0x00FF00FF)) & 0x00FF00FF;
+            (((((s & RedBlueBits) - (d & RedBlueBits)) * k) >> 8) + (d & RedBlueBits)) &
+            RedBlueBits;
         const uint32_t ag =
-            (((((s & 0xFF00FF00) - (d & 0xFF00FF00)) >> 8) * k) + (d & 0xFF00FF00)) & 0xFF00FF00;
+            (((((s & AlphaGreenBits) - (d & AlphaGreenBits)) >> 8) * k) + (d & AlphaGreenBits)) &
+            AlphaGreenBits;
         dst[i] = rb | ag;
     }
 }
@@ -98,7 +111,7 @@ void CopyNarrowRow(const uint8_t* src, uint8_t* dst, int32_t count, int32_t byte
         for (int32_t i = 0; i < count; ++i) {
             uint16_t s;
             std::memcpy(&s, src + i * 2, 2);
-            if (s != 0xF81F) std::memcpy(dst + i * 2, &s, 2);
+            if (s != MaskColour565) std::memcpy(dst + i * 2, &s, 2);
         }
         return;
     }
@@ -115,7 +128,8 @@ struct SourceRect {
 SourceRect ChooseSourceRect(const Surface& src, int32_t sx1, int32_t sy1, int32_t sx2, int32_t sy2,
                             int32_t coordMode) {
     if (sx1 == ArgDefault) return {0, 0, src.width, src.height};
-    if (coordMode == 1 || coordMode == 3) {
+    const auto mode = static_cast<uint32_t>(coordMode);
+    if (mode == SecondRelative || mode == BothRelative) {
         sx2 += sx1;
         sy2 += sy1;
     }
@@ -136,16 +150,21 @@ using namespace screen_internal;
 
 ImageBuffer* CreateImage(int32_t width, int32_t height, uint32_t colour, int32_t depth,
                          uint32_t flags) {
-    ScreenState* screen = Screen();
-    if (!screen || width < 1 || height < 1) return nullptr;
-    const int32_t bytesPerPixel = depth < 1 ? screen->bytesPerPixel : (depth + 7) / 8;
+    if (width < 1 || height < 1) return nullptr;
+    int32_t screenBytesPerPixel = 0;
+    {
+        ScopedScreenLock lock;
+        if (const ScreenState* screen = Screen()) screenBytesPerPixel = screen->bytesPerPixel;
+    }
+    if (screenBytesPerPixel == 0) return nullptr;
+    const int32_t bytesPerPixel = depth < 1 ? screenBytesPerPixel : (depth + 7) / 8;
     if (bytesPerPixel != 1 && bytesPerPixel != 2 && bytesPerPixel != 4) return nullptr;
     const int64_t pitch = ((int64_t{width} * bytesPerPixel + 15) / 16) * 16;
-    if (pitch > kMaxImageBytes || pitch * height > kMaxImageBytes) return nullptr;
+    if (pitch > MaxImageBytes || pitch * height > MaxImageBytes) return nullptr;
 
     // The image block: the header sits 16-byte aligned inside it, with the block's own address
     // stored just before the header so that DestroyImage can release it.
-    const size_t blockSize = static_cast<size_t>(pitch * height) + kBlockOverhead;
+    const size_t blockSize = static_cast<size_t>(pitch * height) + BlockOverhead;
     auto* block = static_cast<uint8_t*>(std::malloc(blockSize));
     if (!block) return nullptr;
     const auto start = reinterpret_cast<uintptr_t>(block) + sizeof(void*);
@@ -194,7 +213,9 @@ ScreenResult PutImage(ImageBuffer* target, float x, float y, const void* source,
     if (!ScreenIsOpen() || !source) return ScreenResult::IllegalCall;
     const Surface src = ImageSurface(source);
     if (!src.pixels) return ScreenResult::IllegalCall;
-    if (coordMode == 2 || coordMode == 3) ResolvePoint(FirstRelativeToLast, x, y);
+    const auto mode = static_cast<uint32_t>(coordMode);
+    if (mode == FirstRelativeToLast || mode == BothRelative)
+        ResolvePoint(FirstRelativeToLast, x, y);
 
     ScopedScreenLock lock;
     const Surface dst = ResolveTarget(target);

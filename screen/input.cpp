@@ -6,11 +6,15 @@
 #include <mutex>
 #include <thread>
 
+#include "screen/cp437.h"
 #include "screen/screen_state.h"
+#include "screen/utf8.h"
 
 namespace screen_internal {
 
 namespace {
+
+constexpr auto WaitKeyPoll = std::chrono::milliseconds(20);
 
 InputState* Input() {
     ScreenState* s = Screen();
@@ -47,18 +51,31 @@ void NotifyPointerInside(bool inside) {
 
 void NotifyButton(int32_t bit, bool pressed) {
     InputState* in = Input();
-    if (!in || bit < 0 || bit > 4) return;
+    if (!in || bit < 0 || bit >= PointerButtonCount) return;
     const int32_t before = in->buttons;
     if (pressed)
         in->buttons |= 1 << bit;
     else
         in->buttons &= ~(1 << bit);
     // The pointer is captured while any button is held, so a drag outside still reports.
-    if ((before == 0) != (in->buttons == 0)) Screen()->backend->capturePointer(in->buttons != 0);
+    if ((before == 0) != (in->buttons == 0)) in->captureRequest = in->buttons != 0;
 }
 
 void NotifyWheel(int32_t delta) {
     if (InputState* in = Input()) in->wheel += delta > 0 ? 1 : -1;
+}
+
+void NotifyKeyDown(const KeyDown& key) {
+    const KeyPush push = TranslateKeyDown(key);
+    if (push.kind == KeyPush::Kind::Code) {
+        NotifyKeyCode(push.code, 1);
+    } else if (push.kind == KeyPush::Kind::ToggleFullScreen) {
+        NotifyFullScreenRequest();
+    }
+}
+
+void NotifyText(std::string_view utf8) {
+    for (char32_t c : DecodeUtf8(utf8)) NotifyCharacter(UnicodeToCp437(c), 1);
 }
 
 void NotifyKeyCode(int32_t code, int32_t repeat) {
@@ -80,6 +97,10 @@ void NotifyFocus(bool activated, bool minimised) {
 
 void NotifyClose() {
     if (InputState* in = Input()) PushKey(*in, CloseRequestKey, 1);
+}
+
+void NotifyFullScreenRequest() {
+    if (ScreenState* s = Screen()) s->fullScreenRequested = true;
 }
 
 void NotifyNeedsFullPresent() {
@@ -131,7 +152,7 @@ int32_t SetMouse(int32_t x, int32_t y, int32_t visibility, int32_t clip) {
 }
 
 int32_t IsKeyDown(int32_t scanCode) {
-    if (scanCode < 0 || scanCode > 127) return 0;
+    if (scanCode < 0 || scanCode >= ScanCodeCount) return 0;
     std::lock_guard inputLock(InputMutex());
     ScopedScreenLock lock;
     const InputState* in = Input();
@@ -143,7 +164,7 @@ std::string ReadKey() {
     int32_t code = 0;
     if (!TakeKey(code)) return {};
     if (code >= 1 && code <= 255) return std::string(1, static_cast<char>(code));
-    return {static_cast<char>(0xFF), static_cast<char>((code >> 8) & 0xFF)};
+    return {static_cast<char>(ExtendedKeyMarker), static_cast<char>((code >> 8) & 0xFF)};
 }
 
 int32_t WaitKey() {
@@ -152,7 +173,7 @@ int32_t WaitKey() {
     while (!TakeKey(code)) {
         if (!ScreenIsOpen()) return 0;
         // Still holding the input lock, as a waiting WaitKey must.
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(WaitKeyPoll);
     }
     return code;
 }

@@ -10,21 +10,19 @@ class KeyBuffer {
 public:
     void Push(int32_t code) {
         codes_[write_] = code;
-        write_ = (write_ + 1) % kSlots;
-        if (write_ == read_) read_ = (read_ + 1) % kSlots;
+        write_ = (write_ + 1) % Slots;
+        if (write_ == read_) read_ = (read_ + 1) % Slots;
     }
     bool Pop(int32_t& code) {
         if (read_ == write_) return false;
         code = codes_[read_];
-        read_ = (read_ + 1) % kSlots;
+        read_ = (read_ + 1) % Slots;
         return true;
     }
-    bool Empty() const { return read_ == write_; }
-    void Clear() { read_ = write_ = 0; }
 
 private:
-    static constexpr int kSlots = 16;
-    std::array<int32_t, kSlots> codes_{};
+    static constexpr int Slots = 16;
+    std::array<int32_t, Slots> codes_{};
     int read_ = 0;
     int write_ = 0;
 };

@@ -19,9 +19,11 @@ inline constexpr int32_t ArgDefault = -65536;
 inline constexpr uint32_t MaskColour = 0xFFFF00FF;
 
 // Bit 31 of the flags of DrawLine, DrawCircle, SetPixel and DrawText: use the context's colour.
+// For CreateImage: no colour is given, fill with the default.
 inline constexpr uint32_t DefaultColourFlag = 0x80000000u;
 
-// Bits 0-2 of the same flags.
+// Bits 0-2 of the same flags (CoordModeBits).
+inline constexpr uint32_t CoordModeBits = 7;
 enum CoordMode : uint32_t {
     BothAbsolute = 0,
     SecondRelative = 1,
@@ -57,12 +59,17 @@ inline constexpr int32_t ImageBufferType = 7;
 
 ScreenResult OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t pages = 0,
                         int32_t flags = 0, int32_t refresh = 0);
+// Why the last OpenScreen failed, in words for the user (the program decides whether and how to
+// tell); empty after one that succeeded.
+std::string ScreenOpenFailure();
 // Closes the window and discards the screen state (the programs simply end instead).
 void CloseScreen();
 bool ScreenIsOpen();
 
-// Stores the calling thread's colours; bit 0 of flags keeps the foreground, bit 1 the background.
-// Returns the previous foreground.
+// Stores the calling thread's colours, except those that flags keep. Returns the previous
+// foreground.
+inline constexpr uint32_t KeepForeground = 1;
+inline constexpr uint32_t KeepBackground = 2;
 uint32_t SetColors(uint32_t foreground, uint32_t background, uint32_t flags = 0);
 void ClearScreen(int32_t mode = ArgDefault);
 
@@ -127,6 +134,8 @@ std::string ReadKey();
 // The oldest typed key code, waiting for one in 20 ms steps.
 int32_t WaitKey();
 double Timer();
+// The desktop clipboard's text (UTF-8); empty without an open screen or when it holds no text.
+std::string ClipboardText();
 int32_t SleepMs(int32_t ms, int32_t plain = 0);
 
 // The key code the window's close box pushes.

@@ -1,11 +1,11 @@
-// Opening and closing the screen, the screen lock, colours, clearing and the drawing context.
+// Opening and closing the screen, colours, clearing and the drawing context.
 #include "screen/screen_state.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "screen/window_thread.h"
@@ -14,19 +14,11 @@ namespace screen_internal {
 
 namespace {
 
-std::atomic<ScreenState*> g_screen{nullptr};
-std::unique_ptr<ScreenState> g_ownedScreen;
-std::atomic<uint64_t> g_generation{1};
-const Backend* g_backend = nullptr;
-
-std::mutex g_lockMutex;
-std::atomic<std::thread::id> g_lockOwner{};
-int32_t g_lockCount = 0;  // touched only by the owner
-
 thread_local DrawContext t_context;
 
 // The frame buffer and images are capped at 2 GiB so that every size fits the 32-bit fields.
-constexpr int64_t kMaxFrameBytes = int64_t{1} << 31;
+constexpr int64_t MaxFrameBytes = int64_t{1} << 31;
+constexpr size_t FrameAlignment = 16;
 
 bool DepthToBytes(int32_t depth, int32_t& bytesPerPixel) {
     switch (depth) {
@@ -58,60 +50,83 @@ std::string ProgramTitle() {
 }
 
 void FillFrame(ScreenState& s, uint32_t colour) {
-    Surface surface = ScreenSurface();
+    const Surface surface{s.frame.get(), s.width, s.height, s.Pitch(), s.bytesPerPixel, true};
     for (int32_t y = 0; y < s.height; ++y) StoreSpan(surface, y, 0, s.width - 1, colour);
 }
 
-// Closing at exit must not wait on a lock that the exiting thread itself still holds.
-void ReleaseLockHeldByThisThread() {
-    if (g_lockOwner.load() != std::this_thread::get_id()) return;
-    g_lockCount = 0;
-    g_lockOwner.store(std::thread::id());
-    g_lockMutex.unlock();
+ScreenResult OpenFailed(std::string reason) {
+    ScopedScreenLock lock;
+    Holder().openFailure = std::move(reason);
+    return ScreenResult::IllegalCall;
+}
+
+std::unique_ptr<ScreenState> NewScreenState(int32_t width, int32_t height, int32_t bytesPerPixel) {
+    auto state = std::make_unique<ScreenState>();
+    state->width = width;
+    state->height = height;
+    state->bytesPerPixel = bytesPerPixel;
+    const auto frameBytes = static_cast<size_t>(int64_t{width} * height * bytesPerPixel);
+    const size_t allocation = (frameBytes + FrameAlignment - 1) & ~(FrameAlignment - 1);
+    state->frame.reset(static_cast<uint8_t*>(std::aligned_alloc(FrameAlignment, allocation)));
+    if (!state->frame) return nullptr;
+    // Filled before any other thread can see it, with a fresh drawing context's background.
+    FillFrame(*state, DrawContext{}.background);
+    state->dirtyRows.assign(height, 1);
+    state->textColumns = width / 8;
+    state->textRows = height / 8;
+    return state;
+}
+
+// Makes `state` the open screen, with a fresh palette and drawing contexts.
+ScreenState& Publish(std::unique_ptr<ScreenState> state) {
+    ScopedScreenLock lock;
+    ScreenHolder& holder = Holder();
+    holder.generation.fetch_add(1, std::memory_order_acq_rel);
+    holder.palette.fill(0);
+    holder.state = std::move(state);
+    holder.open.store(holder.state.get(), std::memory_order_release);
+    return *holder.state;
+}
+
+// Discards the open screen, whose window thread has ended.
+void Withdraw() {
+    ScopedScreenLock lock;
+    ScreenHolder& holder = Holder();
+    holder.open.store(nullptr, std::memory_order_release);
+    holder.state.reset();
 }
 
 // The window thread must stop before the objects it uses are destroyed at exit. Registered
 // after the first window exists, so it runs before the destructors of everything constructed
-// up to then (the back ends' state included).
+// up to then.
 void CloseAtExit() {
     CloseScreen();
 }
 
 }  // namespace
 
+ScreenHolder& Holder() {
+    // Never destroyed: threads that still run while the process exits (a window thread ending
+    // the program from within, a test's typist) may take the lock after static destructors ran.
+    static ScreenHolder& holder = *std::make_unique<ScreenHolder>().release();
+    return holder;
+}
+
 ScreenState* Screen() {
-    return g_screen.load(std::memory_order_acquire);
+    return Holder().open.load(std::memory_order_acquire);
 }
 uint64_t ScreenGeneration() {
-    return g_generation.load(std::memory_order_acquire);
+    return Holder().generation.load(std::memory_order_acquire);
 }
 
 void ChooseBackend(const Backend* backend) {
-    g_backend = backend;
+    Holder().backend.store(backend);
 }
 
 void ScreenState::MarkRows(int32_t first, int32_t last) {
     first = std::max(first, 0);
     last = std::min(last, height - 1);
     for (int32_t row = first; row <= last; ++row) dirtyRows[row] = 1;
-}
-
-void AcquireScreenLock() {
-    const auto me = std::this_thread::get_id();
-    if (g_lockOwner.load() == me) {
-        ++g_lockCount;
-        return;
-    }
-    g_lockMutex.lock();
-    g_lockOwner.store(me);
-    g_lockCount = 1;
-}
-
-void ReleaseScreenLock() {
-    if (g_lockOwner.load() != std::this_thread::get_id()) return;
-    if (--g_lockCount > 0) return;
-    g_lockOwner.store(std::thread::id());
-    g_lockMutex.unlock();
 }
 
 std::mutex& InputMutex() {
@@ -129,9 +144,9 @@ DrawContext& CurrentContext() {
 }
 
 int32_t ToPixel(float value) {
-    constexpr float kLimit = 1 << 30;
+    constexpr float Limit = 1 << 30;
     if (std::isnan(value)) return 0;
-    return static_cast<int32_t>(std::lround(std::clamp(value, -kLimit, kLimit)));
+    return static_cast<int32_t>(std::lround(std::clamp(value, -Limit, Limit)));
 }
 
 uint32_t ChooseColour(uint32_t colour, uint32_t flags, bool useBackground) {
@@ -180,32 +195,8 @@ Surface ResolveTarget(ImageBuffer* target) {
     return target ? ImageSurface(target) : ScreenSurface();
 }
 
-ScopedScreenLock::ScopedScreenLock() {
-    AcquireScreenLock();
-}
-
-ScopedScreenLock::~ScopedScreenLock() {
-    if (first_ >= 0) {
-        if (ScreenState* s = Screen()) s->MarkRows(first_, last_);
-    }
-    ReleaseScreenLock();
-}
-
-void ScopedScreenLock::MarkDirty(int32_t first, int32_t last) {
-    if (first > last) return;
-    if (first_ < 0) {
-        first_ = first;
-        last_ = last;
-        return;
-    }
-    first_ = std::min(first_, first);
-    last_ = std::max(last_, last);
-}
-
 std::array<uint32_t, 256>& ScreenPalette() {
-    static std::array<uint32_t, 256> unused{};
-    ScreenState* s = Screen();
-    return s ? s->palette : unused;
+    return Holder().palette;
 }
 
 void PaletteChanged() {
@@ -222,55 +213,47 @@ ScreenResult OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t /*
                         int32_t /*flags*/, int32_t /*refresh*/) {
     int32_t bytesPerPixel = 0;
     if (width < 1 || height < 1 || !DepthToBytes(depth, bytesPerPixel))
-        return ScreenResult::IllegalCall;
-    const int64_t frameBytes = int64_t{width} * height * bytesPerPixel;
-    if (frameBytes > kMaxFrameBytes) return ScreenResult::IllegalCall;
+        return OpenFailed("no screen has that size or depth");
+    if (int64_t{width} * height * bytesPerPixel > MaxFrameBytes)
+        return OpenFailed("the frame buffer would exceed 2 GiB");
     CloseScreen();
+    const Backend* backend = Holder().backend.load();
+    if (!backend) return OpenFailed("no window back end was chosen");
+    std::unique_ptr<ScreenState> state = NewScreenState(width, height, bytesPerPixel);
+    if (!state) return OpenFailed("not enough memory for the frame buffer");
 
-    auto state = std::make_unique<ScreenState>();
-    state->width = width;
-    state->height = height;
-    state->bytesPerPixel = bytesPerPixel;
-    const size_t allocation = (static_cast<size_t>(frameBytes) + 15) & ~size_t{15};
-    state->frame.reset(static_cast<uint8_t*>(std::aligned_alloc(16, allocation)));
-    if (!state->frame) return ScreenResult::IllegalCall;
-    state->dirtyRows.assign(height, 1);
-    state->textColumns = width / 8;
-    state->textRows = height / 8;
-    state->backend = g_backend;
-    if (!state->backend) return ScreenResult::IllegalCall;  // no back end chosen
-
-    g_generation.fetch_add(1, std::memory_order_acq_rel);
-    g_ownedScreen = std::move(state);
-    g_screen.store(g_ownedScreen.get(), std::memory_order_release);
-    FillFrame(*g_ownedScreen, CurrentContext().background);
-
-    auto thread =
-        std::make_unique<WindowThread>(*g_ownedScreen->backend, width, height, ProgramTitle());
+    ScreenState& screen = Publish(std::move(state));
+    auto thread = std::make_unique<WindowThread>(*backend, width, height, ProgramTitle());
     if (!thread->WindowCreated()) {
-        g_screen.store(nullptr, std::memory_order_release);
-        g_ownedScreen.reset();
-        return ScreenResult::IllegalCall;
+        Withdraw();
+        return OpenFailed(thread->CreateFailure());
     }
-    AcquireScreenLock();
-    g_ownedScreen->windowThread = std::move(thread);
-    ReleaseScreenLock();
+    {
+        ScopedScreenLock lock;
+        screen.windowThread = std::move(thread);
+        Holder().openFailure.clear();
+    }
     static const bool closesAtExit = std::atexit(CloseAtExit) == 0;
     (void)closesAtExit;
     return ScreenResult::Ok;
 }
 
 void CloseScreen() {
-    if (!g_ownedScreen) return;
-    ReleaseLockHeldByThisThread();
-    AcquireScreenLock();
-    std::unique_ptr<WindowThread> thread = std::move(g_ownedScreen->windowThread);
-    ReleaseScreenLock();
+    if (!Screen()) return;
+    // Closing at exit must not wait on a lock that the exiting thread itself still holds.
+    Holder().lock.ReleaseFully();
+    std::unique_ptr<WindowThread> thread;
+    {
+        ScopedScreenLock lock;
+        if (ScreenState* s = Screen()) thread = std::move(s->windowThread);
+    }
     thread.reset();  // joins; the window thread needs the lock until then
-    AcquireScreenLock();
-    g_screen.store(nullptr, std::memory_order_release);
-    g_ownedScreen.reset();
-    ReleaseScreenLock();
+    Withdraw();
+}
+
+std::string ScreenOpenFailure() {
+    ScopedScreenLock lock;
+    return Holder().openFailure;
 }
 
 bool ScreenIsOpen() {
@@ -280,8 +263,8 @@ bool ScreenIsOpen() {
 uint32_t SetColors(uint32_t foreground, uint32_t background, uint32_t flags) {
     DrawContext& ctx = CurrentContext();
     const uint32_t previous = ctx.foreground;
-    if (!(flags & 1)) ctx.foreground = foreground;
-    if (!(flags & 2)) ctx.background = background;
+    if (!(flags & KeepForeground)) ctx.foreground = foreground;
+    if (!(flags & KeepBackground)) ctx.background = background;
     return previous;
 }
 
@@ -296,19 +279,4 @@ void ClearScreen(int32_t /*mode*/) {
     ctx.lastY = static_cast<float>(s->height / 2);
     s->cursorColumn = 0;
     s->cursorRow = 0;
-}
-
-void LockScreen() {
-    AcquireScreenLock();
-}
-
-void UnlockScreen(int32_t firstRow, int32_t lastRow) {
-    const bool held = g_lockOwner.load() == std::this_thread::get_id();
-    if (!held) AcquireScreenLock();  // an unlock at count 0 only marks rows
-    if (ScreenState* s = Screen()) {
-        if (lastRow < 0) lastRow = s->height - 1;
-        if (firstRow < 0) firstRow = 0;
-        if (firstRow <= lastRow && lastRow < s->height) s->MarkRows(firstRow, lastRow);
-    }
-    ReleaseScreenLock();
 }

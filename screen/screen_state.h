@@ -8,12 +8,15 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "screen/backend.h"
 #include "screen/internal.h"
 #include "screen/key_buffer.h"
+#include "screen/keyboard.h"
 #include "screen/screen.h"
 
 namespace screen_internal {
@@ -32,15 +35,17 @@ struct InputState {
     bool inside = false;
     bool active = true;
     bool pointerVisible = true;
-    std::array<uint8_t, 128> keys{};
+    KeyStateTable keys{};
     KeyBuffer keyBuffer;
     bool keyPressed = false;
-    // Requests from SetMouse that the window thread carries out on its next cycle.
+    // Requests for the window thread: SetMouse's, carried out on its next cycle, and the pointer
+    // capture that follows the buttons, carried out right after the pump that changed them.
     bool pointerShapeChanged = false;
     bool clipChanged = false;
     bool warpRequested = false;
     int32_t warpX = 0;
     int32_t warpY = 0;
+    std::optional<bool> captureRequest;
 };
 
 class WindowThread;
@@ -52,30 +57,55 @@ struct ScreenState {
     std::unique_ptr<uint8_t, FreeDeleter> frame;  // 16-byte aligned, pitch = width * 4
     std::vector<uint8_t> dirtyRows;
     bool fullPresent = false;
+    bool fullScreenRequested = false;  // carried out by the window thread after its pump
     int32_t textColumns = 0;
     int32_t textRows = 0;
     int32_t cursorColumn = 0;
     int32_t cursorRow = 0;
-    std::array<uint32_t, 256> palette{};
     InputState input;
-    const Backend* backend = nullptr;
     std::unique_ptr<WindowThread> windowThread;
 
     int32_t Pitch() const { return width * bytesPerPixel; }
     void MarkRows(int32_t first, int32_t last);
 };
 
-// The back end the next OpenScreen uses; without one OpenScreen fails.
-void ChooseBackend(const Backend* backend);
+// The screen lock: exclusive between threads, recursive for its owner (the lock count).
+class ScreenLock {
+public:
+    void Acquire();
+    // Does nothing for a thread that does not hold the lock.
+    void Release();
+    bool HeldByThisThread() const;
+    // Gives the lock up whatever its count, if this thread holds it.
+    void ReleaseFully();
+
+private:
+    std::mutex mutex_;
+    std::atomic<std::thread::id> owner_{};
+    int32_t count_ = 0;  // touched only by the owner
+};
+
+// The process-wide owner of the screen: its lock and the open screen's state, with what outlives
+// one screen. The lock lives here and not in ScreenState so that a thread waiting for it while
+// CloseScreen runs wakes up to find no screen, never a destroyed mutex.
+struct ScreenHolder {
+    ScreenLock lock;
+    std::unique_ptr<ScreenState> state;       // replaced only under the lock
+    std::atomic<ScreenState*> open{nullptr};  // state.get(), readable without the lock
+    // Bumped on every OpenScreen so that each thread's drawing context starts afresh.
+    std::atomic<uint64_t> generation{1};
+    // The back end the next OpenScreen uses; without one OpenScreen fails.
+    std::atomic<const Backend*> backend{nullptr};
+    // The screen's palette (0x00BBGGRR), cleared by OpenScreen. Kept here so that a palette
+    // bitmap loaded into an image while no screen is open still has a palette to fill.
+    std::array<uint32_t, 256> palette{};
+    std::string openFailure;  // why the last OpenScreen failed; guarded by the lock
+};
+ScreenHolder& Holder();
 
 // The open screen, or nullptr. Set and cleared only by OpenScreen/CloseScreen.
 ScreenState* Screen();
-// Bumped on every OpenScreen so that each thread's drawing context starts afresh.
 uint64_t ScreenGeneration();
-
-// The screen lock: recursive for its owner thread (the lock count), exclusive between threads.
-void AcquireScreenLock();
-void ReleaseScreenLock();
 
 // The process-wide input lock that serialises the input calls.
 std::mutex& InputMutex();

@@ -13,7 +13,7 @@ void Sleep(int32_t ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-constexpr int32_t kPollSlice = 50;
+constexpr int32_t PollSlice = 50;
 
 }  // namespace
 
@@ -33,15 +33,15 @@ int32_t SleepMs(int32_t ms, int32_t plain) {
         return 0;
     }
     if (ms == -1) {
-        while (ScreenIsOpen() && !PollKeyPressed()) Sleep(kPollSlice);
+        while (ScreenIsOpen() && !PollKeyPressed()) Sleep(PollSlice);
         return 0;
     }
     if (ms < 0) return 0;
     do {
         if (PollKeyPressed()) return 0;
-        Sleep(kPollSlice);
-        ms -= kPollSlice;
-    } while (ms > kPollSlice);
+        Sleep(PollSlice);
+        ms -= PollSlice;
+    } while (ms > PollSlice);
     Sleep(ms);
     return 0;
 }

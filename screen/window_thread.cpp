@@ -2,52 +2,18 @@
 
 #include <algorithm>
 #include <chrono>
-#include <vector>
 
+#include "screen/native_window.h"
 #include "screen/screen_state.h"
 
 namespace screen_internal {
 
 namespace {
 
-constexpr auto kCyclePeriod = std::chrono::milliseconds(10);
-
-// The back ends take 32-bit rows; narrower screens are shown through the palette (8 bits) or
-// as 5-6-5 (16 bits).
-const uint8_t* FrameAsXrgb(ScreenState& s, int32_t first, int32_t last) {
-    if (s.bytesPerPixel == 4) return s.frame.get();
-    static std::vector<uint32_t> converted;
-    converted.resize(static_cast<size_t>(s.width) * s.height);
-    for (int32_t y = first; y <= last; ++y) {
-        const uint8_t* row = s.frame.get() + static_cast<int64_t>(y) * s.Pitch();
-        uint32_t* out = converted.data() + static_cast<size_t>(y) * s.width;
-        for (int32_t x = 0; x < s.width; ++x) {
-            if (s.bytesPerPixel == 1) {
-                const uint32_t bgr = s.palette[row[x]];
-                out[x] = ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
-            } else {
-                const uint32_t v = row[2 * x] | (row[2 * x + 1] << 8);
-                out[x] = ((v & 0xF800) << 8) | ((v & 0x07E0) << 5) | ((v & 0x001F) << 3);
-            }
-        }
-    }
-    return reinterpret_cast<const uint8_t*>(converted.data());
-}
-
-// Scan codes that no desktop key is bound to; they always read as not held.
-bool Unbound(int32_t code) {
-    return code == 0 || code == 74 || code == 76 || (code >= 84 && code <= 86) || code == 89 ||
-           code == 90 || code >= 94;
-}
+constexpr auto CyclePeriod = std::chrono::milliseconds(10);
+constexpr auto WaitCyclesTimeout = std::chrono::seconds(10);
 
 }  // namespace
-
-void WindowThread::SampleKeys(InputState& input) {
-    backend_.sampleKeys(input.keys.data());
-    for (int32_t code = 0; code < 128; ++code) {
-        if (Unbound(code)) input.keys[code] = 0;
-    }
-}
 
 WindowThread::WindowThread(const Backend& backend, int32_t width, int32_t height, std::string title)
     : backend_(backend) {
@@ -89,36 +55,58 @@ bool WindowThread::WaitCycles(int cycles) {
     const uint64_t target = cycles_ + static_cast<uint64_t>(cycles) + 1;
     wake_ = true;
     changed_.notify_all();
-    return changed_.wait_for(lock, std::chrono::seconds(10),
-                             [&] { return cycles_ >= target || stop_; });
+    return changed_.wait_for(lock, WaitCyclesTimeout, [&] { return cycles_ >= target || stop_; });
+}
+
+uint64_t WindowThread::NativeWindowId() const {
+    return backend_.nativeWindowId(instance_);
+}
+
+std::string WindowThread::ClipboardText() const {
+    return backend_.clipboardText(instance_);
 }
 
 void WindowThread::Run(int32_t width, int32_t height, const std::string& title) {
-    const bool ok = backend_.create(width, height, title.c_str());
+    std::string failure;
+    void* instance = backend_.create(width, height, title.c_str(), failure);
+    if (!instance && failure.empty()) failure = "the window could not be created";
     {
         std::lock_guard lock(mutex_);
+        instance_ = instance;
+        failure_ = std::move(failure);
         started_ = true;
-        created_ = ok;
+        created_ = instance != nullptr;
     }
     changed_.notify_all();
-    if (!ok) return;
+    if (!instance) return;
 
     for (;;) {
         Cycle();
         std::unique_lock lock(mutex_);
         ++cycles_;
         changed_.notify_all();
-        changed_.wait_for(lock, kCyclePeriod, [this] { return stop_ || wake_; });
+        changed_.wait_for(lock, CyclePeriod, [this] { return stop_ || wake_; });
         wake_ = false;
         if (stop_) break;
     }
-    backend_.destroy();
+    backend_.destroy(instance_);
 }
 
-// One pass: present the dirty band, carry out pointer requests, sample the keyboard, pump.
+// One pass: present the dirty band, carry out pointer requests, sample the keyboard, pump, and
+// carry out what the notifications asked for.
 void WindowThread::Cycle() {
-    AcquireScreenLock();
+    ScreenLock& lock = Holder().lock;
+    lock.Acquire();
     ScreenState& s = *Screen();
+    PresentDirtyRows(s);
+    ApplyPointerRequests(s.input);
+    if (s.input.active) SampleKeys(s.input);
+    backend_.pump(instance_);
+    ApplyRequestsFromPump(s);
+    lock.Release();
+}
+
+void WindowThread::PresentDirtyRows(ScreenState& s) {
     int32_t first = -1;
     int32_t last = -1;
     if (s.fullPresent) {
@@ -132,30 +120,79 @@ void WindowThread::Cycle() {
             last = row;
         }
     }
-    if (first >= 0) {
-        backend_.present(FrameAsXrgb(s, first, last), s.width, s.height, first, last);
-        std::fill(s.dirtyRows.begin(), s.dirtyRows.end(), 0);
-    }
-    ApplyPointerRequests();
-    if (s.input.active) SampleKeys(s.input);
-    backend_.pump();
-    ReleaseScreenLock();
+    if (first < 0) return;
+    backend_.present(instance_, FrameAsXrgb(s, first, last), s.width, s.height, first, last);
+    std::fill(s.dirtyRows.begin(), s.dirtyRows.end(), 0);
 }
 
-void WindowThread::ApplyPointerRequests() {
-    InputState& in = Screen()->input;
+// The back ends take 32-bit rows; narrower screens are shown through the palette (8 bits) or
+// as 5-6-5 (16 bits).
+const uint8_t* WindowThread::FrameAsXrgb(ScreenState& s, int32_t first, int32_t last) {
+    if (s.bytesPerPixel == 4) return s.frame.get();
+    const std::array<uint32_t, 256>& palette = Holder().palette;
+    converted_.resize(static_cast<size_t>(s.width) * s.height);
+    for (int32_t y = first; y <= last; ++y) {
+        const uint8_t* row = s.frame.get() + static_cast<int64_t>(y) * s.Pitch();
+        uint32_t* out = converted_.data() + static_cast<size_t>(y) * s.width;
+        for (int32_t x = 0; x < s.width; ++x) {
+            if (s.bytesPerPixel == 1) {
+                const uint32_t bgr = palette[row[x]];
+                out[x] = ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+            } else {
+                const uint32_t v = row[2 * x] | (row[2 * x + 1] << 8);
+                out[x] = ((v & 0xF800) << 8) | ((v & 0x07E0) << 5) | ((v & 0x001F) << 3);
+            }
+        }
+    }
+    return reinterpret_cast<const uint8_t*>(converted_.data());
+}
+
+void WindowThread::ApplyPointerRequests(InputState& in) {
     if (in.pointerShapeChanged) {
-        backend_.showPointer(in.pointerVisible);
+        backend_.showPointer(instance_, in.pointerVisible);
         in.pointerShapeChanged = false;
     }
     if (in.clipChanged) {
-        backend_.confinePointer(in.clip != 0);
+        backend_.confinePointer(instance_, in.clip != 0);
         in.clipChanged = false;
     }
     if (in.warpRequested) {
-        backend_.warpPointer(in.warpX, in.warpY);
+        backend_.warpPointer(instance_, in.warpX, in.warpY);
         in.warpRequested = false;
     }
 }
 
+void WindowThread::ApplyRequestsFromPump(ScreenState& s) {
+    if (s.input.captureRequest) {
+        backend_.capturePointer(instance_, *s.input.captureRequest);
+        s.input.captureRequest.reset();
+    }
+    if (s.fullScreenRequested) {
+        s.fullScreenRequested = false;
+        backend_.toggleFullScreen(instance_);
+        s.fullPresent = true;  // the back end lost what it showed
+    }
+}
+
+void WindowThread::SampleKeys(InputState& input) {
+    backend_.sampleKeys(instance_, input.keys);
+    for (int32_t code = 0; code < ScanCodeCount; ++code) {
+        if (!ScanCodeIsBound(code)) input.keys[code] = 0;
+    }
+}
+
 }  // namespace screen_internal
+
+using namespace screen_internal;
+
+uint64_t NativeWindowId() {
+    ScopedScreenLock lock;
+    const ScreenState* s = Screen();
+    return s && s->windowThread ? s->windowThread->NativeWindowId() : 0;
+}
+
+std::string ClipboardText() {
+    ScopedScreenLock lock;
+    const ScreenState* s = Screen();
+    return s && s->windowThread ? s->windowThread->ClipboardText() : std::string();
+}

@@ -7,12 +7,14 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "screen/backend.h"
 
 namespace screen_internal {
 
 struct InputState;
+struct ScreenState;
 
 class WindowThread {
 public:
@@ -23,18 +25,33 @@ public:
     WindowThread& operator=(const WindowThread&) = delete;
 
     bool WindowCreated() const { return created_; }
+    // Why the window could not be created, in words for the user.
+    const std::string& CreateFailure() const { return failure_; }
+    // The back end and its instance while the window exists.
+    const Backend& BackendInUse() const { return backend_; }
+    void* Instance() const { return instance_; }
     // Asks for a cycle now instead of at the end of the current 10 ms wait.
     void Wake();
     // Waits until `cycles` whole cycles have run after this call; false on time-out.
     bool WaitCycles(int cycles);
+    // Questions for the back end from the program's threads; the caller holds the screen lock.
+    uint64_t NativeWindowId() const;
+    std::string ClipboardText() const;
 
 private:
     void Run(int32_t width, int32_t height, const std::string& title);
     void Cycle();
-    void ApplyPointerRequests();
+    void PresentDirtyRows(ScreenState& s);
+    const uint8_t* FrameAsXrgb(ScreenState& s, int32_t first, int32_t last);
+    void ApplyPointerRequests(InputState& input);
+    void ApplyRequestsFromPump(ScreenState& s);
     void SampleKeys(InputState& input);
 
     const Backend& backend_;
+    void* instance_ = nullptr;
+    std::string failure_;
+    // Rows of a narrower screen converted to 32 bits for the back end.
+    std::vector<uint32_t> converted_;
     std::mutex mutex_;
     std::condition_variable changed_;
     bool started_ = false;

@@ -17,6 +17,7 @@ int main() {
     UseWindowBackend();
     if (OpenScreen(640, 480, 32) != ScreenResult::Ok) {
         // Without a window no key could ever end the wait below.
+        std::fprintf(stderr, "viewer: %s\n", ScreenOpenFailure().c_str());
         std::fputs("viewer: cannot open the 640 x 480 window\n", stderr);
         return 1;
     }

@@ -10,11 +10,11 @@ using Points = std::vector<std::pair<int32_t, int32_t>>;
 
 namespace {
 
-constexpr uint32_t kInk = 0x00123456;
-constexpr uint32_t kPaper = 0x00DDDDDD;
+constexpr uint32_t Ink = 0x00123456;
+constexpr uint32_t PaperColour = 0x00DDDDDD;
 
 void Paper() {
-    SetColors(0xFFFFFF, kPaper);
+    SetColors(0xFFFFFF, PaperColour);
     ClearScreen(ArgDefault);
 }
 
@@ -26,7 +26,7 @@ protected:
         Points points;
         for (int32_t y = y0; y <= y1; ++y)
             for (int32_t x = x0; x <= x1; ++x)
-                if (GetPixel(nullptr, x, y) == kInk) points.emplace_back(x, y);
+                if (GetPixel(nullptr, x, y) == Ink) points.emplace_back(x, y);
         return points;
     }
 };
@@ -40,88 +40,117 @@ TEST_F(Drawing, OpenRejectsBadSizesAndDepthsAndStartsBlack) {
     EXPECT_EQ(GetPixel(nullptr, 639, 49), 0xFF000000);
 }
 
+TEST_F(Drawing, AFailedOpenSaysWhyUntilAnOpenSucceeds) {
+    EXPECT_EQ(ScreenOpenFailure(), "");
+    EXPECT_EQ(OpenScreen(640, 480, 7), ScreenResult::IllegalCall);
+    EXPECT_NE(ScreenOpenFailure(), "");
+    Open(64, 48);
+    EXPECT_EQ(ScreenOpenFailure(), "");
+}
+
+// The lock outlives each screen: a thread waiting for it while the screen closes finds either
+// the old screen or none, never a destroyed one.
+TEST_F(Drawing, DrawingThreadsSurviveScreensClosingUnderThem) {
+    std::atomic<bool> stop{false};
+    std::atomic<int> strange{0};
+    std::thread painter([&] {
+        while (!stop) {
+            SetPixel(nullptr, 3, 3, Ink);
+            const uint32_t p = GetPixel(nullptr, 3, 3);
+            if (p != Ink && p != 0xFF000000 && p != 0xFFFFFFFF) ++strange;
+        }
+    });
+    for (int i = 0; i < 30; ++i) {
+        CloseScreen();
+        Open(64, 48);
+    }
+    stop = true;
+    painter.join();
+    EXPECT_EQ(strange, 0);
+}
+
 TEST_F(Drawing, ClearFillsWithTheBackgroundAlphaIncluded) {
     Open(640, 50);
-    EXPECT_EQ(SetColors(0xFFFFFF, kPaper, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(SetColors(0xFFFFFF, PaperColour, 0), 0xFFFFFFFFu);
     ClearScreen(ArgDefault);
-    EXPECT_EQ(Count(kPaper), 640u * 50u);
+    EXPECT_EQ(Count(PaperColour), 640u * 50u);
     // Flag bits keep the foreground (1) or the background (2).
     EXPECT_EQ(SetColors(0x1, 0x2, 2), 0xFFFFFFu);
     ClearScreen();
-    EXPECT_EQ(GetPixel(nullptr, 3, 3), kPaper);
+    EXPECT_EQ(GetPixel(nullptr, 3, 3), PaperColour);
 }
 
 TEST_F(Drawing, SegmentsIncludeBothEnds) {
     Paper();
-    DrawLine(nullptr, 5, 5, 5, 5, kInk);
+    DrawLine(nullptr, 5, 5, 5, 5, Ink);
     EXPECT_EQ(Inked(0, 0, 20, 20), (Points{{5, 5}}));
     Paper();
-    DrawLine(nullptr, 0, 0, 9, 0, kInk);
-    EXPECT_EQ(SetInRow(0, kInk), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    DrawLine(nullptr, 0, 0, 9, 0, Ink);
+    EXPECT_EQ(SetInRow(0, Ink), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     Paper();
-    DrawLine(nullptr, 3, 9, 3, 6, kInk);
+    DrawLine(nullptr, 3, 9, 3, 6, Ink);
     EXPECT_EQ(Inked(0, 0, 10, 12), (Points{{3, 6}, {3, 7}, {3, 8}, {3, 9}}));
 }
 
 TEST_F(Drawing, BresenhamStepsTheMinorAxisByTheErrorTerm) {
     Paper();
-    DrawLine(nullptr, 0, 0, 7, 3, kInk);
+    DrawLine(nullptr, 0, 0, 7, 3, Ink);
     EXPECT_EQ(Inked(0, 0, 10, 10),
               (Points{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}, {5, 2}, {6, 3}, {7, 3}}));
     Paper();
     // A steep line drawn from its lower end: y is the major axis and the walk starts at (3, 7).
-    DrawLine(nullptr, 3, 7, 0, 0, kInk);
+    DrawLine(nullptr, 3, 7, 0, 0, Ink);
     EXPECT_EQ(Inked(0, 0, 10, 10),
               (Points{{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 5}, {3, 6}, {3, 7}}));
 }
 
 TEST_F(Drawing, LinesAreClippedToTheScreen) {
     Paper();
-    DrawLine(nullptr, -100, 10, 700, 10, kInk);
-    EXPECT_EQ(Count(kInk), 640u);
-    EXPECT_EQ(SetInRow(10, kInk).size(), 640u);
+    DrawLine(nullptr, -100, 10, 700, 10, Ink);
+    EXPECT_EQ(Count(Ink), 640u);
+    EXPECT_EQ(SetInRow(10, Ink).size(), 640u);
     Paper();
-    DrawLine(nullptr, -5, -5, 5, 5, kInk);
+    DrawLine(nullptr, -5, -5, 5, 5, Ink);
     EXPECT_EQ(Inked(0, 0, 10, 10), (Points{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}}));
     Paper();
-    DrawLine(nullptr, -10, -5, 700, -5, kInk);  // both ends above: nothing
-    DrawLine(nullptr, 2000, 3, 2000, 400, kInk);
-    EXPECT_EQ(Count(kInk), 0u);
+    DrawLine(nullptr, -10, -5, 700, -5, Ink);  // both ends above: nothing
+    DrawLine(nullptr, 2000, 3, 2000, 400, Ink);
+    EXPECT_EQ(Count(Ink), 0u);
     // A line ending far outside still reaches the edge on its own slope.
     Paper();
-    DrawLine(nullptr, 630, 10, 650, 30, kInk);
+    DrawLine(nullptr, 630, 10, 650, 30, Ink);
     EXPECT_EQ(Inked(600, 0, 639, 479).back(), (std::pair<int32_t, int32_t>{639, 19}));
 }
 
 TEST_F(Drawing, DashStylePlotsByTheBitsOfThePattern) {
     Paper();
-    DrawLine(nullptr, 0, 20, 31, 20, kInk, LineShape::Segment, 0xF0F0);
-    EXPECT_EQ(SetInRow(20, kInk),
+    DrawLine(nullptr, 0, 20, 31, 20, Ink, LineShape::Segment, 0xF0F0);
+    EXPECT_EQ(SetInRow(20, Ink),
               (std::vector<int32_t>{0, 1, 2, 3, 8, 9, 10, 11, 16, 17, 18, 19, 24, 25, 26, 27}));
 }
 
 TEST_F(Drawing, BoxesOrderTheirCornersAndClip) {
     Paper();
-    DrawLine(nullptr, 10, 10, 0, 0, kInk, LineShape::FilledBox);
-    EXPECT_EQ(Count(kInk), 121u);
+    DrawLine(nullptr, 10, 10, 0, 0, Ink, LineShape::FilledBox);
+    EXPECT_EQ(Count(Ink), 121u);
     EXPECT_EQ(Inked(0, 0, 20, 20).back(), (std::pair<int32_t, int32_t>{10, 10}));
 
     Paper();
-    DrawLine(nullptr, 2, 2, 6, 5, kInk, LineShape::BoxOutline);
-    EXPECT_EQ(Count(kInk), 14u);
-    EXPECT_EQ(GetPixel(nullptr, 4, 3), kPaper);
+    DrawLine(nullptr, 2, 2, 6, 5, Ink, LineShape::BoxOutline);
+    EXPECT_EQ(Count(Ink), 14u);
+    EXPECT_EQ(GetPixel(nullptr, 4, 3), PaperColour);
 
     // Only the edges inside the screen are drawn: no left column here.
     Paper();
-    DrawLine(nullptr, -5, 10, 10, 20, kInk, LineShape::BoxOutline);
-    EXPECT_EQ(GetPixel(nullptr, 0, 15), kPaper);
-    EXPECT_EQ(GetPixel(nullptr, 10, 15), kInk);
-    EXPECT_EQ(SetInRow(10, kInk).size(), 11u);
-    EXPECT_EQ(SetInRow(20, kInk).size(), 11u);
+    DrawLine(nullptr, -5, 10, 10, 20, Ink, LineShape::BoxOutline);
+    EXPECT_EQ(GetPixel(nullptr, 0, 15), PaperColour);
+    EXPECT_EQ(GetPixel(nullptr, 10, 15), Ink);
+    EXPECT_EQ(SetInRow(10, Ink).size(), 11u);
+    EXPECT_EQ(SetInRow(20, Ink).size(), 11u);
 
     Paper();
-    DrawLine(nullptr, -20, -20, -1, -1, kInk, LineShape::FilledBox);
-    EXPECT_EQ(Count(kInk), 0u);
+    DrawLine(nullptr, -20, -20, -1, -1, Ink, LineShape::FilledBox);
+    EXPECT_EQ(Count(Ink), 0u);
 }
 
 // Discs: the half-widths of each row outwards from the centre row.
@@ -132,54 +161,54 @@ void ExpectDisc(int32_t cx, int32_t cy, const std::vector<int32_t>& halfWidths, 
             const int32_t h = halfWidths[dy];
             for (int32_t x = cx - h - 2; x <= cx + h + 2; ++x) {
                 const bool inside = x >= cx - h && x <= cx + h;
-                EXPECT_EQ(GetPixel(nullptr, x, y) == kInk, inside) << x << "," << y;
+                EXPECT_EQ(GetPixel(nullptr, x, y) == Ink, inside) << x << "," << y;
             }
         }
     }
     size_t n = 0;
     for (int32_t y = cy - 20; y <= cy + 20; ++y)
-        for (int32_t x = cx - 20; x <= cx + 20; ++x) n += GetPixel(nullptr, x, y) == kInk;
+        for (int32_t x = cx - 20; x <= cx + 20; ++x) n += GetPixel(nullptr, x, y) == Ink;
     EXPECT_EQ(n, total);
 }
 
 TEST_F(Drawing, FilledDiscsFollowTheIntegerWalk) {
     Paper();
-    DrawCircle(nullptr, 100, 100, 3.0f, kInk, 0.0f, 0.0f, FullCircle, -1, PointAbsolute);
+    DrawCircle(nullptr, 100, 100, 3.0f, Ink, 0.0f, 0.0f, FullCircle, -1, PointAbsolute);
     ExpectDisc(100, 100, {3, 3, 2, 1}, 7 + 2 * (7 + 5 + 3));
     Paper();
-    DrawCircle(nullptr, 200, 100, 5.0f, kInk);
+    DrawCircle(nullptr, 200, 100, 5.0f, Ink);
     ExpectDisc(200, 100, {5, 5, 4, 4, 3, 1}, 11 + 2 * (11 + 9 + 9 + 7 + 3));
 }
 
 TEST_F(Drawing, CirclesClipAndIgnoreNonPositiveRadii) {
     Paper();
-    DrawCircle(nullptr, 0, 0, 5.0f, kInk);
+    DrawCircle(nullptr, 0, 0, 5.0f, Ink);
     EXPECT_EQ(Inked(0, 0, 10, 10).size(), 6u + 6u + 5u + 5u + 4u + 2u);
-    DrawCircle(nullptr, 300, 300, 0.0f, kInk);
-    DrawCircle(nullptr, 300, 300, -4.0f, kInk);
+    DrawCircle(nullptr, 300, 300, 0.0f, Ink);
+    DrawCircle(nullptr, 300, 300, -4.0f, Ink);
     EXPECT_EQ(Inked(280, 280, 320, 320).size(), 0u);
     // An outline plots only the two ends of each row.
-    DrawCircle(nullptr, 300, 300, 5.0f, kInk, 0.0f, 0.0f, FullCircle, 0);
-    EXPECT_EQ(SetInRow(300, kInk, 290, 310), (std::vector<int32_t>{295, 305}));
+    DrawCircle(nullptr, 300, 300, 5.0f, Ink, 0.0f, 0.0f, FullCircle, 0);
+    EXPECT_EQ(SetInRow(300, Ink, 290, 310), (std::vector<int32_t>{295, 305}));
     // A huge radius is cut down to something that still covers the screen, quickly.
-    DrawCircle(nullptr, 320, 240, 1e9f, kInk);
-    EXPECT_EQ(Count(kInk), 640u * 480u);
+    DrawCircle(nullptr, 320, 240, 1e9f, Ink);
+    EXPECT_EQ(Count(Ink), 640u * 480u);
 }
 
 TEST_F(Drawing, TextDrawsOnlyTheSetBitsOfEachGlyph) {
     Paper();
     DrawText(nullptr, 0, 0, PointAbsolute, "A", 0);
     EXPECT_EQ(SetInRow(0, 0x00000000, 0, 15), (std::vector<int32_t>{2, 3}));
-    EXPECT_EQ(SetInRow(7, kPaper, 0, 7).size(), 8u);
+    EXPECT_EQ(SetInRow(7, PaperColour, 0, 7).size(), 8u);
     // Glyphs partly off the left edge are clipped pixel by pixel; the rest still draw.
     Paper();
-    DrawText(nullptr, -6, 20, PointAbsolute, "AA", kInk);
-    EXPECT_EQ(SetInRow(20, kInk, 0, 15), (std::vector<int32_t>{4, 5}));
+    DrawText(nullptr, -6, 20, PointAbsolute, "AA", Ink);
+    EXPECT_EQ(SetInRow(20, Ink, 0, 15), (std::vector<int32_t>{4, 5}));
     // The last glyph row is row 7 of the text; an empty string draws nothing.
     Paper();
-    DrawText(nullptr, 0, 473, PointAbsolute, "\xDB", kInk);
-    DrawText(nullptr, 100, 100, PointAbsolute, "", kInk);
-    EXPECT_EQ(Count(kInk), 8u * 7u);
+    DrawText(nullptr, 0, 473, PointAbsolute, "\xDB", Ink);
+    DrawText(nullptr, 100, 100, PointAbsolute, "", Ink);
+    EXPECT_EQ(Count(Ink), 8u * 7u);
 }
 
 TEST_F(Drawing, GetPixelOutsideOrWithoutAScreenIsAllOnes) {
@@ -188,26 +217,26 @@ TEST_F(Drawing, GetPixelOutsideOrWithoutAScreenIsAllOnes) {
     EXPECT_EQ(GetPixel(nullptr, 0, 480), 0xFFFFFFFFu);
     CloseScreen();
     EXPECT_EQ(GetPixel(nullptr, 0, 0), 0xFFFFFFFFu);
-    DrawLine(nullptr, 0, 0, 10, 10, kInk);  // no screen: nothing happens, nothing crashes
+    DrawLine(nullptr, 0, 0, 10, 10, Ink);  // no screen: nothing happens, nothing crashes
 }
 
 TEST_F(Drawing, CoordinatesRoundHalfAwayFromZeroAndFollowTheLastPoint) {
     Paper();
-    SetPixel(nullptr, 2.5f, 1.4f, kInk);
-    EXPECT_EQ(GetPixel(nullptr, 3, 1), kInk);
-    SetPixel(nullptr, -0.5f, 0.0f, kInk);  // rounds to -1: outside
-    EXPECT_EQ(Count(kInk), 1u);
+    SetPixel(nullptr, 2.5f, 1.4f, Ink);
+    EXPECT_EQ(GetPixel(nullptr, 3, 1), Ink);
+    SetPixel(nullptr, -0.5f, 0.0f, Ink);  // rounds to -1: outside
+    EXPECT_EQ(Count(Ink), 1u);
     // Mode 5: relative to the last point, which the previous call left at (-0.5, 0).
-    SetPixel(nullptr, 10.5f, 4.0f, kInk, PointRelativeToLast);
-    EXPECT_EQ(GetPixel(nullptr, 10, 4), kInk);
+    SetPixel(nullptr, 10.5f, 4.0f, Ink, PointRelativeToLast);
+    EXPECT_EQ(GetPixel(nullptr, 10, 4), Ink);
     // Mode 1: the second point relative to the first.
-    DrawLine(nullptr, 20, 20, 3, 0, kInk, LineShape::Segment, 0xFFFF, SecondRelative);
-    EXPECT_EQ(SetInRow(20, kInk, 15, 30), (std::vector<int32_t>{20, 21, 22, 23}));
+    DrawLine(nullptr, 20, 20, 3, 0, Ink, LineShape::Segment, 0xFFFF, SecondRelative);
+    EXPECT_EQ(SetInRow(20, Ink, 15, 30), (std::vector<int32_t>{20, 21, 22, 23}));
     // Bit 31 picks the foreground, or the background with usePreset.
-    SetPixel(nullptr, 50, 50, kInk, PointAbsolute | DefaultColourFlag);
-    SetPixel(nullptr, 51, 50, kInk, PointAbsolute | DefaultColourFlag, 1);
+    SetPixel(nullptr, 50, 50, Ink, PointAbsolute | DefaultColourFlag);
+    SetPixel(nullptr, 51, 50, Ink, PointAbsolute | DefaultColourFlag, 1);
     EXPECT_EQ(GetPixel(nullptr, 50, 50), 0x00FFFFFFu);
-    EXPECT_EQ(GetPixel(nullptr, 51, 50), kPaper);
+    EXPECT_EQ(GetPixel(nullptr, 51, 50), PaperColour);
 }
 
 TEST_F(Drawing, EachThreadHasItsOwnColours) {
@@ -225,28 +254,28 @@ TEST_F(Drawing, NothingIsPresentedWhileTheScreenIsLocked) {
     headless::Sync();
     LockScreen();
     LockScreen();
-    DrawLine(nullptr, 0, 5, 639, 5, kInk);
+    DrawLine(nullptr, 0, 5, 639, 5, Ink);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
-    EXPECT_NE(headless::PresentedFrame()[5 * 640], kInk);
+    EXPECT_NE(headless::PresentedFrame()[5 * 640], Ink);
     UnlockScreen(-1, -1);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
-    EXPECT_NE(headless::PresentedFrame()[5 * 640], kInk);
+    EXPECT_NE(headless::PresentedFrame()[5 * 640], Ink);
     UnlockScreen(-1, -1);
     headless::Sync();
-    EXPECT_EQ(headless::PresentedFrame()[5 * 640], kInk);
+    EXPECT_EQ(headless::PresentedFrame()[5 * 640], Ink);
 }
 
 TEST_F(Drawing, OnlyDrawingOnTheScreenIsPresented) {
     headless::Sync();
     const int64_t before = headless::PresentCount();
     ImageBuffer* image = CreateImage(8, 8, 0, 0, 0x80000000);
-    DrawLine(image, 0, 0, 7, 7, kInk);
+    DrawLine(image, 0, 0, 7, 7, Ink);
     headless::Sync();
     EXPECT_EQ(headless::PresentCount(), before);
-    SetPixel(nullptr, 3, 400, kInk);
+    SetPixel(nullptr, 3, 400, Ink);
     headless::Sync();
     EXPECT_EQ(headless::PresentCount(), before + 1);
-    EXPECT_EQ(headless::PresentedFrame()[400 * 640 + 3], kInk);
+    EXPECT_EQ(headless::PresentedFrame()[400 * 640 + 3], Ink);
     // An unlock at count 0 only marks rows: they are presented again.
     UnlockScreen(0, 0);
     headless::Sync();

@@ -194,3 +194,11 @@ TEST_F(Input, WithoutAScreenNothingIsReported) {
     SleepMs(20, 1);
     EXPECT_GE(Timer() - t0, 0.019);
 }
+
+TEST_F(Input, ClipboardTextComesFromTheDesktopWhileTheScreenIsOpen) {
+    EXPECT_EQ(ClipboardText(), "");
+    headless::SetClipboardText("C:\\pictures\\caf\xC3\xA9.bmp");
+    EXPECT_EQ(ClipboardText(), "C:\\pictures\\caf\xC3\xA9.bmp");
+    CloseScreen();
+    EXPECT_EQ(ClipboardText(), "");
+}

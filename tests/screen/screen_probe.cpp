@@ -29,7 +29,10 @@ void DrawKnownFrame() {
 
 int main() {
     UseWindowBackend();
-    if (OpenScreen(640, 480, 32) != ScreenResult::Ok) return 2;
+    if (OpenScreen(640, 480, 32) != ScreenResult::Ok) {
+        std::fprintf(stderr, "screen_probe: %s\n", ScreenOpenFailure().c_str());
+        return 2;
+    }
     DrawKnownFrame();
     std::printf("ready\n");
     std::fflush(stdout);

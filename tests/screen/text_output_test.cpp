@@ -3,15 +3,15 @@
 
 namespace {
 
-constexpr uint32_t kFore = 0x00FFFFFF;
-constexpr uint32_t kBack = 0x00000080;
+constexpr uint32_t Foreground = 0x00FFFFFF;
+constexpr uint32_t Background = 0x00000080;
 
 // Whether the 8 x 8 cell at (column, row) shows `code` in the two colours.
 bool CellShows(int32_t column, int32_t row, uint8_t code) {
     for (int32_t y = 0; y < 8; ++y) {
         for (int32_t x = 0; x < 8; ++x) {
             const bool set = (Font8x8[code * 8 + y] >> x) & 1;
-            if (GetPixel(nullptr, column * 8 + x, row * 8 + y) != (set ? kFore : kBack))
+            if (GetPixel(nullptr, column * 8 + x, row * 8 + y) != (set ? Foreground : Background))
                 return false;
         }
     }
@@ -24,7 +24,7 @@ class TextOutput : public HeadlessScreen {
 protected:
     void SetUp() override {
         Open(640, 50);  // 80 x 6 cells
-        SetColors(kFore, kBack);
+        SetColors(Foreground, Background);
         ClearScreen();
     }
 };
@@ -35,7 +35,7 @@ TEST_F(TextOutput, CellsAreOpaqueAndLinesEndWithCrLf) {
     EXPECT_TRUE(CellShows(0, 0, 'H'));
     EXPECT_TRUE(CellShows(1, 0, 'i'));
     EXPECT_TRUE(CellShows(0, 1, '!'));
-    EXPECT_TRUE(CellShows(2, 0, ' ') || GetPixel(nullptr, 16, 0) == kBack);
+    EXPECT_TRUE(CellShows(2, 0, ' ') || GetPixel(nullptr, 16, 0) == Background);
 }
 
 TEST_F(TextOutput, ControlCodesMoveTheCursor) {
@@ -58,7 +58,7 @@ TEST_F(TextOutput, WritingBelowTheLastRowScrollsUp) {
     EXPECT_TRUE(CellShows(0, 0, '2'));
     EXPECT_TRUE(CellShows(0, 4, '6'));
     EXPECT_TRUE(CellShows(0, 5, '7'));
-    EXPECT_EQ(GetPixel(nullptr, 100, 45), kBack);  // the freed row is cleared
+    EXPECT_EQ(GetPixel(nullptr, 100, 45), Background);  // the freed row is cleared
     ClearScreen();
     Print("x");
     EXPECT_TRUE(CellShows(0, 0, 'x'));  // ClearScreen homes the cursor

@@ -29,7 +29,10 @@ void DrawFrame(std::mt19937& random, int frame) {
 
 int main() {
     UseWindowBackend();
-    if (OpenScreen(320, 200, 32) != ScreenResult::Ok) return 2;
+    if (OpenScreen(320, 200, 32) != ScreenResult::Ok) {
+        std::fprintf(stderr, "window_soak: %s\n", ScreenOpenFailure().c_str());
+        return 2;
+    }
     std::printf("ready\n");
     std::fflush(stdout);
     std::mt19937 random(1);

@@ -1,0 +1,16 @@
+// UTF-8, the encoding of the desktop's typed text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace screen_internal {
+
+// The replacement for each malformed part of the input (a stray or missing continuation byte,
+// an overlong form, a surrogate, a value beyond U+10FFFF).
+inline constexpr char32_t ReplacementCharacter = 0xFFFD;
+
+// The code points of `text`; never reads outside it.
+std::u32string DecodeUtf8(std::string_view text);
+
+}  // namespace screen_internal

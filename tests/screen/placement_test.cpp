@@ -1,0 +1,77 @@
+// Showing the frame at full screen and mapping the pointer back; X pointer buttons.
+#include "screen/placement.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "screen/x11_buttons.h"
+
+using namespace screen_internal;
+
+TEST(Placement, LargestWholeScaleCentred) {
+    struct Case {
+        int32_t frameWidth, frameHeight, areaWidth, areaHeight;
+        int32_t scale, offsetX, offsetY;
+    };
+    const Case cases[] = {
+        {640, 480, 1920, 1080, 2, 320, 60}, {640, 480, 1280, 960, 2, 0, 0},
+        {640, 480, 1024, 768, 1, 192, 144}, {640, 50, 1920, 1080, 3, 0, 465},
+        {640, 480, 600, 400, 1, 0, 0},  // smaller than the frame: top-left at scale 1
+    };
+    for (const Case& c : cases) {
+        const Placement p = PlaceFrame(c.frameWidth, c.frameHeight, c.areaWidth, c.areaHeight);
+        EXPECT_EQ(p.scale, c.scale) << c.areaWidth << "x" << c.areaHeight;
+        EXPECT_EQ(p.offsetX, c.offsetX) << c.areaWidth << "x" << c.areaHeight;
+        EXPECT_EQ(p.offsetY, c.offsetY) << c.areaWidth << "x" << c.areaHeight;
+    }
+}
+
+TEST(Placement, PointerMapsBackToFramePixels) {
+    const Placement p{2, 320, 60};
+    struct Case {
+        int32_t windowX, windowY, x, y;
+        bool inside;
+    };
+    const Case cases[] = {
+        {320, 60, 0, 0, true},        {321, 61, 0, 0, true},    {319, 60, -1, 0, false},
+        {318, 59, -1, -1, false},     {317, 60, -2, 0, false},  {1599, 1019, 639, 479, true},
+        {1600, 500, 640, 220, false}, {0, 0, -160, -30, false},
+    };
+    for (const Case& c : cases) {
+        const FramePoint f = FramePointOf(p, 640, 480, c.windowX, c.windowY);
+        EXPECT_EQ(f.x, c.x) << c.windowX << ", " << c.windowY;
+        EXPECT_EQ(f.y, c.y) << c.windowX << ", " << c.windowY;
+        EXPECT_EQ(f.inside, c.inside) << c.windowX << ", " << c.windowY;
+        if (!c.inside) continue;
+        const WindowPoint back = WindowPointOf(p, f.x, f.y);
+        EXPECT_EQ(back.x, c.windowX - (c.windowX - 320) % 2);
+        EXPECT_EQ(back.y, c.windowY - (c.windowY - 60) % 2);
+    }
+}
+
+TEST(Placement, RowsAreScaledIntoTheTargetAndCutAtItsEdges) {
+    // A 2 x 2 frame at scale 2, offset (1, 1), into a 4 x 4 target: the bottom row and right
+    // column of the scaled frame fall outside and are cut.
+    const uint32_t frame[] = {1, 2, 3, 4};
+    std::vector<uint32_t> target(16, 0);
+    const PixelTarget t{reinterpret_cast<uint8_t*>(target.data()), 4, 4, 16};
+    CopyPlacedRows({2, 1, 1}, reinterpret_cast<const uint8_t*>(frame), 2, 0, 1, t);
+    EXPECT_EQ(target, (std::vector<uint32_t>{0, 0, 0, 0,  //
+                                             0, 1, 1, 2,  //
+                                             0, 1, 1, 2,  //
+                                             0, 3, 3, 4}));
+    const WindowRect band = RowBand({2, 1, 1}, 2, 1, 1);
+    EXPECT_EQ(band.x, 1);
+    EXPECT_EQ(band.y, 3);
+    EXPECT_EQ(band.width, 4);
+    EXPECT_EQ(band.height, 2);
+}
+
+TEST(X11Buttons, LeftRightMiddleAndTheExtraButtonsWheelNone) {
+    const std::optional<int32_t> expected[] = {
+        std::nullopt, 0, 2, 1,           std::nullopt, std::nullopt, std::nullopt,
+        std::nullopt, 3, 4, std::nullopt};
+    for (uint32_t button = 0; button < std::size(expected); ++button)
+        EXPECT_EQ(ButtonBitOfX11Button(button), expected[button]) << button;
+}
