@@ -17,6 +17,11 @@ ScreenResult LoadBitmap(const std::string& fileName, ImageBuffer* image = nullpt
 // 2 GB of include file, and far beyond any screen.
 inline constexpr int64_t DefaultPixelLimit = 100'000'000;
 
+// The limit every picture reader enforces, for the whole process; DefaultPixelLimit until a
+// program (bmp2bi --max-pixels) sets another. Values below 1 are taken as 1.
+void SetPixelLimit(int64_t pixels);
+int64_t PixelLimit();
+
 struct BitmapSize {
     int32_t width = 0;
     int32_t height = 0;

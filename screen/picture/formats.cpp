@@ -4,7 +4,9 @@
 // Files come from anywhere, so every size in them is distrusted: sizes are 64-bit, reads are
 // positioned and bounded by the file's real length, and nothing is ever written outside the
 // destination's own rows or block.
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <optional>
 #include <span>
 
@@ -41,7 +43,17 @@ const PictureFormat* FormatOf(const InputFile& file) {
     return nullptr;
 }
 
+std::atomic<int64_t> CurrentPixelLimit = DefaultPixelLimit;
+
 }  // namespace
+
+void SetPixelLimit(int64_t pixels) {
+    CurrentPixelLimit = std::max<int64_t>(pixels, 1);
+}
+
+int64_t PixelLimit() {
+    return CurrentPixelLimit;
+}
 
 ScreenResult LoadBitmap(const std::string& fileName, ImageBuffer* image, uint32_t* palette) {
     if (!image && !ScreenIsOpen()) return ScreenResult::IllegalCall;
