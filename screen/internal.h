@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 #include "screen/screen.h"
 
@@ -27,8 +28,8 @@ Surface ImageSurface(const void* image);
 // nullptr -> the screen, otherwise the image.
 Surface ResolveTarget(ImageBuffer* target);
 
-// Holds the screen lock for a scope, marking rows [first, last] dirty on release when the target
-// is the screen (first < 0: no rows).
+// Holds the screen lock for a scope, marking the rows given to MarkDirty dirty on release, clipped
+// to the screen.
 class ScopedScreenLock {
 public:
     ScopedScreenLock();
@@ -38,8 +39,8 @@ public:
     void MarkDirty(int32_t first, int32_t last);
 
 private:
-    int32_t first_ = -1;
-    int32_t last_ = -1;
+    int32_t first_ = std::numeric_limits<int32_t>::max();  // none yet: first_ > last_
+    int32_t last_ = std::numeric_limits<int32_t>::min();
 };
 
 // The screen's 256-entry palette (0x00BBGGRR); only meaningful while a screen is open.

@@ -39,7 +39,7 @@ ScopedScreenLock::ScopedScreenLock() {
 }
 
 ScopedScreenLock::~ScopedScreenLock() {
-    if (first_ >= 0) {
+    if (first_ <= last_) {
         if (ScreenState* s = Screen()) s->MarkRows(first_, last_);
     }
     Holder().lock.Release();
@@ -47,11 +47,6 @@ ScopedScreenLock::~ScopedScreenLock() {
 
 void ScopedScreenLock::MarkDirty(int32_t first, int32_t last) {
     if (first > last) return;
-    if (first_ < 0) {
-        first_ = first;
-        last_ = last;
-        return;
-    }
     first_ = std::min(first_, first);
     last_ = std::max(last_, last);
 }

@@ -1,6 +1,8 @@
 // Drawing on the headless screen, checked pixel by pixel against the drawing rules.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <utility>
 
@@ -190,9 +192,54 @@ TEST_F(Drawing, CirclesClipAndIgnoreNonPositiveRadii) {
     // An outline plots only the two ends of each row.
     DrawCircle(nullptr, 300, 300, 5.0f, Ink, 0.0f, 0.0f, FullCircle, 0);
     EXPECT_EQ(SetInRow(300, Ink, 290, 310), (std::vector<int32_t>{295, 305}));
-    // A huge radius is cut down to something that still covers the screen, quickly.
+    // A huge radius still covers the screen, quickly.
     DrawCircle(nullptr, 320, 240, 1e9f, Ink);
     EXPECT_EQ(Count(Ink), 640u * 480u);
+}
+
+// Far, huge, partly hidden and degenerate drawings on a small screen: the count and a fingerprint
+// (FNV-1a of the positions) of the inked pixels that the window shows, which must be all there are.
+TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
+    Open(83, 61);
+    const auto circle = [](float cx, float cy, float r, float aspect, int32_t fill) {
+        return [=] { DrawCircle(nullptr, cx, cy, r, Ink, aspect, 0.0f, FullCircle, fill); };
+    };
+    const auto line = [](float x1, float y1, float x2, float y2) {
+        return [=] { DrawLine(nullptr, x1, y1, x2, y2, Ink); };
+    };
+    const struct {
+        const char* what;
+        std::function<void()> draw;
+        ptrdiff_t inked;
+        uint64_t fingerprint;
+    } cases[] = {
+        {"text above the top", [] { DrawText(nullptr, 5, -3, PointAbsolute, "AB", Ink); }, 37,
+         14715711762173985261u},
+        {"disc over the top", circle(40, 2, 10, 0, -1), 219, 103365934346391269u},
+        {"outline", circle(40.5f, 30.5f, 5, 0, 0), 28, 12819554452417362397u},
+        {"disc left of zero", circle(-0.5f, 30, 3, 0, -1), 15, 9192323862889794272u},
+        {"narrow tall disc", circle(40, 30, 20, 14, -1), 136, 13153223973032419965u},
+        {"disc under a pixel", circle(40, 30, 0.5f, 0, -1), 2, 2454677334664338026u},
+        {"flat outline", circle(40, 30, 30, 0.02f, 0), 61, 2183168483422353243u},
+        {"outline's bottom", circle(40, -500, 530, 0, 0), 83, 8062180567281917840u},
+        {"outline's top", circle(40, 1000030, 1e6f, 0, 0), 83, 10365016867402380266u},
+        {"disc's right edge", circle(-999960, 30, 1e6f, 0, -1), 2501, 6197815771763281915u},
+        {"wide ellipse's top", circle(40, 20030, 40000, 0.5f, -1), 2573, 1945371639171270465u},
+        {"segment across", line(-1e9f, 5, 1e9f, 50), 83, 6888523805095197931u},
+    };
+    for (const auto& c : cases) {
+        Paper();
+        headless::Sync();
+        c.draw();
+        headless::Sync();
+        const std::vector<uint32_t> shown = headless::PresentedFrame();
+        EXPECT_EQ(shown, Pixels()) << c.what;
+        uint64_t fingerprint = 14695981039346656037u;
+        for (size_t i = 0; i < shown.size(); ++i)
+            if (shown[i] == Ink) fingerprint = (fingerprint ^ i) * 1099511628211u;
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), Ink), c.inked) << c.what;
+        EXPECT_EQ(fingerprint, c.fingerprint) << c.what;
+    }
 }
 
 TEST_F(Drawing, TextDrawsOnlyTheSetBitsOfEachGlyph) {
