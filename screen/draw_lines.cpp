@@ -11,7 +11,7 @@ namespace {
 
 enum : int { OutLeft = 1, OutRight = 2, OutTop = 4, OutBottom = 8 };
 
-int RegionCode(const Surface& s, int64_t x, int64_t y) {
+int RegionCode(const Surface& s, double x, double y) {
     int code = 0;
     if (x < 0) code |= OutLeft;
     if (x >= s.width) code |= OutRight;
@@ -20,32 +20,36 @@ int RegionCode(const Surface& s, int64_t x, int64_t y) {
     return code;
 }
 
-// Moves end points onto the violated edges along the line; false when nothing remains.
-bool ClipSegment(const Surface& s, int64_t& x1, int64_t& y1, int64_t& x2, int64_t& y2) {
-    const int64_t right = s.width - 1;
-    const int64_t bottom = s.height - 1;
-    for (;;) {
+// Moves end points onto the violated edges along the line; false when nothing remains. The ends
+// are whole numbers held in doubles, so ends far beyond any int clip on their own slope, and
+// nearer ones exactly as in integers.
+bool ClipSegment(const Surface& s, double& x1, double& y1, double& x2, double& y2) {
+    const double right = s.width - 1;
+    const double bottom = s.height - 1;
+    // Each round settles one edge of one end; rounding far away must not keep them moving.
+    constexpr int MaxRounds = 16;
+    for (int round = 0; round < MaxRounds; ++round) {
         const int c1 = RegionCode(s, x1, y1);
         const int c2 = RegionCode(s, x2, y2);
         if (!(c1 | c2)) return true;
         if (c1 & c2) return false;
         const int code = c1 ? c1 : c2;
-        const double dx = static_cast<double>(x2 - x1);
-        const double dy = static_cast<double>(y2 - y1);
-        int64_t x = 0;
-        int64_t y = 0;
+        const double dx = x2 - x1;
+        const double dy = y2 - y1;
+        double x = 0;
+        double y = 0;
         if (code & OutTop) {
             y = 0;
-            x = x1 + static_cast<int64_t>(dx * static_cast<double>(y - y1) / dy);
+            x = x1 + std::trunc(dx * (y - y1) / dy);
         } else if (code & OutBottom) {
             y = bottom;
-            x = x1 + static_cast<int64_t>(dx * static_cast<double>(y - y1) / dy);
+            x = x1 + std::trunc(dx * (y - y1) / dy);
         } else if (code & OutLeft) {
             x = 0;
-            y = y1 + static_cast<int64_t>(dy * static_cast<double>(x - x1) / dx);
+            y = y1 + std::trunc(dy * (x - x1) / dx);
         } else {
             x = right;
-            y = y1 + static_cast<int64_t>(dy * static_cast<double>(x - x1) / dx);
+            y = y1 + std::trunc(dy * (x - x1) / dx);
         }
         if (code == c1) {
             x1 = x;
@@ -55,6 +59,7 @@ bool ClipSegment(const Surface& s, int64_t& x1, int64_t& y1, int64_t& x2, int64_
             y2 = y;
         }
     }
+    return false;
 }
 
 bool StyleAllows(uint32_t style, int64_t k) {
@@ -67,9 +72,13 @@ struct Rows {
     int32_t bottom = 0;
 };
 
-Rows DrawSegment(const Surface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t colour,
+Rows DrawSegment(const Surface& s, double wx1, double wy1, double wx2, double wy2, uint32_t colour,
                  uint32_t style) {
-    if (!ClipSegment(s, x1, y1, x2, y2)) return {};
+    if (!ClipSegment(s, wx1, wy1, wx2, wy2)) return {};
+    const auto x1 = static_cast<int64_t>(wx1);
+    const auto y1 = static_cast<int64_t>(wy1);
+    const auto x2 = static_cast<int64_t>(wx2);
+    const auto y2 = static_cast<int64_t>(wy2);
     style &= 0xFFFF;
     const bool solid = style == 0xFFFF;
     const Rows rows{static_cast<int32_t>(std::min(y1, y2)), static_cast<int32_t>(std::max(y1, y2))};
@@ -175,12 +184,13 @@ void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint3
     ScopedScreenLock lock;
     const Surface s = ResolveTarget(target);
     if (!s.pixels) return;
-    const int32_t px1 = ToPixel(x1), py1 = ToPixel(y1), px2 = ToPixel(x2), py2 = ToPixel(y2);
     Rows rows;
     if (shape == LineShape::Segment)
-        rows = DrawSegment(s, px1, py1, px2, py2, colour, style);
+        rows = DrawSegment(s, ToWidePixel(x1), ToWidePixel(y1), ToWidePixel(x2), ToWidePixel(y2),
+                           colour, style);
     else
-        rows = DrawBox(s, px1, py1, px2, py2, colour, shape == LineShape::FilledBox);
+        rows = DrawBox(s, ToPixel(x1), ToPixel(y1), ToPixel(x2), ToPixel(y2), colour,
+                       shape == LineShape::FilledBox);
     if (s.isScreen) lock.MarkDirty(rows.top, rows.bottom);
 }
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -144,9 +145,14 @@ DrawContext& CurrentContext() {
 }
 
 int32_t ToPixel(float value) {
-    constexpr float Limit = 1 << 30;
-    if (std::isnan(value)) return 0;
-    return static_cast<int32_t>(std::lround(std::clamp(value, -Limit, Limit)));
+    constexpr double Limit = 1 << 30;
+    return static_cast<int32_t>(std::clamp(ToWidePixel(value), -Limit, Limit));
+}
+
+double ToWidePixel(float value) {
+    constexpr double Largest = std::numeric_limits<float>::max();
+    if (std::isnan(value)) return 0.0;
+    return std::round(std::clamp<double>(value, -Largest, Largest));
 }
 
 uint32_t ChooseColour(uint32_t colour, uint32_t flags, bool useBackground) {

@@ -125,6 +125,9 @@ DrawContext& CurrentContext();
 
 // Coordinates: floats rounded half away from zero, kept far from int overflow.
 int32_t ToPixel(float value);
+// The same rounding without the clamp, for clipping whole shapes before their coordinates are
+// cut down: NaN gives 0 and the infinities the largest floats, so sums and products stay finite.
+double ToWidePixel(float value);
 // Resolves a single point by the coordinate mode in bits 0-2 of `flags` (relative to the last
 // point in modes 2, 3 and 5) and makes it the last point.
 void ResolvePoint(uint32_t flags, float& x, float& y);

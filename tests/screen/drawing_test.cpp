@@ -216,6 +216,8 @@ TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
         {"text above the top", [] { DrawText(nullptr, 5, -3, PointAbsolute, "AB", Ink); }, 37,
          14715711762173985261u},
         {"disc over the top", circle(40, 2, 10, 0, -1), 219, 103365934346391269u},
+        // The same pixels as a segment to (82, 41).
+        {"far segment", line(0, 0, 2e9f, 1e9f), 83, 100725014766107316u},
         {"outline", circle(40.5f, 30.5f, 5, 0, 0), 28, 12819554452417362397u},
         {"disc left of zero", circle(-0.5f, 30, 3, 0, -1), 15, 9192323862889794272u},
         {"narrow tall disc", circle(40, 30, 20, 14, -1), 136, 13153223973032419965u},
