@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <limits>
 #include <thread>
 #include <utility>
 
@@ -201,6 +202,7 @@ TEST_F(Drawing, CirclesClipAndIgnoreNonPositiveRadii) {
 // (FNV-1a of the positions) of the inked pixels that the window shows, which must be all there are.
 TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
     Open(83, 61);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
     const auto circle = [](float cx, float cy, float r, float aspect, int32_t fill) {
         return [=] { DrawCircle(nullptr, cx, cy, r, Ink, aspect, 0.0f, FullCircle, fill); };
     };
@@ -216,8 +218,14 @@ TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
         {"text above the top", [] { DrawText(nullptr, 5, -3, PointAbsolute, "AB", Ink); }, 37,
          14715711762173985261u},
         {"disc over the top", circle(40, 2, 10, 0, -1), 219, 103365934346391269u},
-        // The same pixels as a segment to (82, 41).
+        {"tall ellipse", circle(40, 30, 4, 3, -1), 40, 6455820400825526157u},
+        {"centre far right", circle(1e30f, 30, 5, 0, -1), 0, 14695981039346656037u},
+        {"centre far left", circle(-1e19f, 30, 5, 0, -1), 0, 14695981039346656037u},
+        {"centre not a number", circle(nan, 30, 5, 0, -1), 0, 14695981039346656037u},
+        // The same pixels as a radius-5 disc, as a segment to (82, 41), as x = 0...40 on each row.
+        {"aspect not a number", circle(40, 30, 5, nan, -1), 89, 11722865362840900093u},
         {"far segment", line(0, 0, 2e9f, 1e9f), 83, 100725014766107316u},
+        {"edge of a huge disc", circle(-1499960, 30, 1.5e6f, 0, -1), 2501, 6197815771763281915u},
         {"outline", circle(40.5f, 30.5f, 5, 0, 0), 28, 12819554452417362397u},
         {"disc left of zero", circle(-0.5f, 30, 3, 0, -1), 15, 9192323862889794272u},
         {"narrow tall disc", circle(40, 30, 20, 14, -1), 136, 13153223973032419965u},
