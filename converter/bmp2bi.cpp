@@ -1,15 +1,20 @@
 // bmp2bi: the converter's conversion for many files at once, from the command line.
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "converter/conversion.h"
+#include "converter/output_file.h"
+#include "screen/bitmap.h"
 #include "screen/headless.h"
 
 namespace {
@@ -22,6 +27,7 @@ constexpr const char* UsageText =
     "  --output-dir DIR    write the include files into DIR instead of beside their inputs\n"
     "  -f, --force         replace include files that already exist\n"
     "  -q, --quiet         report nothing but failures\n"
+    "  --max-pixels N      refuse pictures of more than N pixels (default %lld)\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"
@@ -35,6 +41,7 @@ struct Options {
     std::vector<std::string> inputs;
     std::optional<std::string> output;
     std::optional<std::string> outputDir;
+    std::optional<int64_t> maxPixels;
     bool force = false;
     bool quiet = false;
     bool help = false;
@@ -44,6 +51,15 @@ struct Options {
 struct UsageError {
     std::string message;
 };
+
+// A --max-pixels value: a whole number above 0, digits only.
+int64_t PixelCount(const std::string& text) {
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1)
+        throw UsageError{"--max-pixels needs a whole number above 0, not '" + text + "'"};
+    return value;
+}
 
 // The value of an option given as "--name VALUE", "--name=VALUE" or, for "-o", "-oVALUE".
 std::string OptionValue(const std::vector<std::string>& args, size_t& i, size_t nameLength) {
@@ -67,6 +83,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
             o.output = OptionValue(args, i, 2);
         } else if (arg == "--output-dir" || arg.rfind("--output-dir=", 0) == 0) {
             o.outputDir = OptionValue(args, i, 12);
+        } else if (arg == "--max-pixels" || arg.rfind("--max-pixels=", 0) == 0) {
+            o.maxPixels = PixelCount(OptionValue(args, i, 12));
         } else if (arg == "-f" || arg == "--force") {
             o.force = true;
         } else if (arg == "-q" || arg == "--quiet") {
@@ -81,6 +99,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
     }
     if (o.help || o.version) return o;
     if (o.inputs.empty()) throw UsageError{"no input files"};
+    if (o.output && o.output->empty()) throw UsageError{"-o needs a file name, not ''"};
+    if (o.outputDir && o.outputDir->empty())
+        throw UsageError{"--output-dir needs a folder, not ''"};
     if (o.output && o.outputDir) throw UsageError{"-o and --output-dir exclude each other"};
     if (o.output && o.inputs.size() > 1) throw UsageError{"-o takes exactly one input file"};
     return o;
@@ -88,17 +109,88 @@ Options ParseArguments(const std::vector<std::string>& args) {
 
 struct Target {
     std::string path;
-    std::string label;  // from the name as the user gave or the converter derives it
+    std::string label;
 };
 
-Target TargetFor(const Options& o, const std::string& input) {
-    if (o.output) return {*o.output, MakeLabel(*o.output)};
+std::string OutputPath(const Options& o, const std::string& input) {
+    if (o.output) return *o.output;
     const std::string name = DeriveOutputName(input);
     const size_t slash = input.rfind('/');
     const std::string folder =
         o.outputDir ? *o.outputDir : (slash == std::string::npos ? "" : input.substr(0, slash + 1));
-    if (folder.empty()) return {name, MakeLabel(name)};
-    return {folder.back() == '/' ? folder + name : folder + "/" + name, MakeLabel(name)};
+    if (folder.empty()) return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The label names the data, not where it was put: it comes from the file's own name.
+Target TargetFor(const Options& o, const std::string& input) {
+    const std::string path = OutputPath(o, input);
+    const size_t slash = path.rfind('/');
+    return {path, MakeLabel(slash == std::string::npos ? path : path.substr(slash + 1))};
+}
+
+// One character of a name as an escape: "\n", "\x1b".
+std::string Escaped(char c) {
+    switch (c) {
+        case '\n':
+            return "\\n";
+        case '\r':
+            return "\\r";
+        case '\t':
+            return "\\t";
+        default:
+            break;
+    }
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
+    return hex;
+}
+
+// The length of the printable UTF-8 character that `text` starts with; 0 for a control
+// character, a malformed sequence or a stray byte.
+size_t PrintableLength(std::string_view text) {
+    const auto byte = [text](size_t i) { return static_cast<uint8_t>(text[i]); };
+    if (byte(0) < 0x80) return byte(0) >= 0x20 && byte(0) != 0x7F ? 1 : 0;
+    // The range of the second byte rules out overlong forms, surrogates, values beyond U+10FFFF
+    // and the C1 controls (U+0080 to U+009F).
+    struct Form {
+        uint8_t firstLead, lastLead;
+        size_t length;
+        uint8_t low, high;
+    };
+    static constexpr Form Forms[] = {
+        {0xC2, 0xC2, 2, 0xA0, 0xBF}, {0xC3, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF},
+        {0xE1, 0xEC, 3, 0x80, 0xBF}, {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF},
+        {0xF0, 0xF0, 4, 0x90, 0xBF}, {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F}};
+    for (const Form& f : Forms) {
+        if (byte(0) < f.firstLead || byte(0) > f.lastLead) continue;
+        if (text.size() < f.length || byte(1) < f.low || byte(1) > f.high) return 0;
+        for (size_t k = 2; k < f.length; ++k)
+            if ((byte(k) & 0xC0) != 0x80) return 0;
+        return f.length;
+    }
+    return 0;
+}
+
+// Text with its names made safe for one line of a terminal: control characters and bytes that
+// are no UTF-8 become escapes, so a message is always one line and a name steers nothing.
+std::string Printable(std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+        const size_t length = PrintableLength(text);
+        out += length > 0 ? std::string(text.substr(0, length)) : Escaped(text[0]);
+        text.remove_prefix(std::max<size_t>(length, 1));
+    }
+    return out;
+}
+
+void Say(FILE* stream, const std::string& line) {
+    std::fprintf(stream, "%s\n", Printable(line).c_str());
+}
+
+bool Failed(const std::string& input, const std::string& why) {
+    Say(stderr, "bmp2bi: " + input + ": " + why);
+    return false;
 }
 
 // On a terminal: one line that shows the file being converted and, for large pictures, how far.
@@ -106,7 +198,8 @@ class ProgressLine {
 public:
     explicit ProgressLine(bool enabled) : enabled_(enabled) {}
     void Start(size_t number, size_t count, const std::string& input) {
-        prefix_ = "[" + std::to_string(number) + "/" + std::to_string(count) + "] " + input;
+        prefix_ =
+            "[" + std::to_string(number) + "/" + std::to_string(count) + "] " + Printable(input);
         if (count > 1) Show(prefix_);
     }
     void Pixels(int64_t done, int64_t total) {
@@ -157,19 +250,20 @@ bool ConvertOne(const Options& o, const std::string& input, const Target& target
     progress.Clear();
     switch (result.status) {
         case ConversionStatus::Done:
-            if (!o.quiet) std::printf("%s -> %s\n", input.c_str(), target.path.c_str());
+            if (!o.quiet) Say(stdout, input + " -> " + target.path);
             return true;
         case ConversionStatus::Declined:
-            std::fprintf(stderr, "bmp2bi: %s: %s exists; use --force to replace it\n",
-                         input.c_str(), target.path.c_str());
-            return false;
+            return Failed(input, target.path + " exists; use --force to replace it");
+        case ConversionStatus::DeclinedAppeared:
+            return Failed(input,
+                          target.path + " appeared while converting; use --force to replace it");
         default:
-            std::fprintf(stderr, "bmp2bi: %s: %s\n", input.c_str(), result.problem.c_str());
-            return false;
+            return Failed(input, result.problem);
     }
 }
 
 int Run(const Options& o) {
+    if (o.maxPixels) SetPixelLimit(*o.maxPixels);
     // Pictures are screen images, so a screen must be open; the headless one has no window.
     headless::UseHeadlessBackend();
     if (OpenScreen(1, 1, 32) != ScreenResult::Ok) {
@@ -183,8 +277,7 @@ int Run(const Options& o) {
         const std::string& input = o.inputs[i];
         const Target target = TargetFor(o, input);
         if (const auto conflict = Conflict(input, target, written)) {
-            std::fprintf(stderr, "bmp2bi: %s: %s\n", input.c_str(), conflict->c_str());
-            allConverted = false;
+            allConverted = Failed(input, *conflict);
             continue;
         }
         progress.Start(i + 1, o.inputs.size(), input);
@@ -197,16 +290,17 @@ int Run(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    RemoveTemporaryFilesOnSignals();
     Options options;
     try {
         options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "bmp2bi: %s\nTry 'bmp2bi --help' for more information.\n",
-                     e.message.c_str());
+        Say(stderr, "bmp2bi: " + e.message);
+        std::fputs("Try 'bmp2bi --help' for more information.\n", stderr);
         return 2;
     }
     if (options.help) {
-        std::fputs(UsageText, stdout);
+        std::printf(UsageText, static_cast<long long>(DefaultPixelLimit));
         return 0;
     }
     if (options.version) {

@@ -1,9 +1,9 @@
 // The conversion run: picture, overwrite question, include file, and the converter's boxes.
 #include "converter/conversion.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <optional>
 
@@ -12,13 +12,11 @@
 
 namespace {
 
-// The output counts as existing when it can be opened for reading.
+// A name exists when it has an entry of any kind: a file that cannot be read, a folder, a
+// symbolic link that leads nowhere.
 bool OutputExists(const std::string& path) {
-    if (path.find('\0') != std::string::npos) return false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
+    struct stat entry {};
+    return path.find('\0') == std::string::npos && ::lstat(path.c_str(), &entry) == 0;
 }
 
 std::string ErrorText(const std::string& what, const std::string& path, int error) {
@@ -48,6 +46,7 @@ std::optional<OutcomeBox> BoxFor(ConversionStatus status) {
         case ConversionStatus::LoadFailed:
             return OutcomeBox{LoadFailedText, ErrorCaption, BoxOk | IconError};
         case ConversionStatus::Declined:
+        case ConversionStatus::DeclinedAppeared:
             return std::nullopt;
         case ConversionStatus::OpenFailed:
             return OutcomeBox{OpenFailedText, ErrorCaption, BoxOk | IconError};
@@ -66,7 +65,8 @@ std::string MakeLabel(std::string_view outputName) {
     std::string label(outputName.substr(first, last - first + 1));
     for (char& c : label) {
         const auto code = static_cast<unsigned char>(c);
-        if (code >= 32 && code <= 47) c = '_';
+        // A line break would split the label line.
+        if ((code >= 32 && code <= 47) || c == '\r' || c == '\n') c = '_';
     }
     return label;
 }
@@ -83,19 +83,30 @@ std::string DeriveOutputName(std::string_view inputPath) {
 ConversionResult RunConversion(const ConversionJob& job) {
     const LoadedPicture picture = LoadPicture(job.inputPath);
     if (!picture.image) return {ConversionStatus::LoadFailed, picture.problem};
+    const auto allowed = [&job] { return job.allowOverwrite && job.allowOverwrite(); };
     // The picture is whole in memory before anything about the output is looked at.
-    if (OutputExists(job.outputPath) && !(job.allowOverwrite && job.allowOverwrite()))
-        return {ConversionStatus::Declined, {}};
-    OutputFile out(job.outputPath);
-    if (!out.IsOpen())
+    const bool existed = OutputExists(job.outputPath);
+    if (existed && !allowed()) return {ConversionStatus::Declined, {}};
+    std::optional<OutputFile> out(std::in_place, job.outputPath, existed);
+    if (!existed && out->Error() == EEXIST) {  // it appeared since it was looked for
+        if (!allowed()) return {ConversionStatus::DeclinedAppeared, {}};
+        out.emplace(job.outputPath, true);
+    }
+    if (!out->IsOpen())
         return {ConversionStatus::OpenFailed,
-                ErrorText("cannot open", job.outputPath, out.Error())};
+                ErrorText("cannot open", job.outputPath, out->Error())};
     const bool written = WriteIncludeFile(
-        job.label, *picture.image, [&out](std::string_view bytes) { return out.Write(bytes); },
+        job.label, *picture.image, [&out](std::string_view bytes) { return out->Write(bytes); },
         job.progress);
-    if (!written || !out.Commit())
+    CommitResult committed = written ? out->Commit() : CommitResult::Failed;
+    if (committed == CommitResult::TargetExists) {
+        if (!allowed()) return {ConversionStatus::DeclinedAppeared, {}};
+        out->AllowReplacing();
+        committed = out->Commit();
+    }
+    if (committed != CommitResult::Done)
         return {ConversionStatus::WriteFailed,
-                ErrorText("cannot write", job.outputPath, out.Error())};
+                ErrorText("cannot write", job.outputPath, out->Error())};
     return {};
 }
 

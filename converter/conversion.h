@@ -30,18 +30,26 @@ struct LoadedPicture {
 LoadedPicture LoadPicture(const std::string& path);
 
 // The include file's label: the output name without blanks around it, with every character
-// from the blank to "/" (codes 32 to 47) replaced by "_".
+// from the blank to "/" (codes 32 to 47), and the line breaks CR and LF, replaced by "_".
 std::string MakeLabel(std::string_view outputName);
 
 // The output name the converter derives from an input path: "Res", the file name less its last
-// four characters (all of a name of 1 to 3 characters), ".bi". "/" and "\" separate folders.
+// four characters, ".bi". A name of 1 to 3 characters is kept whole; one of exactly 4 leaves
+// nothing. "/" and "\" separate folders.
 std::string DeriveOutputName(std::string_view inputPath);
 
-enum class ConversionStatus { Done, LoadFailed, Declined, OpenFailed, WriteFailed };
+enum class ConversionStatus {
+    Done,
+    LoadFailed,
+    Declined,          // the output existed; replacing it was not allowed
+    DeclinedAppeared,  // the output appeared while converting; replacing it was not allowed
+    OpenFailed,
+    WriteFailed
+};
 
 struct ConversionResult {
     ConversionStatus status = ConversionStatus::Done;
-    std::string problem;  // for every status but Done and Declined
+    std::string problem;  // for every status but Done and the two declines
 };
 
 struct ConversionJob {
@@ -49,6 +57,8 @@ struct ConversionJob {
     std::string outputPath;
     std::string label;
     // Asked only when the output exists, after the whole picture is loaded: true overwrites.
+    // Without that Yes, an output that appears while converting is not replaced unasked: this is
+    // asked then, with the written data kept aside until the answer.
     std::function<bool()> allowOverwrite;
     // Optional: pixels written so far, of all.
     std::function<void(int64_t done, int64_t total)> progress;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "converter/handler.h"
+#include "converter/output_file.h"
 #include "gui/gui.h"
 #include "screen/native_window.h"
 #include "screen/screen.h"
@@ -49,6 +50,8 @@ void RunFrames(GUI& gui, FrameRegulator& regulator) {
 }  // namespace
 
 int main() {
+    // Killed from its console while converting, it leaves no temporary file behind.
+    RemoveTemporaryFilesOnSignals();
     // Without a window nothing could ever be shown or end the program: say why in one line.
     UseWindowBackend();
     if (OpenScreen(640, 50, 32) != ScreenResult::Ok) {

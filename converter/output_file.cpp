@@ -4,10 +4,56 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <utility>
 
 namespace {
+
+// The temporary file being written, as a signal handler may see it: a fixed buffer, and a
+// lock-free flag raised only while the buffer holds a whole path. A conversion writes one file at
+// a time, so one path is known at a time.
+char SignalledPath[PATH_MAX];
+std::atomic<bool> SignalledPathSet = false;
+static_assert(std::atomic<bool>::is_always_lock_free);
+// The signal may reach another thread while one makes its temporary file (with the signals
+// blocked in that thread): the handler waits until the file's name is known, and once it has
+// begun no file is made any more, so none is left unknown.
+std::atomic<bool> MakingTemporary = false;
+std::atomic<bool> Ending = false;
+
+constexpr int CleanedUpSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t CleanedUpSignalSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int s : CleanedUpSignals) sigaddset(&set, s);
+    return set;
+}
+
+// Only async-signal-safe calls. The signal stays blocked until the handler returns and then,
+// with its default action back, ends the program as it would have without us.
+void RemoveTemporaryAndEnd(int signal) {
+    Ending = true;
+    while (MakingTemporary) {
+    }
+    if (SignalledPathSet) ::unlink(SignalledPath);
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    ::sigaction(signal, &fallback, nullptr);
+    ::raise(signal);
+}
+
+bool TellSignals(const std::string& path) {
+    if (SignalledPathSet.load() || path.size() >= sizeof SignalledPath) return false;
+    std::memcpy(SignalledPath, path.c_str(), path.size() + 1);
+    SignalledPathSet = true;
+    return true;
+}
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -38,11 +84,58 @@ mode_t CurrentUmask() {
     return mask;
 }
 
+// The replaced file's mode, and its owner where the rights allow (a file of another user becomes
+// ours otherwise). 0 or the errno.
+int CarryOver(int fd, const struct stat& old) {
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return errno;
+    [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
+    return 0;
+}
+
+// A folder that takes no new files, as opposed to a file system that takes nothing at all.
+bool RefusesNewFiles(int error) {
+    return error == EACCES || error == EPERM;
+}
+
+// Renames, never replacing an existing `to`: 0 or the errno (EEXIST when `to` exists).
+int RenameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system without that flag: a new link never replaces either.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP) return errno;
+    // Nor links: look, then rename, as closely as such a file system allows.
+    struct stat entry {};
+    if (::lstat(to.c_str(), &entry) == 0) return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
 }  // namespace
 
-OutputFile::OutputFile(const std::string& name) {
+void RemoveTemporaryFilesOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporaryAndEnd;
+    action.sa_mask = CleanedUpSignalSet();
+    for (const int s : CleanedUpSignals) {
+        struct sigaction current {};
+        // A program started ignoring a signal (nohup) goes on ignoring it.
+        if (::sigaction(s, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
+            ::sigaction(s, &action, nullptr);
+    }
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+OutputFile::OutputFile(const std::string& name, bool mayReplace) : mayReplace_(mayReplace) {
+    struct stat old {};
     if (name.empty() || name.find('\0') != std::string::npos) {
         Fail(ENOENT);
+        return;
+    }
+    if (!mayReplace && ::lstat(name.c_str(), &old) == 0) {
+        Fail(EEXIST);
         return;
     }
     target_ = ResolveLinks(name);
@@ -50,7 +143,6 @@ OutputFile::OutputFile(const std::string& name) {
         Fail(errno);
         return;
     }
-    struct stat old {};
     const bool exists = ::stat(target_.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         OpenInPlace();
@@ -61,12 +153,19 @@ OutputFile::OutputFile(const std::string& name) {
         Fail(errno);
         return;
     }
-    OpenTemporary(exists ? &old : nullptr);
+    if (OpenTemporary(exists ? &old : nullptr)) return;
+    // A folder that takes no new files may still let its files be rewritten, as opening one for
+    // writing does; the old content is then lost only if the write fails.
+    if (exists && temporary_.empty() && RefusesNewFiles(error_)) {
+        error_ = 0;
+        OpenInPlace();
+    }
 }
 
 OutputFile::~OutputFile() {
     if (fd_ >= 0) ::close(fd_);
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    ForgetTemporary();
 }
 
 bool OutputFile::Fail(int error) {
@@ -87,16 +186,35 @@ bool OutputFile::OpenTemporary(const struct stat* old) {
     const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
     // Hidden, named after the target, and short enough for any file-name limit.
     std::string pattern = FolderOf(target_) + "/." + base.substr(0, 200) + ".XXXXXX";
-    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0) return Fail(errno);
-    temporary_ = pattern;
-    const mode_t mode = old ? (old->st_mode & 07777) : (0666 & ~CurrentUmask());
-    if (::fchmod(fd_, mode) != 0) return Fail(errno);
+    // No signal between making the file and telling the signal handler its name.
+    const sigset_t cleanedUp = CleanedUpSignalSet();
+    sigset_t previous;
+    ::pthread_sigmask(SIG_BLOCK, &cleanedUp, &previous);
+    MakingTemporary = true;
+    int error = EINTR;  // no new file once a handler is ending the program
+    if (!Ending) {
+        fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+        error = errno;
+    }
+    if (fd_ >= 0) {
+        temporary_ = pattern;
+        signalsKnowTemporary_ = TellSignals(temporary_);
+    }
+    MakingTemporary = false;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (fd_ < 0) return Fail(error);
     if (old) {
-        // Keeps the owner where the rights allow; a file of another user becomes ours otherwise.
-        [[maybe_unused]] const int ignored = ::fchown(fd_, old->st_uid, old->st_gid);
+        if (const int failed = CarryOver(fd_, *old)) return Fail(failed);
+    } else if (::fchmod(fd_, 0666 & ~CurrentUmask()) != 0) {
+        return Fail(errno);
     }
     return true;
+}
+
+void OutputFile::ForgetTemporary() {
+    temporary_.clear();
+    if (signalsKnowTemporary_) SignalledPathSet = false;
+    signalsKnowTemporary_ = false;
 }
 
 bool OutputFile::Write(std::string_view bytes) {
@@ -112,13 +230,41 @@ bool OutputFile::Write(std::string_view bytes) {
     return true;
 }
 
-bool OutputFile::Commit() {
-    if (fd_ < 0 || error_ != 0) return Fail(EBADF);
-    const int closed = ::close(fd_);
-    fd_ = -1;
-    if (closed != 0) return Fail(errno);
-    if (temporary_.empty()) return true;
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) return Fail(errno);
-    temporary_.clear();
-    return true;
+CommitResult OutputFile::Commit() {
+    if (error_ == 0 && fd_ < 0 && temporary_.empty()) Fail(EBADF);
+    if (fd_ >= 0 && ::close(std::exchange(fd_, -1)) != 0) Fail(errno);
+    if (error_ != 0) return CommitResult::Failed;
+    if (temporary_.empty()) return CommitResult::Done;  // written in place
+    const int error = mayReplace_ ? (::rename(temporary_.c_str(), target_.c_str()) == 0 ? 0 : errno)
+                                  : RenameWithoutReplacing(temporary_, target_);
+    if (error == EEXIST && !mayReplace_) return CommitResult::TargetExists;
+    if (error != 0) {
+        Fail(error);
+        return CommitResult::Failed;
+    }
+    ForgetTemporary();
+    return CommitResult::Done;
+}
+
+void OutputFile::AllowReplacing() {
+    mayReplace_ = true;
+    struct stat old {};
+    if (temporary_.empty() || ::stat(target_.c_str(), &old) != 0) return;
+    // As for a target there from the start: a regular file that may be written, and never a
+    // device or pipe, which would have been written in place.
+    if (!S_ISREG(old.st_mode)) {
+        Fail(EEXIST);
+        return;
+    }
+    if (::access(target_.c_str(), W_OK) != 0) {
+        Fail(errno);
+        return;
+    }
+    const int fd = ::open(temporary_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        Fail(errno);
+        return;
+    }
+    if (const int failed = CarryOver(fd, old)) Fail(failed);
+    ::close(fd);
 }

@@ -3,7 +3,8 @@
 // by Commit, after every write and the close succeeded; until then the old file is untouched, and
 // an uncommitted temporary file is removed. A symbolic link is followed, so the file it names is
 // replaced and the link stays. A target that is not a regular file (a device, a pipe) is written
-// in place: renaming over it would replace the device.
+// in place: renaming over it would replace the device. So is an existing file in a folder that
+// refuses new files, as opening it for writing would.
 #pragma once
 
 #include <sys/types.h>
@@ -11,10 +12,20 @@
 #include <string>
 #include <string_view>
 
+// For programs to call once at start (a library never installs signal handlers by itself):
+// SIGINT, SIGTERM and SIGHUP then remove the temporary file being written and end the program as
+// the signal would have; SIGXFSZ is ignored, so a write beyond the file-size limit fails (EFBIG)
+// and is reported like any failed write. Signals the program was started ignoring stay ignored.
+void RemoveTemporaryFilesOnSignals();
+
+enum class CommitResult { Done, TargetExists, Failed };
+
 class OutputFile {
 public:
-    // Opens for writing; IsOpen() tells whether that worked, Error() why not.
-    explicit OutputFile(const std::string& name);
+    // Opens for writing; IsOpen() tells whether that worked, Error() why not. Without
+    // `mayReplace` an existing target is never replaced: opening fails with EEXIST when the name
+    // exists, and Commit keeps a target that appears meanwhile.
+    OutputFile(const std::string& name, bool mayReplace);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -23,17 +34,25 @@ public:
     // The errno of the first failure, 0 while there is none.
     int Error() const { return error_; }
     bool Write(std::string_view bytes);
-    // Closes the file and puts it in place. False, with the old file untouched, on any failure.
-    bool Commit();
+    // Closes the file and puts it in place; on failure the old file is untouched. TargetExists:
+    // a target that may not be replaced appeared meanwhile; the data wait in the temporary file
+    // until AllowReplacing and a further Commit, or the end of this object.
+    CommitResult Commit();
+    // Lets Commit replace a target that appeared; its mode and owner carry over.
+    void AllowReplacing();
 
 private:
     bool Fail(int error);
     bool OpenInPlace();
     // `old` is the file being replaced, if any: its mode and owner carry over.
     bool OpenTemporary(const struct stat* old);
+    bool RenameIntoPlace();
+    void ForgetTemporary();
 
     int fd_ = -1;
     int error_ = 0;
+    bool mayReplace_ = false;
+    bool signalsKnowTemporary_ = false;
     std::string target_;
     std::string temporary_;  // empty when writing in place
 };

@@ -2,7 +2,10 @@
 // and the files it leaves.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -43,9 +46,9 @@ std::string OnePixelFile(const std::string& label, uint32_t rgb) {
 
 class Bmp2biTest : public ::testing::Test {
 protected:
-    // Runs bmp2bi with `args` (each quoted for the shell) in the scratch folder.
-    Outcome Run(const std::vector<std::string>& args) {
-        std::string command = "cd '" + dir.Path() + "' && '" + BMP2BI + "'";
+    // Runs bmp2bi with `args` (each quoted for the shell) in the scratch folder, after `shell`.
+    Outcome Run(const std::vector<std::string>& args, const std::string& shell = "") {
+        std::string command = shell + "cd '" + dir.Path() + "' && '" + BMP2BI + "'";
         for (const std::string& a : args) command += " '" + a + "'";
         command += " >'" + dir.Path() + "/.out' 2>'" + dir.Path() + "/.err'";
         const int raw = std::system(command.c_str());
@@ -56,6 +59,9 @@ protected:
         fs::remove(dir / ".out");
         fs::remove(dir / ".err");
         return o;
+    }
+    ptrdiff_t Files() const {
+        return std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator());
     }
     std::string Input(const std::string& name, uint32_t rgb) {
         fs::create_directories(fs::path(dir / name).parent_path());
@@ -70,6 +76,8 @@ TEST_F(Bmp2biTest, HelpAndVersion) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: bmp2bi [options] FILE.bmp...\n", 0), 0u);
     EXPECT_NE(help.out.find("--output-dir DIR"), std::string::npos);
+    EXPECT_NE(help.out.find("--max-pixels N"), std::string::npos);
+    EXPECT_NE(help.out.find("(default 100000000)"), std::string::npos);
     EXPECT_EQ(help.err, "");
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
@@ -85,7 +93,14 @@ TEST_F(Bmp2biTest, UsageErrorsExitWithTwo) {
         {"-o"},
         {"-o", "x.bi", "a.bmp", "b.bmp"},
         {"-o", "x.bi", "--output-dir", "d", "a.bmp"},
-        {"--output-dir"}};
+        {"--output-dir"},
+        {"-o", "", "a.bmp"},
+        {"--output-dir", "", "a.bmp"},
+        {"--output-dir=", "a.bmp"},
+        {"--max-pixels", "0", "a.bmp"},
+        {"--max-pixels=-5", "a.bmp"},
+        {"--max-pixels", "1e6", "a.bmp"},
+        {"--max-pixels", "99999999999999999999", "a.bmp"}};
     for (const auto& args : cases) {
         const Outcome o = Run(args);
         EXPECT_EQ(o.status, 2) << o.err;
@@ -112,6 +127,53 @@ TEST_F(Bmp2biTest, ExplicitOutputNameGivesTheLabel) {
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, "");
     EXPECT_EQ(ReadText(dir / "my pic.bi"), OnePixelFile("my_pic_bi", 0xFF00FF));
+}
+
+TEST_F(Bmp2biTest, LabelComesFromTheOutputFileOwnName) {
+    Input("a.bmp", 9);
+    fs::create_directory(dir / "sub");
+    EXPECT_EQ(Run({"-q", "--max-pixels=1", "-o", "sub/out.bi", "a.bmp"}).status, 0);
+    EXPECT_EQ(ReadText(dir / "sub/out.bi"), OnePixelFile("out_bi", 9));
+    EXPECT_EQ(Run({"-q", "-o", "new\nline\r.bi", "a.bmp"}).status, 0);
+    EXPECT_EQ(ReadText(dir / "new\nline\r.bi"), OnePixelFile("new_line__bi", 9));
+}
+
+TEST_F(Bmp2biTest, FailureLinesShowControlCharactersEscaped) {
+    const Outcome o = Run({"x\ny\x1b\xff.bmp"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "bmp2bi: x\\ny\\x1b\\xff.bmp: cannot read: No such file or directory\n");
+}
+
+TEST_F(Bmp2biTest, FileSizeLimitIsAWriteErrorAndLeavesNothing) {
+    bmp::Bitmap wide;
+    wide.width = 1000;
+    wide.pixels.assign(3000, 0);
+    dir.Write("in.bmp", bmp::Encode(wide));  // about 20 kB of text
+    const Outcome o = Run({"in.bmp"}, "ulimit -f 4 && ");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "bmp2bi: in.bmp: cannot write Resin.bi: File too large\n");
+    EXPECT_EQ(Files(), 1);
+}
+
+TEST_F(Bmp2biTest, KilledRunLeavesNoTemporaryFile) {
+    bmp::Bitmap big;  // 252 MB of text: written long enough to be interrupted
+    big.width = 4000;
+    big.height = 3000;
+    big.pixels.assign(size_t{4000} * 3 * 3000, 0x40);
+    const std::string input = dir.Write("big.bmp", bmp::Encode(big));
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) ::_exit(::execl(BMP2BI, "bmp2bi", "-q", input.c_str(), nullptr));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (Files() == 1 && std::chrono::steady_clock::now() < deadline)
+            ::usleep(500);  // until the temporary file is there
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << ": " << status;
+        EXPECT_EQ(Files(), 1) << signal;
+    }
 }
 
 TEST_F(Bmp2biTest, OutputDirectoryInBothSpellings) {

@@ -289,8 +289,10 @@ TEST(ConversionWithoutRights, OutputFolderWithoutWritePermission) {
     fs::create_directory(folder);
     const std::string input = dir.Write("in.bmp", PlainBmp(2, 2, 0x445566));
     std::ofstream(folder + "/old.bi", std::ios::binary) << "the old content";
-    // The old file itself may be written; only its folder may not be changed.
+    std::ofstream(folder + "/unreadable.bi", std::ios::binary) << "the old content";
+    // The old files themselves may be written; only their folder may not be changed.
     ASSERT_EQ(::chmod((folder + "/old.bi").c_str(), 0666), 0);
+    ASSERT_EQ(::chmod((folder + "/unreadable.bi").c_str(), 0222), 0);
     ASSERT_EQ(::chmod(input.c_str(), 0644), 0);
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
@@ -301,7 +303,9 @@ TEST(ConversionWithoutRights, OutputFolderWithoutWritePermission) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         ::close(channel[0]);
-        ConvertAsNobody(input, folder, {folder + "/new.bi", folder + "/old.bi"}, channel[1]);
+        ConvertAsNobody(input, folder,
+                        {folder + "/new.bi", folder + "/old.bi", folder + "/unreadable.bi"},
+                        channel[1]);
     }
     ::close(channel[1]);
     std::string report;
@@ -322,9 +326,16 @@ TEST(ConversionWithoutRights, OutputFolderWithoutWritePermission) {
         default:
             ASSERT_EQ(WEXITSTATUS(status), ChildConverted);
     }
-    EXPECT_EQ(report, OpenFailedBox + "\n" + QuestionBox + "\n" + OpenFailedBox + "\n");
-    EXPECT_EQ(Entries(folder), std::vector<std::string>{"old.bi"});
-    EXPECT_EQ(ReadText(folder + "/old.bi"), "the old content");
+    // Existing files are asked about, readable or not, and rewritten in place, as opening them
+    // for writing would; a new file cannot be made.
+    EXPECT_EQ(report, OpenFailedBox + "\n" + QuestionBox + "\nOK|Done!|64\n" + QuestionBox +
+                          "\nOK|Done!|64\n");
+    EXPECT_EQ(Entries(folder), (std::vector<std::string>{"old.bi", "unreadable.bi"}));
+    for (const std::string name : {"/old.bi", "/unreadable.bi"}) {
+        std::string expected = MakeLabel(folder + name) + ":\r\nData 2\r\nData 2\r\n";
+        for (int i = 0; i < 4; ++i) expected += "Data 255, 68, 85,102\r\n";
+        EXPECT_EQ(ReadText(folder + name), expected);
+    }
 }
 
 }  // namespace

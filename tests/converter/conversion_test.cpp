@@ -91,6 +91,7 @@ const std::string DoneBox = "OK|Done!|64";
 const std::string LoadFailedBox =
     "Error|Something went wrong while loading File.\r\nMaybe the filename wasnt correct.|16";
 const std::string WriteFailedBox = "Error|Error! Could not write output file!|16";
+const std::string QuestionBox = "Error|This file allready exists! Overwrite?|20";
 
 // ---------------------------------------------------------------------------------------------
 // Label, names
@@ -104,6 +105,7 @@ TEST(MakeLabel, ReplacesBlanksAndMarksAndTrims) {
     EXPECT_EQ(MakeLabel("!\"#$%&'()*+,-./09:;@[`{~"), "_______________09:;@[`{~");
     EXPECT_EQ(MakeLabel(std::string("a\tb\x7f\xe9", 5)), std::string("a\tb\x7f\xe9", 5));
     EXPECT_EQ(MakeLabel("   "), "");
+    EXPECT_EQ(MakeLabel("Resnew\nline\r.bi"), "Resnew_line__bi");  // a label is one line
 }
 
 TEST(DeriveOutputName, DropsTheLastFourCharactersOfTheFileName) {
@@ -342,6 +344,39 @@ TEST_F(ConversionTest, OverwriteQuestionAnsweredNoLeavesTheFile) {
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.bmp", "out.bi"}));
 }
 
+TEST_F(ConversionTest, AnyNameThatExistsIsAskedAbout) {
+    fs::create_symlink("nowhere.bi", dir / "dangling.bi");
+    WriteText(dir / "unreadable.bi", "old");
+    ASSERT_EQ(::chmod((dir / "unreadable.bi").c_str(), 0222), 0);
+    const std::string input = dir.Write("in.bmp", Bmp24({{1}}));
+    for (const char* name : {"dangling.bi", "unreadable.bi"}) {
+        script.boxes.clear();
+        script.answers = {AnswerNo};
+        Convert(input, dir / name);
+        EXPECT_EQ(OnlyBox(), QuestionBox) << name;
+    }
+    EXPECT_EQ(FolderEntries(),
+              (std::vector<std::string>{"dangling.bi", "in.bmp", "unreadable.bi"}));
+}
+
+TEST_F(ConversionTest, OutputAppearingWhileWritingIsAskedAboutOnceMore) {
+    const std::string input = dir.Write("in.bmp", Bmp24({{1, 2}}));
+    for (const bool yes : {false, true}) {
+        fs::remove(dir / "out.bi");
+        int asked = 0;
+        const ConversionJob job{input, dir / "out.bi", "out_bi", [&] { return ++asked, yes; },
+                                [&](int64_t, int64_t) {  // another run is quicker
+                                    if (!fs::exists(dir / "out.bi"))
+                                        WriteText(dir / "out.bi", "the other run's");
+                                }};
+        EXPECT_EQ(RunConversion(job).status,
+                  yes ? ConversionStatus::Done : ConversionStatus::DeclinedAppeared);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(ReadText(dir / "out.bi") == "the other run's", !yes);
+        EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.bmp", "out.bi"}));
+    }
+}
+
 TEST_F(ConversionTest, OverwriteQuestionAnsweredYesReplacesTheFile) {
     WriteText(dir / "out.bi", "old");
     ASSERT_EQ(::chmod((dir / "out.bi").c_str(), 0640), 0);
@@ -402,7 +437,7 @@ TEST_F(ConversionTest, SymbolicLinkIsFollowedAndStays) {
     WriteText(dir / "real/target.bi", "old");
     fs::create_symlink("real/target.bi", dir / "link.bi");
     fs::create_symlink("real/fresh.bi", dir / "dangling.bi");
-    script.answers = {AnswerYes};
+    script.answers = {AnswerYes, AnswerYes};
     const std::string input = dir.Write("in.bmp", Bmp24({{7}}));
     Convert(input, dir / "link.bi");
     Convert(input, dir / "dangling.bi");
