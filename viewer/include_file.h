@@ -1,20 +1,27 @@
-// Reading a pixel-data include file into the viewer's embedded value stream form.
+// Reading pixel-data include files: the one reader behind the build-time stream generator and the
+// viewer's pictures given on its command line.
 //
-// The file is made of lines ending in LF or CR LF. Each line is one of: blank; a label (a name
-// without blanks, then ":"); or a "Data" line (the word in any letter case, then a blank and
-// values separated by commas). Every Data line becomes one group of the stream, each value its
-// text without the blanks around it.
+// The file is made of lines ending in LF or CR LF; blanks and TABs around a line are ignored. Each
+// line is one of:
+// - blank;
+// - a label: any bytes but the blank (code 32), then ":"; an empty label is just ":". The
+//   conversion writes the output name there with only the codes 32-47 replaced, so TABs, other
+//   control codes and even line feeds may appear: a label may span lines, each free of blanks, up
+//   to the one that ends in ":";
+// - a "Data" line: the word in any letter case, then a blank or TAB and values separated by
+//   commas. Every Data line is one group of values, each value its text without the blanks around
+//   it, converted as the embedded value stream converts it.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
-struct IncludeFileStream {
-    std::string bytes;  // the value stream, as value_stream.h lays it out
-    uint64_t valueCount = 0;
-    uint64_t groupCount = 0;
-};
+#include "viewer/line_blocks.h"
+#include "viewer/value_stream.h"
 
 struct IncludeFileError {
     uint64_t line = 0;  // 1-based
@@ -25,10 +32,262 @@ struct IncludeFileError {
 inline constexpr std::string_view ExpectedLine =
     "expected a label (a name followed by \":\"), a \"Data\" line or a blank line";
 
+// Where a reading stands, carried from one block of lines to the next.
+struct IncludeFileReader {
+    uint64_t line = 0;  // lines read so far
+    uint64_t valueCount = 0;
+    uint64_t groupCount = 0;
+    uint64_t openLabelLine = 0;  // first line of a label whose ":" has not come yet; 0: none
+    std::string openLabel;       // that line
+};
+
+namespace include_file_detail {
+
+enum class LineKind { Blank, Label, LabelPart, Data, Other };
+
+struct Line {
+    LineKind kind = LineKind::Other;
+    const char* values = nullptr;  // of a Data line: just after the keyword
+};
+
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+inline std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Whether the four bytes at `p` are "data" in any letter case.
+inline bool IsDataKeyword(const char* p) {
+    return (p[0] | 0x20) == 'd' && (p[1] | 0x20) == 'a' && (p[2] | 0x20) == 't' &&
+           (p[3] | 0x20) == 'a';
+}
+
+// `line` without its LF; a CR before the LF is dropped here.
+Line ClassifyLine(std::string_view line);
+
+// The kind of a line that continues an open label.
+LineKind ContinueLabel(std::string_view line);
+
+// Fills `error` for the open label if there is one, else for `line`; always false.
+bool Refuse(const IncludeFileReader& reader, std::string_view line, IncludeFileError& error);
+
+struct LeadingDigits {
+    size_t length = 0;  // 0 to 8
+    uint32_t value = 0;
+};
+
+// The decimal digits at the start of the eight bytes at `p`, found and converted without a branch
+// per byte: a byte is a digit when its high half is 3 both before and after adding 6 to it, and
+// the digits, moved to the top of the word behind zeros, are joined in pairs, then pairs of
+// pairs, then halves.
+inline LeadingDigits ReadLeadingDigits(const char* p) {
+    static_assert(std::endian::native == std::endian::little);
+    constexpr uint64_t Highs = 0xF0F0F0F0F0F0F0F0;
+    constexpr uint64_t Threes = 0x3030303030303030;
+    uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+    const uint64_t notDigit =
+        ((word & Highs) ^ Threes) | (((word + 0x0606060606060606) & Highs) ^ Threes);
+    const auto length = static_cast<size_t>(std::countr_zero(notDigit) / 8);
+    if (length == 0) return {};
+    uint64_t v = (word << (8 * (8 - length))) & 0x0F0F0F0F0F0F0F0F;
+    v = (v * (10 * 256 + 1)) >> 8;
+    v = ((v & 0x00FF00FF00FF00FF) * (100 * 65536 + 1)) >> 16;
+    v = ((v & 0x0000FFFF0000FFFF) * (10000 * (uint64_t{1} << 32) + 1)) >> 32;
+    return {length, static_cast<uint32_t>(v)};
+}
+
+// At a value's end: true, with `p` moved onto the line feed (or `end`), if the line ends there.
+inline bool AtLineEnd(const char*& p, const char* end) {
+    if (p == end || *p == '\n') return true;
+    if (*p != '\r' || (p + 1 != end && p[1] != '\n')) return false;
+    ++p;
+    return true;
+}
+
+// Hands the values of a Data line, from `p` just after its keyword up to its line feed or `end`,
+// to the sink and ends the group; gives the place after the line.
+template <class Sink>
+const char* ReadValues(const char* p, const char* end, IncludeFileReader& reader, Sink& sink) {
+    for (;;) {
+        ++reader.valueCount;
+        // What the conversion writes takes a quick way: a blank at most, up to eight digits, then
+        // a comma or the line's end. Where fewer than nine bytes are left, the full way serves.
+        if (end - p > 8) {
+            const char* digits = p + (*p == ' ');
+            const LeadingDigits found = ReadLeadingDigits(digits);
+            const char* after = digits + found.length;
+            if (found.length != 0 && after != end && *after == ',') {
+                sink.Value({digits, found.length}, found.value);
+                p = after + 1;
+                continue;
+            }
+            if (found.length != 0 && AtLineEnd(after, end)) {
+                sink.Value({digits, found.length}, found.value);
+                p = after;
+                break;
+            }
+        }
+        const char* const start = p;
+        while (p != end && *p != ',' && *p != '\n') ++p;
+        if (p != end && *p == ',') {
+            const std::string_view text = TrimBlanks({start, static_cast<size_t>(p - start)});
+            sink.Value(text, ConvertValue(text));
+            ++p;
+            continue;
+        }
+        // The line's last value, without the CR of a CR LF line end.
+        const char* stop = p != start && p[-1] == '\r' ? p - 1 : p;
+        const std::string_view text = TrimBlanks({start, static_cast<size_t>(stop - start)});
+        sink.Value(text, ConvertValue(text));
+        break;
+    }
+    sink.EndGroup();
+    ++reader.groupCount;
+    return p == end ? end : p + 1;
+}
+
+}  // namespace include_file_detail
+
+// Reads `text`, which holds whole lines (only the file's last line may lack its line end), and
+// hands the values to `sink`: sink.Value(text, number) for each, with the number converted as the
+// embedded value stream converts its texts, and sink.EndGroup() after each Data line.
+// False, with `error` filled, at the first line that is none of the known kinds.
+template <class Sink>
+bool ReadLines(IncludeFileReader& reader, std::string_view text, Sink& sink,
+               IncludeFileError& error) {
+    using namespace include_file_detail;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end) {
+        ++reader.line;
+        if (reader.openLabelLine == 0) {
+            // The keyword and a blank make a Data line whatever follows, since labels hold no
+            // blanks: every line but the first that the conversion writes takes this short way.
+            const char* start = p;
+            while (start != end && IsBlank(*start)) ++start;
+            if (end - start > 4 && start[4] == ' ' && IsDataKeyword(start)) {
+                p = ReadValues(start + 4, end, reader, sink);
+                continue;
+            }
+        }
+        const auto* newline = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* lineEnd = newline != nullptr ? newline : end;
+        const std::string_view line(p, static_cast<size_t>(lineEnd - p));
+        p = newline != nullptr ? newline + 1 : end;
+
+        const Line l =
+            reader.openLabelLine == 0 ? ClassifyLine(line) : Line{ContinueLabel(line), nullptr};
+        switch (l.kind) {
+            case LineKind::Data:
+                ReadValues(l.values, lineEnd, reader, sink);
+                break;
+            case LineKind::Label:
+                reader.openLabelLine = 0;
+                break;
+            case LineKind::LabelPart:
+                if (reader.openLabelLine == 0) {
+                    reader.openLabelLine = reader.line;
+                    reader.openLabel = line;
+                }
+                break;
+            case LineKind::Blank:
+                break;
+            case LineKind::Other:
+                return Refuse(reader, line, error);
+        }
+    }
+    return true;
+}
+
+// At the end of the file: false, with `error` filled, when a label is still open.
+bool FinishLines(const IncludeFileReader& reader, IncludeFileError& error);
+
+// Whether `head`, the start of a file, is that of an include file: it holds a Data line before
+// any line of no known kind. The conversion writes one on its second line; other text and binary
+// files fail on their first lines.
+bool LooksLikeIncludeFile(std::string_view head);
+
+// The value stream form of a file, as the stream generator writes it (value_stream.h).
+struct IncludeFileStream {
+    std::string bytes;
+    uint64_t valueCount = 0;
+    uint64_t groupCount = 0;
+};
+
 // Fills `stream` from the file's text; false, with `error` filled, at the first line that is
-// none of the three kinds.
+// none of the known kinds.
 bool ReadIncludeFile(std::string_view text, IncludeFileStream& stream, IncludeFileError& error);
 
-// Empty when the stream holds exactly the 2 + 4 x width x height values that its width and
-// height call for; otherwise a sentence giving both counts.
+// Empty when `valueCount` is exactly the 2 + 4 x width x height values that the size calls for
+// (a size below 1 calls for no pixels); otherwise a sentence giving both counts.
+std::string ValueCountMismatch(uint64_t valueCount, int32_t width, int32_t height);
+// The same for a stream, whose first two values are the width and the height.
 std::string ValueCountMismatch(const IncludeFileStream& stream);
+
+enum class DeclaredSize { Fits, NoPixels, TooManyPixels };
+
+struct SizeCheck {
+    DeclaredSize verdict = DeclaredSize::Fits;
+    std::string problem;  // why no picture is shown, when it does not fit
+};
+
+// A width or height below 1 makes no picture; more than DefaultPixelLimit pixels are refused
+// before anything is allocated for them.
+SizeCheck CheckDeclaredSize(int32_t width, int32_t height);
+
+// Why a file read whole looks cut short: the conversion ends every line with CR LF, the last one
+// too, so a file that is empty or stops inside a line most likely lost its end, though its values
+// may still look complete.
+std::optional<std::string> TruncationHint(uint64_t bytes, bool endsInLineEnd);
+
+enum class IncludeFileStatus { Read, CannotRead, Malformed };
+
+struct IncludeFileRead {
+    IncludeFileStatus status = IncludeFileStatus::Read;
+    std::string problem;       // CannotRead: the system's reason
+    IncludeFileError error;    // Malformed: the line
+    IncludeFileReader reader;  // how far the reading came, with its counts
+    std::optional<std::string> truncation;
+};
+
+// Reads the file at `path` block by block into `sink`, as ReadLines does, until its end or until
+// sink.Stopped() after a block.
+template <class Sink>
+IncludeFileRead ReadIncludeFileAt(const std::string& path, Sink& sink) {
+    IncludeFileRead read;
+    LineBlocks blocks(path);
+    for (std::string_view block; !(block = blocks.Next()).empty() && !sink.Stopped();) {
+        if (!ReadLines(read.reader, block, sink, read.error)) {
+            read.status = IncludeFileStatus::Malformed;
+            return read;
+        }
+    }
+    if (blocks.Error() != 0) {
+        read.status = IncludeFileStatus::CannotRead;
+        read.problem = std::strerror(blocks.Error());
+    } else if (!sink.Stopped() && !FinishLines(read.reader, read.error)) {
+        read.status = IncludeFileStatus::Malformed;
+    } else {
+        read.truncation = TruncationHint(blocks.BytesRead(), blocks.EndsInLineEnd());
+    }
+    return read;
+}
+
+// Reads `text`, a whole file, into `sink` as ReadIncludeFileAt reads a file holding it.
+template <class Sink>
+IncludeFileRead ReadIncludeText(std::string_view text, Sink& sink) {
+    IncludeFileRead read;
+    if (!ReadLines(read.reader, text, sink, read.error) || !FinishLines(read.reader, read.error))
+        read.status = IncludeFileStatus::Malformed;
+    else
+        read.truncation = TruncationHint(text.size(), !text.empty() && text.back() == '\n');
+    return read;
+}
+
+// The file at `path` in value stream form, as the stream generator writes it.
+IncludeFileRead ReadIncludeFileStream(const std::string& path, IncludeFileStream& stream);
