@@ -15,11 +15,19 @@ function(add_picture_viewer target picture)
   set(work ${CMAKE_CURRENT_BINARY_DIR}/${target}.stream)
   set(stream ${work}/picture.stream)
   set(assembly ${work}/picture.S)
+  # A build rule cannot depend on a path with a semicolon (lists and make both cut it there): the
+  # rule depends on a link of a plain name instead, and the generator still names the file.
+  set(dependency "${picture}")
+  if(picture MATCHES ";")
+    set(dependency ${work}/picture.bi)
+    file(MAKE_DIRECTORY ${work})
+    file(CREATE_LINK "${picture}" ${dependency} SYMBOLIC)
+  endif()
 
   add_custom_command(
     OUTPUT ${stream}
     COMMAND viewer_stream_generator "${picture}" ${stream}
-    DEPENDS viewer_stream_generator "${picture}"
+    DEPENDS viewer_stream_generator ${dependency}
     COMMENT "Generating the value stream of ${picture}"
     VERBATIM)
 
