@@ -60,10 +60,13 @@ inline std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
-// Whether the four bytes at `p` are "data" in any letter case.
+// Whether the four bytes at `p` are "data" in any letter case: setting bit 5 turns only "D", "A"
+// and "T" into the lower-case letters.
 inline bool IsDataKeyword(const char* p) {
-    return (p[0] | 0x20) == 'd' && (p[1] | 0x20) == 'a' && (p[2] | 0x20) == 't' &&
-           (p[3] | 0x20) == 'a';
+    static_assert(std::endian::native == std::endian::little);
+    uint32_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+    return (word | 0x20202020) == ('d' | 'a' << 8 | 't' << 16 | uint32_t{'a'} << 24);
 }
 
 // `line` without its LF; a CR before the LF is dropped here.
@@ -76,79 +79,82 @@ LineKind ContinueLabel(std::string_view line);
 bool Refuse(const IncludeFileReader& reader, std::string_view line, IncludeFileError& error);
 
 struct LeadingDigits {
-    size_t length = 0;  // 0 to 8
+    size_t start = 0;   // 1 after a blank, else 0
+    size_t length = 0;  // 0 to 4
     uint32_t value = 0;
 };
 
-// The decimal digits at the start of the eight bytes at `p`, found and converted without a branch
-// per byte: a byte is a digit when its high half is 3 both before and after adding 6 to it, and
-// the digits, moved to the top of the word behind zeros, are joined in pairs, then pairs of
-// pairs, then halves.
+// A blank and up to four decimal digits after it in the eight bytes at `p`, found and converted
+// with one load and no branch per byte: a byte is a digit when its high half is 3 both before and
+// after adding 6 to it, and the digits, moved to the top of the word behind zeros, are joined in
+// pairs, then the pairs.
 inline LeadingDigits ReadLeadingDigits(const char* p) {
     static_assert(std::endian::native == std::endian::little);
-    constexpr uint64_t Highs = 0xF0F0F0F0F0F0F0F0;
-    constexpr uint64_t Threes = 0x3030303030303030;
-    uint64_t word = 0;
-    std::memcpy(&word, p, sizeof word);
-    const uint64_t notDigit =
-        ((word & Highs) ^ Threes) | (((word + 0x0606060606060606) & Highs) ^ Threes);
+    uint64_t bytes = 0;
+    std::memcpy(&bytes, p, sizeof bytes);
+    const size_t start = (bytes & 0xFF) == ' ';
+    const auto word = static_cast<uint32_t>(bytes >> (8 * start));
+    const uint32_t notDigit =
+        ((word & 0xF0F0F0F0) ^ 0x30303030) | (((word + 0x06060606) & 0xF0F0F0F0) ^ 0x30303030);
     const auto length = static_cast<size_t>(std::countr_zero(notDigit) / 8);
     if (length == 0) return {};
-    uint64_t v = (word << (8 * (8 - length))) & 0x0F0F0F0F0F0F0F0F;
-    v = (v * (10 * 256 + 1)) >> 8;
-    v = ((v & 0x00FF00FF00FF00FF) * (100 * 65536 + 1)) >> 16;
-    v = ((v & 0x0000FFFF0000FFFF) * (10000 * (uint64_t{1} << 32) + 1)) >> 32;
-    return {length, static_cast<uint32_t>(v)};
+    const uint32_t digits = (word << (8 * (4 - length))) & 0x0F0F0F0F;
+    const uint32_t pairs = digits * 10 + (digits >> 8);
+    return {start, length, (pairs & 0xFF) * 100 + ((pairs >> 16) & 0xFF)};
 }
 
-// At a value's end: true, with `p` moved onto the line feed (or `end`), if the line ends there.
-inline bool AtLineEnd(const char*& p, const char* end) {
-    if (p == end || *p == '\n') return true;
-    if (*p != '\r' || (p + 1 != end && p[1] != '\n')) return false;
-    ++p;
-    return true;
-}
-
-// Hands the values of a Data line, from `p` just after its keyword up to its line feed or `end`,
-// to the sink and ends the group; gives the place after the line.
+// Reads the values of a Data line from `p`, just after its keyword, to its line feed or `end`,
+// the full way, and ends the group.
 template <class Sink>
-const char* ReadValues(const char* p, const char* end, IncludeFileReader& reader, Sink& sink) {
+void ReadValuesToLineEnd(const char* p, const char* lineEnd, IncludeFileReader& reader,
+                         Sink& sink) {
     for (;;) {
         ++reader.valueCount;
-        // What the conversion writes takes a quick way: a blank at most, up to eight digits, then
-        // a comma or the line's end. Where fewer than nine bytes are left, the full way serves.
-        if (end - p > 8) {
-            const char* digits = p + (*p == ' ');
-            const LeadingDigits found = ReadLeadingDigits(digits);
-            const char* after = digits + found.length;
-            if (found.length != 0 && after != end && *after == ',') {
-                sink.Value({digits, found.length}, found.value);
-                p = after + 1;
-                continue;
-            }
-            if (found.length != 0 && AtLineEnd(after, end)) {
-                sink.Value({digits, found.length}, found.value);
-                p = after;
-                break;
-            }
-        }
-        const char* const start = p;
-        while (p != end && *p != ',' && *p != '\n') ++p;
-        if (p != end && *p == ',') {
+        const char* start = p;
+        while (p != lineEnd && *p != ',') ++p;
+        if (p != lineEnd) {
             const std::string_view text = TrimBlanks({start, static_cast<size_t>(p - start)});
             sink.Value(text, ConvertValue(text));
             ++p;
             continue;
         }
         // The line's last value, without the CR of a CR LF line end.
-        const char* stop = p != start && p[-1] == '\r' ? p - 1 : p;
-        const std::string_view text = TrimBlanks({start, static_cast<size_t>(stop - start)});
+        if (p != start && p[-1] == '\r') --p;
+        const std::string_view text = TrimBlanks({start, static_cast<size_t>(p - start)});
         sink.Value(text, ConvertValue(text));
         break;
     }
     sink.EndGroup();
     ++reader.groupCount;
-    return p == end ? end : p + 1;
+}
+
+// Reads the values of a Data line from `p`, just after its keyword; gives the place after the
+// line. What the conversion writes takes a quick way: a blank at most, up to four digits, then a
+// comma or the line's end (where at least nine bytes are left to look at); anything else the full
+// way, from that value on.
+template <class Sink>
+const char* ReadValues(const char* p, const char* end, IncludeFileReader& reader, Sink& sink) {
+    while (end - p > 9) {
+        const LeadingDigits found = ReadLeadingDigits(p);
+        const char* after = p + found.start + found.length;
+        if (found.length == 0) break;
+        if (*after == ',') {
+            sink.Value({after - found.length, found.length}, found.value);
+            ++reader.valueCount;
+            p = after + 1;
+            continue;
+        }
+        const size_t lineEnd = *after == '\n' ? 0 : *after == '\r' && after[1] == '\n' ? 1 : 2;
+        if (lineEnd == 2) break;
+        sink.Value({after - found.length, found.length}, found.value);
+        ++reader.valueCount;
+        sink.EndGroup();
+        ++reader.groupCount;
+        return after + lineEnd + 1;
+    }
+    const auto* newline = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    ReadValuesToLineEnd(p, newline != nullptr ? newline : end, reader, sink);
+    return newline != nullptr ? newline + 1 : end;
 }
 
 }  // namespace include_file_detail
@@ -165,15 +171,11 @@ bool ReadLines(IncludeFileReader& reader, std::string_view text, Sink& sink,
     const char* const end = p + text.size();
     while (p != end) {
         ++reader.line;
-        if (reader.openLabelLine == 0) {
-            // The keyword and a blank make a Data line whatever follows, since labels hold no
-            // blanks: every line but the first that the conversion writes takes this short way.
-            const char* start = p;
-            while (start != end && IsBlank(*start)) ++start;
-            if (end - start > 4 && start[4] == ' ' && IsDataKeyword(start)) {
-                p = ReadValues(start + 4, end, reader, sink);
-                continue;
-            }
+        // The keyword and a blank make a Data line whatever follows, since labels hold no blanks:
+        // every line but the first that the conversion writes takes this short way.
+        if (reader.openLabelLine == 0 && end - p > 4 && p[4] == ' ' && IsDataKeyword(p)) {
+            p = ReadValues(p + 4, end, reader, sink);
+            continue;
         }
         const auto* newline = static_cast<const char*>(std::memchr(p, '\n', end - p));
         const char* lineEnd = newline != nullptr ? newline : end;
@@ -184,7 +186,7 @@ bool ReadLines(IncludeFileReader& reader, std::string_view text, Sink& sink,
             reader.openLabelLine == 0 ? ClassifyLine(line) : Line{ContinueLabel(line), nullptr};
         switch (l.kind) {
             case LineKind::Data:
-                ReadValues(l.values, lineEnd, reader, sink);
+                ReadValuesToLineEnd(l.values, lineEnd, reader, sink);
                 break;
             case LineKind::Label:
                 reader.openLabelLine = 0;

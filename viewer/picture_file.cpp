@@ -29,13 +29,12 @@ PictureFile Refused(PictureFileStatus status, std::string problem) {
 // after the picture are counted by the reader and otherwise left alone.
 class PictureSink {
 public:
+    // A value is one byte of a row: a pixel 0xAARRGGBB lies in memory as B, G, R, A, so its
+    // values, which come as A, R, G, B, go to the bytes 3, 2, 1, 0 of it: index ^ 3.
     void Value(std::string_view, uint32_t value) {
-        if (next_ == nullptr) return Size(value);
-        colour_ = colour_ << 8 | (value & 0xFF);
-        if (++channel_ < 4) return;
-        *next_ = static_cast<uint32_t>(colour_);
-        channel_ = 0;
-        if (++next_ == rowEnd_) StartRow(row_ + 1);
+        if (index_ == rowBytes_) return NextRow(value);
+        row_[index_ ^ 3] = static_cast<uint8_t>(value);
+        ++index_;
     }
     void EndGroup() {}
     bool Stopped() const { return size_.verdict != DeclaredSize::Fits; }
@@ -46,14 +45,26 @@ public:
     SizeCheck TakeSize() {
         return sizeValues_ < 2 ? CheckDeclaredSize(width_, height_) : std::move(size_);
     }
-    // The picture, its last pixel completed with zeros if its values stop inside it.
-    ImageBuffer* TakeImage() {
-        if (next_ != nullptr && channel_ > 0)
-            *next_ = static_cast<uint32_t>(colour_ << (8 * (4 - channel_)));
-        return image_.release();
-    }
+    ImageBuffer* TakeImage() { return image_.release(); }
 
 private:
+    // At the end of a row, or before the picture has one: the size, the next row, or a value
+    // after the picture.
+    void NextRow(uint32_t value) {
+        if (!image_) {
+            if (sizeValues_ < 2) Size(value);
+            return;
+        }
+        index_ = 0;
+        if (rowsAfter_ == 0) {
+            rowBytes_ = 0;  // after the picture
+            return;
+        }
+        --rowsAfter_;
+        row_ += pitch_;
+        Value({}, value);
+    }
+
     void Size(uint32_t value) {
         if (sizeValues_ == 0) width_ = static_cast<int32_t>(value);
         if (sizeValues_ == 1) height_ = static_cast<int32_t>(value);
@@ -68,18 +79,9 @@ private:
                                                       " do not fit into memory"};
             return;
         }
-        GetImageInfo(image_.get(), nullptr, nullptr, nullptr, &pitch_, &pixels_, nullptr);
-        StartRow(0);
-    }
-
-    void StartRow(int32_t row) {
-        row_ = row;
-        if (row == height_) {
-            next_ = nullptr;
-            return;
-        }
-        next_ = reinterpret_cast<uint32_t*>(pixels_ + static_cast<ptrdiff_t>(row) * pitch_);
-        rowEnd_ = next_ + width_;
+        GetImageInfo(image_.get(), nullptr, nullptr, nullptr, &pitch_, &row_, nullptr);
+        rowBytes_ = static_cast<size_t>(width_) * 4;
+        rowsAfter_ = height_ - 1;
     }
 
     uint64_t sizeValues_ = 0;
@@ -87,15 +89,11 @@ private:
     int32_t height_ = 0;
     SizeCheck size_;
     std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> image_{nullptr, DestroyImage};
-    uint8_t* pixels_ = nullptr;
     int32_t pitch_ = 0;
-    int32_t row_ = 0;
-    uint32_t* next_ = nullptr;  // the next pixel to fill; nullptr before and after the pixels
-    uint32_t* rowEnd_ = nullptr;
-    // Wider than a pixel, so that the compiler knows a pixel written cannot change them and keeps
-    // them in registers.
-    uint64_t colour_ = 0;
-    int64_t channel_ = 0;
+    uint8_t* row_ = nullptr;  // the row being filled
+    size_t index_ = 0;        // its next byte
+    size_t rowBytes_ = 0;     // its length; 0 before and after the picture
+    int32_t rowsAfter_ = 0;   // rows after this one
 };
 
 PictureFile IncludePicture(const IncludeFileRead& read, PictureSink& sink) {
