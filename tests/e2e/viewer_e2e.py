@@ -40,43 +40,35 @@ def expected_from_test_picture():
     return window
 
 
-def expect_refusal(viewer, path, problem):
-    """`viewer path` ends at once with status 1 and one line on standard error naming the file
-    and the problem. It runs without a display: a viewer that tried to open its window would
-    fail with more to say."""
+def expect_run(viewer, argument, status, line):
+    """`viewer argument` ends at once with `status` and output, beginning with `line`, on standard
+    output (status 0) or error, where a refused file (status 1) gives one line only. It runs
+    without a display: a viewer that tried to open its window would fail with more to say."""
     env = {k: v for k, v in os.environ.items() if k != 'DISPLAY'}
-    done = subprocess.run([viewer, path], env=env, capture_output=True, text=True, timeout=20)
-    expected = 'viewer: %s: %s' % (path, problem)
-    lines = done.stderr.splitlines()
-    if done.returncode != 1 or len(lines) != 1 or not lines[0].startswith(expected):
-        sys.exit('viewer %s: status %d, standard error %r; expected status 1 and one line '
-                 'beginning %r' % (path, done.returncode, done.stderr, expected))
-    print('refused with status 1: %s' % lines[0])
-
-
-def expect_option(viewer, option, status, output):
-    done = subprocess.run([viewer, option], capture_output=True, text=True, timeout=20)
-    shown = done.stdout if status == 0 else done.stderr
-    if done.returncode != status or not shown.startswith(output):
-        sys.exit('viewer %s: status %d, output %r' % (option, done.returncode, shown))
-    print('viewer %s: status %d, %s' % (option, status, shown.splitlines()[0]))
+    done = subprocess.run([viewer, argument], env=env, capture_output=True, text=True, timeout=20)
+    lines = (done.stdout if status == 0 else done.stderr).splitlines()
+    if done.returncode != status or len(lines) < 1 or not lines[0].startswith(line) or \
+            (status == 1 and len(lines) != 1):
+        sys.exit('viewer %s: status %d, output %r %r; expected status %d and %r' % (
+            argument, done.returncode, done.stdout, done.stderr, status, line))
+    print('viewer %s: status %d, %s' % (argument, status, lines[0]))
 
 
 def check_refusals(viewer, folder):
     os.makedirs(folder, exist_ok=True)
-    malformed = os.path.join(folder, 'malformed.bi')
-    with open(malformed, 'wb') as out:
-        out.write(b'pic_bi:\r\nData 1\r\nData 1\r\nPrint "hello"\r\n')
-    text = os.path.join(folder, 'notes.bmp')
-    with open(text, 'w') as out:
-        out.write('Shopping list\n')
-    expect_refusal(viewer, malformed, 'malformed line 4: expected a label')
-    expect_refusal(viewer, os.path.join(folder, 'missing.bi'), 'no such file')
-    expect_refusal(viewer, folder, 'is a folder')
-    expect_refusal(viewer, text, 'not an include file or a picture')
-    expect_option(viewer, '--help', 0, 'Usage: viewer [FILE]')
-    expect_option(viewer, '--version', 0, 'viewer ')
-    expect_option(viewer, '--frobnicate', 2, 'viewer: unknown option --frobnicate')
+    files = {'malformed.bi': b'pic_bi:\r\nData 1\r\nData 1\r\nPrint "hello"\r\n',
+             'notes.bmp': b'Shopping list\n'}
+    for name, content in files.items():
+        with open(os.path.join(folder, name), 'wb') as out:
+            out.write(content)
+    for name, problem in [('malformed.bi', 'malformed line 4: expected a label'),
+                          ('missing.bi', 'no such file'), ('', 'is a folder'),
+                          ('notes.bmp', 'not an include file or a picture')]:
+        path = os.path.join(folder, name) if name else folder
+        expect_run(viewer, path, 1, 'viewer: %s: %s' % (path, problem))
+    expect_run(viewer, '--help', 0, 'Usage: viewer [FILE]')
+    expect_run(viewer, '--version', 0, 'viewer ')
+    expect_run(viewer, '--frobnicate', 2, 'viewer: unknown option --frobnicate')
 
 
 def main():
