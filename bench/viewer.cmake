@@ -2,7 +2,7 @@
 # takes to compile into a program.
 if(TARGET viewer)
   add_executable(viewer_bench ${CMAKE_CURRENT_LIST_DIR}/viewer/viewer_bench.cpp)
-  target_link_libraries(viewer_bench PRIVATE viewer_image benchmark::benchmark)
+  target_link_libraries(viewer_bench PRIVATE viewer_image viewer_picture_file benchmark::benchmark)
   target_compile_definitions(viewer_bench
                              PRIVATE VIEWER_STREAM_FILE="$<TARGET_PROPERTY:viewer,VIEWER_STREAM>")
   # The stream file is made while the viewer is built.

@@ -2,51 +2,26 @@
 
 #include <cstdio>
 
+#include "screen/bitmap.h"
 #include "viewer/value_stream.h"
+
+namespace include_file_detail {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+// The keyword, then a blank or nothing.
+bool IsDataLine(std::string_view content) {
+    return content.size() >= 4 && IsDataKeyword(content.data()) &&
+           (content.size() == 4 || IsBlank(content[4]));
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
+bool HoldsNoBlank(std::string_view line) {
+    return line.find(' ') == std::string_view::npos;
 }
 
-// True for a Data line, with `values` set to the text after the keyword.
-bool DataValues(std::string_view line, std::string_view& values) {
-    constexpr std::string_view keyword = "data";
-    if (line.size() < keyword.size()) return false;
-    for (size_t i = 0; i < keyword.size(); ++i) {
-        if ((line[i] | 0x20) != keyword[i]) return false;
-    }
-    if (line.size() > keyword.size() && !IsBlank(line[keyword.size()])) return false;
-    values = line.substr(keyword.size());
-    return true;
-}
-
-bool IsLabel(std::string_view line) {
-    if (line.size() < 2 || line.back() != ':') return false;
-    for (char c : line) {
-        if (IsBlank(c)) return false;
-    }
-    return true;
-}
-
-void AppendGroup(std::string_view values, IncludeFileStream& stream) {
-    for (;;) {
-        const size_t comma = values.find(',');
-        stream.bytes += TrimBlanks(values.substr(0, comma));
-        ++stream.valueCount;
-        if (comma == std::string_view::npos) break;
-        stream.bytes += ValueSeparator;
-        values.remove_prefix(comma + 1);
-    }
-    stream.bytes += GroupEnd;
-    ++stream.groupCount;
+std::string_view Content(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return TrimBlanks(line);
 }
 
 std::string Printable(std::string_view line) {
@@ -68,38 +43,125 @@ std::string Printable(std::string_view line) {
 
 }  // namespace
 
+// A label is tested first: a Data line the conversion writes always holds a blank, while the
+// label it writes may begin with "Data" and a TAB.
+Line ClassifyLine(std::string_view line) {
+    const std::string_view content = Content(line);
+    Line result;
+    if (content.empty()) {
+        result.kind = LineKind::Blank;
+    } else if (content.back() == ':' && HoldsNoBlank(content)) {
+        result.kind = LineKind::Label;
+    } else if (IsDataLine(content)) {
+        result.kind = LineKind::Data;
+        result.values = content.data() + 4;
+    } else {
+        result.kind = HoldsNoBlank(content) ? LineKind::LabelPart : LineKind::Other;
+    }
+    return result;
+}
+
+// Inside a label every line without a blank belongs to it, whatever it looks like.
+LineKind ContinueLabel(std::string_view line) {
+    const std::string_view content = Content(line);
+    if (!HoldsNoBlank(content)) return LineKind::Other;
+    return !content.empty() && content.back() == ':' ? LineKind::Label : LineKind::LabelPart;
+}
+
+bool Refuse(const IncludeFileReader& reader, std::string_view line, IncludeFileError& error) {
+    if (reader.openLabelLine != 0) {
+        error = {reader.openLabelLine, Printable(reader.openLabel)};
+    } else {
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        error = {reader.line, Printable(line)};
+    }
+    return false;
+}
+
+}  // namespace include_file_detail
+
+bool FinishLines(const IncludeFileReader& reader, IncludeFileError& error) {
+    return reader.openLabelLine == 0 || include_file_detail::Refuse(reader, {}, error);
+}
+
+namespace {
+
+struct NoSink {
+    void Value(std::string_view, uint32_t) {}
+    void EndGroup() {}
+};
+
+struct StreamSink {
+    std::string& bytes;
+    bool Stopped() const { return false; }
+    void Value(std::string_view text, uint32_t) {
+        bytes += text;
+        bytes += ValueSeparator;
+    }
+    // The group's last value is followed by the group end instead of a separator.
+    void EndGroup() { bytes.back() = GroupEnd; }
+};
+
+}  // namespace
+
+bool LooksLikeIncludeFile(std::string_view head) {
+    IncludeFileReader reader;
+    IncludeFileError ignored;
+    NoSink sink;
+    ReadLines(reader, head, sink, ignored);
+    return reader.groupCount > 0;
+}
+
+std::optional<std::string> TruncationHint(uint64_t bytes, bool endsInLineEnd) {
+    if (bytes == 0) return "the file is empty";
+    if (!endsInLineEnd) return "the last line has no line end; the file may be cut short";
+    return std::nullopt;
+}
+
 bool ReadIncludeFile(std::string_view text, IncludeFileStream& stream, IncludeFileError& error) {
     stream = {};
-    uint64_t lineNumber = 0;
-    while (!text.empty()) {
-        ++lineNumber;
-        const size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    StreamSink sink{stream.bytes};
+    const IncludeFileRead read = ReadIncludeText(text, sink);
+    stream.valueCount = read.reader.valueCount;
+    stream.groupCount = read.reader.groupCount;
+    error = read.error;
+    return read.status == IncludeFileStatus::Read;
+}
 
-        const std::string_view content = TrimBlanks(line);
-        std::string_view values;
-        if (content.empty() || IsLabel(content)) continue;
-        if (!DataValues(content, values)) {
-            error = {lineNumber, Printable(line)};
-            return false;
-        }
-        AppendGroup(values, stream);
-    }
-    return true;
+IncludeFileRead ReadIncludeFileStream(const std::string& path, IncludeFileStream& stream) {
+    stream = {};
+    StreamSink sink{stream.bytes};
+    IncludeFileRead read = ReadIncludeFileAt(path, sink);
+    stream.valueCount = read.reader.valueCount;
+    stream.groupCount = read.reader.groupCount;
+    return read;
+}
+
+std::string ValueCountMismatch(uint64_t valueCount, int32_t width, int32_t height) {
+    // A width or height below 1 makes no picture, so nothing after the size is read.
+    const uint64_t expected =
+        width >= 1 && height >= 1 ? 2 + 4 * static_cast<uint64_t>(int64_t{width} * height) : 2;
+    if (valueCount == expected) return {};
+    return std::to_string(valueCount) + " values, but width " + std::to_string(width) +
+           " and height " + std::to_string(height) + " call for " + std::to_string(expected) +
+           (valueCount < expected ? "; the missing ones read as 0"
+                                  : "; the extra ones are never read");
 }
 
 std::string ValueCountMismatch(const IncludeFileStream& stream) {
     ValueStream values = MakeValueStream(stream.bytes);
-    const int64_t width = ReadInt(values);
-    const int64_t height = ReadInt(values);
-    // A width or height below 1 makes no picture, so nothing after the size is read.
-    const uint64_t expected =
-        width >= 1 && height >= 1 ? 2 + 4 * static_cast<uint64_t>(width * height) : 2;
-    if (stream.valueCount == expected) return {};
-    return std::to_string(stream.valueCount) + " values, but width " + std::to_string(width) +
-           " and height " + std::to_string(height) + " call for " + std::to_string(expected) +
-           (stream.valueCount < expected ? "; the missing ones read as 0"
-                                         : "; the extra ones are never read");
+    const int32_t width = ReadInt(values);
+    const int32_t height = ReadInt(values);
+    return ValueCountMismatch(stream.valueCount, width, height);
+}
+
+SizeCheck CheckDeclaredSize(int32_t width, int32_t height) {
+    const std::string size =
+        "width " + std::to_string(width) + " and height " + std::to_string(height);
+    if (width < 1 || height < 1) return {DeclaredSize::NoPixels, size + " make no picture"};
+    const int64_t pixels = int64_t{width} * height;
+    if (pixels <= DefaultPixelLimit) return {};
+    return {DeclaredSize::TooManyPixels, size + " make " + std::to_string(pixels) +
+                                             " pixels, more than the limit of " +
+                                             std::to_string(DefaultPixelLimit)};
 }

@@ -1,32 +1,130 @@
-// The viewer: shows the picture built into it, waits for a key and ends.
+// The viewer: shows a picture, waits for a key and ends. Without an argument the picture is the one
+// built into the program; with one, the include file or picture file it names.
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "screen/headless.h"
 #include "screen/screen.h"
 #include "screen/window_backend.h"
 #include "viewer/build_image.h"
+#include "viewer/picture_file.h"
 #include "viewer/value_stream.h"
 
 // The value stream's bytes, placed into the program by the generated assembler file.
 extern "C" const char viewer_stream_begin[];
 extern "C" const char viewer_stream_end[];
 
-int main() {
-    ValueStream stream{viewer_stream_begin, viewer_stream_end, viewer_stream_begin};
-    Rewind(stream);
+namespace {
+
+constexpr const char* Usage =
+    "Usage: viewer [FILE]\n"
+    "Shows a picture at the top-left of a 640 x 480 window until a key is pressed.\n"
+    "\n"
+    "  FILE         a pixel-data include file, as the converter writes it, or a picture file;\n"
+    "               without it, the picture built into the program\n"
+    "  --help       show this help and exit\n"
+    "  --version    show the version and exit\n"
+    "\n"
+    "Exit status: 0 when the picture was shown, 1 when the file cannot be shown (one line on\n"
+    "standard error says why) or no window could be opened, 2 for a usage error.\n";
+
+struct Arguments {
+    std::optional<std::string> file;
+    bool help = false;
+    bool version = false;
+    std::string usageError;
+};
+
+Arguments ParseArguments(const std::vector<std::string>& args) {
+    Arguments parsed;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+            parsed.help = true;
+        } else if (!optionsEnded && arg == "--version") {
+            parsed.version = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            parsed.usageError = "unknown option " + arg;
+        } else if (parsed.file) {
+            parsed.usageError = "one file at a time";
+        } else {
+            parsed.file = arg;
+        }
+    }
+    return parsed;
+}
+
+// The window the picture is shown in; false, after saying so, when there is none.
+bool OpenWindow() {
     UseWindowBackend();
     if (OpenScreen(640, 480, 32) != ScreenResult::Ok) {
         // Without a window no key could ever end the wait below.
         std::fprintf(stderr, "viewer: %s\n", ScreenOpenFailure().c_str());
         std::fputs("viewer: cannot open the 640 x 480 window\n", stderr);
-        return 1;
+        return false;
     }
-    const std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> picture(BuildImage(stream),
-                                                                       DestroyImage);
+    return true;
+}
+
+void ShowAndWait(ImageBuffer* picture) {
     if (picture) {
-        PutImage(nullptr, 0, 0, picture.get(), ArgDefault, ArgDefault, ArgDefault, ArgDefault, 0,
+        PutImage(nullptr, 0, 0, picture, ArgDefault, ArgDefault, ArgDefault, ArgDefault, 0,
                  PutMode::Blend, 255);
     }
     SleepMs(-1);
+}
+
+int ShowBuiltInPicture() {
+    ValueStream stream{viewer_stream_begin, viewer_stream_end, viewer_stream_begin};
+    Rewind(stream);
+    if (!OpenWindow()) return 1;
+    const std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> picture(BuildImage(stream),
+                                                                       DestroyImage);
+    ShowAndWait(picture.get());
     return 0;
+}
+
+// The file is read before the window opens, so that a file that cannot be shown opens none.
+// Images belong to a screen: a headless one holds the picture until the window's replaces it.
+int ShowFile(const std::string& path) {
+    headless::UseHeadlessBackend();
+    if (OpenScreen(1, 1, 32) != ScreenResult::Ok) {
+        std::fputs("viewer: no memory for a screen\n", stderr);
+        return 1;
+    }
+    const PictureFile file = ReadPictureFile(path);
+    if (file.status != PictureFileStatus::Ok) {
+        std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), file.problem.c_str());
+        return 1;
+    }
+    for (const std::string& warning : file.warnings)
+        std::fprintf(stderr, "viewer: %s: warning: %s\n", path.c_str(), warning.c_str());
+    if (!OpenWindow()) return 1;
+    ShowAndWait(file.image.get());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Arguments args = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (!args.usageError.empty()) {
+        std::fprintf(stderr, "viewer: %s\nTry 'viewer --help' for more information.\n",
+                     args.usageError.c_str());
+        return 2;
+    }
+    if (args.help) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (args.version) {
+        std::printf("viewer %s\n", PIXELTOOLS_VERSION);
+        return 0;
+    }
+    return args.file ? ShowFile(*args.file) : ShowBuiltInPicture();
 }

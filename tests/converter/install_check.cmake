@@ -1,5 +1,6 @@
-# Installs the build into an empty folder and checks that the three programs and the converter's
-# desktop entry arrive, and that an installed program runs from there.
+# Installs the build into an empty folder and checks that the three programs and the desktop
+# entries arrive (the converter's for the menu, the viewer's for "Open with"), and that an
+# installed program runs from there.
 # Usage: cmake -DBUILD=<build folder> -DPREFIX=<scratch folder> -P install_check.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -20,14 +21,34 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "the installed bmp2bi does not run: status ${status}")
 endif()
 
-set(entry ${PREFIX}/share/applications/converter.desktop)
-if(NOT EXISTS ${entry})
-  message(FATAL_ERROR "not installed: share/applications/converter.desktop")
-endif()
-file(STRINGS ${entry} lines)
-foreach(expected "[Desktop Entry]" "Type=Application" "Name=converter" "Exec=converter")
-  if(NOT expected IN_LIST lines)
-    message(FATAL_ERROR "converter.desktop lacks the line \"${expected}\"")
+# check_entry(<name> <line>...): share/applications/<name>.desktop is installed, holds every
+# line given and, where desktop-file-validate is at hand, passes it. CMake separates list items
+# with semicolons, so the lines are given, and compared, with commas in their places.
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+function(check_entry name)
+  set(entry ${PREFIX}/share/applications/${name}.desktop)
+  if(NOT EXISTS ${entry})
+    message(FATAL_ERROR "not installed: share/applications/${name}.desktop")
   endif()
-endforeach()
+  file(READ ${entry} text)
+  string(REPLACE ";" "," text "\n${text}")
+  foreach(expected "[Desktop Entry]" "Type=Application" ${ARGN})
+    string(FIND "${text}" "\n${expected}\n" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${name}.desktop lacks the line \"${expected}\"")
+    endif()
+  endforeach()
+  if(DESKTOP_FILE_VALIDATE)
+    execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} --no-hints ${entry}
+                    RESULT_VARIABLE status OUTPUT_VARIABLE problems ERROR_VARIABLE problems)
+    if(NOT status EQUAL 0 OR NOT problems STREQUAL "")
+      message(FATAL_ERROR "${name}.desktop does not validate: ${problems}")
+    endif()
+  endif()
+endfunction()
+
+check_entry(converter "Name=converter" "Exec=converter")
+# Not in the menu: the viewer without a file shows only its built-in picture.
+check_entry(viewer "Name=viewer" "Exec=viewer %f" "NoDisplay=true"
+            "MimeType=image/bmp,image/png,image/jpeg,image/gif,")
 file(REMOVE_RECURSE ${PREFIX})

@@ -3,6 +3,10 @@
 
     viewer_e2e.py VIEWER --test-picture     the viewer built around viewer_test_picture.py
     viewer_e2e.py VIEWER --bmp SAMPLE.bmp   the viewer built around a converted BMP
+    viewer_e2e.py VIEWER --test-picture --open FILE
+                                            `viewer FILE`, FILE the test picture as an include
+                                            file or a BMP
+    viewer_e2e.py VIEWER --refusals FOLDER  files it cannot show, and the options
 
 Checks the window's title and size, compares a screenshot pixel by pixel with what the picture
 must show at the window's top-left corner (black elsewhere), presses a key and expects the
@@ -10,7 +14,9 @@ program to end with status 0. On a mismatch the screenshot and the expected imag
 the current folder.
 """
 import argparse
+import os
 import subprocess
+import sys
 
 from PIL import Image
 
@@ -34,17 +40,54 @@ def expected_from_test_picture():
     return window
 
 
+def expect_run(viewer, argument, status, line):
+    """`viewer argument` ends at once with `status` and output, beginning with `line`, on standard
+    output (status 0) or error, where a refused file (status 1) gives one line only. It runs
+    without a display: a viewer that tried to open its window would fail with more to say."""
+    env = {k: v for k, v in os.environ.items() if k != 'DISPLAY'}
+    done = subprocess.run([viewer, argument], env=env, capture_output=True, text=True, timeout=20)
+    lines = (done.stdout if status == 0 else done.stderr).splitlines()
+    if done.returncode != status or len(lines) < 1 or not lines[0].startswith(line) or \
+            (status == 1 and len(lines) != 1):
+        sys.exit('viewer %s: status %d, output %r %r; expected status %d and %r' % (
+            argument, done.returncode, done.stdout, done.stderr, status, line))
+    print('viewer %s: status %d, %s' % (argument, status, lines[0]))
+
+
+def check_refusals(viewer, folder):
+    os.makedirs(folder, exist_ok=True)
+    files = {'malformed.bi': b'pic_bi:\r\nData 1\r\nData 1\r\nPrint "hello"\r\n',
+             'notes.bmp': b'Shopping list\n'}
+    for name, content in files.items():
+        with open(os.path.join(folder, name), 'wb') as out:
+            out.write(content)
+    for name, problem in [('malformed.bi', 'malformed line 4: expected a label'),
+                          ('missing.bi', 'no such file'), ('', 'is a folder'),
+                          ('notes.bmp', 'not an include file or a picture')]:
+        path = os.path.join(folder, name) if name else folder
+        expect_run(viewer, path, 1, 'viewer: %s: %s' % (path, problem))
+    expect_run(viewer, '--help', 0, 'Usage: viewer [FILE]')
+    expect_run(viewer, '--version', 0, 'viewer ')
+    expect_run(viewer, '--frobnicate', 2, 'viewer: unknown option --frobnicate')
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('viewer')
     picture = parser.add_mutually_exclusive_group(required=True)
     picture.add_argument('--test-picture', action='store_true')
     picture.add_argument('--bmp')
+    picture.add_argument('--refusals', metavar='FOLDER')
+    parser.add_argument('--open', metavar='FILE')
     args = parser.parse_args()
+    if args.refusals:
+        check_refusals(args.viewer, args.refusals)
+        return
     expected = expected_from_bmp(args.bmp) if args.bmp else expected_from_test_picture()
+    command = [args.viewer] + ([args.open] if args.open else [])
 
     with desktop.private_display() as env, \
-            desktop.running([args.viewer], env, stderr=subprocess.PIPE, text=True) as viewer:
+            desktop.running(command, env, stderr=subprocess.PIPE, text=True) as viewer:
         window = desktop.wait_for_window(env, 'viewer', viewer)
         desktop.expect_window(env, window, 'viewer', WINDOW)
         # The picture appears within a few window cycles of the window.

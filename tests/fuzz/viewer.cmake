@@ -1,14 +1,16 @@
 # The viewer's fuzz targets: the value conversion and BuildImage over arbitrary streams, and the
-# include-file reader of the stream generator. The viewer's sources are compiled again here with
+# include-file reader of the stream generator and of the viewer's pictures. The viewer's sources are compiled again here with
 # the fuzzer's coverage instrumentation, which the ordinary libraries must not carry.
 set(viewer_fuzz_options -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
 add_library(viewer_fuzz_code STATIC
   ${PROJECT_SOURCE_DIR}/viewer/value_stream.cpp
   ${PROJECT_SOURCE_DIR}/viewer/build_image.cpp
-  ${PROJECT_SOURCE_DIR}/viewer/include_file.cpp)
+  ${PROJECT_SOURCE_DIR}/viewer/include_file.cpp
+  ${PROJECT_SOURCE_DIR}/viewer/line_blocks.cpp
+  ${PROJECT_SOURCE_DIR}/viewer/picture_file.cpp)
 target_include_directories(viewer_fuzz_code PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(viewer_fuzz_code PRIVATE ${viewer_fuzz_options})
-target_link_libraries(viewer_fuzz_code PUBLIC screen)
+target_link_libraries(viewer_fuzz_code PUBLIC screen PRIVATE conversion)
 
 foreach(fuzzer viewer_stream_fuzzer viewer_include_file_fuzzer)
   add_executable(${fuzzer} ${CMAKE_CURRENT_LIST_DIR}/${fuzzer}.cpp)
@@ -25,6 +27,8 @@ file(WRITE ${viewer_fuzz_seeds}/viewer_stream_fuzzer/picture
      "3\n2\n255,180,151,71\n0,255,0,255\n&HFF,&O17,&B101,&17\n-1,300,12ab,\n 4294967296\n")
 file(WRITE ${viewer_fuzz_seeds}/viewer_include_file_fuzzer/picture.bi
      "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\n\r\nrow:\r\nDATA &HFF, 0, 0,255\r\n")
+file(WRITE ${viewer_fuzz_seeds}/viewer_include_file_fuzzer/labels.bi
+     "a\tb\nc_bi:\r\n:\nData 2\nData 2\nData -1, 99999999999, 12345678,123456789\nData 7\r")
 foreach(fuzzer viewer_stream_fuzzer viewer_include_file_fuzzer)
   file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/viewer_corpus/${fuzzer})
   string(REPLACE "_fuzzer" "" test ${fuzzer})

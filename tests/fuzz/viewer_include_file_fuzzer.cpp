@@ -1,11 +1,16 @@
-// Arbitrary bytes as a pixel-data include file: the reader either refuses a line that exists, or
-// gives a stream whose values and groups are exactly the counts it reports.
+// Arbitrary bytes as a pixel-data include file: the reader, with its quick ways for the lines the
+// conversion writes, gives what a plain reading of the rules line by line gives: the same stream or
+// the same malformed line. Every value it hands over carries the number its text converts to, and
+// the viewer's picture of the text is the one BuildImage makes from the generator's stream.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "screen/headless.h"
+#include "viewer/build_image.h"
 #include "viewer/include_file.h"
+#include "viewer/picture_file.h"
 #include "viewer/value_stream.h"
 
 namespace {
@@ -14,15 +19,90 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+// The rules read plainly: the stream, or the malformed line's number as `error`.
+std::string PlainReading(std::string_view text, uint64_t& error) {
+    std::string stream;
+    uint64_t line = 0;
+    uint64_t openLabel = 0;
+    for (; !text.empty(); ++line) {
+        std::string_view content = text.substr(0, text.find('\n'));
+        text.remove_prefix(std::min(text.size(), content.size() + 1));
+        if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
+        content = Trimmed(content);
+        const bool noBlank = content.find(' ') == std::string_view::npos;
+        const bool label = noBlank && !content.empty() && content.back() == ':';
+        if (openLabel != 0 || content.empty() || label) {
+            if (openLabel != 0 && !noBlank) return error = openLabel, stream;
+            if (label) openLabel = 0;
+            continue;
+        }
+        std::string keyword(content.substr(0, 4));
+        for (char& c : keyword) c = static_cast<char>(c | 0x20);
+        if (keyword != "data" || (content.size() > 4 && content[4] != ' ' && content[4] != '\t')) {
+            if (!noBlank) return error = line + 1, stream;
+            openLabel = line + 1;
+            continue;
+        }
+        for (std::string_view values = content.substr(4);;) {
+            stream += Trimmed(values.substr(0, values.find(',')));
+            if (values.find(',') == std::string_view::npos) break;
+            stream += ValueSeparator;
+            values.remove_prefix(values.find(',') + 1);
+        }
+        stream += GroupEnd;
+    }
+    error = openLabel;
+    return stream;
+}
+
+struct ConversionCheck {
+    void Value(std::string_view text, uint32_t number) { Check(number == ConvertValue(text)); }
+    void EndGroup() {}
+};
+
+void CheckPicture(std::string_view text, const IncludeFileStream& stream) {
+    ValueStream values = MakeValueStream(stream.bytes);
+    const int64_t width = ReadInt(values);
+    const int64_t height = ReadInt(values);
+    // Large pictures only cost time and memory; small ones reach every path.
+    if (width < 1 || height < 1 || width * height > (1 << 16)) return;
+    Rewind(values);
+    ImageBuffer* built = BuildImage(values);
+    const PictureFile read = ReadIncludePicture(text);
+    Check(built != nullptr && read.image != nullptr);
+    Check(read.image->width == built->width && read.image->height == built->height);
+    for (int32_t y = 0; y < built->height; ++y) {
+        for (int32_t x = 0; x < built->width; ++x)
+            Check(GetPixel(read.image.get(), x, y) == GetPixel(built, x, y));
+    }
+    DestroyImage(built);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool opened = [] {
+        headless::UseHeadlessBackend();
+        return OpenScreen(64, 48, 32) == ScreenResult::Ok;
+    }();
+    Check(opened);
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     IncludeFileStream stream;
     IncludeFileError error;
-    if (!ReadIncludeFile(text, stream, error)) {
+    uint64_t plainError = 0;
+    const std::string plainStream = PlainReading(text, plainError);
+    const bool read = ReadIncludeFile(text, stream, error);
+    Check(read ? plainError == 0 && stream.bytes == plainStream : error.line == plainError);
+    if (!read) {
         const auto lines = static_cast<uint64_t>(std::count(text.begin(), text.end(), '\n')) + 1;
         Check(error.line >= 1 && error.line <= lines);
+        Check(ReadIncludePicture(text).status == PictureFileStatus::Malformed);
         return 0;
     }
     const std::string_view bytes = stream.bytes;
@@ -32,5 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(stream.groupCount == groups && stream.valueCount == groups + separators);
     Check(bytes.empty() || bytes.back() == GroupEnd);
     ValueCountMismatch(stream);
+    ConversionCheck conversion;
+    ReadIncludeText(text, conversion);
+    CheckPicture(text, stream);
     return 0;
 }

@@ -53,7 +53,6 @@ TEST(ReadIncludeFile, StopsAtTheFirstLineOfNoKnownKind) {
 
     EXPECT_EQ(ErrorOf("Data1,2\n").found, "Data1,2");
     EXPECT_EQ(ErrorOf("Datum 1\n").found, "Datum 1");
-    EXPECT_EQ(ErrorOf("Data 1\n:\n").line, 2u);
     EXPECT_EQ(ErrorOf("two words:\n").found, "two words:");
     EXPECT_EQ(ErrorOf(std::string_view("\x01\xFF\0x", 4)).found, "\\x01\\xFF\\x00x");
     EXPECT_EQ(ErrorOf(std::string(100, 'x')).found, std::string(60, 'x') + "...");

@@ -64,3 +64,18 @@ messages_hold("good.stream: error: cannot write the value stream")
 if(status EQUAL 0 OR NOT found)
   message(SEND_ERROR "unwritable output: status ${status}, messages '${messages}'")
 endif()
+
+# Declared sizes: more pixels than the limit stop the build (a viewer of 23000 x 23000 would take
+# 2 GB to show black); a size below 1 builds a viewer that shows nothing, with a warning.
+file(WRITE ${WORK}/huge.bi "Data 23000\r\nData 23000\r\nData 255, 0, 0,0\r\nData 1,2\r\n")
+run_generator(${WORK}/huge.bi ${WORK}/huge.stream)
+messages_hold("huge.bi: error: width 23000 and height 23000 make 529000000 pixels, more than the limit of 100000000")
+if(status EQUAL 0 OR NOT found OR EXISTS ${WORK}/huge.stream)
+  message(SEND_ERROR "23000 x 23000: status ${status}, messages '${messages}'")
+endif()
+file(WRITE ${WORK}/negative.bi "Data -5\r\nData 3\r\n")
+run_generator(${WORK}/negative.bi ${WORK}/negative.stream)
+messages_hold("negative.bi: warning: width -5 and height 3 make no picture; the viewer will show none")
+if(NOT status EQUAL 0 OR NOT found OR NOT EXISTS ${WORK}/negative.stream)
+  message(SEND_ERROR "width -5: status ${status}, messages '${messages}'")
+endif()

@@ -1,0 +1,164 @@
+#include "viewer/picture_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/headless_screen.h"
+#include "tests/support/temp_dir.h"
+#include "viewer/build_image.h"
+#include "viewer/include_file.h"
+
+namespace {
+
+std::vector<uint32_t> ImagePixels(const ImageBuffer* image) {
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; image && y < image->height; ++y)
+        for (int32_t x = 0; x < image->width; ++x) pixels.push_back(GetPixel(image, x, y));
+    return pixels;
+}
+
+struct IncludeCase {
+    const char* what;
+    std::string text;
+    std::string stream;  // the generator's output; empty for a malformed file
+    uint64_t errorLine = 0;
+};
+
+const std::vector<IncludeCase> IncludeCases = {
+    {"as the conversion writes it",
+     "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\n"
+     "Data 255, 0, 0,255\r\n",
+     "2\n1\n255,255,0,0\n255,0,0,255\n"},
+    {"LF line ends, every value form",
+     "p:\nData 2\ndata &h1\nData &HFF, &O17, &b101,&17\n"
+     "DATA -1, +7, 4294967296,99999999999\n",
+     "2\n&h1\n&HFF,&O17,&b101,&17\n-1,+7,4294967296,99999999999\n"},
+    {"blanks, TABs, empty and odd values", "Data 1\r\nData 1\r\nData\t 12ab ,\t,  0 , 300 \r\n",
+     "1\n1\n12ab,,0,300\n"},
+    {"long digit runs", "Data 1\nData 1\nData 123456789, 0000000001,12345678,000000255\n",
+     "1\n1\n123456789,0000000001,12345678,000000255\n"},
+    {"labels with a TAB, empty, with \\ and high bytes",
+     "a\tb_bi:\r\n:\r\nC:\\out\\\xE9_bi:\r\n"
+     "Data 1\r\nData 1\r\nData 1,2,3,4\r\n",
+     "1\n1\n1,2,3,4\n"},
+    {"a label beginning with Data and a TAB", "Data\tx_bi:\r\nData 1\r\nData 1\r\nData 9,8,7,6\r\n",
+     "1\n1\n9,8,7,6\n"},
+    {"a label cut by line feeds in the name",
+     "a\n\nData\nb\rc_bi:\r\nData 1\r\nData 1\r\n"
+     "Data 1,2,3,4\r\n",
+     "1\n1\n1,2,3,4\n"},
+    {"missing values", "Data 2\r\nData 2\r\nData 255, 1, 2,3\r\nData 4\r\n",
+     "2\n2\n255,1,2,3\n4\n"},
+    {"an empty last value",
+     "Data 2\r\nData 1\r\nData 9,\r\nData 1, 2, 3,4\r\nthe_end_of_it_all:\r\n",
+     "2\n1\n9,\n1,2,3,4\n"},
+    {"a line of no known kind", "pic:\r\nData 1\r\nPrint 1\r\n", "", 3},
+    {"a label run into a Data line", "abc\r\nData 1\r\n", "", 1},
+    {"a label run into a line with a blank", "Data 1\r\nabc\r\nx y:\r\n", "", 2},
+    {"a label left open at the end", "Data 1\r\nData 1\r\nabc\r\ndef", "", 3},
+};
+
+class PictureFileTest : public HeadlessScreen {};
+
+// The viewer's reader and the stream generator agree on every file: same values, same groups,
+// the same picture as BuildImage makes from the stream, the same malformed line.
+TEST_F(PictureFileTest, IncludeTextsReadAsTheEmbeddedStreamReadsThem) {
+    for (const IncludeCase& c : IncludeCases) {
+        IncludeFileStream stream;
+        IncludeFileError error;
+        const bool read = ReadIncludeFile(c.text, stream, error);
+        const PictureFile picture = ReadIncludePicture(c.text);
+        EXPECT_EQ(read ? 0 : error.line, c.errorLine) << c.what;
+        if (c.errorLine != 0) {
+            EXPECT_EQ(picture.problem.rfind("malformed line " + std::to_string(c.errorLine), 0), 0u)
+                << c.what << ": " << picture.problem;
+            continue;
+        }
+        EXPECT_EQ(stream.bytes, c.stream) << c.what;
+        ValueStream values = MakeValueStream(stream.bytes);
+        const std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> built(BuildImage(values),
+                                                                         DestroyImage);
+        ASSERT_EQ(picture.status, PictureFileStatus::Ok) << c.what << ": " << picture.problem;
+        EXPECT_EQ(ImagePixels(picture.image.get()), ImagePixels(built.get())) << c.what;
+        EXPECT_EQ(picture.warnings.empty(),
+                  ValueCountMismatch(stream).empty() && c.text.back() == '\n')
+            << c.what;
+    }
+}
+
+// A 24-bit BMP of 2 x 2 pixels stored top-down (a negative height): blue, green / red, white.
+const std::vector<uint8_t> TopDownBmp = {
+    'B', 'M', 70, 0, 0,    0,    0,    0,    0, 0, 54,  0,   0,   0,   40, 0, 0,  0,
+    2,   0,   0,  0, 0xFE, 0xFF, 0xFF, 0xFF, 1, 0, 24,  0,   0,   0,   0,  0, 16, 0,
+    0,   0,   0,  0, 0,    0,    0,    0,    0, 0, 0,   0,   0,   0,   0,  0, 0,  0,
+    255, 0,   0,  0, 255,  0,    0,    0,    0, 0, 255, 255, 255, 255, 0,  0};
+
+std::vector<uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+struct FileCase {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    PictureFileStatus status;
+    const char* problem;
+};
+
+TEST_F(PictureFileTest, FilesAreRecognisedByTheirContent) {
+    const TempDir dir;
+    const std::vector<FileCase> cases = {
+        {"empty.bi", {}, PictureFileStatus::NotAPicture, "the file is empty"},
+        {"text.bi", Bytes("Hello world\nData 1\n"), PictureFileStatus::NotAPicture,
+         "not an include file or a picture"},
+        {"binary.png",
+         {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13},
+         PictureFileStatus::NotAPicture,
+         "not an include file or a picture"},
+        {"include.bmp", Bytes("\r\n  pic:\r\nData 1\r\nData 1\r\nData 255, 1, 2,3\r\n"),
+         PictureFileStatus::Ok, ""},
+        {"bitmap.bi", TopDownBmp, PictureFileStatus::Ok, ""},
+        {"cut.bmp",
+         {TopDownBmp.begin(), TopDownBmp.end() - 9},
+         PictureFileStatus::Undecodable,
+         "cannot be decoded"},
+        {"huge.bi", Bytes("Data 23000\r\nData 23000\r\nData 255, 0, 0,0\r\n"),
+         PictureFileStatus::TooLarge,
+         "width 23000 and height 23000 make 529000000 pixels, more than the limit of 100000000"},
+        {"giant.bi", Bytes("Data 2000000000\r\nData 2000000000\r\n"), PictureFileStatus::TooLarge,
+         "width 2000000000 and height 2000000000 make 4000000000000000000 pixels"},
+        {"negative.bi", Bytes("Data -5\r\nData 3\r\n"), PictureFileStatus::NoPicture,
+         "width -5 and height 3 make no picture"},
+        {"malformed.bi", Bytes("pic:\r\nData 1\r\nPrint 1\r\n"), PictureFileStatus::Malformed,
+         "malformed line 3: expected a label"},
+    };
+    for (const FileCase& c : cases) {
+        const PictureFile file = ReadPictureFile(dir.Write(c.name, c.bytes));
+        EXPECT_EQ(file.status, c.status) << c.name << ": " << file.problem;
+        EXPECT_EQ(file.problem.rfind(c.problem, 0), 0u) << c.name << ": " << file.problem;
+        EXPECT_EQ(file.image != nullptr, c.status == PictureFileStatus::Ok) << c.name;
+    }
+    std::vector<uint32_t> rgb = ImagePixels(ReadPictureFile(dir / "bitmap.bi").image.get());
+    for (uint32_t& pixel : rgb) pixel &= 0xFFFFFF;
+    EXPECT_EQ(rgb, (std::vector<uint32_t>{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF}));
+    EXPECT_EQ(ReadPictureFile(dir / "missing.bi").problem, "no such file");
+    EXPECT_EQ(ReadPictureFile(dir.Path()).problem, "is a folder, not a picture");
+}
+
+// A file read in blocks, with a line far longer than a block and line ends of both kinds, gives
+// what its text gives read whole.
+TEST_F(PictureFileTest, LargeFilesReadInBlocksAsWhole) {
+    std::string text = "big_bi:\r\nData 300\r\nData 300\r\nData 1";
+    for (int i = 0; i < 100 * 300 * 4; ++i) text += ", " + std::to_string(i % 251);
+    for (int i = 0; i < 200 * 300; ++i)
+        text += (i % 2 ? "\r\nData 255, " : "\nData 9, ") + std::to_string(i % 253) + ", 8,5";
+    const TempDir dir;
+    const PictureFile file = ReadPictureFile(dir.Write("big.bi", Bytes(text)));
+    ASSERT_EQ(file.status, PictureFileStatus::Ok) << file.problem;
+    EXPECT_EQ(ImagePixels(file.image.get()), ImagePixels(ReadIncludePicture(text).image.get()));
+    EXPECT_EQ(file.warnings.size(), 2u);  // one value too many, no last line end
+}
+
+}  // namespace

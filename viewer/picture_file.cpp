@@ -1,0 +1,184 @@
+#include "viewer/picture_file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "screen/bitmap.h"
+#include "viewer/include_file.h"
+#include "viewer/value_stream.h"
+
+namespace {
+
+// An include file is recognised by its first bytes (see LooksLikeIncludeFile). The conversion
+// writes its first Data line right after the label, so this much leaves room for any label.
+constexpr size_t HeadBytes = size_t{1} << 16;
+
+PictureFile Refused(PictureFileStatus status, std::string problem) {
+    PictureFile file;
+    file.status = status;
+    file.problem = std::move(problem);
+    return file;
+}
+
+// Builds the picture from the values as BuildImage does from the embedded stream: width and
+// height, then A, R, G, B of every pixel, row by row. Missing values leave their pixels 0; values
+// after the picture are counted by the reader and otherwise left alone.
+class PictureSink {
+public:
+    // A value is one byte of a row: a pixel 0xAARRGGBB lies in memory as B, G, R, A, so its
+    // values, which come as A, R, G, B, go to the bytes 3, 2, 1, 0 of it: index ^ 3.
+    void Value(std::string_view, uint32_t value) {
+        if (index_ == rowBytes_) return NextRow(value);
+        row_[index_ ^ 3] = static_cast<uint8_t>(value);
+        ++index_;
+    }
+    void EndGroup() {}
+    bool Stopped() const { return size_.verdict != DeclaredSize::Fits; }
+
+    int32_t Width() const { return width_; }
+    int32_t Height() const { return height_; }
+    // The verdict on the size; a file ending before its size reads the missing values as 0.
+    SizeCheck TakeSize() {
+        return sizeValues_ < 2 ? CheckDeclaredSize(width_, height_) : std::move(size_);
+    }
+    ImageBuffer* TakeImage() { return image_.release(); }
+
+private:
+    // At the end of a row, or before the picture has one: the size, the next row, or a value
+    // after the picture.
+    void NextRow(uint32_t value) {
+        if (!image_) {
+            if (sizeValues_ < 2) Size(value);
+            return;
+        }
+        index_ = 0;
+        if (rowsAfter_ == 0) {
+            rowBytes_ = 0;  // after the picture
+            return;
+        }
+        --rowsAfter_;
+        row_ += pitch_;
+        Value({}, value);
+    }
+
+    void Size(uint32_t value) {
+        if (sizeValues_ == 0) width_ = static_cast<int32_t>(value);
+        if (sizeValues_ == 1) height_ = static_cast<int32_t>(value);
+        if (++sizeValues_ != 2) return;
+        size_ = CheckDeclaredSize(width_, height_);
+        if (size_.verdict != DeclaredSize::Fits) return;
+        // Filled with 0, the colour of the pixels whose values are missing.
+        image_.reset(CreateImage(width_, height_, 0, 32, 0));
+        if (!image_) {
+            size_ = {DeclaredSize::TooManyPixels, "width " + std::to_string(width_) +
+                                                      " and height " + std::to_string(height_) +
+                                                      " do not fit into memory"};
+            return;
+        }
+        GetImageInfo(image_.get(), nullptr, nullptr, nullptr, &pitch_, &row_, nullptr);
+        rowBytes_ = static_cast<size_t>(width_) * 4;
+        rowsAfter_ = height_ - 1;
+    }
+
+    uint64_t sizeValues_ = 0;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    SizeCheck size_;
+    std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> image_{nullptr, DestroyImage};
+    int32_t pitch_ = 0;
+    uint8_t* row_ = nullptr;  // the row being filled
+    size_t index_ = 0;        // its next byte
+    size_t rowBytes_ = 0;     // its length; 0 before and after the picture
+    int32_t rowsAfter_ = 0;   // rows after this one
+};
+
+PictureFile IncludePicture(const IncludeFileRead& read, PictureSink& sink) {
+    switch (read.status) {
+        case IncludeFileStatus::CannotRead:
+            return Refused(PictureFileStatus::Unreadable, "cannot be read: " + read.problem);
+        case IncludeFileStatus::Malformed:
+            return Refused(PictureFileStatus::Malformed,
+                           "malformed line " + std::to_string(read.error.line) + ": " +
+                               std::string(ExpectedLine) + ", found \"" + read.error.found + "\"");
+        case IncludeFileStatus::Read:
+            break;
+    }
+    SizeCheck size = sink.TakeSize();
+    if (size.verdict != DeclaredSize::Fits) {
+        const bool none = size.verdict == DeclaredSize::NoPixels;
+        return Refused(none ? PictureFileStatus::NoPicture : PictureFileStatus::TooLarge,
+                       std::move(size.problem));
+    }
+    PictureFile file;
+    if (read.truncation) file.warnings.push_back(*read.truncation);
+    std::string mismatch = ValueCountMismatch(read.reader.valueCount, sink.Width(), sink.Height());
+    if (!mismatch.empty()) file.warnings.push_back(std::move(mismatch));
+    file.image.reset(sink.TakeImage());
+    return file;
+}
+
+// A picture file of the bitmap loader, of the size its header declares.
+PictureFile LoadedPicture(const std::string& path) {
+    const BitmapSize probed = ProbeBitmapSize(path);
+    if (probed.width == 0 && probed.height == 0)
+        return Refused(PictureFileStatus::NotAPicture, "not an include file or a picture");
+    // The loader reads rows stored top-down, which the header marks with a negative height.
+    const int32_t width = probed.width;
+    const int32_t height = probed.height == INT32_MIN ? INT32_MAX : std::abs(probed.height);
+    SizeCheck size = CheckDeclaredSize(width, height);
+    if (size.verdict == DeclaredSize::NoPixels)
+        return Refused(PictureFileStatus::NoPicture, std::move(size.problem));
+    if (size.verdict == DeclaredSize::TooManyPixels)
+        return Refused(PictureFileStatus::TooLarge, std::move(size.problem));
+    PictureFile file;
+    file.image.reset(CreateImage(width, height, 0, 32, DefaultColourFlag));
+    if (!file.image)
+        return Refused(PictureFileStatus::TooLarge, "width " + std::to_string(width) +
+                                                        " and height " + std::to_string(height) +
+                                                        " do not fit into memory");
+    if (LoadBitmap(path, file.image.get()) != ScreenResult::Ok)
+        return Refused(PictureFileStatus::Undecodable,
+                       "cannot be decoded: cut short, or a kind of picture that is not supported");
+    return file;
+}
+
+}  // namespace
+
+PictureFile ReadPictureFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) return Refused(PictureFileStatus::Missing, "no such file");
+        return Refused(PictureFileStatus::Unreadable,
+                       std::string("cannot be read: ") + std::strerror(errno));
+    }
+    if (S_ISDIR(info.st_mode))
+        return Refused(PictureFileStatus::NotAPicture, "is a folder, not a picture");
+
+    std::string head(HeadBytes, '\0');
+    {
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                                   &std::fclose);
+        if (!file)
+            return Refused(PictureFileStatus::Unreadable,
+                           std::string("cannot be read: ") + std::strerror(errno));
+        head.resize(std::fread(head.data(), 1, head.size(), file.get()));
+        if (std::ferror(file.get()))
+            return Refused(PictureFileStatus::Unreadable,
+                           std::string("cannot be read: ") + std::strerror(errno));
+    }
+    if (head.empty()) return Refused(PictureFileStatus::NotAPicture, "the file is empty");
+    if (!LooksLikeIncludeFile(head)) return LoadedPicture(path);
+    PictureSink sink;
+    const IncludeFileRead read = ReadIncludeFileAt(path, sink);
+    return IncludePicture(read, sink);
+}
+
+PictureFile ReadIncludePicture(std::string_view text) {
+    PictureSink sink;
+    const IncludeFileRead read = ReadIncludeText(text, sink);
+    return IncludePicture(read, sink);
+}

@@ -1,0 +1,37 @@
+// Pictures given to the viewer on its command line: a pixel-data include file, recognised by its
+// content rather than its name, or any picture file the bitmap loader reads.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "screen/screen.h"
+
+enum class PictureFileStatus {
+    Ok,
+    Missing,
+    Unreadable,
+    NotAPicture,  // a folder, an empty file, or neither an include file nor a picture
+    Malformed,    // an include file with a line of no known kind
+    NoPicture,    // a declared width or height below 1
+    TooLarge,     // more pixels than allowed, or than memory holds
+    Undecodable,  // a picture the loader could not decode
+};
+
+struct PictureFile {
+    PictureFileStatus status = PictureFileStatus::Ok;
+    std::string problem;                // why it cannot be shown, when not Ok
+    std::vector<std::string> warnings;  // what is odd about a picture shown all the same
+    // 4 bytes a pixel, when Ok: missing values of an include file leave pixels 0x00000000; a
+    // picture smaller than it declared leaves the mask colour.
+    std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> image{nullptr, DestroyImage};
+};
+
+// Reads the file into an image. Images belong to a screen, so one must be open (the headless one
+// serves); no window is needed.
+PictureFile ReadPictureFile(const std::string& path);
+
+// The picture of an include file's text, made as ReadPictureFile makes it from a file.
+PictureFile ReadIncludePicture(std::string_view text);
