@@ -26,7 +26,9 @@ struct LoadedPicture {
     std::string problem;  // why not, in a few words for a console user
 };
 
-// A 4-byte image of the bitmap's size holding its completely decoded pixels.
+// A 4-byte image of the bitmap's size holding its completely decoded pixels, read through one
+// open file. Pictures the header already rules out, or of more pixels than PixelLimit(), are
+// refused before anything is allocated for them.
 LoadedPicture LoadPicture(const std::string& path);
 
 // The include file's label: the output name without blanks around it, with every character

@@ -1,107 +1,82 @@
-// The conversion's picture: the checks of the BMP header that refuse a picture before anything is
-// allocated for it, and the loading into an image.
+// The conversion's picture: one open file, probed, checked, and loaded into an image. Whatever
+// the format, its probe tells the size and what already rules the picture out, so that nothing
+// is allocated for a picture that cannot be made.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
 #include "converter/conversion.h"
 #include "screen/bitmap.h"
-#include "screen/picture/bmp_header.h"
 #include "screen/picture/input_file.h"
+#include "screen/picture/picture_file.h"
 
 namespace {
 
-using picture::BmpHeader;
-
-std::string SizeText(BitmapSize size) {
-    return std::to_string(size.width) + " x " + std::to_string(size.height);
+std::string SizeText(int64_t width, int64_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
 }
 
-bool SupportedBitCount(uint32_t bits) {
-    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
-
-// An uncompressed bitmap must hold every row it declares; one that can't is refused before its
-// picture is allocated, so a tiny file declaring a huge picture costs nothing.
-std::optional<std::string> RowsProblem(const BmpHeader& h, int64_t fileSize) {
-    if (!SupportedBitCount(h.bitCount))
-        return "unsupported bit count (" + std::to_string(h.bitCount) + ")";
-    if (h.compression > picture::BitFields)
-        return "unknown compression (" + std::to_string(h.compression) + ")";
-    // Run-length data has no fixed size.
-    if (h.compression == picture::Rle8 || h.compression == picture::Rle4) return std::nullopt;
-    const int64_t available = fileSize - picture::PixelDataOffset(h);
-    if (picture::RowsPresent(h.width, h.height, h.bitCount, available) == h.height)
-        return std::nullopt;
-    return "declares " + SizeText({h.width, h.height}) + " pixels, more than its " +
-           std::to_string(fileSize) + " bytes hold";
+// What an input that is open but is no regular file is, in the user's words.
+std::string NotAFileProblem(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder, not a picture file";
+    if (S_ISFIFO(mode)) return "a pipe, not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device, not a regular file";
+    return "not a regular file";
 }
 
 // A picture larger than the machine's memory could only end in the process being killed.
-bool FitsInMemory(BitmapSize size) {
-    const int64_t pitch = (int64_t{size.width} * 4 + 15) / 16 * 16;
+bool FitsInMemory(int64_t width, int64_t height) {
+    const int64_t pitch = (width * 4 + 15) / 16 * 16;
     const int64_t memory = int64_t{::sysconf(_SC_PHYS_PAGES)} * ::sysconf(_SC_PAGESIZE);
-    return memory <= 0 || size.height <= memory / pitch;
+    return memory <= 0 || height <= memory / pitch;
 }
 
-// Why the header refuses a picture before any is made, if it does.
-std::optional<std::string> HeaderProblem(const BmpHeader& h, int64_t fileSize) {
-    const BitmapSize size{h.width, h.height};
-    if (size.height < 0)
-        return "rows stored top-down (height " + std::to_string(size.height) +
+// Why the probe rules the picture out before any is made, if it does.
+std::optional<std::string> ProbeProblem(const picture::Probe& probe) {
+    if (probe.problem) return probe.problem;
+    if (probe.stored.height < 0)
+        return "rows stored top-down (height " + std::to_string(probe.stored.height) +
                ") are not converted";
-    if (size.width < 1 || size.height < 1) return "no pixels (" + SizeText(size) + ")";
-    if (std::optional<std::string> problem = RowsProblem(h, fileSize)) return problem;
-    if (!FitsInMemory(size)) return "too large for this machine's memory (" + SizeText(size) + ")";
+    if (probe.overPixelLimit)
+        return SizeText(probe.width, probe.height) + " pixels, more than the limit of " +
+               std::to_string(PixelLimit()) + " (bmp2bi --max-pixels raises it)";
+    if (std::max(probe.width, probe.height) > INT32_MAX)
+        return "too large for a picture (" + SizeText(probe.width, probe.height) + ")";
+    if (!FitsInMemory(probe.width, probe.height))
+        return "too large for this machine's memory (" + SizeText(probe.width, probe.height) + ")";
     return std::nullopt;
 }
 
-// The load opens the file again by its name; its pixels only fit the probed size when they came
-// from the same file, unchanged.
-bool StillTheProbedFile(const std::string& path, const struct stat& probed) {
-    struct stat now {};
-    return ::stat(path.c_str(), &now) == 0 && now.st_dev == probed.st_dev &&
-           now.st_ino == probed.st_ino && now.st_size == probed.st_size &&
-           now.st_mtim.tv_sec == probed.st_mtim.tv_sec &&
-           now.st_mtim.tv_nsec == probed.st_mtim.tv_nsec;
-}
-
 std::string LoadProblem(ScreenResult result) {
-    switch (result) {
-        case ScreenResult::IllegalCall:
-            return "needs an open screen";
-        case ScreenResult::FileNotFound:
-            return "could not be read again";
-        default:
-            return "cut short, or a kind of BMP that is not supported";
-    }
+    if (result == ScreenResult::IllegalCall) return "needs an open screen";
+    return std::string(picture::CutShortOrUnsupportedText);
 }
 
 }  // namespace
 
 LoadedPicture LoadPicture(const std::string& path) {
-    BmpHeader header;
-    struct stat probed {};
-    {
-        // The header is read once, and the file closed before the loader opens it again.
-        const picture::InputFile file(path);
-        if (!file.IsOpen())
-            return {nullptr, std::string("cannot read: ") + std::strerror(file.OpenError())};
-        const std::optional<BmpHeader> read = picture::ReadBmpHeader(file);
-        if (!read) return {nullptr, "not a BMP file"};
-        if (std::optional<std::string> problem = HeaderProblem(*read, file.Size()))
-            return {nullptr, *problem};
-        header = *read;
-        probed = file.Status();
-    }
-    const BitmapSize size{header.width, header.height};
-    ImageHandle image(CreateImage(size.width, size.height, 0, 32, DefaultColourFlag));
+    // One open file from the probe to the last pixel: whatever happens to the name meanwhile,
+    // the size and the pixels come from the same file.
+    const picture::InputFile file(path);
+    if (!file.IsOpen())
+        return {nullptr, std::string("cannot read: ") + std::strerror(file.OpenError())};
+    if (!file.IsRegular()) return {nullptr, NotAFileProblem(file.Status().st_mode)};
+    const std::optional<picture::Probe> probe = picture::ProbeFile(file);
+    if (!probe) return {nullptr, "not a BMP file"};
+    if (std::optional<std::string> problem = ProbeProblem(*probe)) return {nullptr, *problem};
+
+    const auto width = static_cast<int32_t>(probe->width);
+    const auto height = static_cast<int32_t>(probe->height);
+    ImageHandle image(CreateImage(width, height, 0, 32, DefaultColourFlag));
     if (!image && !ScreenIsOpen()) return {nullptr, LoadProblem(ScreenResult::IllegalCall)};
-    if (!image) return {nullptr, "too large for a picture (" + SizeText(size) + ")"};
-    const ScreenResult result = LoadBitmap(path, image.get());
+    if (!image) return {nullptr, "too large for a picture (" + SizeText(width, height) + ")"};
+    const ScreenResult result = picture::LoadFile(file, image.get());
     if (result != ScreenResult::Ok) return {nullptr, LoadProblem(result)};
-    if (!StillTheProbedFile(path, probed)) return {nullptr, "changed while it was being read"};
+    // Written to in place while it was read: its pixels may be half old, half new.
+    if (file.ChangedSinceOpened()) return {nullptr, "changed while it was being read"};
     return {std::move(image), {}};
 }

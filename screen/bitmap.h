@@ -9,7 +9,8 @@
 
 // Decodes `fileName` into `image` (nullptr: onto the screen), converting to the destination's
 // pixel format; only the overlap of file and destination is written. `palette`, if given,
-// receives the file's 256-entry palette as 0x00BBGGRR.
+// receives the file's 256-entry palette as 0x00BBGGRR. A picture of more pixels than PixelLimit()
+// is refused (FileIO) before any of it is read.
 ScreenResult LoadBitmap(const std::string& fileName, ImageBuffer* image = nullptr,
                         uint32_t* palette = nullptr);
 

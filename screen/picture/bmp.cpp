@@ -1,6 +1,7 @@
 #include "screen/picture/bmp.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "screen/picture/bmp_header.h"
@@ -24,6 +25,40 @@ Palette ReadBmpPalette(const InputFile& file, const BmpLayout& h) {
         entries[i] = e[2] | (e[1] << 8) | (e[0] << 16);
     }
     return entries;
+}
+
+std::string SizeText(BitmapSize size) {
+    return std::to_string(size.width) + " x " + std::to_string(size.height);
+}
+
+bool SupportedBitCount(uint32_t bits) {
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// What the fields themselves rule out, before the layout is worked out.
+std::optional<std::string> FieldProblem(const BmpHeader& h, int64_t fileSize) {
+    if (HeaderCutShort(h, fileSize))
+        return "cut short inside its header (" + std::to_string(fileSize) + " bytes)";
+    if (h.width < 1 || h.height == 0) return "no pixels (" + SizeText({h.width, h.height}) + ")";
+    if (!SupportedBitCount(h.bitCount))
+        return "unsupported bit count (" + std::to_string(h.bitCount) + ")";
+    if (h.compression > BitFields)
+        return "unknown compression (" + std::to_string(h.compression) + ")";
+    return std::nullopt;
+}
+
+// Uncompressed rows must all be in the file; run-length data must be long enough to reach the
+// top row. Either way a tiny file declaring a huge picture is refused before the picture is made.
+std::optional<std::string> DataProblem(const BmpLayout& h, BitmapSize stored, int64_t fileSize) {
+    const int64_t available = std::max<int64_t>(fileSize - h.dataOffset, 0);
+    const std::string declared = "declares " + SizeText(stored) + " pixels, more ";
+    if (h.compression == Rle8 || h.compression == Rle4) {
+        if (available >= RunLengthMinimumBytes(h.height)) return std::nullopt;
+        return declared + "rows than its " + std::to_string(available) +
+               " bytes of run-length data can reach";
+    }
+    if (RowsPresent(h.width, h.height, h.bitCount, available) == h.height) return std::nullopt;
+    return declared + "than its " + std::to_string(fileSize) + " bytes hold";
 }
 
 }  // namespace
@@ -58,10 +93,19 @@ ScreenResult LoadBmp(const InputFile& file, ImageBuffer* image, uint32_t* palett
     return result;
 }
 
-std::optional<BitmapSize> ProbeBmpSize(const InputFile& file) {
+std::optional<Probe> ProbeBmp(const InputFile& file) {
     const std::optional<BmpHeader> header = ReadBmpHeader(file);
     if (!header) return std::nullopt;
-    return BitmapSize{header->width, header->height};
+    Probe probe;
+    probe.stored = {header->width, header->height};
+    probe.width = std::max<int64_t>(header->width, 0);
+    probe.height = header->height < 0 ? -int64_t{header->height} : header->height;
+    probe.problem = FieldProblem(*header, file.Size());
+    if (probe.problem) return probe;
+    const std::optional<BmpLayout> layout = ResolveBmpLayout(file, *header);
+    probe.problem = layout ? DataProblem(*layout, probe.stored, file.Size())
+                           : std::string(CutShortOrUnsupportedText);
+    return probe;
 }
 
 }  // namespace picture

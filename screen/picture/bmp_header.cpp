@@ -91,6 +91,12 @@ std::optional<BmpHeader> ReadBmpHeader(const InputFile& file) {
     return h;
 }
 
+bool HeaderCutShort(const BmpHeader& h, int64_t fileSize) {
+    constexpr int64_t SizeFieldBytes = 4;
+    return fileSize < FileHeaderBytes + SizeFieldBytes ||
+           (KnownHeaderSize(h.infoSize) && fileSize < FileHeaderBytes + h.infoSize);
+}
+
 int64_t PaletteEntries(uint32_t bitCount) {
     return bitCount <= 8 ? 1 << bitCount : 0;
 }

@@ -29,6 +29,9 @@ struct BmpHeader {
 // can't be read.
 std::optional<BmpHeader> ReadBmpHeader(const InputFile& file);
 
+// The file ends before its information header does, or before the header's size field.
+bool HeaderCutShort(const BmpHeader& h, int64_t fileSize);
+
 // Where the pixels start: the stored offset or, for 0, right after the palette and the bit-field
 // masks that follow a short header.
 int64_t PixelDataOffset(const BmpHeader& h);

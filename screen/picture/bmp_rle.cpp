@@ -81,9 +81,10 @@ bool PutAbsolute(RlePen& pen, ByteStream& in, int64_t count, bool fourBit) {
     return in.Skip(bytes % 2);
 }
 
-enum class Escape { Continue, Finished, Truncated };
+enum class Escape { Continue, Finished, Incomplete };
 
-// The commands after a 0 byte: end of line, end of bitmap, delta, absolute run.
+// The commands after a 0 byte: end of line, end of bitmap, delta, absolute run. The end of the
+// bitmap counts only once the top row is reached.
 Escape RunEscape(RlePen& pen, ByteStream& in, uint8_t code, bool fourBit) {
     switch (code) {
         case 0:
@@ -91,21 +92,30 @@ Escape RunEscape(RlePen& pen, ByteStream& in, uint8_t code, bool fourBit) {
             ++pen.row;
             break;
         case 1:
-            return Escape::Finished;
+            return pen.row >= pen.height - 1 ? Escape::Finished : Escape::Incomplete;
         case 2: {
             uint8_t dx, dy;
-            if (!in.Next(dx) || !in.Next(dy)) return Escape::Truncated;
+            if (!in.Next(dx) || !in.Next(dy)) return Escape::Incomplete;
             pen.x += dx;
             pen.row += dy;
             break;
         }
         default:
-            if (!PutAbsolute(pen, in, code, fourBit)) return Escape::Truncated;
+            if (!PutAbsolute(pen, in, code, fourBit)) return Escape::Incomplete;
     }
     return pen.row >= pen.height ? Escape::Finished : Escape::Continue;
 }
 
+// Each delta moves at most this many rows up.
+constexpr int64_t MaxDeltaRows = 255;
+constexpr int64_t DeltaBytes = 4;
+constexpr int64_t EndBytes = 2;  // an end of line or of the bitmap
+
 }  // namespace
+
+int64_t RunLengthMinimumBytes(int64_t rows) {
+    return EndBytes + DeltaBytes * ((rows - 1) / MaxDeltaRows);
+}
 
 ScreenResult LoadRunLengthRows(const InputFile& file, const BmpLayout& h, RowSink& sink) {
     const bool fourBit = h.compression == Rle4;
@@ -120,7 +130,7 @@ ScreenResult LoadRunLengthRows(const InputFile& file, const BmpLayout& h, RowSin
         }
         const Escape e = RunEscape(pen, in, value, fourBit);
         if (e == Escape::Finished) return ScreenResult::Ok;
-        if (e == Escape::Truncated) return ScreenResult::FileIO;
+        if (e == Escape::Incomplete) return ScreenResult::FileIO;
     }
 }
 

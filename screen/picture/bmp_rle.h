@@ -6,8 +6,19 @@
 
 namespace picture {
 
-// Decodes until the end-of-bitmap code or the top of the picture; a stream that stops before
-// either is cut short (FileIO). Pixels the stream never sets keep their previous value.
+// A stream must account for every row of its picture: it ends past the top row, or with the
+// end-of-bitmap code once it has reached the top row. One that stops earlier, at the end of its
+// bytes or with an early end of bitmap, declares rows it never gives: it is cut short, as an
+// uncompressed file missing rows is. Within the rows it reaches, the pixels it passes over (a
+// delta, a line ended early) keep their previous value: that is how the format leaves pixels
+// unset.
+//
+// Decodes as far as the stream goes: Ok for a whole stream, FileIO for one cut short.
 ScreenResult LoadRunLengthRows(const InputFile& file, const BmpLayout& h, RowSink& sink);
+
+// The fewest bytes a whole stream of `rows` rows can have: rows are passed at most 255 at a time,
+// by a 4-byte delta, and the stream ends with a 2-byte code. A file with fewer bytes of pixel data
+// is refused before its picture is made.
+int64_t RunLengthMinimumBytes(int64_t rows);
 
 }  // namespace picture

@@ -2,8 +2,9 @@
 // one line in the table below.
 //
 // Files come from anywhere, so every size in them is distrusted: sizes are 64-bit, reads are
-// positioned and bounded by the file's real length, and nothing is ever written outside the
-// destination's own rows or block.
+// positioned and bounded by the file's real length, pictures above the pixel limit are refused
+// before anything is allocated for them, and nothing is ever written outside the destination's
+// own rows or block.
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -12,22 +13,25 @@
 
 #include "screen/bitmap.h"
 #include "screen/picture/bmp.h"
-#include "screen/picture/input_file.h"
+#include "screen/picture/picture_file.h"
 #include "screen/picture/raw_image.h"
 
 namespace {
 
 using picture::InputFile;
+using picture::Probe;
 
 struct PictureFormat {
     bool (*recognises)(std::span<const uint8_t> head);
+    // nullopt when the header shows the file is no such picture after all; a null entry: the
+    // format has no size of its own to tell (its load is bounded by the destination).
+    std::optional<Probe> (*probe)(const InputFile& file);
     ScreenResult (*load)(const InputFile& file, ImageBuffer* image, uint32_t* palette);
-    std::optional<BitmapSize> (*probe)(const InputFile& file);  // nullptr: no size to tell
 };
 
 constexpr PictureFormat Formats[] = {
-    {picture::IsRawImage, picture::LoadRawImage, nullptr},
-    {picture::IsBmp, picture::LoadBmp, picture::ProbeBmpSize},
+    {picture::IsRawImage, nullptr, picture::LoadRawImage},
+    {picture::IsBmp, picture::ProbeBmp, picture::LoadBmp},
 };
 
 // As many first bytes as any format needs to be recognised.
@@ -45,6 +49,14 @@ const PictureFormat* FormatOf(const InputFile& file) {
 
 std::atomic<int64_t> CurrentPixelLimit = DefaultPixelLimit;
 
+// The one place where the limit is checked, for every format.
+std::optional<Probe> ProbeAs(const PictureFormat& format, const InputFile& file) {
+    std::optional<Probe> probe = format.probe ? format.probe(file) : std::nullopt;
+    // Both sides stay below 2^32, so the product cannot overflow.
+    if (probe) probe->overPixelLimit = probe->width * probe->height > PixelLimit();
+    return probe;
+}
+
 }  // namespace
 
 void SetPixelLimit(int64_t pixels) {
@@ -55,17 +67,32 @@ int64_t PixelLimit() {
     return CurrentPixelLimit;
 }
 
-ScreenResult LoadBitmap(const std::string& fileName, ImageBuffer* image, uint32_t* palette) {
+namespace picture {
+
+std::optional<Probe> ProbeFile(const InputFile& file) {
+    const PictureFormat* format = FormatOf(file);
+    return format ? ProbeAs(*format, file) : std::nullopt;
+}
+
+ScreenResult LoadFile(const InputFile& file, ImageBuffer* image, uint32_t* palette) {
     if (!image && !ScreenIsOpen()) return ScreenResult::IllegalCall;
-    const InputFile file(fileName);
     if (!file.IsOpen()) return ScreenResult::FileNotFound;
     const PictureFormat* format = FormatOf(file);
-    return format ? format->load(file, image, palette) : ScreenResult::FileIO;
+    if (!format) return ScreenResult::FileIO;
+    const std::optional<Probe> probe = ProbeAs(*format, file);
+    if (probe && probe->overPixelLimit) return ScreenResult::FileIO;
+    return format->load(file, image, palette);
+}
+
+}  // namespace picture
+
+ScreenResult LoadBitmap(const std::string& fileName, ImageBuffer* image, uint32_t* palette) {
+    const InputFile file(fileName);
+    return picture::LoadFile(file, image, palette);
 }
 
 BitmapSize ProbeBitmapSize(const std::string& path) {
     const InputFile file(path);
-    const PictureFormat* format = FormatOf(file);
-    if (!format || !format->probe) return {};
-    return format->probe(file).value_or(BitmapSize{});
+    const std::optional<Probe> probe = picture::ProbeFile(file);
+    return probe ? probe->stored : BitmapSize{};
 }

@@ -28,6 +28,13 @@ InputFile::~InputFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+bool InputFile::ChangedSinceOpened() const {
+    struct stat now {};
+    if (fd_ < 0 || ::fstat(fd_, &now) != 0) return true;
+    return now.st_size != status_.st_size || now.st_mtim.tv_sec != status_.st_mtim.tv_sec ||
+           now.st_mtim.tv_nsec != status_.st_mtim.tv_nsec;
+}
+
 int64_t InputFile::ReadAt(int64_t offset, void* buffer, int64_t count) const {
     auto* out = static_cast<uint8_t*>(buffer);
     int64_t done = 0;

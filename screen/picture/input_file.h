@@ -22,8 +22,11 @@ public:
     int OpenError() const { return openError_; }
     bool IsRegular() const { return regular_; }
     int64_t Size() const { return size_; }
-    // The file as it was when opened (valid when IsRegular()).
+    // The file as it was when opened (valid when IsOpen()).
     const struct stat& Status() const { return status_; }
+    // Whether the open file's length or modification time differ from those it had when opened:
+    // written to in place meanwhile, by another program.
+    bool ChangedSinceOpened() const;
 
     // Reads up to `count` bytes at `offset`: the number read (short only at the end of the
     // file), or -1 on a read error.

@@ -9,6 +9,7 @@
 
 #include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -348,8 +349,8 @@ TEST_F(LoadBitmapTest, RunLength8RunsAbsoluteRunsAndEndOfLine) {
 }
 
 TEST_F(LoadBitmapTest, RunLength8DeltaSkipsPixelsThatKeepTheFill) {
-    // Delta right 2 and up 1 from (1, bottom row), then one pixel.
-    const bmp::Bitmap b = RunLength(8, 4, 3, {1, 5, 0, 2, 2, 1, 1, 6, 0, 1});
+    // Delta right 2 and up 1 from (1, bottom row), then one pixel; the top row is passed over.
+    const bmp::Bitmap b = RunLength(8, 4, 3, {1, 5, 0, 2, 2, 1, 1, 6, 0, 0, 0, 1});
     EXPECT_EQ(Decode(b), (Pixels{Fill, Fill, Fill, Fill,     //
                                  Fill, Fill, Fill, Grey(6),  //
                                  Grey(5), Fill, Fill, Fill}));
@@ -379,7 +380,8 @@ TEST_F(LoadBitmapTest, RunLength4AbsolutePaddingAndDelta) {
 TEST_F(LoadBitmapTest, RunLengthStreamCutShortKeepsWhatWasDecoded) {
     for (const std::vector<uint8_t>& stream :
          {std::vector<uint8_t>{2, 3}, std::vector<uint8_t>{2, 3, 0},
-          std::vector<uint8_t>{2, 3, 0, 4, 1}, std::vector<uint8_t>{2, 3, 0, 2, 1}}) {
+          std::vector<uint8_t>{2, 3, 0, 4, 1}, std::vector<uint8_t>{2, 3, 0, 2, 1},
+          std::vector<uint8_t>{2, 3, 0, 1}}) {  // the end of the bitmap below the top row
         const Pixels pixels = Decode(RunLength(8, 4, 2, stream), ScreenResult::FileIO);
         EXPECT_EQ(pixels[4], Grey(3));
         EXPECT_EQ(pixels[0], Fill);
@@ -519,6 +521,16 @@ TEST_F(LoadBitmapTest, HugeDeclaredSizesAreReadOnlyAsFarAsTheFileGoes) {
     b.pixels = {1, 2, 3, 4};
     EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO);
     EXPECT_EQ(ReadPixels(image.get()), Pixels{Fill});  // a row counts only when all of it is there
+}
+
+TEST_F(LoadBitmapTest, PicturesAboveThePixelLimitAreNotRead) {
+    const bmp::Bitmap b = TrueColour(24);
+    for (const int64_t limit : {5, 6}) {
+        const ScopedPixelLimit pixels(limit);
+        Image image = MakeImage(3, 2);
+        EXPECT_EQ(Load(b, image.get()), limit < 6 ? ScreenResult::FileIO : ScreenResult::Ok);
+        EXPECT_EQ(ReadPixels(image.get()), limit < 6 ? Pixels(6, Fill) : OpaqueExampleRows);
+    }
 }
 
 TEST_F(LoadBitmapTest, HostileOffsetsAndHeaderSizes) {

@@ -1,11 +1,13 @@
-// The conversion when the system fails it: the input changing between the size probe and the
-// load, an output folder the user may not write to, and a bitmap that declares 200 million rows
-// and holds every one of them. Each runs the converter's "Start" with a scripted desktop.
+// The conversion when the system fails it or a user attacks it: the input changing while it is
+// read, an output folder the user may not write to, a bitmap that declares 200 million rows and
+// holds every one of them, each through the converter's "Start" with a scripted desktop; and
+// files made to cost far more than their size, through the picture loading alone.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/fanotify.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,12 +21,14 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <thread>
 
 #include "converter/conversion.h"
 #include "converter/dialogs_fake.h"
 #include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -102,6 +106,12 @@ public:
         Close();
     }
     ~FileGate() { Close(); }
+    // Holds the accesses of one more file too.
+    void Watch(const std::string& path) {
+        if (fd_ >= 0 && ::fanotify_mark(fd_, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_ACCESS_PERM,
+                                        AT_FDCWD, path.c_str()) != 0)
+            problem_ = std::strerror(errno);
+    }
     FileGate(const FileGate&) = delete;
     FileGate& operator=(const FileGate&) = delete;
 
@@ -151,43 +161,62 @@ bool RunBehindGate(FileGate& gate, const std::function<void()>& work, const Gate
     return finished;
 }
 
-TEST_F(ConversionFaultTest, InputChangingBetweenProbeAndLoadIsALoadFailure) {
-    // The probe opens the input and reads its header once; the load opens it again.
-    const auto probeRead = [](const GateEvent& e) { return !e.open && e.opens == 1; };
-    const auto loadOpen = [](const GateEvent& e) { return e.open && e.opens == 2; };
-    const auto loadRead = [](const GateEvent& e) { return !e.open && e.opens == 2; };
+// The include file of a 3 x 2 picture of one colour, each pixel's line given.
+std::string PlainInclude(const std::string& output, int pixels, const std::string& line) {
+    std::string text = MakeLabel(output) + ":\r\nData 3\r\nData 2\r\n";
+    for (int i = 0; i < pixels; ++i) text += line + "\r\n";
+    return text;
+}
+
+TEST_F(ConversionFaultTest, InputChangedWhileConvertingGivesOnePictureOrNone) {
+    // The input is opened once: what happens to its name afterwards cannot reach the picture,
+    // and a change to the open file itself is a load failure, never a picture of two files.
+    const std::string input = dir / "case/in.bmp";
+    const std::string kept = dir / "kept.bmp";
+    const std::string other = dir / "other.bmp";  // another bitmap of the same size
+    int writer = -1;                              // opened before the gate, which holds opens
+    const auto unlinkInput = [&] { return ::unlink(input.c_str()) == 0; };
+    const auto replaceInput = [&] { return ::rename(other.c_str(), input.c_str()) == 0; };
+    const auto keepAndReplace = [&] {
+        return ::link(input.c_str(), kept.c_str()) == 0 && replaceInput();
+    };
+    const auto putBack = [&] { return ::rename(kept.c_str(), input.c_str()) == 0; };
+    const auto cutShort = [&] { return ::truncate(input.c_str(), 70) == 0; };
+    const auto rewrite = [&] {
+        const std::vector<uint8_t> bytes = PlainBmp(3, 2, 0x0000FF);
+        return ::pwrite(writer, bytes.data(), bytes.size(), 0) == 78;
+    };
+    const auto deny = [] { return false; };
     struct Case {
         std::string name;
-        GateRule when;                                      // the access to act at
-        std::function<bool(const std::string& input)> act;  // its result answers the access
+        // What the case does at the input's first three accesses (its open, its first read, then
+        // a read or, by a loader that opens it again, a second open), its result answering them.
+        std::function<bool()> at[3];
+        bool converted;
         std::vector<std::string> folderAfter;
     };
     const Case cases[] = {
-        {"vanishes",
-         probeRead,
-         [](const std::string& input) { return ::unlink(input.c_str()) == 0; },
-         {}},
-        {"is replaced by another bitmap",
-         probeRead,
-         [this](const std::string& input) {
-             return ::rename(dir.Write("other.bmp", PlainBmp(5, 1, 0x0000FF)).c_str(),
-                             input.c_str()) == 0;
-         },
-         {"in.bmp"}},
-        {"is cut short",
-         loadOpen,
-         [](const std::string& input) { return ::truncate(input.c_str(), 70) == 0; },
-         {"in.bmp"}},
-        {"cannot be opened", loadOpen, [](const std::string&) { return false; }, {"in.bmp"}},
-        {"cannot be read", loadRead, [](const std::string&) { return false; }, {"in.bmp"}},
+        {"vanishes once open", {nullptr, unlinkInput, nullptr}, true, {"out.bi"}},
+        {"is replaced", {nullptr, replaceInput, nullptr}, true, {"in.bmp", "out.bi"}},
+        {"is swapped and back", {nullptr, keepAndReplace, putBack}, true, {"in.bmp", "out.bi"}},
+        {"is cut short in place", {nullptr, nullptr, cutShort}, false, {"in.bmp"}},
+        {"is rewritten in place", {nullptr, nullptr, rewrite}, false, {"in.bmp"}},
+        {"cannot be opened", {deny, nullptr, nullptr}, false, {"in.bmp"}},
+        {"cannot be read", {nullptr, nullptr, deny}, false, {"in.bmp"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("the input " + c.name);
         fs::remove_all(dir / "case");
         fs::create_directory(dir / "case");
-        const std::string input = dir.Write("case/in.bmp", PlainBmp(3, 2, 0x102030));
+        bmp::WriteFile(input, PlainBmp(3, 2, 0x102030));
+        bmp::WriteFile(other, PlainBmp(3, 2, 0x0000FF));
+        // Long ago, so that a write in place shows in the time however coarse its clock.
+        const timespec past[2] = {{1, 0}, {1, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, input.c_str(), past, 0), 0);
+        writer = ::open(input.c_str(), O_WRONLY | O_CLOEXEC);
         const std::string output = dir / "case/out.bi";
         FileGate gate(input);
+        gate.Watch(other);  // so that a load opening the name again is seen reading it
         if (!gate.Problem().empty())
             GTEST_SKIP() << "fanotify permission events need CAP_SYS_ADMIN: " << gate.Problem();
         DialogScript script;
@@ -195,14 +224,22 @@ TEST_F(ConversionFaultTest, InputChangingBetweenProbeAndLoadIsALoadFailure) {
         const bool finished = RunBehindGate(
             gate, [&] { ConvertPicture(input, output, ScriptedDialogs(script)); },
             [&](const GateEvent& e) {
-                if (!c.when(e)) return true;
+                const int access = e.opens + e.reads;
+                if (access > 3 || !c.at[access - 1]) return true;
                 ++acted;
-                return c.act(input);
+                return c.at[access - 1]();
             });
+        ::close(writer);
         ASSERT_TRUE(finished);
-        EXPECT_EQ(acted, 1);
-        EXPECT_EQ(Boxes(script), std::vector<std::string>{LoadFailedBox});
+        EXPECT_EQ(acted, std::count_if(std::begin(c.at), std::end(c.at),
+                                       [](const auto& act) { return act != nullptr; }));
+        EXPECT_EQ(Boxes(script),
+                  std::vector<std::string>{c.converted ? "OK|Done!|64" : LoadFailedBox});
+        if (c.converted) {
+            EXPECT_EQ(ReadText(output), PlainInclude(output, 6, "Data 255, 16, 32,48"));
+        }
         EXPECT_EQ(Entries(dir / "case"), c.folderAfter);
+        fs::remove(kept);
     }
 }
 
@@ -221,11 +258,9 @@ TEST_F(ConversionFaultTest, InputLeftAloneBehindTheGateIsConverted) {
             return true;
         }));
     EXPECT_EQ(Boxes(script), std::vector<std::string>{"OK|Done!|64"});
-    EXPECT_EQ(last.opens, 2);  // the probe and the load, as the cases above expect
+    EXPECT_EQ(last.opens, 1);  // the probe and the load share it, as the cases above expect
     EXPECT_GE(last.reads, 2);
-    std::string expected = MakeLabel(dir / "out.bi") + ":\r\nData 3\r\nData 2\r\n";
-    for (int i = 0; i < 6; ++i) expected += "Data 255, 16, 32,48\r\n";
-    EXPECT_EQ(ReadText(dir / "out.bi"), expected);
+    EXPECT_EQ(ReadText(dir / "out.bi"), PlainInclude(dir / "out.bi", 6, "Data 255, 16, 32,48"));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -245,6 +280,81 @@ TEST_F(ConversionFaultTest, CompleteBitmapOfTwoHundredMillionRowsIsRefusedQuickl
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_EQ(Boxes(script), std::vector<std::string>{LoadFailedBox});
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"tall.bmp"});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hostile files
+
+// The most memory this process has held so far, in megabytes.
+int64_t PeakMegabytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// An 8-bit run-length coded bitmap with a palette of 256 grey entries.
+std::vector<uint8_t> RunLength8(int32_t width, int32_t height, std::vector<uint8_t> stream) {
+    bmp::Bitmap b;
+    b.width = width;
+    b.height = height;
+    b.bitCount = 8;
+    b.compression = 1;
+    b.palette.assign(256, 0x808080);
+    b.pixels = std::move(stream);
+    return bmp::Encode(b);
+}
+
+TEST_F(ConversionFaultTest, HostileFilesAreRefusedBeforeTheirPictureIsMade) {
+    bmp::Bitmap shortHeader;  // 16 bytes: no compression field, a 1 where a longer one has it
+    shortHeader.infoSize = 16;
+    shortHeader.width = shortHeader.height = 23000;
+    shortHeader.bitCount = 8;
+    shortHeader.pixels = {1, 0, 0, 0, 0, 0};
+    bmp::Bitmap trueColourRuns;
+    trueColourRuns.width = trueColourRuns.height = 23000;
+    trueColourRuns.compression = 1;
+    trueColourRuns.pixels.resize(6);
+    std::vector<uint8_t> deltasToTheTop;  // 90 deltas of 255 rows and the end: 362 bytes
+    for (int i = 0; i < 90; ++i) deltasToTheTop.insert(deltasToTheTop.end(), {0, 2, 0, 255});
+    deltasToTheTop.insert(deltasToTheTop.end(), {0, 1});
+    const std::vector<uint8_t> small = PlainBmp(3, 2, 0x102030);
+    const std::string unsupported = "cut short, or a kind of BMP that is not supported";
+    struct Case {
+        std::string what;
+        std::vector<uint8_t> bytes;
+        std::optional<std::string> problem;  // none: the picture is made
+        int64_t pixelLimit = DefaultPixelLimit;
+    };
+    const Case cases[] = {
+        {"a 16-byte header", bmp::Encode(shortHeader),
+         "declares 23000 x 23000 pixels, more than its 36 bytes hold"},
+        {"24-bit pixels claiming run-length data", bmp::Encode(trueColourRuns), unsupported},
+        {"run-length data that ends at once", RunLength8(23000, 23000, {0, 1}),
+         "declares 23000 x 23000 pixels, more rows than its 2 bytes of run-length data can "
+         "reach"},
+        {"run-length data reaching a top row above the limit",
+         RunLength8(23000, 23000, deltasToTheTop),
+         "23000 x 23000 pixels, more than the limit of 100000000 (bmp2bi --max-pixels raises "
+         "it)"},
+        {"a picture above a lowered limit", small,
+         "3 x 2 pixels, more than the limit of 5 (bmp2bi --max-pixels raises it)", 5},
+        {"a picture at a lowered limit", small, std::nullopt, 6},
+        {"run-length data ending below its top row", RunLength8(4, 3, {1, 5, 0, 1}), unsupported},
+        {"run-length data ending in its top row", RunLength8(1, 2, {1, 1, 0, 0, 1, 2, 0, 1}),
+         std::nullopt},
+        {"nothing but the signature", {'B', 'M'}, "cut short inside its header (2 bytes)"},
+        {"a header cut short", std::vector<uint8_t>(small.begin(), small.begin() + 30),
+         "cut short inside its header (30 bytes)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ScopedPixelLimit limit(c.pixelLimit);
+        const int64_t before = PeakMegabytes();
+        const LoadedPicture p = LoadPicture(dir.Write("hostile.bmp", c.bytes));
+        EXPECT_LT(PeakMegabytes() - before, 64);  // nothing near the declared size was made
+        EXPECT_EQ(p.image == nullptr, c.problem.has_value());
+        EXPECT_EQ(p.problem, c.problem.value_or(""));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

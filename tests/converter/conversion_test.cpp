@@ -20,6 +20,7 @@
 #include "converter/include_file.h"
 #include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -163,8 +164,10 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
          "cut short, or a kind of BMP that is not supported"},
         {dir.Write("rle.bmp", bmp::Encode(rle4At8)),
          "cut short, or a kind of BMP that is not supported"},
-        {dir.Path(), "not a BMP file"},
+        {dir.Path(), "a folder, not a picture file"},
+        {dir / "pipe.bmp", "a pipe, not a regular file"},
     };
+    ASSERT_EQ(::mkfifo((dir / "pipe.bmp").c_str(), 0600), 0);
     for (const auto& c : cases) {
         const LoadedPicture p = LoadPicture(c.path);
         EXPECT_FALSE(p.image) << c.path;
@@ -199,18 +202,23 @@ TEST_F(ConversionTest, HugeDeclaredSizesAreRefusedBeforeAllocation) {
     EXPECT_FALSE(p.image);
     EXPECT_EQ(p.problem, "declares 1 x 200000000 pixels, more than its 56 bytes hold");
 
-    // Run-length data has no size to check; such pictures fail cleanly on their size alone.
+    // Beyond a raised pixel limit, run-length pictures with data enough to reach every row (the
+    // files stored sparse) fail cleanly on their size alone.
+    const ScopedPixelLimit noLimit(INT64_MAX);
     bmp::Bitmap rle;
     rle.width = INT32_MAX;
     rle.height = INT32_MAX;
     rle.bitCount = 8;
     rle.compression = 1;
     rle.pixels = {0, 1};
-    const LoadedPicture huge = LoadPicture(dir.Write("huge.bmp", bmp::Encode(rle)));
+    const std::string hugePath = dir.Write("huge.bmp", bmp::Encode(rle));
+    ASSERT_EQ(::truncate(hugePath.c_str(), 40'000'000), 0);
+    const LoadedPicture huge = LoadPicture(hugePath);
     EXPECT_FALSE(huge.image);
     EXPECT_EQ(huge.problem.rfind("too large for this machine's memory", 0), 0u) << huge.problem;
     rle.width = 40000;
     rle.height = 20000;  // 3.2 GB: beyond what an image may hold
+    rle.pixels.resize(400);
     const LoadedPicture big = LoadPicture(dir.Write("big.bmp", bmp::Encode(rle)));
     EXPECT_FALSE(big.image);
     EXPECT_EQ(big.problem.rfind("too large for ", 0), 0u) << big.problem;
