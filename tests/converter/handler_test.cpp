@@ -87,6 +87,17 @@ TEST_F(HandlerTest, OutputNameDropsTheLastFourCharactersAfterTheLastSeparator) {
     }
 }
 
+TEST_F(HandlerTest, ADroppedFileFillsBothFieldsTheFirstOfSeveral) {
+    TakeDroppedFile(state, {});
+    EXPECT_EQ(inputPath.Text, "");
+    EXPECT_EQ(outputName.Text, "Unnamed.bi");
+    TakeDroppedFile(state, {"/tmp/B\xC3\xA4ume \xC3\x9C.bmp", "/tmp/second.bmp"});
+    EXPECT_EQ(inputPath.Text, "/tmp/B\xC3\xA4ume \xC3\x9C.bmp");
+    EXPECT_EQ(outputName.Text, "ResB\xC3\xA4ume \xC3\x9C.bi");
+    EXPECT_TRUE(script.requests.empty());  // no dialog, no conversion
+    EXPECT_TRUE(script.boxes.empty());
+}
+
 TEST_F(HandlerTest, OnlyTheExactIdsAct) {
     inputPath.Text = "a.bmp";
     for (const char* id : {"Chose File", "cf", "start", "EXIT", "Start ", ""})
@@ -151,6 +162,12 @@ TEST_F(StartTest, AChosenFileIsWrittenUnderItsDerivedName) {
     const std::string written = Read(dir / "Resblume.bi");
     EXPECT_EQ(written.substr(0, written.find('\r')), "Resblume_bi:");
     EXPECT_EQ(script.boxes.size(), 1u);
+
+    // A UTF-8 name is the file's name, bytes unchanged; the label keeps them too.
+    ChooseFile({ChoiceStatus::Chosen, WriteRedBlue("B\xC3\xA4ume \xC3\x9C.bmp")});
+    HandleButton(state, "Start");
+    const std::string umlauts = Read(dir / "ResB\xC3\xA4ume \xC3\x9C.bi");
+    EXPECT_EQ(umlauts.substr(0, umlauts.find('\r')), "ResB\xC3\xA4ume_\xC3\x9C_bi:");
 }
 
 TEST_F(StartTest, WithoutADesktopTheOutcomeGoesToStandardError) {

@@ -3,6 +3,7 @@
 #include <future>
 #include <thread>
 
+#include "screen/keyboard.h"
 #include "tests/support/headless_screen.h"
 
 namespace {
@@ -104,6 +105,7 @@ TEST_F(Input, SixteenKeysLoseTheFirst) {
 }
 
 TEST_F(Input, ExtendedKeysCloseBoxAndRepeats) {
+    EXPECT_FALSE(CloseRequested());
     headless::PressKey((72 << 8) | 0xFF);
     headless::PressCloseBox();
     headless::TypeCharacter(13);
@@ -115,7 +117,8 @@ TEST_F(Input, ExtendedKeysCloseBoxAndRepeats) {
     EXPECT_EQ(ReadKey(), "x");
     EXPECT_EQ(ReadKey(), "x");
     EXPECT_EQ(WaitKey(), 'x');
-    EXPECT_TRUE(ScreenIsOpen());  // the close box never closes anything
+    EXPECT_TRUE(ScreenIsOpen());    // the close box never closes anything
+    EXPECT_TRUE(CloseRequested());  // for the whole run, its key read or not
     headless::TypeCharacter(0x81);
     headless::Sync();
     EXPECT_EQ(WaitKey(), 0x81);
@@ -201,4 +204,60 @@ TEST_F(Input, ClipboardTextComesFromTheDesktopWhileTheScreenIsOpen) {
     EXPECT_EQ(ClipboardText(), "C:\\pictures\\caf\xC3\xA9.bmp");
     CloseScreen();
     EXPECT_EQ(ClipboardText(), "");
+}
+
+TEST_F(Input, APressReleasedBetweenTwoPollsReadsAsHeldOnce) {
+    using namespace screen_internal;
+    headless::MovePointer(5, 5);
+    headless::SetButtons(1);
+    headless::SetButtons(0);
+    headless::PressDesktopKey(hid::Left);  // a key tapped: no held state ever sampled
+    headless::PressDesktopKey(hid::RightShift);
+    headless::Sync();
+    EXPECT_EQ(ReadMouse().buttons, 1);
+    EXPECT_EQ(ReadMouse().buttons, 0);
+    EXPECT_EQ(IsKeyDown(75), -1);
+    EXPECT_EQ(IsKeyDown(75), 0);
+    EXPECT_EQ(IsKeyDown(42), -1);  // either Shift key latches both entries
+    EXPECT_EQ(IsKeyDown(54), -1);
+    EXPECT_EQ(IsKeyDown(77), 0);
+    // Held ones read as held on every poll; a focus change drops what is latched.
+    headless::SetButtons(4);
+    headless::Sync();
+    EXPECT_EQ(ReadMouse().buttons, 4);
+    EXPECT_EQ(ReadMouse().buttons, 4);
+    headless::SetButtons(0);
+    headless::SetButtons(1);
+    headless::SetButtons(0);
+    headless::PressDesktopKey(hid::Left);
+    headless::SetFocus(false);
+    headless::SetFocus(true);
+    headless::Sync();
+    EXPECT_EQ(ReadMouse().buttons, 0);
+    EXPECT_EQ(IsKeyDown(75), 0);
+}
+
+TEST_F(Input, TypedCharactersKeepTheirUnicodeValueBesideTheCode) {
+    using namespace screen_internal;
+    headless::TypeText("\xC3\xA4\xE2\x82\xAC");  // a-umlaut has a code, the euro sign none
+    headless::PressDesktopKey(hid::A + 'V' - 'A', CtrlHeld, U'v');
+    headless::PressDesktopKey(hid::Insert, ShiftHeld);
+    headless::Sync();
+    const auto read = [] {
+        const KeyPress key = ReadKeyPress();
+        return std::pair{key.code, key.character};
+    };
+    EXPECT_EQ(read(), std::pair(0x84, char32_t{0xE4}));
+    EXPECT_EQ(read(), std::pair(int32_t{'?'}, char32_t{0x20AC}));
+    EXPECT_EQ(read(), std::pair(22, PasteCharacter));
+    EXPECT_EQ(ReadKey(), "\xFFR");  // Shift+Insert reads as Insert
+    EXPECT_EQ(read(), std::pair(0, char32_t{0}));
+}
+
+TEST_F(Input, DroppedFilesAreTakenOnceAsLocalPaths) {
+    headless::DropFiles({"file:///tmp/B%C3%A4ume%20%C3%9C.bmp", "/home/u/b.bmp"});
+    headless::Sync();
+    EXPECT_EQ(TakeDroppedFiles(),
+              (std::vector<std::string>{"/tmp/B\xC3\xA4ume \xC3\x9C.bmp", "/home/u/b.bmp"}));
+    EXPECT_TRUE(TakeDroppedFiles().empty());
 }
