@@ -36,7 +36,11 @@ void Type(TextArea& area, const TypedKey& key, Layout& layout) {
             layout.LastLineLength = 0;
         }
     } else if (key.Kind == KeyKind::Paste) {
-        for (const TypedKey& pasted : PastedKeys(key.Text)) Type(area, pasted, layout);
+        // Until the area is full: every row used and the last line at its limit.
+        ForEachPastedKey(key.Text, [&area, &layout](const TypedKey& pasted) {
+            Type(area, pasted, layout);
+            return layout.LineCount < area.Rows - 1 || layout.LastLineLength < area.Columns;
+        });
     }
 }
 

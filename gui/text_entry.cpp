@@ -50,20 +50,21 @@ TypedKey ReadTypedKey() {
     return {};
 }
 
-std::vector<TypedKey> PastedKeys(std::string_view text) {
-    std::vector<TypedKey> keys;
+void ForEachPastedKey(std::string_view text, const std::function<bool(const TypedKey&)>& take) {
     char32_t previous = 0;
-    for (const char32_t c : CodePointsOf(text)) {
+    for (size_t at = 0; at < text.size();) {
+        const DecodedCharacter d = DecodeCharacter(text, at);
+        at += d.length;
+        const char32_t c = d.codePoint;
         const bool secondHalfOfCrLf = c == U'\n' && previous == U'\r';
         previous = c;
         if (secondHalfOfCrLf) continue;
         if (c == U'\r' || c == U'\n') {
-            keys.push_back({KeyKind::Enter, {}});
+            if (!take({KeyKind::Enter, {}})) return;
         } else if (IsPrintable(c)) {
-            keys.push_back({KeyKind::Printable, EncodeUtf8(c)});
+            if (!take({KeyKind::Printable, EncodeUtf8(c)})) return;
         }
     }
-    return keys;
 }
 
 void RemoveLastCharacter(std::string& text) {

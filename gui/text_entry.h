@@ -5,9 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "gui/toolkit.h"
 
@@ -31,8 +31,9 @@ struct TypedKey {
 
 // Takes at most one key from the key buffer.
 TypedKey ReadTypedKey();
-// Pasted text as the keys it stands for: each printable character, each line break ("\r\n",
-// "\n" or "\r") as Enter; other control characters are dropped.
-std::vector<TypedKey> PastedKeys(std::string_view text);
+// Hands pasted text to `take` as the keys it stands for, until `take` returns false: each
+// printable character, each line break ("\r\n", "\n" or "\r") as Enter; other control
+// characters are dropped.
+void ForEachPastedKey(std::string_view text, const std::function<bool(const TypedKey&)>& take);
 // Backspace's edit: the last character of `text` goes, if it has one.
 void RemoveLastCharacter(std::string& text);

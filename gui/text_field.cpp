@@ -1,8 +1,8 @@
 #include "gui/text_field.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
+#include <limits>
 #include <string_view>
 #include <utility>
 
@@ -54,7 +54,7 @@ void SplitAtCaret(TextField& field) {
 
 // How many more characters the field takes: a ScrollTextBox takes any number.
 int32_t Room(const TextField& field) {
-    if (field.Kind == TextFieldKind::ScrollTextBox) return INT32_MAX;
+    if (field.Kind == TextFieldKind::ScrollTextBox) return std::numeric_limits<int32_t>::max();
     const int64_t held = int64_t{CharacterCount(field.LeftPart)} + CharacterCount(field.RightPart);
     return static_cast<int32_t>(std::max<int64_t>(ShownLength(field) - held, 0));
 }
@@ -67,11 +67,12 @@ void Insert(TextField& field, const std::string& character) {
 // The first line of the pasted text, as far as the field has room, all at once.
 void Paste(TextField& field, std::string_view pasted) {
     int32_t room = Room(field);
-    for (const TypedKey& key : PastedKeys(pasted)) {
-        if (key.Kind != KeyKind::Printable || room == 0) return;
+    ForEachPastedKey(pasted, [&field, &room](const TypedKey& key) {
+        if (key.Kind != KeyKind::Printable || room == 0) return false;
         Insert(field, key.Text);
         --room;
-    }
+        return true;
+    });
 }
 
 void HandleTypedKey(TextField& field) {

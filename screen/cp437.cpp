@@ -5,7 +5,6 @@
 #include <string>
 
 #include "screen/text_encoding.h"
-#include "screen/utf8.h"
 
 namespace screen_internal {
 

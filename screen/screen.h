@@ -148,7 +148,9 @@ inline constexpr char32_t PasteCharacter = 0x16;
 // Takes the oldest typed key, as ReadKey does.
 KeyPress ReadKeyPress();
 double Timer();
-// The desktop clipboard's text (UTF-8); empty without an open screen or when it holds no text.
+// The desktop clipboard's text (UTF-8), fetched by the window thread; empty without an open
+// screen, when it holds no text, or when the calling thread holds the screen lock (the window
+// thread needs it to answer).
 std::string ClipboardText();
 int32_t SleepMs(int32_t ms, int32_t plain = 0);
 

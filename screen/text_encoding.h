@@ -7,9 +7,15 @@
 #include <string>
 #include <string_view>
 
+// The character of `text` that starts at byte `at` (< text.size()): its code point, U+FFFD for
+// a malformed part, and how many bytes it spans (at least one).
+struct DecodedCharacter {
+    char32_t codePoint;
+    size_t length;
+};
+DecodedCharacter DecodeCharacter(std::string_view text, size_t at);
+
 int32_t CharacterCount(std::string_view text);
-// The code points of `text`, U+FFFD for each malformed part.
-std::u32string CodePointsOf(std::string_view text);
 // The byte offset at which character `index` starts: 0 for index <= 0, the size from the
 // character count on.
 size_t CharacterOffset(std::string_view text, int32_t index);

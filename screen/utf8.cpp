@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-#include "screen/text_encoding.h"
-
 namespace screen_internal {
 
 namespace {
@@ -30,6 +28,20 @@ Lead LeadOf(uint8_t byte) {
 
 }  // namespace
 
+std::u32string DecodeUtf8(std::string_view text) {
+    std::u32string out;
+    for (size_t i = 0; i < text.size();) {
+        const DecodedCharacter d = DecodeCharacter(text, i);
+        out.push_back(d.codePoint);
+        i += d.length;
+    }
+    return out;
+}
+
+}  // namespace screen_internal
+
+using namespace screen_internal;
+
 DecodedCharacter DecodeCharacter(std::string_view text, size_t at) {
     const auto byte = static_cast<uint8_t>(text[at]);
     if (byte < 0x80) return {byte, 1};
@@ -48,28 +60,10 @@ DecodedCharacter DecodeCharacter(std::string_view text, size_t at) {
     return {lead.length != 0 && taken == lead.length ? c : ReplacementCharacter, taken};
 }
 
-std::u32string DecodeUtf8(std::string_view text) {
-    std::u32string out;
-    for (size_t i = 0; i < text.size();) {
-        const DecodedCharacter d = DecodeCharacter(text, i);
-        out.push_back(d.codePoint);
-        i += d.length;
-    }
-    return out;
-}
-
-}  // namespace screen_internal
-
-using namespace screen_internal;
-
 int32_t CharacterCount(std::string_view text) {
     int32_t count = 0;
     for (size_t i = 0; i < text.size(); i += DecodeCharacter(text, i).length) ++count;
     return count;
-}
-
-std::u32string CodePointsOf(std::string_view text) {
-    return DecodeUtf8(text);
 }
 
 size_t CharacterOffset(std::string_view text, int32_t index) {
