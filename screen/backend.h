@@ -62,8 +62,8 @@ void NotifyText(std::string_view utf8);
 void NotifyKeyCode(int32_t code, int32_t repeat);
 // A typed character in code page 437, pushed `repeat` times.
 void NotifyCharacter(uint8_t code, int32_t repeat);
-// Files dropped onto the window, as local paths or file:// URIs, in the desktop's order.
-void NotifyDroppedFiles(const std::vector<std::string>& items);
+// Files dropped onto the window, as local paths, in the desktop's order.
+void NotifyDroppedFiles(const std::vector<std::string>& paths);
 void NotifyFocus(bool activated, bool minimised);
 void NotifyClose();
 // The user asked to switch between window and full screen (the maximise box).

@@ -271,8 +271,8 @@ void PressCloseBox() {
     QueueOnOpenDesktop({EventKind::Close});
 }
 
-void DropFiles(std::vector<std::string> items) {
-    QueueOnOpenDesktop({EventKind::Drop, 0, 0, 0, std::move(items)});
+void DropFiles(std::vector<std::string> paths) {
+    QueueOnOpenDesktop({EventKind::Drop, 0, 0, 0, std::move(paths)});
 }
 
 void SetClipboardText(std::string text) {

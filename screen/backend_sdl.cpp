@@ -194,6 +194,7 @@ KeyDown KeyDownOf(const SDL_KeyboardEvent& e) {
 }
 
 // A drop comes as its begin, one event per file and its end; its files are handed on together.
+// SDL gives each file's local path (a file URI decoded).
 void HandleDrop(SdlWindow& w, const SDL_DropEvent& e) {
     if (e.type == SDL_DROPFILE && e.file) {
         const std::unique_ptr<char, decltype(&SDL_free)> file(e.file, SDL_free);

@@ -40,8 +40,8 @@ void SetMinimised(bool minimised);
 void PressCloseBox();
 // What the desktop clipboard holds, as ClipboardText returns it.
 void SetClipboardText(std::string text);
-// Files dropped onto the window, as the desktop names them (paths or file:// URIs).
-void DropFiles(std::vector<std::string> items);
+// Files dropped onto the window, by their local paths.
+void DropFiles(std::vector<std::string> paths);
 
 // Waits until the window thread has handled everything injected so far and run one more full
 // cycle (present, key sampling).

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "screen/cp437.h"
-#include "screen/file_uri.h"
 #include "screen/screen_state.h"
 #include "screen/utf8.h"
 
@@ -109,11 +108,10 @@ void NotifyCharacter(uint8_t code, int32_t repeat) {
     if (InputState* in = Input()) PushKey(*in, {code, Cp437ToUnicode(code)}, repeat);
 }
 
-void NotifyDroppedFiles(const std::vector<std::string>& items) {
+void NotifyDroppedFiles(const std::vector<std::string>& paths) {
     InputState* in = Input();
-    if (!in || items.empty()) return;
-    in->droppedFiles.clear();
-    for (const std::string& item : items) in->droppedFiles.push_back(LocalPathOf(item));
+    if (!in || paths.empty()) return;
+    in->droppedFiles = paths;
 }
 
 void NotifyFocus(bool activated, bool minimised) {

@@ -160,6 +160,5 @@ inline constexpr int32_t CloseRequestKey = 0x6BFF;
 // as Alt+F4) since the screen opened. The request also enters the key buffer as CloseRequestKey.
 bool CloseRequested();
 // The files of the latest drop onto the window that the program has not taken yet, as local
-// paths (file:// URIs decoded), in the order the desktop gave them; empty when none. Taking them
-// empties the list.
+// paths, in the order the desktop gave them; empty when none. Taking them empties the list.
 std::vector<std::string> TakeDroppedFiles();

@@ -1,14 +1,12 @@
 // Decoding typed text: every well-formed character, one replacement per malformed part; edited
-// text by characters and shown in the font's glyphs; dropped files' URIs as paths.
+// text by characters and shown in the font's glyphs.
 #include "screen/utf8.h"
 
 #include <gtest/gtest.h>
 
-#include "screen/file_uri.h"
 #include "screen/text_encoding.h"
 
 using screen_internal::DecodeUtf8;
-using screen_internal::LocalPathOf;
 
 TEST(Utf8, DecodesWellFormedTextAndReplacesMalformedParts) {
     constexpr char32_t R = screen_internal::ReplacementCharacter;
@@ -61,18 +59,4 @@ TEST(Utf8, EditedTextCountsCharactersAndShowsCodePage437Glyphs) {
     }
     for (char32_t c : {U'\u00E4', U'\u20AC', U'\U0001F600', char32_t{0xD800}})
         EXPECT_EQ(DecodeUtf8(EncodeUtf8(c)), std::u32string(1, c == 0xD800 ? 0xFFFD : c));
-}
-
-TEST(FileUri, DroppedItemsBecomeLocalPaths) {
-    const std::pair<std::string_view, std::string_view> cases[] = {
-        {"file:///tmp/B%C3%A4ume%20%C3%9C.bmp\r\n", "/tmp/B\xC3\xA4ume \xC3\x9C.bmp"},
-        {"FILE://localhost/a%2fb", "/a/b"},
-        {"file:/x%41", "/xA"},
-        {"file:///100%25%zz%4", "/100%%zz%4"},  // malformed escapes stay
-        {"file:///a%00b", "/a%00b"},            // no path holds NUL
-        {"file://server/share/x.bmp", "file://server/share/x.bmp"},
-        {"/plain/p%41th", "/plain/p%41th"},
-        {"http://host/x.bmp", "http://host/x.bmp"},
-    };
-    for (const auto& [item, path] : cases) EXPECT_EQ(LocalPathOf(item), path) << item;
 }
