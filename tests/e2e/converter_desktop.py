@@ -111,8 +111,9 @@ def drop_files(env, window, uris):
         at = d.screen().root.translate_coords(target, 100, 20)
 
         def send(name, *data):
-            target.send_event(protocol.event.ClientMessage(
-                window=target, client_type=atom(name), data=(32, list(data) + [0] * (5 - len(data)))))
+            words = list(data) + [0] * (5 - len(data))
+            target.send_event(protocol.event.ClientMessage(window=target, client_type=atom(name),
+                                                           data=(32, words)))
             d.flush()
 
         send('XdndEnter', source.id, min(5, aware.value[0]) << 24, uri_list)
