@@ -1,6 +1,6 @@
 // The converter: a 640 x 50 window with the bitmap's path, the output name and three buttons.
-// "Chose File" picks a bitmap, "Start" converts it into a pixel-data include file, Escape or
-// "Exit" ends the program.
+// "Chose File" picks a bitmap, or one is dropped onto the window; "Start" converts it into a
+// pixel-data include file; Escape, "Exit" or closing the window ends the program.
 #include <cstdio>
 
 #include "converter/handler.h"
@@ -35,9 +35,11 @@ void AddWidgets(GUI& gui, ConverterState& state) {
     AddButton(gui, ExitCaption, 500, 30, std::string(ExitId), handleButton);
 }
 
-// Until Escape is held at the start of a pass. Dialogs and conversions run inside Update.
-void RunFrames(GUI& gui, FrameRegulator& regulator) {
-    while (!IsKeyDown(EscapeScanCode)) {
+// Until Escape is down at the start of a pass, or the window was asked to close (its close box,
+// Alt+F4), which on a desktop must end a program. Dialogs and conversions run inside Update.
+void RunFrames(GUI& gui, FrameRegulator& regulator, ConverterState& state) {
+    while (!IsKeyDown(EscapeScanCode) && !CloseRequested()) {
+        TakeDroppedFile(state, TakeDroppedFiles());
         Update(gui);
         LockScreen();
         ClearScreen();
@@ -66,7 +68,7 @@ int main() {
     {
         GUI gui;
         AddWidgets(gui, state);
-        RunFrames(gui, regulator);
+        RunFrames(gui, regulator, state);
     }
     return 0;
 }

@@ -15,14 +15,19 @@ using namespace std::string_literals;
 const std::string BitmapFilter = "BMP Dateien (*.BMP)\0*.BMP\0\0"s;
 constexpr int32_t FirstFilter = 1;  // filter indices count from 1
 
+// The bitmap's path, and the output name derived from it.
+void FillFields(ConverterState& state, const std::string& path) {
+    state.InputPath->Text = path;
+    state.OutputName->Text = DeriveOutputName(path);
+}
+
 // A cancelled dialog empties the input path, and the output name becomes "Res.bi".
 void ChooseFile(ConverterState& state) {
     const FileChoice choice =
         FileDialog(state.Desktop, FileDialogOpen, BitmapFilter, FirstFilter, ".", "");
     if (choice.status == ChoiceStatus::Unavailable)
         std::fputs("converter: no desktop to show the file dialog on\n", stderr);
-    state.InputPath->Text = choice.path;
-    state.OutputName->Text = DeriveOutputName(state.InputPath->Text);
+    FillFields(state, choice.path);
 }
 
 // A box no desktop could show still reaches a console user, on one line.
@@ -50,4 +55,8 @@ void HandleButton(ConverterState& state, const std::string& buttID) {
     } else if (buttID == ExitId) {
         std::exit(0);  // at once, from inside the frame, as the "Exit" button is defined to
     }
+}
+
+void TakeDroppedFile(ConverterState& state, const std::vector<std::string>& files) {
+    if (!files.empty()) FillFields(state, files.front());
 }

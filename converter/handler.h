@@ -1,9 +1,10 @@
 // The converter's reaction to its buttons: "CF" picks a bitmap with the file-open dialog and fills
-// both fields from it, "Start" converts, "Exit" ends the program.
+// both fields from it, "Start" converts, "Exit" ends the program; and to files dropped onto it.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "converter/dialogs.h"
 #include "gui/text_field.h"
@@ -24,3 +25,7 @@ struct ConverterState {
 // The event of all three buttons, called with the pressed button's ID; other IDs do nothing.
 // Without a desktop, what a dialog or box would have shown is said on standard error.
 void HandleButton(ConverterState& state, const std::string& buttID);
+
+// Files dropped onto the window: the first fills both fields as a chosen file does; nothing for
+// none.
+void TakeDroppedFile(ConverterState& state, const std::vector<std::string>& files);

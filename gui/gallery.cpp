@@ -1,6 +1,6 @@
 // The gallery: one window with one widget of each kind, to look at and try the toolkit by hand.
 // Every event prints what fired to standard error, and so does every new choice in the drop-down
-// and every change of the text area, which have no events. Escape ends it.
+// and every change of the text area, which have no events. Escape or closing the window ends it.
 #include <array>
 #include <iostream>
 #include <string>
@@ -115,7 +115,7 @@ int main() {
     AddTextArea(gui, 360, 80, 30, 6);
     Reported reported{GetDropDown(gui, 1)->Text, {}};
     FrameRegulator regulator(60);
-    while (!IsKeyDown(EscapeScanCode)) {
+    while (!IsKeyDown(EscapeScanCode) && !CloseRequested()) {
         Update(gui);
         ReportChanges(gui, reported);
         LockScreen();

@@ -105,6 +105,8 @@ void Draw(GUI& gui) {
 }
 
 void Update(GUI& gui) {
+    // Every widget sees the user as one reading: a tap reaches all of them.
+    const InputFrame frame;
     ForEachWidget(KindLists(gui), [](auto& widget) {
         // Labels take no input.
         if constexpr (!IsKind<Label, decltype(widget)>) {

@@ -84,7 +84,8 @@ inline constexpr auto GetTextArea = GetFrom<&GUI::TextAreas>;
 
 // Every widget in kind order, each list first to last; then the pointer sprite on top.
 void Draw(GUI& gui);
-// Every kind but labels, in kind order; then the pointer shape and the pointer sprite.
+// Every kind but labels, in kind order; then the pointer shape and the pointer sprite. All of
+// them see the pointer and the held keys as one reading (InputFrame).
 void Update(GUI& gui);
 // Blackens every widget and the pointer sprite, for the background loop, which does not clear.
 void Erase(GUI& gui);

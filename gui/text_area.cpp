@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "gui/text_entry.h"
+#include "screen/text_encoding.h"
 
 namespace {
 
@@ -14,13 +15,32 @@ Rect Box(const TextArea& area) {
             area.Y + GlyphSize * area.Rows + 6};
 }
 
-void Type(TextArea& area, const TypedKey& key) {
+// The limits as of the last Draw, carried along while a paste adds more than one key.
+struct Layout {
+    int32_t LastLineLength;
+    int32_t LineCount;
+};
+
+void Type(TextArea& area, const TypedKey& key, Layout& layout) {
     if (key.Kind == KeyKind::Backspace) {
         RemoveLastCharacter(area.Text);
     } else if (key.Kind == KeyKind::Printable) {
-        if (static_cast<int64_t>(area.LastLine.size()) < area.Columns) area.Text += key.Text;
+        if (layout.LastLineLength < area.Columns) {
+            area.Text += key.Text;
+            ++layout.LastLineLength;
+        }
     } else if (key.Kind == KeyKind::Enter) {
-        if (area.LineCount < area.Rows - 1) area.Text += LineBreak;
+        if (layout.LineCount < area.Rows - 1) {
+            area.Text += LineBreak;
+            ++layout.LineCount;
+            layout.LastLineLength = 0;
+        }
+    } else if (key.Kind == KeyKind::Paste) {
+        // Until the area is full: every row used and the last line at its limit.
+        ForEachPastedKey(key.Text, [&area, &layout](const TypedKey& pasted) {
+            Type(area, pasted, layout);
+            return layout.LineCount < area.Rows - 1 || layout.LastLineLength < area.Columns;
+        });
     }
 }
 
@@ -34,7 +54,9 @@ void Update(TextArea& area) {
     UpdateFocus(Box(area), area.Hovered, area.Focused);
     area.LineCount =
         static_cast<int32_t>(std::count(area.Text.begin(), area.Text.end(), LineBreak));
-    if (area.Focused) Type(area, ReadTypedKey());
+    if (!area.Focused) return;
+    Layout layout{CharacterCount(area.LastLine), area.LineCount};
+    Type(area, ReadTypedKey(), layout);
 }
 
 void Draw(TextArea& area) {
@@ -45,7 +67,7 @@ void Draw(TextArea& area) {
     for (int32_t line = 0; start < text.size(); ++line) {
         const size_t end = std::min(text.find(LineBreak, start), text.size());
         DrawText(nullptr, area.X + 5, area.Y + GlyphSize * line + 5, PointAbsolute,
-                 text.substr(start, end - start), Palette::Ink);
+                 Cp437Glyphs(text.substr(start, end - start)), Palette::Ink);
         start = end + 1;
     }
     const size_t lastBreak = text.rfind(LineBreak);

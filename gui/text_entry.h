@@ -1,10 +1,13 @@
 // What the text field and the text area share: the keyboard focus taken and lost by the pointer,
 // and the typed keys read one at a time and sorted into the few kinds the editors act on. Typed
-// keys become text, and Backspace takes text away, only here.
+// keys become text, and Backspace takes text away, only here. Text is UTF-8 and is edited by
+// whole characters.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "gui/toolkit.h"
 
@@ -18,6 +21,7 @@ enum class KeyKind {
     Backspace,  // removes the character before the caret, or the last one
     Printable,  // Text is the character to insert
     Enter,
+    Paste,  // Ctrl+V or Shift+Insert: Text is what the clipboard holds
 };
 
 struct TypedKey {
@@ -27,5 +31,9 @@ struct TypedKey {
 
 // Takes at most one key from the key buffer.
 TypedKey ReadTypedKey();
+// Hands pasted text to `take` as the keys it stands for, until `take` returns false: each
+// printable character, each line break ("\r\n", "\n" or "\r") as Enter; other control
+// characters are dropped.
+void ForEachPastedKey(std::string_view text, const std::function<bool(const TypedKey&)>& take);
 // Backspace's edit: the last character of `text` goes, if it has one.
 void RemoveLastCharacter(std::string& text);

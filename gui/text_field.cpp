@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <string_view>
 #include <utility>
 
 #include "gui/text_entry.h"
+#include "screen/text_encoding.h"
 
 namespace {
 
@@ -14,7 +17,7 @@ constexpr int8_t BlinkPeriod = 80;
 constexpr int8_t CaretShownBelow = 40;
 
 int32_t TextLength(const TextField& field) {
-    return static_cast<int32_t>(field.Text.size());
+    return CharacterCount(field.Text);
 }
 
 // How many characters the field shows at once; a negative Length shows none.
@@ -28,9 +31,12 @@ int32_t ScrolledOut(const TextField& field) {
     return std::max(TextLength(field) - ShownLength(field), 0);
 }
 
+// In the font's glyph codes.
 std::string ShownText(const TextField& field) {
-    if (field.Kind == TextFieldKind::PasswordBox) return std::string(field.Text.size(), '*');
-    return field.Text.substr(static_cast<size_t>(ScrolledOut(field)));
+    if (field.Kind == TextFieldKind::PasswordBox)
+        return std::string(static_cast<size_t>(TextLength(field)), '*');
+    return Cp437Glyphs(
+        std::string_view(field.Text).substr(CharacterOffset(field.Text, ScrolledOut(field))));
 }
 
 Rect Box(const TextField& field) {
@@ -41,14 +47,32 @@ Rect Box(const TextField& field) {
 // replaced Text with a shorter one: bring it back before the text is split at it.
 void SplitAtCaret(TextField& field) {
     field.CaretPos = std::clamp(field.CaretPos, 0, TextLength(field));
-    const auto caret = static_cast<size_t>(field.CaretPos);
+    const size_t caret = CharacterOffset(field.Text, field.CaretPos);
     field.LeftPart = field.Text.substr(0, caret);
     field.RightPart = field.Text.substr(caret);
 }
 
-bool HasRoomFor(const TextField& field) {
-    if (field.Kind == TextFieldKind::ScrollTextBox) return true;
-    return field.LeftPart.size() + field.RightPart.size() < static_cast<size_t>(ShownLength(field));
+// How many more characters the field takes: a ScrollTextBox takes any number.
+int32_t Room(const TextField& field) {
+    if (field.Kind == TextFieldKind::ScrollTextBox) return std::numeric_limits<int32_t>::max();
+    const int64_t held = int64_t{CharacterCount(field.LeftPart)} + CharacterCount(field.RightPart);
+    return static_cast<int32_t>(std::max<int64_t>(ShownLength(field) - held, 0));
+}
+
+void Insert(TextField& field, const std::string& character) {
+    field.LeftPart += character;
+    ++field.CaretPos;
+}
+
+// The first line of the pasted text, as far as the field has room, all at once.
+void Paste(TextField& field, std::string_view pasted) {
+    int32_t room = Room(field);
+    ForEachPastedKey(pasted, [&field, &room](const TypedKey& key) {
+        if (key.Kind != KeyKind::Printable || room == 0) return false;
+        Insert(field, key.Text);
+        --room;
+        return true;
+    });
 }
 
 void HandleTypedKey(TextField& field) {
@@ -57,10 +81,9 @@ void HandleTypedKey(TextField& field) {
         RemoveLastCharacter(field.LeftPart);
         --field.CaretPos;
     } else if (key.Kind == KeyKind::Printable) {
-        if (HasRoomFor(field)) {
-            field.LeftPart += key.Text;
-            ++field.CaretPos;
-        }
+        if (Room(field) > 0) Insert(field, key.Text);
+    } else if (key.Kind == KeyKind::Paste) {
+        Paste(field, key.Text);
     } else if (key.Kind == KeyKind::Enter) {
         field.Focused = 0;
     }
@@ -69,8 +92,8 @@ void HandleTypedKey(TextField& field) {
 
 // One step per press: holding an arrow moves the caret once, until both arrows are released.
 void HandleArrowKeys(TextField& field) {
-    const bool left = IsKeyDown(LeftArrowScanCode) != 0;
-    const bool right = IsKeyDown(RightArrowScanCode) != 0;
+    const bool left = KeyHeld(LeftArrowScanCode);
+    const bool right = KeyHeld(RightArrowScanCode);
     if (!left && !right) field.ArrowLatch = 0;
     if (field.ArrowLatch != 0) return;
     if (left) {
@@ -116,6 +139,7 @@ void PlaceCaret(TextField& field) {
 }
 
 void Update(TextField& field) {
+    const InputFrame frame;  // PlaceCaret and the focus see the same pointer
     SplitAtCaret(field);
     PlaceCaret(field);
     if (!field.Hidden) UpdateFocus(ReachingRight(Box(field)), field.Hovered, field.Focused);

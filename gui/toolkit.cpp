@@ -11,12 +11,40 @@ Rect ReachingRight(Rect box) {
     return box;
 }
 
-PointerState PollPointer() {
+namespace {
+
+thread_local InputFrame* t_frame = nullptr;
+
+PointerState ReadPointer() {
     PointerState pointer;
     int32_t wheel = 0;
     int32_t clip = 0;
     GetMouse(&pointer.X, &pointer.Y, &wheel, &pointer.Buttons, &clip);
     return pointer;
+}
+
+}  // namespace
+
+InputFrame::InputFrame() : outermost_(t_frame == nullptr) {
+    if (outermost_) t_frame = this;
+}
+
+InputFrame::~InputFrame() {
+    if (outermost_) t_frame = nullptr;
+}
+
+PointerState PollPointer() {
+    if (!t_frame) return ReadPointer();
+    if (!t_frame->pointer_) t_frame->pointer_ = ReadPointer();
+    return *t_frame->pointer_;
+}
+
+bool KeyHeld(int32_t scanCode) {
+    if (!t_frame || scanCode < 0 || scanCode >= static_cast<int32_t>(t_frame->keys_.size()))
+        return IsKeyDown(scanCode) != 0;
+    std::optional<bool>& key = t_frame->keys_[static_cast<size_t>(scanCode)];
+    if (!key) key = IsKeyDown(scanCode) != 0;
+    return *key;
 }
 
 bool Hits(Rect area, PointerState pointer) {

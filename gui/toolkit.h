@@ -3,9 +3,11 @@
 // construction error.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -59,7 +61,29 @@ struct PointerState {
     int32_t Buttons = 0;
 };
 
+// One reading of the user for a whole Update: within it every PollPointer and KeyHeld gives what
+// the first one read. A tap, which the screen layer reports to one poll only, so reaches every
+// widget of the Update, and no two widgets see the user differently. Frames nest: the outermost
+// one reads, the ones within it share its reading. Per thread.
+class InputFrame {
+public:
+    InputFrame();
+    ~InputFrame();
+    InputFrame(const InputFrame&) = delete;
+    InputFrame& operator=(const InputFrame&) = delete;
+
+private:
+    friend PointerState PollPointer();
+    friend bool KeyHeld(int32_t scanCode);
+    bool outermost_;
+    std::optional<PointerState> pointer_;
+    std::array<std::optional<bool>, 128> keys_;  // by PC set-1 scan code
+};
+
+// GetMouse, or the reading of the InputFrame under way.
 PointerState PollPointer();
+// IsKeyDown, or the reading of the InputFrame under way.
+bool KeyHeld(int32_t scanCode);
 // Strictly inside: the rectangle's edge lines are outside.
 bool Hits(Rect area, PointerState pointer);
 // The left button alone: the only press widgets react to, on every Update while it is held.

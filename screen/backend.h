@@ -1,14 +1,15 @@
 // The window back end: a small table of plain functions, in the manner of a driver table. Every
 // entry but `create` takes the instance that `create` returned. The window thread calls them
-// (create and destroy without the screen lock, the others with it held); nativeWindowId and
-// clipboardText are also called from the program's threads, with the screen lock held, which
-// keeps them apart from the window thread's calls. Notifications flow back through the input
-// sink functions below, on the window thread with the lock held.
+// (create and destroy without the screen lock, the others with it held); nativeWindowId is also
+// called from the program's threads, with the screen lock held, which keeps it apart from the
+// window thread's calls. Notifications flow back through the input sink functions below, on the
+// window thread with the lock held.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "screen/keyboard.h"
 
@@ -33,7 +34,8 @@ struct Backend {
     void (*toggleFullScreen)(void* self);
     // The desktop's id of the window (the X11 window id); 0 without one.
     uint64_t (*nativeWindowId)(void* self);
-    // The desktop clipboard's text (UTF-8); empty when it holds none.
+    // The desktop clipboard's text (UTF-8); empty when it holds none. The window thread asks for
+    // the program's threads.
     std::string (*clipboardText)(void* self);
     // Closes the window and releases the instance.
     void (*destroy)(void* self);
@@ -50,14 +52,18 @@ void NotifyPointerInside(bool inside);
 inline constexpr int32_t PointerButtonCount = 5;
 void NotifyButton(int32_t bit, bool pressed);
 void NotifyWheel(int32_t delta);
-// A key pressed (or repeating) on the desktop keyboard; translated into what it pushes.
+// A key pressed (or repeating) on the desktop keyboard; translated into what it pushes. A press
+// (not a repeat) also latches the key for IsKeyDown.
 void NotifyKeyDown(const KeyDown& key);
-// Text typed on the desktop (UTF-8); each character with a code page 437 code is pushed once.
+// Text typed on the desktop (UTF-8); each character is pushed once, by its code page 437 code or
+// as "?", with its Unicode value beside.
 void NotifyText(std::string_view utf8);
 // A key already translated to its key code, pushed `repeat` times.
 void NotifyKeyCode(int32_t code, int32_t repeat);
 // A typed character in code page 437, pushed `repeat` times.
 void NotifyCharacter(uint8_t code, int32_t repeat);
+// Files dropped onto the window, as local paths, in the desktop's order.
+void NotifyDroppedFiles(const std::vector<std::string>& paths);
 void NotifyFocus(bool activated, bool minimised);
 void NotifyClose();
 // The user asked to switch between window and full screen (the maximise box).

@@ -18,12 +18,26 @@ namespace screen_internal {
 
 namespace {
 
-enum class EventKind { Pointer, Leave, Button, Wheel, Character, KeyCode, Focus, Close };
+enum class EventKind {
+    Pointer,
+    Leave,
+    Button,
+    Wheel,
+    Character,
+    Text,
+    KeyCode,
+    DesktopKey,
+    Focus,
+    Close,
+    Drop
+};
 
 struct Event {
     EventKind kind;
     int32_t a = 0;
     int32_t b = 0;
+    int32_t c = 0;
+    std::vector<std::string> texts = {};
 };
 
 struct HeadlessDesktop {
@@ -80,14 +94,24 @@ void Deliver(const Event& e) {
         case EventKind::Character:
             NotifyCharacter(static_cast<uint8_t>(e.a), e.b);
             break;
+        case EventKind::Text:
+            NotifyText(e.texts.front());
+            break;
         case EventKind::KeyCode:
             NotifyKeyCode(e.a, e.b);
+            break;
+        case EventKind::DesktopKey:
+            NotifyKeyDown({static_cast<uint32_t>(e.a), static_cast<char32_t>(e.c),
+                           static_cast<uint32_t>(e.b)});
             break;
         case EventKind::Focus:
             NotifyFocus(e.a != 0, e.b != 0);
             break;
         case EventKind::Close:
             NotifyClose();
+            break;
+        case EventKind::Drop:
+            NotifyDroppedFiles(e.texts);
             break;
     }
 }
@@ -146,13 +170,13 @@ HeadlessDesktop* OpenDesktop() {
 
 // Queues an event for the window thread and wakes it; the caller holds the screen lock.
 void Queue(HeadlessDesktop& desktop, Event event) {
-    desktop.events.push_back(event);
+    desktop.events.push_back(std::move(event));
     Screen()->windowThread->Wake();
 }
 
 void QueueOnOpenDesktop(Event event) {
     ScopedScreenLock lock;
-    if (HeadlessDesktop* d = OpenDesktop()) Queue(*d, event);
+    if (HeadlessDesktop* d = OpenDesktop()) Queue(*d, std::move(event));
 }
 
 }  // namespace
@@ -213,12 +237,17 @@ void TypeCharacter(uint8_t code, int32_t repeat) {
     QueueOnOpenDesktop({EventKind::Character, code, repeat});
 }
 
-void TypeText(std::string_view text) {
-    for (char c : text) TypeCharacter(static_cast<uint8_t>(c));
+void TypeText(std::string_view utf8) {
+    QueueOnOpenDesktop({EventKind::Text, 0, 0, 0, {std::string(utf8)}});
 }
 
 void PressKey(int32_t keyCode, int32_t repeat) {
     QueueOnOpenDesktop({EventKind::KeyCode, keyCode, repeat});
+}
+
+void PressDesktopKey(uint32_t usage, uint32_t modifiers, char32_t character) {
+    QueueOnOpenDesktop({EventKind::DesktopKey, static_cast<int32_t>(usage),
+                        static_cast<int32_t>(modifiers), static_cast<int32_t>(character)});
 }
 
 void SetFocus(bool active) {
@@ -242,19 +271,24 @@ void PressCloseBox() {
     QueueOnOpenDesktop({EventKind::Close});
 }
 
+void DropFiles(std::vector<std::string> paths) {
+    QueueOnOpenDesktop({EventKind::Drop, 0, 0, 0, std::move(paths)});
+}
+
 void SetClipboardText(std::string text) {
     ScopedScreenLock lock;
     if (HeadlessDesktop* d = OpenDesktop()) d->clipboard = std::move(text);
 }
 
 void Sync() {
-    WindowThread* thread = nullptr;
+    WindowThread::Visit visit;
     {
         ScopedScreenLock lock;
-        if (ScreenState* s = Screen()) thread = s->windowThread.get();
+        if (ScreenState* s = Screen(); s && s->windowThread)
+            visit = WindowThread::Visit(*s->windowThread);
     }
     // Waiting without the lock, which the window thread needs for its cycles.
-    if (thread) thread->WaitCycles(1);
+    if (visit) visit->WaitCycles(1);
 }
 
 std::vector<uint32_t> PresentedFrame() {

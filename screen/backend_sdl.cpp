@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "screen/backend.h"
 #include "screen/placement.h"
@@ -41,6 +43,7 @@ struct SdlWindow {
     bool clearBars = false;  // the next present repaints the whole window, bars included
     Placement placement;
     uint64_t nativeWindow = 0;
+    std::vector<std::string> dropping;  // the files of the drop under way
 };
 
 SdlWindow& WindowOf(void* self) {
@@ -81,6 +84,10 @@ void* Create(int32_t width, int32_t height, const char* title, std::string& fail
     }
     w->nativeWindow = X11WindowOf(w->window);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    // Files dropped onto the window come in; dropped text is not taken.
+    for (const Uint32 drop : {SDL_DROPBEGIN, SDL_DROPFILE, SDL_DROPCOMPLETE})
+        SDL_EventState(drop, SDL_ENABLE);
+    SDL_EventState(SDL_DROPTEXT, SDL_DISABLE);
     SDL_RaiseWindow(w->window);
     SDL_StartTextInput();
     return w.release();
@@ -186,6 +193,18 @@ KeyDown KeyDownOf(const SDL_KeyboardEvent& e) {
     return key;
 }
 
+// A drop comes as its begin, one event per file and its end; its files are handed on together.
+// SDL gives each file's local path (a file URI decoded).
+void HandleDrop(SdlWindow& w, const SDL_DropEvent& e) {
+    if (e.type == SDL_DROPFILE && e.file) {
+        const std::unique_ptr<char, decltype(&SDL_free)> file(e.file, SDL_free);
+        w.dropping.emplace_back(file.get());
+        return;
+    }
+    if (e.type == SDL_DROPBEGIN) w.dropping.clear();
+    if (e.type == SDL_DROPCOMPLETE) NotifyDroppedFiles(std::exchange(w.dropping, {}));
+}
+
 void HandleEvent(SdlWindow& w, const SDL_Event& e) {
     switch (e.type) {
         case SDL_WINDOWEVENT:
@@ -214,6 +233,11 @@ void HandleEvent(SdlWindow& w, const SDL_Event& e) {
             // Alt+letter types text too, but presses with Alt held push nothing.
             if (!(SDL_GetModState() & KMOD_ALT)) NotifyText(e.text.text);
             break;
+        case SDL_DROPBEGIN:
+        case SDL_DROPFILE:
+        case SDL_DROPCOMPLETE:
+            HandleDrop(w, e.drop);
+            break;
         default:
             break;  // SDL_QUIT follows the close box, which already pushed its key
     }
@@ -223,6 +247,8 @@ void Pump(void* self) {
     SdlWindow& w = WindowOf(self);
     SDL_Event e;
     while (SDL_PollEvent(&e)) HandleEvent(w, e);
+    // Files whose drop has not said it is complete are not held back past the pump.
+    if (!w.dropping.empty()) NotifyDroppedFiles(std::exchange(w.dropping, {}));
 }
 
 void SampleKeys(void* /*self*/, KeyStateTable& table) {

@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
+
+#include "screen/text_encoding.h"
 
 namespace screen_internal {
 
@@ -37,4 +40,23 @@ uint8_t UnicodeToCp437(char32_t c) {
     return 0;
 }
 
+char32_t Cp437ToUnicode(uint8_t code) {
+    return code < 0x80 ? code : UpperHalf[code - 0x80];
+}
+
 }  // namespace screen_internal
+
+std::string Cp437Glyphs(std::string_view text) {
+    using namespace screen_internal;
+    std::string glyphs;
+    glyphs.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const DecodedCharacter d = DecodeCharacter(text, i);
+        // ASCII, control characters included, is its own glyph code, as DrawText shows bytes.
+        const uint8_t code =
+            d.codePoint < 0x80 ? static_cast<uint8_t>(d.codePoint) : UnicodeToCp437(d.codePoint);
+        glyphs += code != 0 || d.codePoint == 0 ? static_cast<char>(code) : '?';
+        i += d.length;
+    }
+    return glyphs;
+}

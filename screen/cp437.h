@@ -7,5 +7,7 @@ namespace screen_internal {
 
 // The code page 437 code of a Unicode character, or 0 when it has none.
 uint8_t UnicodeToCp437(char32_t c);
+// The Unicode character of a code page 437 code; codes below 0x80 stand for themselves.
+char32_t Cp437ToUnicode(uint8_t code);
 
 }  // namespace screen_internal

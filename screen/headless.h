@@ -27,16 +27,21 @@ void Wheel(int32_t delta);
 void SetKeyHeld(int32_t scanCode, bool held);
 // A typed character (code page 437), pushed `repeat` times.
 void TypeCharacter(uint8_t code, int32_t repeat = 1);
-// Convenience: TypeCharacter for each byte.
-void TypeText(std::string_view text);
+// Text typed on the desktop (UTF-8), as the window hands it on.
+void TypeText(std::string_view utf8);
 // A key without a character, already translated to its key code ((e << 8) | 0xFF).
 void PressKey(int32_t keyCode, int32_t repeat = 1);
+// A key pressed on the desktop keyboard, by its USB HID usage, with the modifier flags and the
+// key's character in the layout (screen/keyboard.h), as the window translates and latches it.
+void PressDesktopKey(uint32_t usage, uint32_t modifiers = 0, char32_t character = 0);
 // Window notifications.
 void SetFocus(bool active);
 void SetMinimised(bool minimised);
 void PressCloseBox();
 // What the desktop clipboard holds, as ClipboardText returns it.
 void SetClipboardText(std::string text);
+// Files dropped onto the window, by their local paths.
+void DropFiles(std::vector<std::string> paths);
 
 // Waits until the window thread has handled everything injected so far and run one more full
 // cycle (present, key sampling).

@@ -1,28 +1,32 @@
 // The ring of typed keys: 16 slots, at most 15 keys; a push into a full ring drops the oldest.
+// Each slot holds the key code and, beside it, the Unicode character the key typed, which text
+// widgets need where the code page has no code for it.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "screen/screen.h"
+
 namespace screen_internal {
 
 class KeyBuffer {
 public:
-    void Push(int32_t code) {
-        codes_[write_] = code;
+    void Push(KeyPress key) {
+        keys_[write_] = key;
         write_ = (write_ + 1) % Slots;
         if (write_ == read_) read_ = (read_ + 1) % Slots;
     }
-    bool Pop(int32_t& code) {
+    bool Pop(KeyPress& key) {
         if (read_ == write_) return false;
-        code = codes_[read_];
+        key = keys_[read_];
         read_ = (read_ + 1) % Slots;
         return true;
     }
 
 private:
     static constexpr int Slots = 16;
-    std::array<int32_t, Slots> codes_{};
+    std::array<KeyPress, Slots> keys_{};
     int read_ = 0;
     int write_ = 0;
 };

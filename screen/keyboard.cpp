@@ -4,6 +4,8 @@
 #include <string_view>
 #include <utility>
 
+#include "screen/screen.h"
+
 namespace screen_internal {
 
 namespace {
@@ -87,6 +89,7 @@ constexpr int32_t F1Plain = 59;
 constexpr int32_t F1Shift = 84;
 constexpr int32_t F1Ctrl = 94;
 constexpr int32_t ShiftTabCode = 15;
+constexpr int32_t InsertCode = 82;
 
 // Control characters of the control keys.
 enum ControlCharacter : int32_t { Backspace = 8, Tab = 9, Enter = 13, Escape = 27 };
@@ -157,9 +160,13 @@ KeyPush TranslateKeyDown(const KeyDown& key) {
         return {};
     }
     if (key.usage == hid::F10) return {};
-    if (const int32_t bios = BiosCode(key.usage, key.modifiers))
-        return {KeyPush::Kind::Code, ExtendedKeyCode(bios)};
-    if (const int32_t control = ControlCharacterOf(key)) return {KeyPush::Kind::Code, control};
+    if (const int32_t bios = BiosCode(key.usage, key.modifiers)) {
+        // Shift+Insert keeps Insert's code, as the PC keyboard gives it, and asks for a paste.
+        const bool paste = bios == InsertCode && (key.modifiers & ShiftHeld);
+        return {KeyPush::Kind::Code, ExtendedKeyCode(bios), paste ? PasteCharacter : 0};
+    }
+    if (const int32_t control = ControlCharacterOf(key))
+        return {KeyPush::Kind::Code, control, static_cast<char32_t>(control)};
     return {};
 }
 

@@ -116,6 +116,8 @@ struct KeyPush {
     enum class Kind { Nothing, Code, ToggleFullScreen };
     Kind kind = Kind::Nothing;
     int32_t code = 0;  // with Kind::Code: a control character or an ExtendedKeyCode
+    // Beside the code: a control character's own value; PasteCharacter for Shift+Insert.
+    char32_t character = 0;
 };
 KeyPush TranslateKeyDown(const KeyDown& key);
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class ScreenResult : int32_t { Ok = 0, IllegalCall = 1, FileNotFound = 2, FileIO = 3 };
 
@@ -133,10 +134,31 @@ int32_t IsKeyDown(int32_t scanCode);
 std::string ReadKey();
 // The oldest typed key code, waiting for one in 20 ms steps.
 int32_t WaitKey();
+
+// A typed key as text widgets read it: `code` as ReadKey and WaitKey see it (0: no key waited)
+// and the Unicode character it typed (0 for keys without one). A character that code page 437
+// lacks comes as code "?" (63) with its own character.
+struct KeyPress {
+    int32_t code = 0;
+    char32_t character = 0;
+};
+// The character of a key that asks for a paste: Ctrl+V (code 22) and Shift+Insert (Insert's
+// code, as the PC keyboard gives it) carry it.
+inline constexpr char32_t PasteCharacter = 0x16;
+// Takes the oldest typed key, as ReadKey does.
+KeyPress ReadKeyPress();
 double Timer();
-// The desktop clipboard's text (UTF-8); empty without an open screen or when it holds no text.
+// The desktop clipboard's text (UTF-8), fetched by the window thread; empty without an open
+// screen, when it holds no text, or when the calling thread holds the screen lock (the window
+// thread needs it to answer).
 std::string ClipboardText();
 int32_t SleepMs(int32_t ms, int32_t plain = 0);
 
 // The key code the window's close box pushes.
 inline constexpr int32_t CloseRequestKey = 0x6BFF;
+// Whether the user asked the window to close (its close box, or the window manager's close such
+// as Alt+F4) since the screen opened. The request also enters the key buffer as CloseRequestKey.
+bool CloseRequested();
+// The files of the latest drop onto the window that the program has not taken yet, as local
+// paths, in the order the desktop gave them; empty when none. Taking them empties the list.
+std::vector<std::string> TakeDroppedFiles();

@@ -31,13 +31,20 @@ struct InputState {
     int32_t y = 0;
     int32_t wheel = 0;
     int32_t buttons = 0;
+    // Buttons pressed since the last GetMouse: a press released before the program polled
+    // still reads as held once.
+    int32_t latchedButtons = 0;
     int32_t clip = 0;
     bool inside = false;
     bool active = true;
     bool pointerVisible = true;
     KeyStateTable keys{};
+    // Keys pressed since the last IsKeyDown of their scan code, likewise.
+    KeyStateTable latchedKeys{};
     KeyBuffer keyBuffer;
     bool keyPressed = false;
+    bool closeRequested = false;  // kept for the whole run
+    std::vector<std::string> droppedFiles;
     // Requests for the window thread: SetMouse's, carried out on its next cycle, and the pointer
     // capture that follows the buttons, carried out right after the pump that changed them.
     bool pointerShapeChanged = false;

@@ -7,7 +7,7 @@ namespace screen_internal {
 namespace {
 
 struct Lead {
-    int32_t length = 0;  // 0: not a lead byte
+    size_t length = 0;  // 0: not a lead byte
     char32_t bits = 0;
     // The allowed range of the second byte, which rules out overlong forms, surrogates and
     // values beyond U+10FFFF.
@@ -30,29 +30,65 @@ Lead LeadOf(uint8_t byte) {
 
 std::u32string DecodeUtf8(std::string_view text) {
     std::u32string out;
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<uint8_t>(text[i++]);
-        if (byte < 0x80) {
-            out.push_back(byte);
-            continue;
-        }
-        const Lead lead = LeadOf(byte);
-        char32_t c = lead.bits;
-        int32_t taken = 1;
-        // A sequence cut short becomes one replacement; decoding resumes at the offending byte.
-        while (taken < lead.length && i < text.size()) {
-            const auto next = static_cast<uint8_t>(text[i]);
-            const uint8_t low = taken == 1 ? lead.secondLow : 0x80;
-            const uint8_t high = taken == 1 ? lead.secondHigh : 0xBF;
-            if (next < low || next > high) break;
-            c = (c << 6) | (next & 0x3Fu);
-            ++taken;
-            ++i;
-        }
-        out.push_back(lead.length != 0 && taken == lead.length ? c : ReplacementCharacter);
+    for (size_t i = 0; i < text.size();) {
+        const DecodedCharacter d = DecodeCharacter(text, i);
+        out.push_back(d.codePoint);
+        i += d.length;
     }
     return out;
 }
 
 }  // namespace screen_internal
+
+using namespace screen_internal;
+
+DecodedCharacter DecodeCharacter(std::string_view text, size_t at) {
+    const auto byte = static_cast<uint8_t>(text[at]);
+    if (byte < 0x80) return {byte, 1};
+    const Lead lead = LeadOf(byte);
+    char32_t c = lead.bits;
+    size_t taken = 1;
+    // A sequence cut short becomes one replacement; decoding resumes at the offending byte.
+    while (taken < lead.length && at + taken < text.size()) {
+        const auto next = static_cast<uint8_t>(text[at + taken]);
+        const uint8_t low = taken == 1 ? lead.secondLow : 0x80;
+        const uint8_t high = taken == 1 ? lead.secondHigh : 0xBF;
+        if (next < low || next > high) break;
+        c = (c << 6) | (next & 0x3Fu);
+        ++taken;
+    }
+    return {lead.length != 0 && taken == lead.length ? c : ReplacementCharacter, taken};
+}
+
+int32_t CharacterCount(std::string_view text) {
+    int32_t count = 0;
+    for (size_t i = 0; i < text.size(); i += DecodeCharacter(text, i).length) ++count;
+    return count;
+}
+
+size_t CharacterOffset(std::string_view text, int32_t index) {
+    size_t i = 0;
+    for (int32_t n = 0; n < index && i < text.size(); ++n) i += DecodeCharacter(text, i).length;
+    return i;
+}
+
+std::string EncodeUtf8(char32_t c) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = ReplacementCharacter;
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "screen/native_window.h"
 #include "screen/screen_state.h"
@@ -39,6 +40,31 @@ WindowThread::~WindowThread() {
         return;
     }
     if (thread_.joinable()) thread_.join();
+    // Visitors woke up to the stop; they leave before this object goes.
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return visits_ == 0; });
+}
+
+WindowThread::Visit::Visit(WindowThread& thread) : thread_(&thread) {
+    std::lock_guard lock(thread.mutex_);
+    ++thread.visits_;
+}
+
+WindowThread::Visit::Visit(Visit&& other) noexcept
+    : thread_(std::exchange(other.thread_, nullptr)) {}
+
+WindowThread::Visit& WindowThread::Visit::operator=(Visit&& other) noexcept {
+    std::swap(thread_, other.thread_);
+    return *this;
+}
+
+WindowThread::Visit::~Visit() {
+    if (!thread_) return;
+    {
+        std::lock_guard lock(thread_->mutex_);
+        --thread_->visits_;
+    }
+    thread_->changed_.notify_all();
 }
 
 void WindowThread::Wake() {
@@ -62,8 +88,35 @@ uint64_t WindowThread::NativeWindowId() const {
     return backend_.nativeWindowId(instance_);
 }
 
-std::string WindowThread::ClipboardText() const {
-    return backend_.clipboardText(instance_);
+std::string WindowThread::ClipboardText() {
+    std::unique_lock lock(mutex_);
+    if (!created_ || stop_) return {};
+    const uint64_t ticket = ++clipboardAsked_;
+    wake_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return clipboardAnswered_ >= ticket || stop_; });
+    return clipboardAnswered_ >= ticket ? clipboard_ : std::string();
+}
+
+// The back end's clipboard call may wait for the clipboard's owner, and with X11 it must run on
+// the window thread.
+void WindowThread::AnswerClipboard() {
+    uint64_t asked = 0;
+    {
+        std::lock_guard lock(mutex_);
+        asked = clipboardAsked_;
+        if (asked == clipboardAnswered_) return;
+    }
+    ScreenLock& screenLock = Holder().lock;
+    screenLock.Acquire();
+    std::string text = backend_.clipboardText(instance_);
+    screenLock.Release();
+    {
+        std::lock_guard lock(mutex_);
+        clipboard_ = std::move(text);
+        clipboardAnswered_ = asked;
+    }
+    changed_.notify_all();
 }
 
 void WindowThread::Run(int32_t width, int32_t height, const std::string& title) {
@@ -82,6 +135,7 @@ void WindowThread::Run(int32_t width, int32_t height, const std::string& title) 
 
     for (;;) {
         Cycle();
+        AnswerClipboard();
         std::unique_lock lock(mutex_);
         ++cycles_;
         changed_.notify_all();
@@ -192,7 +246,13 @@ uint64_t NativeWindowId() {
 }
 
 std::string ClipboardText() {
-    ScopedScreenLock lock;
-    const ScreenState* s = Screen();
-    return s && s->windowThread ? s->windowThread->ClipboardText() : std::string();
+    // The window thread needs the screen lock to answer: a caller holding it gets nothing.
+    if (Holder().lock.HeldByThisThread()) return {};
+    WindowThread::Visit visit;
+    {
+        ScopedScreenLock lock;
+        if (ScreenState* s = Screen(); s && s->windowThread)
+            visit = WindowThread::Visit(*s->windowThread);
+    }
+    return visit ? visit->ClipboardText() : std::string();
 }

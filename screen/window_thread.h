@@ -32,11 +32,30 @@ public:
     void* Instance() const { return instance_; }
     // Asks for a cycle now instead of at the end of the current 10 ms wait.
     void Wake();
-    // Waits until `cycles` whole cycles have run after this call; false on time-out.
+    // A program thread's stay with the window thread, begun with the screen lock held, which
+    // keeps the thread alive until the visit counts; the thread ends only once every visit has
+    // ended. So the program's thread can wait for the window thread without the screen lock,
+    // which the window thread needs to answer.
+    class Visit {
+    public:
+        Visit() = default;
+        explicit Visit(WindowThread& thread);
+        Visit(Visit&& other) noexcept;
+        Visit& operator=(Visit&& other) noexcept;
+        ~Visit();
+        WindowThread* operator->() const { return thread_; }
+        explicit operator bool() const { return thread_ != nullptr; }
+
+    private:
+        WindowThread* thread_ = nullptr;
+    };
+    // During a visit, without the screen lock: waits until `cycles` whole cycles have run after
+    // this call (false on time-out or when the thread ends first) ...
     bool WaitCycles(int cycles);
-    // Questions for the back end from the program's threads; the caller holds the screen lock.
+    // ... or fetches the desktop clipboard's text on the window thread (empty when it ends first).
+    std::string ClipboardText();
+    // The caller holds the screen lock.
     uint64_t NativeWindowId() const;
-    std::string ClipboardText() const;
 
 private:
     void Run(int32_t width, int32_t height, const std::string& title);
@@ -46,6 +65,7 @@ private:
     void ApplyPointerRequests(InputState& input);
     void ApplyRequestsFromPump(ScreenState& s);
     void SampleKeys(InputState& input);
+    void AnswerClipboard();
 
     const Backend& backend_;
     void* instance_ = nullptr;
@@ -59,6 +79,10 @@ private:
     bool stop_ = false;
     bool wake_ = false;
     uint64_t cycles_ = 0;
+    int32_t visits_ = 0;
+    uint64_t clipboardAsked_ = 0;
+    uint64_t clipboardAnswered_ = 0;
+    std::string clipboard_;
     std::thread thread_;
 };
 

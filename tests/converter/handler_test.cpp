@@ -87,6 +87,17 @@ TEST_F(HandlerTest, OutputNameDropsTheLastFourCharactersAfterTheLastSeparator) {
     }
 }
 
+TEST_F(HandlerTest, ADroppedFileFillsBothFieldsTheFirstOfSeveral) {
+    TakeDroppedFile(state, {});
+    EXPECT_EQ(inputPath.Text, "");
+    EXPECT_EQ(outputName.Text, "Unnamed.bi");
+    TakeDroppedFile(state, {"/tmp/B\xC3\xA4ume \xC3\x9C.bmp", "/tmp/second.bmp"});
+    EXPECT_EQ(inputPath.Text, "/tmp/B\xC3\xA4ume \xC3\x9C.bmp");
+    EXPECT_EQ(outputName.Text, "ResB\xC3\xA4ume \xC3\x9C.bi");
+    EXPECT_TRUE(script.requests.empty());  // no dialog, no conversion
+    EXPECT_TRUE(script.boxes.empty());
+}
+
 TEST_F(HandlerTest, OnlyTheExactIdsAct) {
     inputPath.Text = "a.bmp";
     for (const char* id : {"Chose File", "cf", "start", "EXIT", "Start ", ""})

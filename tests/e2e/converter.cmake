@@ -8,3 +8,13 @@ if(E2E_PYTHON AND TARGET converter)
                    ${CMAKE_CURRENT_BINARY_DIR}/converter_e2e)
   set_tests_properties(converter_e2e PROPERTIES LABELS e2e TIMEOUT 180)
 endif()
+
+# The converter on a desktop: a tap on "Start", paste, a chooser answer and a drop beyond ASCII,
+# the window manager's close, by converter_desktop.py (xclip, wmctrl, python3-xlib, openbox).
+if(E2E_PYTHON AND TARGET converter)
+  add_test(NAME converter_desktop_e2e
+           COMMAND ${E2E_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/converter_desktop.py
+                   $<TARGET_FILE:converter> ${PROJECT_SOURCE_DIR}/screen/font/font8x8-cp437.txt
+                   ${CMAKE_CURRENT_BINARY_DIR}/converter_desktop)
+  set_tests_properties(converter_desktop_e2e PROPERTIES LABELS e2e TIMEOUT 180)
+endif()

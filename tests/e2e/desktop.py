@@ -228,7 +228,8 @@ class Picture:
         self.fill(x2, y1, x2, y2, colour)
 
     def text(self, x, y, text, colour=BLACK):
-        for i, char in enumerate(text.encode('ascii')):
+        """Each character in its code page 437 glyph, "?" for those the font lacks."""
+        for i, char in enumerate(text.encode('cp437', errors='replace')):
             for row, bits in enumerate(self.font[char]):
                 for bit in range(8):
                     if bits & (1 << bit):

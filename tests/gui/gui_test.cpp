@@ -258,6 +258,30 @@ TEST_F(GuiTest, HandlerMayAddAWidgetWhileTheGuiUpdates) {
     EXPECT_EQ(GetButton(gui, 5)->ButtID, "new");
 }
 
+TEST_F(GuiTest, ATapReachesEveryWidgetOfTheUpdateOnce) {
+    GUI gui;
+    AddTextBox(gui, 10, 10, 5);
+    AddTextBox(gui, 10, 30, 5);
+    AddButton(gui, "Go", 100, 10, "go", Recorder("Button"));
+    GetTextBox(gui, 1)->Focused = 1;
+    // Pressed and released before the Update: the first field sees a click outside, the second
+    // the same click inside.
+    const auto tap = [](int32_t x, int32_t y) {
+        headless::MovePointer(x, y);
+        headless::SetButtons(1);
+        headless::SetButtons(0);
+        headless::Sync();
+    };
+    tap(20, 35);
+    Update(gui);
+    EXPECT_EQ(GetTextBox(gui, 1)->Focused, 0);
+    EXPECT_EQ(GetTextBox(gui, 2)->Focused, 1);
+    tap(105, 15);
+    Update(gui);
+    Update(gui);
+    EXPECT_EQ(fired_, (std::vector<std::string>{"Button go"}));
+}
+
 TEST(GuiDeathTest, WithoutAScreenThePointerSpriteEndsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(GUI(), ::testing::ExitedWithCode(255), "Constructor Cursor\\(\\)");

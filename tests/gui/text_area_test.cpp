@@ -127,6 +127,7 @@ TEST_F(TextAreaTest, AHiddenAreaKeepsItsStateAndDrawsNothing) {
     UserAt(300, 100, 1);  // would take the focus
     UserTypes("c");
     Frame(area);
+    PollPointer();  // the rest of the window's frame sees the press, which the area ignores
     Erase(area);
     EXPECT_EQ(area.Focused, 1);
     EXPECT_EQ(area.Hovered, 1);
@@ -142,6 +143,27 @@ TEST_F(TextAreaTest, AHiddenAreaKeepsItsStateAndDrawsNothing) {
     UserAt(60, 30);
     Frame(area);  // the waiting "c"
     EXPECT_EQ(area.Text, "abc");
+}
+
+TEST_F(TextAreaTest, PasteTypesEachCharacterAndLineBreakWithinTheLimits) {
+    TextArea narrow(200, 20, 3, 2);
+    Focus(narrow);
+    UserTypes("\xC3\xA4");
+    Frame(narrow);
+    UserTypes("\xC3\xB6");
+    Frame(narrow);  // two characters on the line, though four bytes
+    headless::SetClipboardText("bc\r\ncd\tef\nx");
+    UserTypes("\x16");  // Ctrl+V
+    Frame(narrow);
+    EXPECT_EQ(narrow.Text,
+              "\xC3\xA4\xC3\xB6"
+              "b\rcde");
+    ExpectedFrame expected;
+    PaintTextArea(expected, 200, 20, 3, 2,
+                  {"\x84\x94"
+                   "b",
+                   "cde"});
+    EXPECT_TRUE(ShowsFrame(expected));
 }
 
 TEST_F(TextAreaTest, EraseBlackensTheBox) {

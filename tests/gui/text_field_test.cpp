@@ -1,5 +1,7 @@
 #include "gui/text_field.h"
 
+#include "screen/keyboard.h"
+#include "screen/text_encoding.h"
 #include "tests/gui/widget_test_support.h"
 
 namespace {
@@ -305,6 +307,88 @@ TEST_F(TextFieldTest, NegativeLengthHoldsAndShowsNothingWithoutFailing) {
     for (int32_t y = 14; y < 22; ++y)
         for (int32_t x = 103; x < 140; ++x) black += GetPixel(nullptr, x, y) == 0;
     EXPECT_EQ(black, 0);
+}
+
+}  // namespace
+
+namespace {
+
+using screen_internal::ShiftHeld;
+namespace hid = screen_internal::hid;
+
+TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsThereIsRoom) {
+    struct Case {
+        TextFieldKind kind;
+        int32_t length;
+        std::string text;
+        int32_t caret;
+        std::string clipboard;
+        std::string_view typed;  // one character per Update; "\b" Backspace, "\x16" Ctrl+V
+        std::string expected;
+        int32_t expectedCaret;
+    };
+    using enum TextFieldKind;
+    const std::string path = "/tmp/B\xC3\xA4ume \xC3\x9C.bmp";
+    const Case cases[] = {
+        {TextBox, 3, "B\xC3\xA4", 2, "", "\xC3\xBCx", "B\xC3\xA4\xC3\xBC", 3},  // limit 3
+        {TextBox, 9, "\xC3\xA4\xC3\xB6\xC3\xBC", 3, "", "\b", "\xC3\xA4\xC3\xB6", 2},
+        {TextBox, 9, "\xC3\xA4\xC3\xB6", 1, "", "\b\xE2\x82\xAC", "\xE2\x82\xAC\xC3\xB6", 1},
+        {ScrollTextBox, 4, "", 0, "", "B\xC3\xA4ume", "B\xC3\xA4ume", 5},
+        // Malformed bytes a host put in are one character each, edited safely.
+        {TextBox, 9,
+         "a\xFF"
+         "b",
+         3, "", "\b\b", "a", 1},
+        {TextBox, 9, "a\xE2\x82", 1, "", "\xC3\xA9", "a\xC3\xA9\xE2\x82", 2},
+        {ScrollTextBox, 5, "", 0, path + "\nsecond line", "\x16", path, 16},
+        {TextBox, 5, "ab", 1, "x\ty\x7Fz\xC3\xA4", "\x16", "axyzb", 4},  // controls dropped
+        {TextBox, 5, "ab", 0, "\r\nzz", "\x16", "ab", 0},
+        {PasswordBox, 3, "", 0, "\xC3\xA4\xFF\xC3\xB6\xC3\xBC", "\x16",
+         "\xC3\xA4\xEF\xBF\xBD\xC3\xB6", 3},
+    };
+    for (const Case& c : cases) {
+        TextField field(c.kind, 10, 10, c.length, c.text);
+        field.Focused = 1;
+        field.CaretPos = c.caret;
+        headless::SetClipboardText(c.clipboard);
+        for (int32_t i = 0; i < CharacterCount(c.typed); ++i) {
+            const size_t at = CharacterOffset(c.typed, i);
+            UserTypes(c.typed.substr(at, CharacterOffset(c.typed, i + 1) - at));
+            Update(field);
+        }
+        EXPECT_EQ(field.Text, c.expected) << c.text << " + " << c.typed;
+        EXPECT_EQ(field.CaretPos, c.expectedCaret) << c.text << " + " << c.typed;
+    }
+}
+
+TEST_F(TextFieldTest, ClickArrowsAndShiftInsertCountCharacters) {
+    TextField field(TextFieldKind::TextBox, 10, 10, 9, "\xC3\xA4\xC3\xB6\xC3\xBC");
+    ClickAt(field, 10 + 13, 15);  // (13 - 1) / 8 = 1.5: to 2
+    Type(field, "x");
+    headless::PressDesktopKey(hid::Left);  // tapped between two Updates
+    headless::Sync();
+    Update(field);
+    Type(field, "y");
+    headless::SetClipboardText("z");
+    headless::PressDesktopKey(hid::Insert, ShiftHeld);
+    headless::Sync();
+    Update(field);
+    EXPECT_EQ(field.Text, "\xC3\xA4\xC3\xB6yzx\xC3\xBC");
+    EXPECT_EQ(field.CaretPos, 4);
+}
+
+TEST_F(TextFieldTest, CharactersShowAsTheFontsGlyphsOrQuestionMarks) {
+    TextField box(TextFieldKind::TextBox, 10, 10, 10, "B\xC3\xA4ume \xC3\x9C\xE2\x82\xAC");
+    TextField scroll(TextFieldKind::ScrollTextBox, 10, 30, 3, "\xC3\xA9\xC3\xA0\xC3\xA7\xC3\xB1");
+    TextField password(TextFieldKind::PasswordBox, 10, 50, 4, "\xC3\x9F\xC2\xA3");
+    Draw(box);
+    Draw(scroll);
+    Draw(password);
+    ExpectedFrame expected;
+    PaintField(expected, 10, 10, 10, "B\x84ume \x9A?");
+    PaintField(expected, 10, 30, 3, "\x85\x87\xA4");
+    PaintField(expected, 10, 50, 4, "**");
+    EXPECT_TRUE(ShowsFrame(expected));
 }
 
 }  // namespace

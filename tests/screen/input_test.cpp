@@ -3,6 +3,7 @@
 #include <future>
 #include <thread>
 
+#include "screen/keyboard.h"
 #include "tests/support/headless_screen.h"
 
 namespace {
@@ -104,6 +105,7 @@ TEST_F(Input, SixteenKeysLoseTheFirst) {
 }
 
 TEST_F(Input, ExtendedKeysCloseBoxAndRepeats) {
+    EXPECT_FALSE(CloseRequested());
     headless::PressKey((72 << 8) | 0xFF);
     headless::PressCloseBox();
     headless::TypeCharacter(13);
@@ -115,7 +117,8 @@ TEST_F(Input, ExtendedKeysCloseBoxAndRepeats) {
     EXPECT_EQ(ReadKey(), "x");
     EXPECT_EQ(ReadKey(), "x");
     EXPECT_EQ(WaitKey(), 'x');
-    EXPECT_TRUE(ScreenIsOpen());  // the close box never closes anything
+    EXPECT_TRUE(ScreenIsOpen());    // the close box never closes anything
+    EXPECT_TRUE(CloseRequested());  // for the whole run, its key read or not
     headless::TypeCharacter(0x81);
     headless::Sync();
     EXPECT_EQ(WaitKey(), 0x81);
@@ -201,4 +204,50 @@ TEST_F(Input, ClipboardTextComesFromTheDesktopWhileTheScreenIsOpen) {
     EXPECT_EQ(ClipboardText(), "C:\\pictures\\caf\xC3\xA9.bmp");
     CloseScreen();
     EXPECT_EQ(ClipboardText(), "");
+}
+
+TEST_F(Input, APressReleasedBetweenTwoPollsReadsAsHeldOnce) {
+    using namespace screen_internal;
+    headless::MovePointer(5, 5);
+    for (const bool focusChanges : {false, true}) {  // a focus change drops the latches
+        headless::SetButtons(1);
+        headless::SetButtons(0);
+        headless::PressDesktopKey(hid::Left);  // tapped: no held state ever sampled
+        headless::PressDesktopKey(hid::RightShift);
+        if (focusChanges) {
+            headless::SetFocus(false);
+            headless::SetFocus(true);
+        }
+        headless::Sync();
+        const int32_t latched = focusChanges ? 0 : 1;
+        EXPECT_EQ(ReadMouse().buttons, latched);
+        EXPECT_EQ(ReadMouse().buttons, 0);
+        for (int32_t scanCode : {75, 42, 54}) EXPECT_EQ(IsKeyDown(scanCode), -latched) << scanCode;
+        EXPECT_EQ(IsKeyDown(75), 0);
+        EXPECT_EQ(IsKeyDown(77), 0);
+    }
+    headless::SetButtons(4);  // held: on every poll
+    headless::Sync();
+    EXPECT_EQ(ReadMouse().buttons, 4);
+    EXPECT_EQ(ReadMouse().buttons, 4);
+}
+
+TEST_F(Input, TypedCharactersKeepTheirUnicodeValueBesideTheCode) {
+    headless::TypeText("\xC3\xA4\xE2\x82\xAC");  // a-umlaut has a code, the euro sign none
+    headless::PressDesktopKey(screen_internal::hid::Insert, screen_internal::ShiftHeld);
+    headless::Sync();
+    const KeyPress umlaut = ReadKeyPress();
+    const KeyPress euro = ReadKeyPress();
+    EXPECT_EQ(std::pair(umlaut.code, umlaut.character), std::pair(0x84, char32_t{0xE4}));
+    EXPECT_EQ(std::pair(euro.code, euro.character), std::pair(int32_t{'?'}, char32_t{0x20AC}));
+    EXPECT_EQ(ReadKey(), "\xFFR");  // Shift+Insert, which pastes, reads as Insert
+}
+
+TEST_F(Input, TheFilesOfTheLatestDropAreTakenOnce) {
+    headless::DropFiles({"/tmp/old.bmp"});
+    headless::DropFiles({"/tmp/B\xC3\xA4ume \xC3\x9C.bmp", "/home/u/b.bmp"});
+    headless::Sync();
+    EXPECT_EQ(TakeDroppedFiles(),
+              (std::vector<std::string>{"/tmp/B\xC3\xA4ume \xC3\x9C.bmp", "/home/u/b.bmp"}));
+    EXPECT_TRUE(TakeDroppedFiles().empty());
 }

@@ -1,7 +1,10 @@
-// Decoding typed text: every well-formed character, one replacement per malformed part.
+// Decoding typed text: every well-formed character, one replacement per malformed part; edited
+// text by characters and shown in the font's glyphs.
 #include "screen/utf8.h"
 
 #include <gtest/gtest.h>
+
+#include "screen/text_encoding.h"
 
 using screen_internal::DecodeUtf8;
 
@@ -31,4 +34,29 @@ TEST(Utf8, DecodesWellFormedTextAndReplacesMalformedParts) {
         {"\xFF\x62", {R, U'b'}},
     };
     for (const Case& c : cases) EXPECT_EQ(DecodeUtf8(c.text), c.expected) << c.text;
+}
+
+TEST(Utf8, EditedTextCountsCharactersAndShowsCodePage437Glyphs) {
+    struct Case {
+        std::string_view text;
+        int32_t characters;
+        size_t offsetOfSecond;
+        std::string_view glyphs;
+    };
+    const Case cases[] = {
+        {"", 0, 0, ""},
+        {"ab\x01~", 4, 1, "ab\x01~"},                      // ASCII is its own glyph
+        {"B\xC3\xA4ume \xC3\x9C", 7, 1, "B\x84ume \x9A"},  // Bäume Ü
+        {"\xC3\xA9\xC3\xA0\xC3\xA7\xC3\xB1\xC2\xA3\xC3\x9F", 6, 2, "\x82\x85\x87\xA4\x9C\xE1"},
+        {"\xE2\x82\xAC\xF0\x9F\x98\x80", 2, 3, "??"},  // no glyph for them
+        {"a\xFF\xE2\x82", 3, 1, "a??"},                // each malformed part is one
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CharacterCount(c.text), c.characters) << c.text;
+        EXPECT_EQ(CharacterOffset(c.text, 1), c.offsetOfSecond) << c.text;
+        EXPECT_EQ(CharacterOffset(c.text, c.characters + 5), c.text.size()) << c.text;
+        EXPECT_EQ(Cp437Glyphs(c.text), c.glyphs) << c.text;
+    }
+    for (char32_t c : {U'\u00E4', U'\u20AC', U'\U0001F600', char32_t{0xD800}})
+        EXPECT_EQ(DecodeUtf8(EncodeUtf8(c)), std::u32string(1, c == 0xD800 ? 0xFFFD : c));
 }
