@@ -10,7 +10,7 @@ add_library(viewer_fuzz_code STATIC
   ${PROJECT_SOURCE_DIR}/viewer/picture_file.cpp)
 target_include_directories(viewer_fuzz_code PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(viewer_fuzz_code PRIVATE ${viewer_fuzz_options})
-target_link_libraries(viewer_fuzz_code PUBLIC screen PRIVATE conversion)
+target_link_libraries(viewer_fuzz_code PUBLIC screen)
 
 foreach(fuzzer viewer_stream_fuzzer viewer_include_file_fuzzer)
   add_executable(${fuzzer} ${CMAKE_CURRENT_LIST_DIR}/${fuzzer}.cpp)
