@@ -2,6 +2,8 @@
 // "Chose File" picks a bitmap, or one is dropped onto the window; "Start" converts it into a
 // pixel-data include file; Escape, "Exit" or closing the window ends the program.
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 #include "converter/handler.h"
 #include "converter/output_file.h"
@@ -22,6 +24,37 @@ constexpr const char* FirstOutputName = "Unnamed.bi";
 constexpr const char* ChooseFileCaption = "Chose File";
 constexpr const char* StartCaption = "Start";
 constexpr const char* ExitCaption = "Exit";
+
+constexpr const char* Usage =
+    "Usage: converter [--help | --version]\n"
+    "Opens a 640 x 50 window that turns a picture into a pixel-data include file for BASIC\n"
+    "programs: type, paste, choose or drop the picture's path, then press \"Start\". The\n"
+    "include file is written under the name in the lower field, from the current folder.\n"
+    "\n"
+    "  --help       show this help and exit\n"
+    "  --version    show the version and exit\n"
+    "\n"
+    "Exit status: 0 when the window was closed, 1 when no window could be opened, 2 for a\n"
+    "usage error.\n";
+
+// The window takes no arguments; these two answer without one, anything else is a mistake
+// better said than ignored. Gives the exit status when the program is to end at once.
+std::optional<int> AnswerArguments(int argc, char** argv) {
+    if (argc == 1) return std::nullopt;
+    const bool help = std::strcmp(argv[1], "--help") == 0;
+    const bool version = std::strcmp(argv[1], "--version") == 0;
+    if (argc == 2 && help) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (argc == 2 && version) {
+        std::printf("converter %s\n", PIXELTOOLS_VERSION);
+        return 0;
+    }
+    std::fprintf(stderr, "converter: unexpected argument '%s'\n", argv[help || version ? 2 : 1]);
+    std::fputs("Try 'converter --help' for more information.\n", stderr);
+    return 2;
+}
 
 void AddWidgets(GUI& gui, ConverterState& state) {
     state.InputPath = GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 10, FieldLength));
@@ -51,7 +84,8 @@ void RunFrames(GUI& gui, FrameRegulator& regulator, ConverterState& state) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (const std::optional<int> status = AnswerArguments(argc, argv)) return *status;
     // Killed from its console while converting, it leaves no temporary file behind.
     RemoveTemporaryFilesOnSignals();
     // Without a window nothing could ever be shown or end the program: say why in one line.
