@@ -5,8 +5,12 @@ JOBS ?= $(shell nproc)
 PACKAGES = cmake g++ make pkg-config libsdl2-dev libgtk-3-dev libgtest-dev libgmock-dev \
            libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox python3-pil \
            clang libclang-rt-14-dev libstb-dev xclip wmctrl python3-xlib desktop-file-utils
+# The Debian package: its dependencies read from the binaries, its check, its manual pages.
+PACKAGES += dpkg-dev file lintian man-db
+PACKAGE_BUILD ?= build-package
 
-.PHONY: deps configure build run viewer gallery test test-asan test-tsan fuzz format clean
+.PHONY: deps configure build run viewer gallery test test-package package test-asan test-tsan \
+        fuzz format clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -32,8 +36,18 @@ viewer: build
 gallery: build
 	$(BUILD)/gui/gallery
 
+# Every test but the package's, which builds a package of its own and takes minutes.
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+	ctest --test-dir $(BUILD) -LE package --output-on-failure -j$(JOBS)
+
+# Builds the package as `make package` does, checks its contents, programs, manual pages and
+# desktop entries, and runs lintian on it.
+test-package: configure
+	ctest --test-dir $(BUILD) -L package --output-on-failure
+
+# The Debian package of the programs, pixeltools_<version>_<arch>.deb, in $(PACKAGE_BUILD).
+package: deps
+	@deb=$$(packaging/build_deb.sh . $(PACKAGE_BUILD) $(JOBS)) && echo "Built $$deb"
 
 # The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer with leak detection.
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
@@ -42,7 +56,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
 test-asan: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPIXELTOOLS_SANITIZE=ON
 	cmake --build build-asan -j$(JOBS)
-	$(SANITIZER_ENV) ctest --test-dir build-asan --output-on-failure -j$(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir build-asan -LE package --output-on-failure -j$(JOBS)
 
 # The tests that run the window thread (headless and in a real window) under ThreadSanitizer.
 # setarch -R: the sanitizer's shadow memory needs a fixed address layout.

@@ -1,6 +1,6 @@
-# Installs the build into an empty folder and checks that the three programs and the desktop
-# entries arrive (the converter's for the menu, the viewer's for "Open with"), and that an
-# installed program runs from there.
+# Installs the build into an empty folder and checks that the three programs, their manual pages,
+# the desktop entries (the converter's for the menu, the viewer's for "Open with") and the icon
+# they name arrive, and that an installed program runs from there.
 # Usage: cmake -DBUILD=<build folder> -DPREFIX=<scratch folder> -P install_check.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -11,9 +11,12 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${errors}")
 endif()
 
-foreach(program converter viewer bmp2bi)
-  if(NOT EXISTS ${PREFIX}/bin/${program})
-    message(FATAL_ERROR "not installed: bin/${program}")
+foreach(file bin/converter bin/viewer bin/bmp2bi share/man/man1/converter.1.gz
+             share/man/man1/viewer.1.gz share/man/man1/bmp2bi.1.gz
+             share/icons/hicolor/scalable/apps/pixeltools.svg
+             share/icons/hicolor/48x48/apps/pixeltools.png)
+  if(NOT EXISTS ${PREFIX}/${file})
+    message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
 execute_process(COMMAND ${PREFIX}/bin/bmp2bi --version RESULT_VARIABLE status OUTPUT_QUIET)
@@ -47,8 +50,8 @@ function(check_entry name)
   endif()
 endfunction()
 
-check_entry(converter "Name=converter" "Exec=converter")
+check_entry(converter "Name=converter" "Exec=converter" "Icon=pixeltools")
 # Not in the menu: the viewer without a file shows only its built-in picture.
-check_entry(viewer "Name=viewer" "Exec=viewer %f" "NoDisplay=true"
+check_entry(viewer "Name=viewer" "Exec=viewer %f" "NoDisplay=true" "Icon=pixeltools"
             "MimeType=image/bmp,image/png,image/jpeg,image/gif,")
 file(REMOVE_RECURSE ${PREFIX})

@@ -1,0 +1,89 @@
+#!/bin/bash
+# The Debian package as `make package` builds it: its files and control fields, then the
+# programs, manual pages and desktop entries taken out of it, and lintian's verdict.
+# Usage: package_check.sh SOURCE_DIR WORK_DIR VERSION
+set -euo pipefail
+source_dir=$1
+work=$2
+version=$3
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+mkdir -p "$work"
+deb=$("$source_dir/packaging/build_deb.sh" "$source_dir" "$work/build" 2 2>"$work/build.log") ||
+    { cat "$work/build.log" >&2; fail "the package was not built"; }
+arch=$(dpkg --print-architecture)
+[ "$(basename "$deb")" = "pixeltools_${version}_${arch}.deb" ] || fail "package named $deb"
+
+# Every file, and nothing else (no test programs, no libraries), owned by root.
+expected="./usr/bin/bmp2bi
+./usr/bin/converter
+./usr/bin/viewer
+./usr/share/applications/converter.desktop
+./usr/share/applications/viewer.desktop
+./usr/share/doc/pixeltools/changelog.gz
+./usr/share/doc/pixeltools/copyright
+./usr/share/icons/hicolor/48x48/apps/pixeltools.png
+./usr/share/icons/hicolor/scalable/apps/pixeltools.svg
+./usr/share/man/man1/bmp2bi.1.gz
+./usr/share/man/man1/converter.1.gz
+./usr/share/man/man1/viewer.1.gz"
+listing=$(dpkg-deb -c "$deb")
+files=$(awk '$1 !~ /^d/ { print $6 }' <<<"$listing" | sort)
+[ "$files" = "$expected" ] || fail "the package holds:"$'\n'"$files"
+! awk '$2 != "root/root"' <<<"$listing" | grep . || fail "files not owned by root"
+
+# The dependencies come from the binaries, versions included.
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package) $(field Version) $(field Architecture) $(field Section)" = \
+  "pixeltools $version $arch graphics" ] || fail "control fields: $(dpkg-deb -f "$deb")"
+for library in libc6 libsdl2-2.0-0 libgtk-3-0 libstdc++6; do
+    [[ ", $(field Depends)," =~ ", $library (>= "[^\)]+")," ]] ||
+        fail "Depends lacks $library: $(field Depends)"
+done
+
+root=$work/root
+rm -rf "$root"
+dpkg -x "$deb" "$root"
+for program in bmp2bi converter viewer; do
+    said=$("$root/usr/bin/$program" --version) || fail "$program --version failed"
+    [ "$said" = "$program $version" ] || fail "$program --version says '$said'"
+done
+
+# The packaged (stripped, hardened) bmp2bi converts a 1 x 1 BMP: the 54 bytes of a 24-bit
+# picture's headers, then its pixel (blue 16, green 32, red 48) padded to 4 bytes.
+scratch=$work/convert
+rm -rf "$scratch" && mkdir "$scratch"
+bmp='BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0\0\0\0\0\x04\0\0\0'
+bmp+='\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0\x10\x20\x30\0'
+printf "$bmp" >"$scratch/t.bmp"
+"$root/usr/bin/bmp2bi" -q "$scratch/t.bmp" || fail "the packaged bmp2bi did not convert"
+[ "$(cat "$scratch/Rest.bi")" = $'Rest_bi:\r\nData 1\r\nData 1\r\nData 255, 48, 32,16\r' ] ||
+    fail "the packaged bmp2bi wrote: $(od -c "$scratch/Rest.bi")"
+
+for page in bmp2bi converter viewer; do
+    file=$root/usr/share/man/man1/$page.1.gz
+    shown=$(MANWIDTH=80 man -l "$file" 2>&1)
+    grep -q "^NAME" <<<"$shown" && grep -Eq "^ +$page +- " <<<"$shown" || fail "man $page: $shown"
+    warnings=$(MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man $page warns: $warnings"
+done
+
+# Both entries name the icon, and it is there in both sizes.
+for entry in converter viewer; do
+    file=$root/usr/share/applications/$entry.desktop
+    problems=$(desktop-file-validate --no-hints "$file" 2>&1) && [ -z "$problems" ] ||
+        fail "$entry.desktop: $problems"
+    grep -qx "Icon=pixeltools" "$file" || fail "$entry.desktop names no icon pixeltools"
+done
+icons=$root/usr/share/icons/hicolor
+file -b "$icons/48x48/apps/pixeltools.png" | grep -q "PNG image data, 48 x 48" ||
+    fail "the PNG icon is not 48 x 48"
+grep -q '^<svg .*viewBox="0 0 48 48"' "$icons/scalable/apps/pixeltools.svg" ||
+    fail "the SVG icon is no 48 x 48 drawing"
+
+lintian --fail-on error,warning "$deb" || fail "lintian found errors or warnings"
+echo "package: $deb"
