@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 
 PACKAGES = cmake g++ make pkg-config libsdl2-dev libgtk-3-dev libgtest-dev libgmock-dev \
            libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox python3-pil \
-           clang libclang-rt-14-dev libstb-dev
+           clang libclang-rt-14-dev libstb-dev libspng-dev libturbojpeg0-dev libgif-dev
 
 .PHONY: deps configure build run viewer gallery test test-asan test-tsan fuzz format clean
 

@@ -12,7 +12,7 @@ using namespace std::string_literals;
 
 // The system's bitmap filter, kept letter for letter, first and chosen; then every kind of
 // picture the conversion reads. The desktop matches the patterns in any case.
-const std::string PictureFilters =
+const std::string BitmapFilter =
     "BMP Dateien (*.BMP)\0*.BMP\0"
     "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0\0"s;
 constexpr int32_t FirstFilter = 1;  // filter indices count from 1
@@ -20,7 +20,7 @@ constexpr int32_t FirstFilter = 1;  // filter indices count from 1
 // A cancelled dialog empties the input path, and the output name becomes "Res.bi".
 void ChooseFile(ConverterState& state) {
     const FileChoice choice =
-        FileDialog(state.Desktop, FileDialogOpen, PictureFilters, FirstFilter, ".", "");
+        FileDialog(state.Desktop, FileDialogOpen, BitmapFilter, FirstFilter, ".", "");
     if (choice.status == ChoiceStatus::Unavailable)
         std::fputs("converter: no desktop to show the file dialog on\n", stderr);
     state.InputPath->Text = choice.path;
