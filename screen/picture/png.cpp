@@ -93,28 +93,60 @@ std::optional<std::string> DataProblem(const spng_ihdr& h, int64_t fileSize) {
            " pixels, more than its " + std::to_string(fileSize) + " bytes can hold";
 }
 
-// libspng's RGBA bytes, red first, as 0xAARRGGBB; 16-bit channels keep their high byte.
-inline uint32_t FromRgba8(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return (v & 0xFF00FF00u) | ((v & 0xFF) << 16) | ((v >> 16) & 0xFF);
+// What libspng decodes a row to: RGBA of 16-bit channels for 16-bit files, RGB bytes for 8-bit
+// colour without transparency (the most common kind, saving the library a pass), else RGBA
+// bytes. Channels come red first; 16-bit ones are reduced to their high byte.
+struct RowForm {
+    int format = SPNG_FMT_RGBA8;
+    int64_t pixelBytes = 4;
+};
+
+RowForm FormOf(const PngReader& png) {
+    const spng_ihdr& h = png.Header();
+    if (h.bit_depth == 16) return {SPNG_FMT_RGBA16, 8};
+    spng_trns transparency{};
+    if (h.color_type == SPNG_COLOR_TYPE_TRUECOLOR &&
+        spng_get_trns(png.Context(), &transparency) == SPNG_ECHUNKAVAIL)
+        return {SPNG_FMT_RGB8, 3};
+    return {};
 }
-inline uint32_t FromRgba16(const uint8_t* p) {
-    uint16_t c[4];
-    std::memcpy(c, p, 8);
-    return uint32_t(c[3] >> 8) << 24 | uint32_t(c[0] >> 8) << 16 | uint32_t(c[1] >> 8) << 8 |
-           uint32_t(c[2] >> 8);
+
+template <int64_t PixelBytes>
+uint32_t Colour(const uint8_t* p) {
+    if constexpr (PixelBytes == 3) {
+        return 0xFF000000u | (p[0] << 16) | (p[1] << 8) | p[2];
+    } else if constexpr (PixelBytes == 4) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return (v & 0xFF00FF00u) | ((v & 0xFF) << 16) | ((v >> 16) & 0xFF);
+    } else {
+        uint16_t c[4];
+        std::memcpy(c, p, 8);
+        return uint32_t(c[3] >> 8) << 24 | uint32_t(c[0] >> 8) << 16 | uint32_t(c[1] >> 8) << 8 |
+               uint32_t(c[2] >> 8);
+    }
+}
+
+template <int64_t PixelBytes>
+void ConvertRow(const uint8_t* row, int64_t first, int64_t step, int64_t end, uint32_t* colours) {
+    if (step == 1) {  // a loop the compiler can widen
+        for (int64_t x = first; x < end; ++x) colours[x] = Colour<PixelBytes>(row + x * PixelBytes);
+        return;
+    }
+    for (int64_t x = first; x < end; x += step)
+        colours[x] = Colour<PixelBytes>(row + x * PixelBytes);
 }
 
 // Columns first, first + step, ... below `end` of a decoded row as colours, at the same places.
-void ToColours(const uint8_t* row, bool wide, int64_t first, int64_t step, int64_t end,
+void ToColours(const uint8_t* row, RowForm form, int64_t first, int64_t step, int64_t end,
                uint32_t* colours) {
-    if (wide) {
-        for (int64_t x = first; x < end; x += step) colours[x] = FromRgba16(row + x * 8);
-    } else if (step == 1) {
-        for (int64_t x = first; x < end; ++x) colours[x] = FromRgba8(row + x * 4);
-    } else {
-        for (int64_t x = first; x < end; x += step) colours[x] = FromRgba8(row + x * 4);
+    switch (form.pixelBytes) {
+        case 3:
+            return ConvertRow<3>(row, first, step, end, colours);
+        case 4:
+            return ConvertRow<4>(row, first, step, end, colours);
+        default:
+            return ConvertRow<8>(row, first, step, end, colours);
     }
 }
 
@@ -124,12 +156,12 @@ void ToColours(const uint8_t* row, bool wide, int64_t first, int64_t step, int64
 // the end chunk, must be whole.
 bool DecodeRows(const PngReader& png, const ColourDestination& dest) {
     spng_ctx* c = png.Context();
-    const bool wide = png.Header().bit_depth == 16;
+    const RowForm form = FormOf(png);
     const bool interlaced = png.Header().interlace_method != SPNG_INTERLACE_NONE;
-    if (spng_decode_image(c, nullptr, 0, wide ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8,
-                          SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE) != 0)
+    if (spng_decode_image(c, nullptr, 0, form.format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE) !=
+        0)
         return false;
-    std::vector<uint8_t> row(size_t{png.Header().width} * (wide ? 8 : 4));
+    std::vector<uint8_t> row(static_cast<size_t>(png.Header().width * form.pixelBytes));
     std::vector<uint32_t> colours(static_cast<size_t>(dest.CopyWidth()));
     int error = 0;
     while (error != SPNG_EOI) {
@@ -139,13 +171,13 @@ bool DecodeRows(const PngReader& png, const ColourDestination& dest) {
         if (error != 0 && error != SPNG_EOI) return false;
         if (info.row_num >= dest.CopyHeight()) continue;
         if (!interlaced) {
-            ToColours(row.data(), wide, 0, 1, dest.CopyWidth(), colours.data());
+            ToColours(row.data(), form, 0, 1, dest.CopyWidth(), colours.data());
             dest.StoreRow(info.row_num, colours.data());
             continue;
         }
         const size_t pass = std::min<size_t>(info.pass, PassColumnStep.size() - 1);
         const int64_t first = PassFirstColumn[pass], step = PassColumnStep[pass];
-        ToColours(row.data(), wide, first, step, dest.CopyWidth(), colours.data());
+        ToColours(row.data(), form, first, step, dest.CopyWidth(), colours.data());
         dest.StoreEvery(info.row_num, colours.data(), first, dest.CopyWidth(), step);
     }
     return spng_decode_chunks(c) == 0;
