@@ -1,4 +1,5 @@
-# Decoding BMP files against SDL2 and stb_image (bitmap_bench), and the batch tool's whole run
+# Decoding picture files against SDL2, libspng's and TurboJPEG's direct decodes and a
+# single-header decoder (bitmap_bench), and the batch tool's whole run on BMP, PNG and JPEG files
 # against ImageMagick, a Pillow script and dd (bmp2bi_vs_peers.py, run by the target below).
 pkg_check_modules(STB IMPORTED_TARGET stb)
 if(STB_FOUND)

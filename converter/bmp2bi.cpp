@@ -1,4 +1,4 @@
-// bmp2bi: the converter's conversion for many files at once, from the command line.
+// bmp2bi: the converter's conversion for many picture files at once, from the command line.
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,8 +20,9 @@
 namespace {
 
 constexpr const char* UsageText =
-    "Usage: bmp2bi [options] FILE.bmp...\n"
-    "Converts Windows BMP files into pixel-data include files.\n"
+    "Usage: bmp2bi [options] PICTURE...\n"
+    "Converts pictures into pixel-data include files. It reads Windows BMP files, PNG, JPEG\n"
+    "(baseline and progressive) and GIF (the first image of an animation).\n"
     "\n"
     "  -o OUT              write the include file to OUT (one input file only)\n"
     "  --output-dir DIR    write the include files into DIR instead of beside their inputs\n"
@@ -32,7 +33,8 @@ constexpr const char* UsageText =
     "  --version           show the version and exit\n"
     "\n"
     "Without -o each output is named as the converter names it: \"Res\", the input's file\n"
-    "name less its last four characters, \".bi\" (flower.bmp gives Resflower.bi).\n"
+    "name less its extension, \".bi\" (flower.bmp gives Resflower.bi, photo.jpeg\n"
+    "Resphoto.bi).\n"
     "\n"
     "Exit status: 0 when every file was converted, 1 when some failed (each failure is one\n"
     "line on standard error), 2 for a usage error.\n";

@@ -76,7 +76,8 @@ std::string DeriveOutputName(std::string_view inputPath) {
     const size_t separator = inputPath.find_last_of("/\\");
     std::string_view name =
         separator == std::string_view::npos ? inputPath : inputPath.substr(separator + 1);
-    if (name.size() >= 4) name.remove_suffix(4);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string_view::npos) name = name.substr(0, dot);
     return "Res" + std::string(name) + ".bi";
 }
 

@@ -1,6 +1,6 @@
-// Turning one Windows BMP file into a pixel-data include file: a label line, then "Data" lines
-// with the width, the height and the alpha, red, green and blue values of every pixel, row by
-// row, each line ended by CR LF.
+// Turning one picture file (BMP, PNG, JPEG or GIF) into a pixel-data include file: a label line,
+// then "Data" lines with the width, the height and the alpha, red, green and blue values of every
+// pixel, row by row, each line ended by CR LF.
 //
 // Needs an open screen (pictures are images); the converter's window or, for the batch tool and
 // tests, the headless back end.
@@ -35,9 +35,9 @@ LoadedPicture LoadPicture(const std::string& path);
 // from the blank to "/" (codes 32 to 47), and the line breaks CR and LF, replaced by "_".
 std::string MakeLabel(std::string_view outputName);
 
-// The output name the converter derives from an input path: "Res", the file name less its last
-// four characters, ".bi". A name of 1 to 3 characters is kept whole; one of exactly 4 leaves
-// nothing. "/" and "\" separate folders.
+// The output name the converter derives from an input path: "Res", the file name less its
+// extension (from its last dot on), ".bi": flower.bmp gives Resflower.bi, photo.jpeg
+// Resphoto.bi, a name without a dot is kept whole. "/" and "\" separate folders.
 std::string DeriveOutputName(std::string_view inputPath);
 
 enum class ConversionStatus {

@@ -10,9 +10,11 @@ namespace {
 
 using namespace std::string_literals;
 
-// The system's filter text, kept letter for letter: bitmaps only; the desktop matches the
-// pattern in any case.
-const std::string BitmapFilter = "BMP Dateien (*.BMP)\0*.BMP\0\0"s;
+// The system's bitmap filter, kept letter for letter, first and chosen; then every kind of
+// picture the conversion reads. The desktop matches the patterns in any case.
+const std::string BitmapFilter =
+    "BMP Dateien (*.BMP)\0*.BMP\0"
+    "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0\0"s;
 constexpr int32_t FirstFilter = 1;  // filter indices count from 1
 
 // The bitmap's path, and the output name derived from it.

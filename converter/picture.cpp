@@ -1,6 +1,6 @@
 // The conversion's picture: one open file, probed, checked, and loaded into an image. Whatever
-// the format, its probe tells the size and what already rules the picture out, so that nothing
-// is allocated for a picture that cannot be made.
+// the format (BMP, PNG, JPEG, GIF), its probe tells the size and what already rules the picture
+// out, so that nothing is allocated for a picture that cannot be made.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <string_view>
 
 #include "converter/conversion.h"
 #include "screen/bitmap.h"
@@ -15,6 +16,9 @@
 #include "screen/picture/picture_file.h"
 
 namespace {
+
+constexpr std::string_view NotAPictureText =
+    "not a picture file this program reads (BMP, PNG, JPEG, GIF)";
 
 std::string SizeText(int64_t width, int64_t height) {
     return std::to_string(width) + " x " + std::to_string(height);
@@ -38,9 +42,6 @@ bool FitsInMemory(int64_t width, int64_t height) {
 // Why the probe rules the picture out before any is made, if it does.
 std::optional<std::string> ProbeProblem(const picture::Probe& probe) {
     if (probe.problem) return probe.problem;
-    if (probe.stored.height < 0)
-        return "rows stored top-down (height " + std::to_string(probe.stored.height) +
-               ") are not converted";
     if (probe.overPixelLimit)
         return SizeText(probe.width, probe.height) + " pixels, more than the limit of " +
                std::to_string(PixelLimit()) + " (bmp2bi --max-pixels raises it)";
@@ -66,7 +67,7 @@ LoadedPicture LoadPicture(const std::string& path) {
         return {nullptr, std::string("cannot read: ") + std::strerror(file.OpenError())};
     if (!file.IsRegular()) return {nullptr, NotAFileProblem(file.Status().st_mode)};
     const std::optional<picture::Probe> probe = picture::ProbeFile(file);
-    if (!probe) return {nullptr, "not a BMP file"};
+    if (!probe) return {nullptr, std::string(NotAPictureText)};
     if (std::optional<std::string> problem = ProbeProblem(*probe)) return {nullptr, *problem};
 
     const auto width = static_cast<int32_t>(probe->width);

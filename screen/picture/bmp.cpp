@@ -44,6 +44,10 @@ std::optional<std::string> FieldProblem(const BmpHeader& h, int64_t fileSize) {
         return "unsupported bit count (" + std::to_string(h.bitCount) + ")";
     if (h.compression > BitFields)
         return "unknown compression (" + std::to_string(h.compression) + ")";
+    if (h.compression == BitFields && h.bitCount < 16)
+        return "bit fields at " + std::to_string(h.bitCount) +
+               " bits, a kind of BMP that is not "
+               "supported";
     return std::nullopt;
 }
 
@@ -97,9 +101,12 @@ std::optional<Probe> ProbeBmp(const InputFile& file) {
     const std::optional<BmpHeader> header = ReadBmpHeader(file);
     if (!header) return std::nullopt;
     Probe probe;
-    probe.stored = {header->width, header->height};
     probe.width = std::max<int64_t>(header->width, 0);
     probe.height = header->height < 0 ? -int64_t{header->height} : header->height;
+    // Rows stored top-down are a picture of that many rows all the same; -2^31 has no such count.
+    probe.stored = {header->width, header->height == INT32_MIN
+                                       ? header->height
+                                       : static_cast<int32_t>(probe.height)};
     probe.problem = FieldProblem(*header, file.Size());
     if (probe.problem) return probe;
     const std::optional<BmpLayout> layout = ResolveBmpLayout(file, *header);

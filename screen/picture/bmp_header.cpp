@@ -17,16 +17,19 @@ bool Acceptable(const BmpLayout& h, uint32_t planes) {
     if (planes > 1 || h.width <= 0 || h.height == 0 || h.compression > BitFields) return false;
     if (h.height > INT32_MAX) return false;  // -2^31 has no positive row count
     if (h.topDown && h.compression != Plain && h.compression != BitFields) return false;
+    // Bit fields describe pixels of 16 bits and more; with fewer bits compression 3 is another
+    // system's Huffman-coded 1-bit form, which no unit decodes.
     switch (h.bitCount) {
-        case 1:
         case 16:
         case 24:
         case 32:
             return h.compression == Plain || h.compression == BitFields;
+        case 1:
+            return h.compression == Plain;
         case 4:
-            return h.compression != Rle8;
+            return h.compression == Plain || h.compression == Rle4;
         case 8:
-            return h.compression != Rle4;
+            return h.compression == Plain || h.compression == Rle8;
         default:
             return false;  // the other counts have no defined layout
     }

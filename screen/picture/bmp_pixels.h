@@ -37,16 +37,6 @@ struct RowSink {
     std::vector<uint8_t> scratch;  // 0xAARRGGBB or index row for narrower destinations
 };
 
-inline void Store32(uint8_t* p, uint32_t v) {
-    std::memcpy(p, &v, 4);
-}
-inline void Store16(uint8_t* p, uint16_t v) {
-    std::memcpy(p, &v, 2);
-}
-inline uint16_t To565(uint32_t c) {
-    return static_cast<uint16_t>(((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x001F));
-}
-
 // Palette colours of `count` indices. The three memory blocks never overlap, which lets the
 // compiler look up several colours before each store.
 inline void LookUpColours(const uint32_t* __restrict colours, const uint8_t* __restrict indices,

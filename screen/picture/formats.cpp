@@ -13,7 +13,10 @@
 
 #include "screen/bitmap.h"
 #include "screen/picture/bmp.h"
+#include "screen/picture/gif.h"
+#include "screen/picture/jpeg.h"
 #include "screen/picture/picture_file.h"
+#include "screen/picture/png.h"
 #include "screen/picture/raw_image.h"
 
 namespace {
@@ -32,6 +35,9 @@ struct PictureFormat {
 constexpr PictureFormat Formats[] = {
     {picture::IsRawImage, nullptr, picture::LoadRawImage},
     {picture::IsBmp, picture::ProbeBmp, picture::LoadBmp},
+    {picture::IsPng, picture::ProbePng, picture::LoadPng},
+    {picture::IsJpeg, picture::ProbeJpeg, picture::LoadJpeg},
+    {picture::IsGif, picture::ProbeGif, picture::LoadGif},
 };
 
 // As many first bytes as any format needs to be recognised.

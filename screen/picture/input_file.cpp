@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace picture {
 
@@ -47,6 +49,48 @@ int64_t InputFile::ReadAt(int64_t offset, void* buffer, int64_t count) const {
             return -1;
         }
         done += n;
+    }
+    return done;
+}
+
+void FileStream::Skip(int64_t count) {
+    const auto buffered = static_cast<int64_t>(buffer_.size()) - begin_;
+    if (count <= buffered) {
+        begin_ += count;
+        return;
+    }
+    offset_ += count - buffered;
+    buffer_.clear();
+    begin_ = 0;
+}
+
+int64_t FileStream::Read(void* out, int64_t count) {
+    auto* to = static_cast<uint8_t*>(out);
+    int64_t done = 0;
+    while (done < count) {
+        const auto buffered = static_cast<int64_t>(buffer_.size()) - begin_;
+        if (buffered > 0) {
+            const int64_t n = std::min(buffered, count - done);
+            std::memcpy(to + done, buffer_.data() + begin_, static_cast<size_t>(n));
+            begin_ += n;
+            done += n;
+            continue;
+        }
+        // Large reads go straight to the caller.
+        const int64_t wanted = count - done;
+        if (wanted >= BufferBytes) {
+            const int64_t n = file_.ReadAt(offset_, to + done, wanted);
+            if (n < 0) return -1;
+            offset_ += n;
+            return done + n;
+        }
+        buffer_.resize(BufferBytes);
+        const int64_t n = file_.ReadAt(offset_, buffer_.data(), BufferBytes);
+        if (n < 0) return -1;
+        buffer_.resize(static_cast<size_t>(n));
+        begin_ = 0;
+        offset_ += n;
+        if (n == 0) break;
     }
     return done;
 }

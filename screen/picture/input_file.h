@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace picture {
 
@@ -41,6 +42,24 @@ private:
     bool regular_ = false;
     int64_t size_ = 0;
     struct stat status_ {};
+};
+
+// The file read front to back through a buffer, for decoders that pull their input in pieces.
+class FileStream {
+public:
+    explicit FileStream(const InputFile& file) : file_(file) {}
+    // Copies up to `count` bytes: the number copied (short only at the end of the file), or -1
+    // on a read error.
+    int64_t Read(void* out, int64_t count);
+    // Moves `count` bytes on without reading them.
+    void Skip(int64_t count);
+
+private:
+    static constexpr int64_t BufferBytes = 64 * 1024;
+    const InputFile& file_;
+    int64_t offset_ = 0;  // of the buffer's end in the file
+    std::vector<uint8_t> buffer_;
+    int64_t begin_ = 0;  // unread bytes: [begin_, buffer_.size())
 };
 
 // Little-endian fields, as every picture format here stores them.

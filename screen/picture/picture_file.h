@@ -15,7 +15,9 @@ namespace picture {
 
 // What a format's header reader makes of a file before any pixel is decoded.
 struct Probe {
-    BitmapSize stored;  // the width and height fields as the file stores them
+    // The size ProbeBitmapSize tells: the header's width and height fields, a top-down BMP's
+    // height made positive.
+    BitmapSize stored;
     // The picture a whole load gives, each side below 2^32; rows counted positive whatever their
     // order in the file.
     int64_t width = 0;
@@ -27,10 +29,10 @@ struct Probe {
     bool overPixelLimit = false;
 };
 
-// Why a load refused a file, when nothing more precise is known: its data ends early, or its
-// header describes a kind of picture that no unit decodes.
+// Why a load refused a file, when nothing more precise is known: its data ends early or is
+// damaged, or its header describes a kind of picture that no unit decodes.
 inline constexpr std::string_view CutShortOrUnsupportedText =
-    "cut short, or a kind of BMP that is not supported";
+    "cut short or damaged, or a kind of picture that is not supported";
 
 // The probe of the format `file` is in, with the pixel limit applied; nullopt when the file is no
 // regular, readable file of a format that tells its size.

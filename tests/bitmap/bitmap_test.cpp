@@ -458,6 +458,12 @@ TEST_F(LoadBitmapTest, PathsAreUsedAsGivenWhateverTheirLength) {
     EXPECT_EQ(ReadPixels(image.get()), OpaqueExampleRows);
 }
 
+bmp::Bitmap BitFieldsAt(int bits) {
+    bmp::Bitmap b = RunLength(bits, 3, 2, std::vector<uint8_t>(8, 0));
+    b.compression = 3;
+    return b;
+}
+
 TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
     struct Case {
         const char* what;
@@ -485,6 +491,11 @@ TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
              b.compression = 2;
          }},
         {"height -2^31", [](bmp::Bitmap& b) { b.height = INT32_MIN; }},
+        // Another system's Huffman-coded 1-bit form, and bit fields where no pixel has them;
+        // all rows present
+        {"bit fields at 1 bit", [](bmp::Bitmap& b) { b = BitFieldsAt(1); }},
+        {"bit fields at 4 bits", [](bmp::Bitmap& b) { b = BitFieldsAt(4); }},
+        {"bit fields at 8 bits", [](bmp::Bitmap& b) { b = BitFieldsAt(8); }},
     };
     for (const Case& c : cases) {
         bmp::Bitmap b = TrueColour(24);

@@ -1,5 +1,5 @@
-// ProbeBitmapSize: the width and height fields of a BMP header as stored, and (0, 0) for every
-// file that is no BMP or can't be read.
+// ProbeBitmapSize: the width and height fields of a picture file's header, and (0, 0) for every
+// file that is no picture or can't be read.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -23,7 +23,7 @@ TEST_F(ProbeTest, ProbeReadsTheHeaderFields) {
     bmp::Put32(bytes, 22, static_cast<uint32_t>(-56));
     const BitmapSize size = ProbeBitmapSize(dir.Write("a.bmp", bytes));
     EXPECT_EQ(size.width, 1234);
-    EXPECT_EQ(size.height, -56);
+    EXPECT_EQ(size.height, 56);  // stored top-down: the picture's rows all the same
 
     bytes.resize(20);  // cut inside the width: the bytes present, zeros above
     bytes[18] = 0x34;

@@ -14,6 +14,7 @@
 
 #include "converter/conversion.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/support/png_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -74,7 +75,7 @@ protected:
 TEST_F(Bmp2biTest, HelpAndVersion) {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: bmp2bi [options] FILE.bmp...\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind("Usage: bmp2bi [options] PICTURE...\n", 0), 0u);
     EXPECT_NE(help.out.find("--output-dir DIR"), std::string::npos);
     EXPECT_NE(help.out.find("--max-pixels N"), std::string::npos);
     EXPECT_NE(help.out.find("(default 100000000)"), std::string::npos);
@@ -212,11 +213,23 @@ TEST_F(Bmp2biTest, OneLinePerFailedFileAndTheRestConverted) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "bmp2bi: missing.bmp: cannot read: No such file or directory\n"
-              "bmp2bi: notes.txt: not a BMP file\n"
+              "bmp2bi: notes.txt: not a picture file this program reads (BMP, PNG, JPEG, GIF)\n"
               "bmp2bi: cut.bmp: declares 1 x 1 pixels, more than its 55 bytes hold\n");
     EXPECT_EQ(run.out, "good.bmp -> Resgood.bi\n");
     EXPECT_EQ(ReadText(dir / "Resgood.bi"), OnePixelFile("Resgood_bi", 3));
     EXPECT_FALSE(fs::exists(dir / "Rescut.bi"));
+}
+
+TEST_F(Bmp2biTest, TopDownBitmapsAndPngFilesConvert) {
+    bmp::Bitmap down;
+    down.height = -1;
+    down.pixels = bmp::StoreRows({{0x123456}}, 24);
+    dir.Write("down.bmp", bmp::Encode(down));
+    ASSERT_TRUE(WritePng(dir / "sprite.sheet.png", 1, 1, {0xFF654321}));
+    const Outcome o = Run({"down.bmp", "sprite.sheet.png"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(ReadText(dir / "Resdown.bi"), OnePixelFile("Resdown_bi", 0x123456));
+    EXPECT_EQ(ReadText(dir / "Ressprite.sheet.bi"), OnePixelFile("Ressprite_sheet_bi", 0x654321));
 }
 
 TEST_F(Bmp2biTest, NeverOverwritesItsOwnInputOrEarlierOutputs) {

@@ -318,7 +318,8 @@ TEST_F(ConversionFaultTest, HostileFilesAreRefusedBeforeTheirPictureIsMade) {
     for (int i = 0; i < 90; ++i) deltasToTheTop.insert(deltasToTheTop.end(), {0, 2, 0, 255});
     deltasToTheTop.insert(deltasToTheTop.end(), {0, 1});
     const std::vector<uint8_t> small = PlainBmp(3, 2, 0x102030);
-    const std::string unsupported = "cut short, or a kind of BMP that is not supported";
+    const std::string unsupported =
+        "cut short or damaged, or a kind of picture that is not supported";
     struct Case {
         std::string what;
         std::vector<uint8_t> bytes;

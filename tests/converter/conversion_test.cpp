@@ -109,14 +109,16 @@ TEST(MakeLabel, ReplacesBlanksAndMarksAndTrims) {
     EXPECT_EQ(MakeLabel("Resnew\nline\r.bi"), "Resnew_line__bi");  // a label is one line
 }
 
-TEST(DeriveOutputName, DropsTheLastFourCharactersOfTheFileName) {
+TEST(DeriveOutputName, DropsTheExtensionFromTheLastDot) {
     EXPECT_EQ(DeriveOutputName("/home/u/Bilder/blume.bmp"), "Resblume.bi");
-    EXPECT_EQ(DeriveOutputName("x/bild.jpeg"), "Resbild..bi");
-    EXPECT_EQ(DeriveOutputName("x/abcd"), "Res.bi");
+    EXPECT_EQ(DeriveOutputName("x/bild.jpeg"), "Resbild.bi");
+    EXPECT_EQ(DeriveOutputName("x/abcd"), "Resabcd.bi");
     EXPECT_EQ(DeriveOutputName("x/ab"), "Resab.bi");
     EXPECT_EQ(DeriveOutputName(""), "Res.bi");
     EXPECT_EQ(DeriveOutputName("C:\\x\\ab"), "Resab.bi");
-    EXPECT_EQ(DeriveOutputName("C:\\x/y\\bild.jpeg"), "Resbild..bi");
+    EXPECT_EQ(DeriveOutputName("C:\\x/y\\bild.jpeg"), "Resbild.bi");
+    EXPECT_EQ(DeriveOutputName("my.pics/sheet.v2.PNG"), "Ressheet.v2.bi");
+    EXPECT_EQ(DeriveOutputName("x/.gif"), "Res.bi");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -133,10 +135,17 @@ TEST_F(ConversionTest, PictureHoldsTheDecodedPixels) {
     EXPECT_EQ(GetPixel(p.image.get(), 1, 0), 0xFF405060u);
 }
 
-TEST_F(ConversionTest, PicturesThatCannotBeMade) {
+TEST_F(ConversionTest, TopDownRowsAreConverted) {
     bmp::Bitmap topDown;
     topDown.height = -2;
     topDown.pixels = bmp::StoreRows({{1}, {2}}, 24, true);
+    const LoadedPicture p = LoadPicture(dir.Write("down.bmp", bmp::Encode(topDown)));
+    ASSERT_TRUE(p.image) << p.problem;
+    EXPECT_EQ(GetPixel(p.image.get(), 0, 0), 0xFF000001u);
+    EXPECT_EQ(GetPixel(p.image.get(), 0, 1), 0xFF000002u);
+}
+
+TEST_F(ConversionTest, PicturesThatCannotBeMade) {
     std::vector<uint8_t> cut = Bmp24({{1, 2, 3}, {4, 5, 6}});
     cut.resize(cut.size() - 5);
     std::vector<uint8_t> cutNoOffset = cut;  // offset 0: the rows follow the headers
@@ -155,15 +164,14 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
     } cases[] = {
         {dir / "missing.bmp", "cannot read: No such file or directory"},
         {"", "cannot read: No such file or directory"},
-        {dir.Write("png.bmp", {0x89, 'P', 'N', 'G'}), "not a BMP file"},
-        {dir.Write("down.bmp", bmp::Encode(topDown)),
-         "rows stored top-down (height -2) are not converted"},
+        {dir.Write("png.bmp", {0x89, 'P', 'N', 'G'}),
+         "not a picture file this program reads (BMP, PNG, JPEG, GIF)"},
         {dir.Write("cut.bmp", cut), "declares 3 x 2 pixels, more than its 73 bytes hold"},
         {dir.Write("cut0.bmp", cutNoOffset), "declares 3 x 2 pixels, more than its 73 bytes hold"},
         {dir.Write("rlecut.bmp", bmp::Encode(rleCut)),
-         "cut short, or a kind of BMP that is not supported"},
+         "cut short or damaged, or a kind of picture that is not supported"},
         {dir.Write("rle.bmp", bmp::Encode(rle4At8)),
-         "cut short, or a kind of BMP that is not supported"},
+         "cut short or damaged, or a kind of picture that is not supported"},
         {dir.Path(), "a folder, not a picture file"},
         {dir / "pipe.bmp", "a pipe, not a regular file"},
     };

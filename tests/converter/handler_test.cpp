@@ -44,7 +44,10 @@ TEST_F(HandlerTest, ChoseFileAsksForABitmapInTheCurrentFolder) {
     EXPECT_EQ(asked.title,
               "Datei \xD6"
               "ffnen");
-    EXPECT_EQ(asked.filter, "BMP Dateien (*.BMP)\0*.BMP\0\0"s);
+    EXPECT_EQ(
+        asked.filter,
+        "BMP Dateien (*.BMP)\0*.BMP\0"
+        "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0\0"s);
     EXPECT_EQ(asked.filterIndex, 1);
     EXPECT_EQ(asked.initialFolder, ".");
     EXPECT_EQ(asked.defaultExtension, "");
@@ -70,12 +73,12 @@ TEST_F(HandlerTest, WithoutADesktopTheChoiceIsEmptyAndTheConsoleIsTold) {
     EXPECT_NE(said.find("file dialog"), std::string::npos) << said;
 }
 
-TEST_F(HandlerTest, OutputNameDropsTheLastFourCharactersAfterTheLastSeparator) {
+TEST_F(HandlerTest, OutputNameDropsTheExtensionAfterTheLastSeparator) {
     const std::pair<std::string, std::string> cases[] = {
-        {"/x/abcd", "Res.bi"},                // exactly four: nothing is left
-        {"/x/abc", "Resabc.bi"},              // one to three stay whole
-        {"/x/a", "Resa.bi"},                  //
-        {"C:\\x\\bild.jpeg", "Resbild..bi"},  // whatever the extension is
+        {"/x/abcd", "Resabcd.bi"},           // no dot: the name stays whole
+        {"/x/abc", "Resabc.bi"},             //
+        {"/x/a", "Resa.bi"},                 //
+        {"C:\\x\\bild.jpeg", "Resbild.bi"},  // whatever the extension is
         {"C:\\Bilder\\blume.bmp", "Resblume.bi"},
         {"/home/u/my.pics\\flower.BMP", "Resflower.bi"},
         {"relative.bmp", "Resrelative.bi"},

@@ -1,7 +1,7 @@
 # The bitmap loader's fuzz target. The picture-file units (listed once, in screen/) are compiled
 # again here with the fuzzer's coverage instrumentation; linked ahead of the screen library, they
 # take the place of the uninstrumented copies. The seed corpus is one file of each kind, written
-# by the tests' builder.
+# by the tests' builder, and the BMP, PNG, JPEG and GIF files of the peer test, damaged ones too.
 set(bitmap_fuzz_options -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
 get_property(picture_sources GLOBAL PROPERTY picture_sources)
 add_library(bitmap_fuzz_code STATIC ${picture_sources})
@@ -18,7 +18,9 @@ add_custom_command(
   OUTPUT ${bitmap_seeds}/plain24.bmp
   COMMAND ${CMAKE_COMMAND} -E make_directory ${bitmap_seeds}
   COMMAND bitmap_seed_corpus ${bitmap_seeds}
-  DEPENDS bitmap_seed_corpus
+  COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tests/bitmap/make_peer_bitmaps.py ${bitmap_seeds}
+          --pictures-only
+  DEPENDS bitmap_seed_corpus ${PROJECT_SOURCE_DIR}/tests/bitmap/make_peer_bitmaps.py
   COMMENT "Writing the bitmap fuzzer's seed corpus"
   VERBATIM)
 add_custom_target(bitmap_fuzz_seeds DEPENDS ${bitmap_seeds}/plain24.bmp)

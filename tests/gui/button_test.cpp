@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/gui/widget_test_support.h"
+#include "tests/support/png_writer.h"
 
 namespace {
 
@@ -171,6 +172,20 @@ TEST_F(ButtonTest, ImageFacesWithHoverFaceDrawnOverThemWhileHovered) {
     expected.Put(50, 60, Opaque(hover));
     EXPECT_TRUE(ShowsFrame(expected));
     EXPECT_EQ(fired_, std::vector<std::string>{"Pic"});
+}
+
+TEST_F(ButtonTest, PngFaceTakesItsSizeAndPixelsFromTheFile) {
+    ExpectedFrame face(5, 3, 0x00405060);
+    face.Set(1, 1, Mask);  // stays see-through
+    face.Set(4, 2, 0x00FFFFFF);
+    ASSERT_TRUE(WritePng(PathOf("face.png"), 5, 3, Opaque(face).Pixels()));
+    Button button("Png", Recorder(), 20, 30, PathOf("face.png"));
+    EXPECT_EQ(button.Width, 5);
+    EXPECT_EQ(button.Height, 3);
+    Draw(button);
+    ExpectedFrame expected;
+    expected.Put(20, 30, Opaque(face));
+    EXPECT_TRUE(ShowsFrame(expected));
 }
 
 TEST_F(ButtonTest, MissingFacePrintsTheLoadErrorAndTheButtonLivesOn) {

@@ -1,0 +1,219 @@
+#include "screen/picture/png.h"
+
+#include <spng.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "screen/picture/destination.h"
+
+namespace picture {
+
+namespace {
+
+constexpr std::array<uint8_t, 8> Signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// No side of a PNG can be longer.
+constexpr uint32_t LongestSide = INT32_MAX;
+// Ancillary chunks (text, profiles, metadata) are read into memory, compressed ones inflated:
+// these bound one of them and all of them together, so that a small file cannot make a large
+// allocation out of them. The image data itself is streamed and bounded by the pixel limit.
+constexpr size_t ChunkBytesLimit = 4 << 20;
+constexpr size_t CachedChunkBytesLimit = 16 << 20;
+// Deflate never packs more than 1032 bytes into one; a file shorter than its pixels' rows can
+// be, at that rate, cannot hold them.
+constexpr int64_t DeflateBestRatio = 1032;
+constexpr int64_t ZlibOverheadBytes = 4096;
+
+// Where each of the seven interlace passes puts its first pixel of a row, and how far apart.
+constexpr std::array<int64_t, 7> PassFirstColumn = {0, 4, 0, 2, 0, 1, 0};
+constexpr std::array<int64_t, 7> PassColumnStep = {8, 8, 4, 4, 2, 2, 1};
+
+struct ContextDeleter {
+    void operator()(spng_ctx* context) const { spng_ctx_free(context); }
+};
+
+int ReadFromStream(spng_ctx*, void* user, void* out, size_t length) {
+    const int64_t got = static_cast<FileStream*>(user)->Read(out, static_cast<int64_t>(length));
+    if (got < 0) return SPNG_IO_ERROR;
+    return got == static_cast<int64_t>(length) ? 0 : SPNG_IO_EOF;
+}
+
+// The one reader of a PNG's header, for the probe and the loader; afterwards its context goes on
+// to the pixels.
+class PngReader {
+public:
+    explicit PngReader(const InputFile& file) : stream_(file) {}
+
+    // 0, or libspng's error for a signature or header chunk it refuses. Sides longer than
+    // `sideLimit` are refused too.
+    int ReadHeader(uint32_t sideLimit) {
+        context_.reset(spng_ctx_new(0));  // the data's checksums are checked
+        if (!context_) return SPNG_EMEM;
+        spng_ctx* c = context_.get();
+        int error = spng_set_png_stream(c, ReadFromStream, &stream_);
+        if (!error) error = spng_set_image_limits(c, sideLimit, sideLimit);
+        if (!error) error = spng_set_chunk_limits(c, ChunkBytesLimit, CachedChunkBytesLimit);
+        // A damaged critical chunk fails the file; a damaged ancillary one is left out.
+        if (!error) error = spng_set_crc_action(c, SPNG_CRC_ERROR, SPNG_CRC_DISCARD);
+        if (!error) error = spng_get_ihdr(c, &header_);
+        return error;
+    }
+    spng_ctx* Context() const { return context_.get(); }
+    const spng_ihdr& Header() const { return header_; }
+
+private:
+    FileStream stream_;
+    std::unique_ptr<spng_ctx, ContextDeleter> context_;
+    spng_ihdr header_{};
+};
+
+int64_t Channels(uint8_t colourType) {
+    switch (colourType) {
+        case SPNG_COLOR_TYPE_TRUECOLOR:
+            return 3;
+        case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
+            return 2;
+        case SPNG_COLOR_TYPE_TRUECOLOR_ALPHA:
+            return 4;
+        default:
+            return 1;
+    }
+}
+
+std::optional<std::string> DataProblem(const spng_ihdr& h, int64_t fileSize) {
+    const int64_t rowBytes = 1 + (int64_t{h.width} * Channels(h.color_type) * h.bit_depth + 7) / 8;
+    if (int64_t{h.height} <= (DeflateBestRatio * fileSize + ZlibOverheadBytes) / rowBytes)
+        return std::nullopt;
+    return "declares " + std::to_string(h.width) + " x " + std::to_string(h.height) +
+           " pixels, more than its " + std::to_string(fileSize) + " bytes can hold";
+}
+
+// What libspng decodes a row to: RGBA of 16-bit channels for 16-bit files, RGB bytes for 8-bit
+// colour without transparency (the most common kind, saving the library a pass), else RGBA
+// bytes. Channels come red first; 16-bit ones are reduced to their high byte.
+struct RowForm {
+    int format = SPNG_FMT_RGBA8;
+    int64_t pixelBytes = 4;
+};
+
+RowForm FormOf(const PngReader& png) {
+    const spng_ihdr& h = png.Header();
+    if (h.bit_depth == 16) return {SPNG_FMT_RGBA16, 8};
+    spng_trns transparency{};
+    if (h.color_type == SPNG_COLOR_TYPE_TRUECOLOR &&
+        spng_get_trns(png.Context(), &transparency) == SPNG_ECHUNKAVAIL)
+        return {SPNG_FMT_RGB8, 3};
+    return {};
+}
+
+template <int64_t PixelBytes>
+uint32_t Colour(const uint8_t* p) {
+    if constexpr (PixelBytes == 3) {
+        return 0xFF000000u | (p[0] << 16) | (p[1] << 8) | p[2];
+    } else if constexpr (PixelBytes == 4) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return (v & 0xFF00FF00u) | ((v & 0xFF) << 16) | ((v >> 16) & 0xFF);
+    } else {
+        uint16_t c[4];
+        std::memcpy(c, p, 8);
+        return uint32_t(c[3] >> 8) << 24 | uint32_t(c[0] >> 8) << 16 | uint32_t(c[1] >> 8) << 8 |
+               uint32_t(c[2] >> 8);
+    }
+}
+
+template <int64_t PixelBytes>
+void ConvertRow(const uint8_t* row, int64_t first, int64_t step, int64_t end, uint32_t* colours) {
+    if (step == 1) {  // a loop the compiler can widen
+        for (int64_t x = first; x < end; ++x) colours[x] = Colour<PixelBytes>(row + x * PixelBytes);
+        return;
+    }
+    for (int64_t x = first; x < end; x += step)
+        colours[x] = Colour<PixelBytes>(row + x * PixelBytes);
+}
+
+// Columns first, first + step, ... below `end` of a decoded row as colours, at the same places.
+void ToColours(const uint8_t* row, RowForm form, int64_t first, int64_t step, int64_t end,
+               uint32_t* colours) {
+    switch (form.pixelBytes) {
+        case 3:
+            return ConvertRow<3>(row, first, step, end, colours);
+        case 4:
+            return ConvertRow<4>(row, first, step, end, colours);
+        default:
+            return ConvertRow<8>(row, first, step, end, colours);
+    }
+}
+
+// Every row is decoded, so that damage anywhere in the file fails the load, and those in the
+// destination are stored as they come: an interlaced picture's passes go straight to their
+// places, with no buffer of the whole picture. Then the chunks after the image data, through
+// the end chunk, must be whole.
+bool DecodeRows(const PngReader& png, const ColourDestination& dest) {
+    spng_ctx* c = png.Context();
+    const RowForm form = FormOf(png);
+    const bool interlaced = png.Header().interlace_method != SPNG_INTERLACE_NONE;
+    if (spng_decode_image(c, nullptr, 0, form.format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE) !=
+        0)
+        return false;
+    std::vector<uint8_t> row(static_cast<size_t>(png.Header().width * form.pixelBytes));
+    std::vector<uint32_t> colours(static_cast<size_t>(dest.CopyWidth()));
+    int error = 0;
+    while (error != SPNG_EOI) {
+        spng_row_info info{};
+        if (spng_get_row_info(c, &info) != 0) return false;
+        error = spng_decode_row(c, row.data(), row.size());
+        if (error != 0 && error != SPNG_EOI) return false;
+        if (info.row_num >= dest.CopyHeight()) continue;
+        if (!interlaced) {
+            ToColours(row.data(), form, 0, 1, dest.CopyWidth(), colours.data());
+            dest.StoreRow(info.row_num, colours.data());
+            continue;
+        }
+        const size_t pass = std::min<size_t>(info.pass, PassColumnStep.size() - 1);
+        const int64_t first = PassFirstColumn[pass], step = PassColumnStep[pass];
+        ToColours(row.data(), form, first, step, dest.CopyWidth(), colours.data());
+        dest.StoreEvery(info.row_num, colours.data(), first, dest.CopyWidth(), step);
+    }
+    return spng_decode_chunks(c) == 0;
+}
+
+}  // namespace
+
+bool IsPng(std::span<const uint8_t> head) {
+    return head.size() >= Signature.size() &&
+           std::equal(Signature.begin(), Signature.end(), head.begin());
+}
+
+std::optional<Probe> ProbePng(const InputFile& file) {
+    PngReader png(file);
+    Probe probe;
+    if (const int error = png.ReadHeader(LongestSide)) {
+        probe.problem = std::string("a damaged PNG header: ") + spng_strerror(error);
+        return probe;
+    }
+    const spng_ihdr& h = png.Header();
+    probe.stored = {static_cast<int32_t>(h.width), static_cast<int32_t>(h.height)};
+    probe.width = h.width;
+    probe.height = h.height;
+    probe.problem = DataProblem(h, file.Size());
+    return probe;
+}
+
+ScreenResult LoadPng(const InputFile& file, ImageBuffer* image, uint32_t*) {
+    if (!ScreenIsOpen()) return ScreenResult::IllegalCall;
+    PngReader png(file);
+    const auto sideLimit = static_cast<uint32_t>(std::min<int64_t>(PixelLimit(), LongestSide));
+    if (png.ReadHeader(sideLimit) != 0 || DataProblem(png.Header(), file.Size()))
+        return ScreenResult::FileIO;
+    const ColourDestination dest(image, png.Header().width, png.Header().height);
+    if (!dest.Usable()) return ScreenResult::IllegalCall;
+    return DecodeRows(png, dest) ? ScreenResult::Ok : ScreenResult::FileIO;
+}
+
+}  // namespace picture
