@@ -72,14 +72,16 @@ class Session:
     def click(self, x, y):
         desktop.click(self.env, self.window, x, y)
 
-    def press_button(self, caption, dialog_title):
-        """Holds the button down until its dialog is up, then lets go; returns the dialog."""
+    def press_button(self, caption, dialog_title, tap=False):
+        """Holds the button down until its dialog is up, then lets go, or taps it (pressed and
+        released at once, as a touchpad tap or xdotool's click gives it); returns the dialog."""
         x, y = BUTTONS[caption]
         self.xdotool('mousemove', '--window', self.window, x + 10, y + 8)
         time.sleep(0.1)
-        self.xdotool('mousedown', 1)
+        self.xdotool('click' if tap else 'mousedown', 1)
         dialog = self.wait_window(dialog_title)
-        self.xdotool('mouseup', 1)
+        if not tap:
+            self.xdotool('mouseup', 1)
         self.check_owned(dialog, dialog_title)
         self.activate(dialog)
         return dialog
@@ -130,10 +132,20 @@ def make_bitmap(path, rows):
 
 
 def include_file(label, rows):
-    """The pixel-data include file of a bitmap from a 24-bit file: every alpha is 255."""
+    """The pixel-data include file of a bitmap from a 24-bit file: every alpha is 255. A label
+    beyond ASCII is kept as the output name's UTF-8 bytes."""
     lines = [label + ':', 'Data %d' % len(rows[0]), 'Data %d' % len(rows)]
     lines += ['Data 255, %d, %d,%d' % pixel for row in rows for pixel in row]
-    return ''.join(line + '\r\n' for line in lines).encode('ascii')
+    return ''.join(line + '\r\n' for line in lines).encode()
+
+
+def expect_include(path, rows):
+    """Exits unless `path` is the include file of `rows`, labelled after the file's name."""
+    label = re.sub(r'[ .]', '_', os.path.basename(path))
+    if not os.path.exists(path) or read(path) != include_file(label, rows):
+        sys.exit('%s is not the expected include file: %r'
+                 % (path, read(path) if os.path.exists(path) else 'missing'))
+    print('%s byte for byte (%d bytes)' % (os.path.basename(path), os.path.getsize(path)))
 
 
 def read(path):
@@ -163,11 +175,8 @@ def convert_typed_path(s, rows):
     s.answer(done, '"Done!" box', 'Return')
     s.no_window('Error', 'one press of "Start" converted more than once')
     output = os.path.join(s.work, 'Unnamed.bi')
-    if not os.path.exists(output) or read(output) != include_file('Unnamed_bi', rows):
-        sys.exit('Unnamed.bi is not the expected include file: %r'
-                 % (read(output) if os.path.exists(output) else 'missing'))
-    print('typed path + "Start": "Done!" (modal, above the window) and Unnamed.bi byte for '
-          'byte (%d bytes)' % os.path.getsize(output))
+    expect_include(output, rows)
+    print('typed path + "Start": "Done!" (modal, above the window)')
     s.pointer_away()
     return picture, output
 
@@ -184,28 +193,24 @@ def decline_overwrite(s, output):
     print('"Start" again asks before overwriting; "No" leaves the file as it was')
 
 
-def choose_file(s, rows):
-    folder = os.path.join(s.work, 'Bilder')
-    os.mkdir(folder)
-    chosen = os.path.join(folder, 'blume.bmp')
+def choose_file(s, chosen, rows, shot, type_path=None, tap=False):
+    """Types the path of a new bitmap of `rows` (with `type_path`, or plainly) into the desktop's
+    chooser: both fields filled, and "Start" (held or tapped) writes the derived name."""
+    os.makedirs(os.path.dirname(chosen), exist_ok=True)
     make_bitmap(chosen, rows)
+    output = 'Res%s.bi' % os.path.splitext(os.path.basename(chosen))[0]
     chooser = s.press_button('Chose File', CHOOSER_TITLE)
     s.shoot_root('chooser')
     s.xdotool('key', 'ctrl+l')
     time.sleep(0.3)
-    desktop.type_text(s.env, chosen)
+    (type_path or (lambda path: desktop.type_text(s.env, path)))(chosen)
     time.sleep(0.3)
     s.answer(chooser, 'file chooser', 'Return')
     s.pointer_away()
-    s.compare(s.expected_frame(chosen, 'Resblume.bi'), 'fields_after_choice',
-              'both fields filled by "Chose File" (%s and Resblume.bi)' % chosen)
-
-    done = s.press_button('Start', 'OK')
-    s.answer(done, '"Done!" box', 'Return')
-    output = os.path.join(s.work, 'Resblume.bi')
-    if not os.path.exists(output) or read(output) != include_file('Resblume_bi', rows):
-        sys.exit('Resblume.bi is not the expected include file')
-    print('"Start" after choosing writes Resblume.bi byte for byte')
+    s.compare(s.expected_frame(chosen, output), shot,
+              'both fields filled by "Chose File" (%s and %s)' % (chosen, output))
+    s.answer(s.press_button('Start', 'OK', tap), '"Done!" box', 'Return')
+    expect_include(os.path.join(s.work, output), rows)
 
 
 def main():
@@ -224,7 +229,8 @@ def main():
                     [(0, 0, 0), (255, 255, 255), (180, 151, 71)]]
             _, output = convert_typed_path(s, rows)
             decline_overwrite(s, output)
-            choose_file(s, [[(1, 2, 3)], [(250, 128, 7)]])
+            choose_file(s, os.path.join(work, 'Bilder', 'blume.bmp'),
+                        [[(1, 2, 3)], [(250, 128, 7)]], 'fields_after_choice')
 
             s.activate(s.window)
             desktop.hold_key(env, 'Escape')

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <tuple>
 #include <vector>
 
 #include "screen/x11_buttons.h"
@@ -10,43 +12,34 @@
 using namespace screen_internal;
 
 TEST(Placement, LargestWholeScaleCentred) {
-    struct Case {
-        int32_t frameWidth, frameHeight, areaWidth, areaHeight;
-        int32_t scale, offsetX, offsetY;
-    };
-    const Case cases[] = {
-        {640, 480, 1920, 1080, 2, 320, 60}, {640, 480, 1280, 960, 2, 0, 0},
-        {640, 480, 1024, 768, 1, 192, 144}, {640, 50, 1920, 1080, 3, 0, 465},
-        {640, 480, 600, 400, 1, 0, 0},  // smaller than the frame: top-left at scale 1
-    };
-    for (const Case& c : cases) {
-        const Placement p = PlaceFrame(c.frameWidth, c.frameHeight, c.areaWidth, c.areaHeight);
-        EXPECT_EQ(p.scale, c.scale) << c.areaWidth << "x" << c.areaHeight;
-        EXPECT_EQ(p.offsetX, c.offsetX) << c.areaWidth << "x" << c.areaHeight;
-        EXPECT_EQ(p.offsetY, c.offsetY) << c.areaWidth << "x" << c.areaHeight;
+    // Frame and area sizes, then the scale and offsets; an area smaller than the frame gets the
+    // frame at its top-left corner at scale 1.
+    const std::array<int32_t, 7> cases[] = {{640, 480, 1920, 1080, 2, 320, 60},
+                                            {640, 480, 1280, 960, 2, 0, 0},
+                                            {640, 480, 1024, 768, 1, 192, 144},
+                                            {640, 50, 1920, 1080, 3, 0, 465},
+                                            {640, 480, 600, 400, 1, 0, 0}};
+    for (const auto& [fw, fh, aw, ah, scale, x, y] : cases) {
+        const Placement p = PlaceFrame(fw, fh, aw, ah);
+        EXPECT_EQ(std::tie(p.scale, p.offsetX, p.offsetY), std::tie(scale, x, y))
+            << aw << "x" << ah;
     }
 }
 
 TEST(Placement, PointerMapsBackToFramePixels) {
     const Placement p{2, 320, 60};
-    struct Case {
-        int32_t windowX, windowY, x, y;
-        bool inside;
-    };
-    const Case cases[] = {
+    // Window position, frame pixel, inside; a pixel's top-left corner maps back to the position.
+    const std::tuple<int32_t, int32_t, int32_t, int32_t, bool> cases[] = {
         {320, 60, 0, 0, true},        {321, 61, 0, 0, true},    {319, 60, -1, 0, false},
         {318, 59, -1, -1, false},     {317, 60, -2, 0, false},  {1599, 1019, 639, 479, true},
         {1600, 500, 640, 220, false}, {0, 0, -160, -30, false},
     };
-    for (const Case& c : cases) {
-        const FramePoint f = FramePointOf(p, 640, 480, c.windowX, c.windowY);
-        EXPECT_EQ(f.x, c.x) << c.windowX << ", " << c.windowY;
-        EXPECT_EQ(f.y, c.y) << c.windowX << ", " << c.windowY;
-        EXPECT_EQ(f.inside, c.inside) << c.windowX << ", " << c.windowY;
-        if (!c.inside) continue;
+    for (const auto& [wx, wy, x, y, inside] : cases) {
+        const FramePoint f = FramePointOf(p, 640, 480, wx, wy);
+        EXPECT_EQ(std::tie(f.x, f.y, f.inside), std::tie(x, y, inside)) << wx << ", " << wy;
+        if (!inside) continue;
         const WindowPoint back = WindowPointOf(p, f.x, f.y);
-        EXPECT_EQ(back.x, c.windowX - (c.windowX - 320) % 2);
-        EXPECT_EQ(back.y, c.windowY - (c.windowY - 60) % 2);
+        EXPECT_EQ(std::pair(back.x, back.y), std::pair(wx - (wx - 320) % 2, wy - (wy - 60) % 2));
     }
 }
 
@@ -62,10 +55,7 @@ TEST(Placement, RowsAreScaledIntoTheTargetAndCutAtItsEdges) {
                                              0, 1, 1, 2,  //
                                              0, 3, 3, 4}));
     const WindowRect band = RowBand({2, 1, 1}, 2, 1, 1);
-    EXPECT_EQ(band.x, 1);
-    EXPECT_EQ(band.y, 3);
-    EXPECT_EQ(band.width, 4);
-    EXPECT_EQ(band.height, 2);
+    EXPECT_EQ(std::tie(band.x, band.y, band.width, band.height), std::tuple(1, 3, 4, 2));
 }
 
 TEST(X11Buttons, LeftRightMiddleAndTheExtraButtonsWheelNone) {
