@@ -20,10 +20,10 @@ struct Bitmap {
     uint32_t coloursUsed = 0;
     // Bit-field masks (red, green, blue, alpha): inside a header of 52 bytes or more, else after
     // it.
-    std::vector<uint32_t> masks;
-    std::vector<uint32_t> palette;       // 0x00RRGGBB, stored as blue, green, red (, 0)
-    std::vector<uint8_t> pixels;         // the pixel data exactly as stored
-    std::optional<uint32_t> dataOffset;  // default: right after the palette and masks
+    std::vector<uint32_t> masks{};
+    std::vector<uint32_t> palette{};       // 0x00RRGGBB, stored as blue, green, red (, 0)
+    std::vector<uint8_t> pixels{};         // the pixel data exactly as stored
+    std::optional<uint32_t> dataOffset{};  // default: right after the palette and masks
 };
 
 inline void Put16(std::vector<uint8_t>& out, size_t at, uint32_t v) {

@@ -95,20 +95,18 @@ TEST_F(Bmp2biTest, UsageErrorsExitWithTwo) {
         {"-o", "x.bi", "a.bmp", "b.bmp"},
         {"-o", "x.bi", "--output-dir", "d", "a.bmp"},
         {"--output-dir"},
-        {"-o", "", "a.bmp"},
-        {"--output-dir", "", "a.bmp"},
-        {"--output-dir=", "a.bmp"},
-        {"--max-pixels", "0", "a.bmp"},
-        {"--max-pixels=-5", "a.bmp"},
-        {"--max-pixels", "1e6", "a.bmp"},
-        {"--max-pixels", "99999999999999999999", "a.bmp"}};
+        // clang-format off
+        {"-o", "", "a.bmp"}, {"--output-dir", "", "a.bmp"}, {"--output-dir=", "a.bmp"},
+        {"--max-pixels", "0", "a.bmp"}, {"--max-pixels=-5", "a.bmp"},
+        {"--max-pixels", "1e6", "a.bmp"}, {"--max-pixels", "99999999999999999999", "a.bmp"}};
+    // clang-format on
     for (const auto& args : cases) {
         const Outcome o = Run(args);
         EXPECT_EQ(o.status, 2) << o.err;
         EXPECT_EQ(o.err.rfind("bmp2bi: ", 0), 0u) << o.err;
         EXPECT_NE(o.err.find("Try 'bmp2bi --help'"), std::string::npos);
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+    EXPECT_EQ(Files(), 2);
 }
 
 TEST_F(Bmp2biTest, SeveralFilesBesideTheirInputs) {
@@ -128,15 +126,12 @@ TEST_F(Bmp2biTest, ExplicitOutputNameGivesTheLabel) {
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, "");
     EXPECT_EQ(ReadText(dir / "my pic.bi"), OnePixelFile("my_pic_bi", 0xFF00FF));
-}
-
-TEST_F(Bmp2biTest, LabelComesFromTheOutputFileOwnName) {
-    Input("a.bmp", 9);
+    // The label comes from the output file's own name, and is one line.
     fs::create_directory(dir / "sub");
-    EXPECT_EQ(Run({"-q", "--max-pixels=1", "-o", "sub/out.bi", "a.bmp"}).status, 0);
-    EXPECT_EQ(ReadText(dir / "sub/out.bi"), OnePixelFile("out_bi", 9));
-    EXPECT_EQ(Run({"-q", "-o", "new\nline\r.bi", "a.bmp"}).status, 0);
-    EXPECT_EQ(ReadText(dir / "new\nline\r.bi"), OnePixelFile("new_line__bi", 9));
+    EXPECT_EQ(Run({"-q", "--max-pixels=1", "-o", "sub/out.bi", "in.bmp"}).status, 0);
+    EXPECT_EQ(ReadText(dir / "sub/out.bi"), OnePixelFile("out_bi", 0xFF00FF));
+    EXPECT_EQ(Run({"-q", "-o", "new\nline\r.bi", "in.bmp"}).status, 0);
+    EXPECT_EQ(ReadText(dir / "new\nline\r.bi"), OnePixelFile("new_line__bi", 0xFF00FF));
 }
 
 TEST_F(Bmp2biTest, FailureLinesShowControlCharactersEscaped) {
@@ -146,10 +141,8 @@ TEST_F(Bmp2biTest, FailureLinesShowControlCharactersEscaped) {
 }
 
 TEST_F(Bmp2biTest, FileSizeLimitIsAWriteErrorAndLeavesNothing) {
-    bmp::Bitmap wide;
-    wide.width = 1000;
-    wide.pixels.assign(3000, 0);
-    dir.Write("in.bmp", bmp::Encode(wide));  // about 20 kB of text
+    // About 20 kB of text.
+    dir.Write("in.bmp", bmp::Encode({.width = 1000, .pixels = std::vector<uint8_t>(3000)}));
     const Outcome o = Run({"in.bmp"}, "ulimit -f 4 && ");
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err, "bmp2bi: in.bmp: cannot write Resin.bi: File too large\n");
@@ -157,10 +150,9 @@ TEST_F(Bmp2biTest, FileSizeLimitIsAWriteErrorAndLeavesNothing) {
 }
 
 TEST_F(Bmp2biTest, KilledRunLeavesNoTemporaryFile) {
-    bmp::Bitmap big;  // 252 MB of text: written long enough to be interrupted
-    big.width = 4000;
-    big.height = 3000;
-    big.pixels.assign(size_t{4000} * 3 * 3000, 0x40);
+    // 252 MB of text: written long enough to be interrupted.
+    const bmp::Bitmap big{
+        .width = 4000, .height = 3000, .pixels = std::vector<uint8_t>(36'000'000, 0x40)};
     const std::string input = dir.Write("big.bmp", bmp::Encode(big));
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const pid_t child = ::fork();
@@ -221,10 +213,7 @@ TEST_F(Bmp2biTest, OneLinePerFailedFileAndTheRestConverted) {
 }
 
 TEST_F(Bmp2biTest, TopDownBitmapsAndPngFilesConvert) {
-    bmp::Bitmap down;
-    down.height = -1;
-    down.pixels = bmp::StoreRows({{0x123456}}, 24);
-    dir.Write("down.bmp", bmp::Encode(down));
+    dir.Write("down.bmp", bmp::Encode({.height = -1, .pixels = bmp::StoreRows({{0x123456}}, 24)}));
     ASSERT_TRUE(WritePng(dir / "sprite.sheet.png", 1, 1, {0xFF654321}));
     const Outcome o = Run({"down.bmp", "sprite.sheet.png"});
     EXPECT_EQ(o.status, 0) << o.err;

@@ -97,20 +97,18 @@ using GateRule = std::function<bool(const GateEvent&)>;  // true lets the access
 // that code knowing. Closing the gate lets anything still held go on.
 class FileGate {
 public:
-    explicit FileGate(const std::string& path) {
-        fd_ = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY | O_LARGEFILE);
-        if (fd_ >= 0 && ::fanotify_mark(fd_, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_ACCESS_PERM,
-                                        AT_FDCWD, path.c_str()) == 0)
-            return;
-        problem_ = std::strerror(errno);
-        Close();
+    explicit FileGate(const std::string& path)
+        : fd_(::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY | O_LARGEFILE)) {
+        Watch(path);
     }
     ~FileGate() { Close(); }
     // Holds the accesses of one more file too.
     void Watch(const std::string& path) {
-        if (fd_ >= 0 && ::fanotify_mark(fd_, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_ACCESS_PERM,
-                                        AT_FDCWD, path.c_str()) != 0)
-            problem_ = std::strerror(errno);
+        if (fd_ < 0 || ::fanotify_mark(fd_, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_ACCESS_PERM, AT_FDCWD,
+                                       path.c_str()) != 0) {
+            if (problem_.empty()) problem_ = std::strerror(errno);
+            Close();
+        }
     }
     FileGate(const FileGate&) = delete;
     FileGate& operator=(const FileGate&) = delete;
@@ -161,10 +159,12 @@ bool RunBehindGate(FileGate& gate, const std::function<void()>& work, const Gate
     return finished;
 }
 
-// The include file of a 3 x 2 picture of one colour, each pixel's line given.
-std::string PlainInclude(const std::string& output, int pixels, const std::string& line) {
-    std::string text = MakeLabel(output) + ":\r\nData 3\r\nData 2\r\n";
-    for (int i = 0; i < pixels; ++i) text += line + "\r\n";
+// The include file of a picture of one colour, each pixel's line given.
+std::string PlainInclude(const std::string& output, int width, int height,
+                         const std::string& line) {
+    std::string text = MakeLabel(output) + ":\r\nData " + std::to_string(width) + "\r\nData " +
+                       std::to_string(height) + "\r\n";
+    for (int i = 0; i < width * height; ++i) text += line + "\r\n";
     return text;
 }
 
@@ -235,9 +235,8 @@ TEST_F(ConversionFaultTest, InputChangedWhileConvertingGivesOnePictureOrNone) {
                                        [](const auto& act) { return act != nullptr; }));
         EXPECT_EQ(Boxes(script),
                   std::vector<std::string>{c.converted ? "OK|Done!|64" : LoadFailedBox});
-        if (c.converted) {
-            EXPECT_EQ(ReadText(output), PlainInclude(output, 6, "Data 255, 16, 32,48"));
-        }
+        EXPECT_EQ(ReadText(output),
+                  c.converted ? PlainInclude(output, 3, 2, "Data 255, 16, 32,48") : "");
         EXPECT_EQ(Entries(dir / "case"), c.folderAfter);
         fs::remove(kept);
     }
@@ -260,7 +259,7 @@ TEST_F(ConversionFaultTest, InputLeftAloneBehindTheGateIsConverted) {
     EXPECT_EQ(Boxes(script), std::vector<std::string>{"OK|Done!|64"});
     EXPECT_EQ(last.opens, 1);  // the probe and the load share it, as the cases above expect
     EXPECT_GE(last.reads, 2);
-    EXPECT_EQ(ReadText(dir / "out.bi"), PlainInclude(dir / "out.bi", 6, "Data 255, 16, 32,48"));
+    EXPECT_EQ(ReadText(dir / "out.bi"), PlainInclude(dir / "out.bi", 3, 2, "Data 255, 16, 32,48"));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -294,26 +293,23 @@ int64_t PeakMegabytes() {
 
 // An 8-bit run-length coded bitmap with a palette of 256 grey entries.
 std::vector<uint8_t> RunLength8(int32_t width, int32_t height, std::vector<uint8_t> stream) {
-    bmp::Bitmap b;
-    b.width = width;
-    b.height = height;
-    b.bitCount = 8;
-    b.compression = 1;
-    b.palette.assign(256, 0x808080);
-    b.pixels = std::move(stream);
-    return bmp::Encode(b);
+    return bmp::Encode({.width = width,
+                        .height = height,
+                        .bitCount = 8,
+                        .compression = 1,
+                        .palette = std::vector<uint32_t>(256, 0x808080),
+                        .pixels = stream});
 }
 
 TEST_F(ConversionFaultTest, HostileFilesAreRefusedBeforeTheirPictureIsMade) {
-    bmp::Bitmap shortHeader;  // 16 bytes: no compression field, a 1 where a longer one has it
-    shortHeader.infoSize = 16;
-    shortHeader.width = shortHeader.height = 23000;
-    shortHeader.bitCount = 8;
-    shortHeader.pixels = {1, 0, 0, 0, 0, 0};
-    bmp::Bitmap trueColourRuns;
-    trueColourRuns.width = trueColourRuns.height = 23000;
-    trueColourRuns.compression = 1;
-    trueColourRuns.pixels.resize(6);
+    // A 16-byte header has no compression field: its 1 where a longer one has it is a pixel.
+    const bmp::Bitmap shortHeader{.infoSize = 16,
+                                  .width = 23000,
+                                  .height = 23000,
+                                  .bitCount = 8,
+                                  .pixels = {1, 0, 0, 0, 0, 0}};
+    const bmp::Bitmap trueColourRuns{
+        .width = 23000, .height = 23000, .compression = 1, .pixels = std::vector<uint8_t>(6)};
     std::vector<uint8_t> deltasToTheTop;  // 90 deltas of 255 rows and the end: 362 bytes
     for (int i = 0; i < 90; ++i) deltasToTheTop.insert(deltasToTheTop.end(), {0, 2, 0, 255});
     deltasToTheTop.insert(deltasToTheTop.end(), {0, 1});
@@ -442,11 +438,9 @@ TEST(ConversionWithoutRights, OutputFolderWithoutWritePermission) {
     EXPECT_EQ(report, OpenFailedBox + "\n" + QuestionBox + "\nOK|Done!|64\n" + QuestionBox +
                           "\nOK|Done!|64\n");
     EXPECT_EQ(Entries(folder), (std::vector<std::string>{"old.bi", "unreadable.bi"}));
-    for (const std::string name : {"/old.bi", "/unreadable.bi"}) {
-        std::string expected = MakeLabel(folder + name) + ":\r\nData 2\r\nData 2\r\n";
-        for (int i = 0; i < 4; ++i) expected += "Data 255, 68, 85,102\r\n";
-        EXPECT_EQ(ReadText(folder + name), expected);
-    }
+    for (const std::string name : {"/old.bi", "/unreadable.bi"})
+        EXPECT_EQ(ReadText(folder + name),
+                  PlainInclude(folder + name, 2, 2, "Data 255, 68, 85,102"));
 }
 
 }  // namespace

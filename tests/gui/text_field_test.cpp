@@ -7,6 +7,8 @@
 namespace {
 
 using namespace widget_test;
+using screen_internal::ShiftHeld;
+namespace hid = screen_internal::hid;
 
 constexpr int32_t LeftArrow = 75;
 constexpr int32_t RightArrow = 77;
@@ -31,9 +33,11 @@ protected:
         Update(field);
     }
     static void Focus(TextField& field) { ClickAt(field, field.X + 2, field.Y + 2); }
+    // Types `keys` one character per Update: "\b" is Backspace, "\x16" Ctrl+V.
     static void Type(TextField& field, std::string_view keys) {
-        for (char key : keys) {
-            UserTypes(std::string_view(&key, 1));
+        for (int32_t i = 0; i < CharacterCount(keys); ++i) {
+            const size_t at = CharacterOffset(keys, i);
+            UserTypes(keys.substr(at, CharacterOffset(keys, i + 1) - at));
             Update(field);
         }
     }
@@ -309,13 +313,6 @@ TEST_F(TextFieldTest, NegativeLengthHoldsAndShowsNothingWithoutFailing) {
     EXPECT_EQ(black, 0);
 }
 
-}  // namespace
-
-namespace {
-
-using screen_internal::ShiftHeld;
-namespace hid = screen_internal::hid;
-
 TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsThereIsRoom) {
     struct Case {
         TextFieldKind kind;
@@ -323,7 +320,7 @@ TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsTher
         std::string text;
         int32_t caret;
         std::string clipboard;
-        std::string_view typed;  // one character per Update; "\b" Backspace, "\x16" Ctrl+V
+        std::string_view typed;
         std::string expected;
         int32_t expectedCaret;
     };
@@ -335,10 +332,7 @@ TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsTher
         {TextBox, 9, "\xC3\xA4\xC3\xB6", 1, "", "\b\xE2\x82\xAC", "\xE2\x82\xAC\xC3\xB6", 1},
         {ScrollTextBox, 4, "", 0, "", "B\xC3\xA4ume", "B\xC3\xA4ume", 5},
         // Malformed bytes a host put in are one character each, edited safely.
-        {TextBox, 9,
-         "a\xFF"
-         "b",
-         3, "", "\b\b", "a", 1},
+        {TextBox, 9, "a\xFF\x62", 3, "", "\b\b", "a", 1},
         {TextBox, 9, "a\xE2\x82", 1, "", "\xC3\xA9", "a\xC3\xA9\xE2\x82", 2},
         {ScrollTextBox, 5, "", 0, path + "\nsecond line", "\x16", path, 16},
         {TextBox, 5, "ab", 1, "x\ty\x7Fz\xC3\xA4", "\x16", "axyzb", 4},  // controls dropped
@@ -351,11 +345,7 @@ TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsTher
         field.Focused = 1;
         field.CaretPos = c.caret;
         headless::SetClipboardText(c.clipboard);
-        for (int32_t i = 0; i < CharacterCount(c.typed); ++i) {
-            const size_t at = CharacterOffset(c.typed, i);
-            UserTypes(c.typed.substr(at, CharacterOffset(c.typed, i + 1) - at));
-            Update(field);
-        }
+        Type(field, c.typed);
         EXPECT_EQ(field.Text, c.expected) << c.text << " + " << c.typed;
         EXPECT_EQ(field.CaretPos, c.expectedCaret) << c.text << " + " << c.typed;
     }
