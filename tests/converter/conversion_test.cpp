@@ -135,26 +135,13 @@ TEST_F(ConversionTest, PictureHoldsTheDecodedPixels) {
     EXPECT_EQ(GetPixel(p.image.get(), 1, 0), 0xFF405060u);
 }
 
-TEST_F(ConversionTest, TopDownRowsAreConverted) {
-    bmp::Bitmap topDown;
-    topDown.height = -2;
-    topDown.pixels = bmp::StoreRows({{1}, {2}}, 24, true);
-    const LoadedPicture p = LoadPicture(dir.Write("down.bmp", bmp::Encode(topDown)));
-    ASSERT_TRUE(p.image) << p.problem;
-    EXPECT_EQ(GetPixel(p.image.get(), 0, 0), 0xFF000001u);
-    EXPECT_EQ(GetPixel(p.image.get(), 0, 1), 0xFF000002u);
-}
-
 TEST_F(ConversionTest, PicturesThatCannotBeMade) {
     std::vector<uint8_t> cut = Bmp24({{1, 2, 3}, {4, 5, 6}});
     cut.resize(cut.size() - 5);
     std::vector<uint8_t> cutNoOffset = cut;  // offset 0: the rows follow the headers
     bmp::Put32(cutNoOffset, 10, 0);
-    bmp::Bitmap rle4At8;
-    rle4At8.bitCount = 8;
-    rle4At8.compression = 2;
-    rle4At8.palette.assign(256, 0);
-    rle4At8.pixels = {0, 1};
+    const bmp::Bitmap rle4At8{
+        .bitCount = 8, .compression = 2, .palette = std::vector<uint32_t>(256), .pixels = {0, 1}};
     bmp::Bitmap rleCut = rle4At8;
     rleCut.compression = 1;
     rleCut.pixels = {1, 2, 0};
@@ -186,10 +173,8 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
 TEST_F(ConversionTest, EveryHeaderFormTheLoaderReadsIsConverted) {
     // A 16-byte header ends before the compression field: the pixels after it are no compression.
     for (uint32_t infoSize : {12u, 16u, 40u, 108u}) {
-        bmp::Bitmap b;
-        b.infoSize = infoSize;
-        b.width = 2;
-        b.pixels = bmp::StoreRows({{0x405060, 0x708090}}, 24);
+        const bmp::Bitmap b{
+            .infoSize = infoSize, .width = 2, .pixels = bmp::StoreRows({{0x405060, 0x708090}}, 24)};
         const LoadedPicture p = LoadPicture(dir.Write("h.bmp", bmp::Encode(b)));
         ASSERT_TRUE(p.image) << infoSize << ": " << p.problem;
         EXPECT_EQ(GetPixel(p.image.get(), 1, 0), 0xFF708090u) << infoSize;

@@ -19,18 +19,11 @@ arch=$(dpkg --print-architecture)
 [ "$(basename "$deb")" = "pixeltools_${version}_${arch}.deb" ] || fail "package named $deb"
 
 # Every file, and nothing else (no test programs, no libraries), owned by root.
-expected="./usr/bin/bmp2bi
-./usr/bin/converter
-./usr/bin/viewer
-./usr/share/applications/converter.desktop
-./usr/share/applications/viewer.desktop
-./usr/share/doc/pixeltools/changelog.gz
-./usr/share/doc/pixeltools/copyright
-./usr/share/icons/hicolor/48x48/apps/pixeltools.png
-./usr/share/icons/hicolor/scalable/apps/pixeltools.svg
-./usr/share/man/man1/bmp2bi.1.gz
-./usr/share/man/man1/converter.1.gz
-./usr/share/man/man1/viewer.1.gz"
+share=./usr/share
+expected=$(printf '%s\n' ./usr/bin/{bmp2bi,converter,viewer} \
+    $share/applications/{converter,viewer}.desktop $share/doc/pixeltools/{changelog.gz,copyright} \
+    $share/icons/hicolor/{48x48/apps/pixeltools.png,scalable/apps/pixeltools.svg} \
+    $share/man/man1/{bmp2bi,converter,viewer}.1.gz)
 listing=$(dpkg-deb -c "$deb")
 files=$(awk '$1 !~ /^d/ { print $6 }' <<<"$listing" | sort)
 [ "$files" = "$expected" ] || fail "the package holds:"$'\n'"$files"
@@ -46,31 +39,26 @@ for library in libc6 libsdl2-2.0-0 libgtk-3-0 libstdc++6; do
 done
 
 root=$work/root
-rm -rf "$root"
-dpkg -x "$deb" "$root"
+rm -rf "$root" "$work/convert" && dpkg -x "$deb" "$root" && mkdir "$work/convert"
 for program in bmp2bi converter viewer; do
     said=$("$root/usr/bin/$program" --version) || fail "$program --version failed"
     [ "$said" = "$program $version" ] || fail "$program --version says '$said'"
+    page=$root/usr/share/man/man1/$program.1.gz
+    shown=$(MANWIDTH=80 man -l "$page" 2>&1)
+    grep -q "^NAME" <<<"$shown" && grep -Eq "^ +$program +- " <<<"$shown" ||
+        fail "man $program: $shown"
+    warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man $program warns: $warnings"
 done
 
 # The packaged (stripped, hardened) bmp2bi converts a 1 x 1 BMP: the 54 bytes of a 24-bit
 # picture's headers, then its pixel (blue 16, green 32, red 48) padded to 4 bytes.
-scratch=$work/convert
-rm -rf "$scratch" && mkdir "$scratch"
 bmp='BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0\0\0\0\0\x04\0\0\0'
 bmp+='\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0\x10\x20\x30\0'
-printf "$bmp" >"$scratch/t.bmp"
-"$root/usr/bin/bmp2bi" -q "$scratch/t.bmp" || fail "the packaged bmp2bi did not convert"
-[ "$(cat "$scratch/Rest.bi")" = $'Rest_bi:\r\nData 1\r\nData 1\r\nData 255, 48, 32,16\r' ] ||
-    fail "the packaged bmp2bi wrote: $(od -c "$scratch/Rest.bi")"
-
-for page in bmp2bi converter viewer; do
-    file=$root/usr/share/man/man1/$page.1.gz
-    shown=$(MANWIDTH=80 man -l "$file" 2>&1)
-    grep -q "^NAME" <<<"$shown" && grep -Eq "^ +$page +- " <<<"$shown" || fail "man $page: $shown"
-    warnings=$(MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
-    [ -z "$warnings" ] || fail "man $page warns: $warnings"
-done
+printf "$bmp" >"$work/convert/t.bmp"
+"$root/usr/bin/bmp2bi" -q "$work/convert/t.bmp" || fail "the packaged bmp2bi did not convert"
+[ "$(cat "$work/convert/Rest.bi")" = $'Rest_bi:\r\nData 1\r\nData 1\r\nData 255, 48, 32,16\r' ] ||
+    fail "the packaged bmp2bi wrote: $(od -c "$work/convert/Rest.bi")"
 
 # Both entries name the icon, and it is there in both sizes.
 for entry in converter viewer; do
