@@ -87,16 +87,18 @@ bool FinishLines(const IncludeFileReader& reader, IncludeFileError& error) {
 namespace {
 
 struct NoSink {
-    void Value(std::string_view, uint32_t) {}
+    void Values(std::span<const IncludeValue>) {}
     void EndGroup() {}
 };
 
 struct StreamSink {
     std::string& bytes;
     bool Stopped() const { return false; }
-    void Value(std::string_view text, uint32_t) {
-        bytes += text;
-        bytes += ValueSeparator;
+    void Values(std::span<const IncludeValue> values) {
+        for (const IncludeValue& value : values) {
+            bytes += value.Text();
+            bytes += ValueSeparator;
+        }
     }
     // The group's last value is followed by the group end instead of a separator.
     void EndGroup() { bytes.back() = GroupEnd; }

@@ -17,15 +17,12 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "viewer/line_blocks.h"
 #include "viewer/value_stream.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 struct IncludeFileError {
     uint64_t line = 0;  // 1-based
@@ -43,6 +40,17 @@ struct IncludeFileReader {
     uint64_t groupCount = 0;
     uint64_t openLabelLine = 0;  // first line of a label whose ":" has not come yet; 0: none
     std::string openLabel;       // that line
+};
+
+// A value of a Data line: its text without the blanks around it, and the number it converts to
+// as the embedded value stream converts it. Left uninitialised where made, since the reader makes
+// some for every line.
+struct IncludeValue {
+    const char* text;
+    uint32_t length;
+    uint32_t number;
+
+    std::string_view Text() const { return {text, length}; }
 };
 
 namespace include_file_detail {
@@ -82,165 +90,79 @@ LineKind ContinueLabel(std::string_view line);
 // Fills `error` for the open label if there is one, else for `line`; always false.
 bool Refuse(const IncludeFileReader& reader, std::string_view line, IncludeFileError& error);
 
-struct LeadingDigits {
-    size_t start = 0;   // 1 after a blank, else 0
-    size_t length = 0;  // 1 to 4; 0 when the bytes do not begin so
-    uint32_t value = 0;
-};
-
-// A blank at most and one to four decimal digits at the start of the eight bytes at `p`, found
-// and converted without a branch per byte: a byte is a digit when its high half is 3 both before
-// and after adding 6 to it, and the digits, moved to the top of the word behind zeros, are joined
-// in pairs, then the pairs. Where the value ends depends on nothing but the load, so that the
-// next value can be looked at while this one is still being converted.
-inline LeadingDigits ReadLeadingDigits(const char* p) {
-    static_assert(std::endian::native == std::endian::little);
-    constexpr uint64_t Highs = 0xF0F0F0F0F0F0F0F0;
-    constexpr uint64_t Threes = 0x3030303030303030;
-    uint64_t word = 0;
-    std::memcpy(&word, p, sizeof word);
-    const uint64_t notDigit =
-        ((word & Highs) ^ Threes) | (((word + 0x0606060606060606) & Highs) ^ Threes);
-    const uint64_t blank = (word & 0xFF) == ' ';
-    const auto end = static_cast<size_t>(std::countr_zero(notDigit & ~(blank * 0xFF)) / 8);
-    const size_t length = end - blank;
-    if (length == 0 || length > 4) return {};
-    const auto digits = static_cast<uint32_t>((word << (8 * (8 - end))) >> 32) & 0x0F0F0F0F;
-    const uint32_t pairs = digits * 10 + (digits >> 8);
-    return {blank, length, (pairs & 0xFF) * 100 + ((pairs >> 16) & 0xFF)};
+inline bool IsDigit(char c) {
+    return static_cast<unsigned char>(c - '0') <= 9;
 }
 
-// Reads the values of a Data line from `p`, just after its keyword, to its line feed or `end`,
-// the full way, and ends the group.
+// Reads the values of a Data line from `p`, just after its keyword, to its end at `lineEnd`, the
+// full way, and ends the group.
 template <class Sink>
 void ReadValuesToLineEnd(const char* p, const char* lineEnd, IncludeFileReader& reader,
                          Sink& sink) {
     for (;;) {
-        ++reader.valueCount;
         const char* start = p;
         while (p != lineEnd && *p != ',') ++p;
-        if (p != lineEnd) {
-            const std::string_view text = TrimBlanks({start, static_cast<size_t>(p - start)});
-            sink.Value(text, ConvertValue(text));
-            ++p;
-            continue;
-        }
-        // The line's last value, without the CR of a CR LF line end.
-        if (p != start && p[-1] == '\r') --p;
-        const std::string_view text = TrimBlanks({start, static_cast<size_t>(p - start)});
-        sink.Value(text, ConvertValue(text));
-        break;
+        // The line's last value goes without the CR of a CR LF line end.
+        const char* stop = p == lineEnd && p != start && p[-1] == '\r' ? p - 1 : p;
+        const std::string_view text = TrimBlanks({start, static_cast<size_t>(stop - start)});
+        const IncludeValue value{text.data(), static_cast<uint32_t>(text.size()),
+                                 ConvertValue(text)};
+        sink.Values({&value, 1});
+        ++reader.valueCount;
+        if (p == lineEnd) break;
+        ++p;
     }
     sink.EndGroup();
     ++reader.groupCount;
 }
 
-// Reads the values of a Data line from `p`, just after its keyword; gives the place after the
-// line. What the conversion writes takes a quick way: a blank at most, up to four digits, then a
-// comma or the line's end (where at least nine bytes are left to look at); anything else the full
-// way, from that value on.
+// Reads a value at `p` the quick way, a digit at a time as the embedded stream is read: a blank at
+// most, then one to nine digits, too few to saturate. Gives the place after the digits, or
+// nullptr for any other value.
+inline const char* ReadPlainValue(const char* p, IncludeValue& value) {
+    if (*p == ' ') ++p;
+    const char* after = p;
+    uint32_t number = 0;
+    for (; IsDigit(*after); ++after) number = number * 10 + static_cast<uint32_t>(*after - '0');
+    value = {p, static_cast<uint32_t>(after - p), number};
+    return value.length >= 1 && value.length <= 9 ? after : nullptr;
+}
+
+// Reads the values of a Data line from `p`, just after its keyword, with a line feed at its end
+// and before `end`; gives the place after the line. A line of one pixel as the conversion writes
+// it, four plain values, takes a quick way and goes to the sink at once; any other line goes the
+// full way.
 template <class Sink>
 const char* ReadValues(const char* p, const char* end, IncludeFileReader& reader, Sink& sink) {
-    while (end - p > 9) {
-        const LeadingDigits found = ReadLeadingDigits(p);
-        const char* digits = p + found.start;
-        const char* after = digits + found.length;
-        if (found.length == 0) break;
-        if (*after == ',') {
-            sink.Value({digits, found.length}, found.value);
-            ++reader.valueCount;
-            p = after + 1;
-            continue;
+    IncludeValue values[4];
+    const char* after = p;
+    // Unrolled, so that each of the four values has branches of its own, which the processor
+    // predicts well where a picture's colours change smoothly.
+#pragma GCC unroll 4
+    for (size_t i = 0; i < 4 && after != nullptr; ++i) {
+        after = ReadPlainValue(after, values[i]);
+        if (i < 3 && after != nullptr) after = *after == ',' ? after + 1 : nullptr;
+    }
+    if (after != nullptr) {
+        if (*after == '\r') ++after;
+        if (*after == '\n') {
+            sink.Values(values);
+            reader.valueCount += 4;
+            sink.EndGroup();
+            ++reader.groupCount;
+            return after + 1;
         }
-        const size_t lineEnd = *after == '\n' ? 0 : *after == '\r' && after[1] == '\n' ? 1 : 2;
-        if (lineEnd == 2) break;
-        sink.Value({digits, found.length}, found.value);
-        ++reader.valueCount;
-        sink.EndGroup();
-        ++reader.groupCount;
-        return after + lineEnd + 1;
     }
     const auto* newline = static_cast<const char*>(std::memchr(p, '\n', end - p));
-    ReadValuesToLineEnd(p, newline != nullptr ? newline : end, reader, sink);
-    return newline != nullptr ? newline + 1 : end;
-}
-
-// The places of the bytes among the 32 at `p` that are `c`, or with `c` 0 decimal digits, one
-// bit each.
-inline uint32_t BytesOf(const char* p, char c) {
-#if defined(__SSE2__)
-    const auto half = [c](const char* q) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-        if (c != 0) return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)));
-        const __m128i other = _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8('0')),
-                                           _mm_cmpgt_epi8(bytes, _mm_set1_epi8('9')));
-        return ~_mm_movemask_epi8(other) & 0xFFFF;
-    };
-    return static_cast<uint32_t>(half(p)) | static_cast<uint32_t>(half(p + 16)) << 16;
-#else
-    uint32_t bits = 0;
-    for (uint32_t i = 0; i < 32; ++i) {
-        const bool digit = p[i] >= '0' && p[i] <= '9';
-        bits |= uint32_t{c != 0 ? p[i] == c : digit} << i;
-    }
-    return bits;
-#endif
-}
-
-// The number the one to four digits at `p` write; four bytes are read.
-inline uint32_t DigitsValue(const char* p, uint32_t length) {
-    uint32_t word = 0;
-    std::memcpy(&word, p, sizeof word);
-    const uint32_t digits = (word << (8 * (4 - length))) & 0x0F0F0F0F;
-    const uint32_t pairs = digits * 10 + (digits >> 8);
-    return (pairs & 0xFF) * 100 + ((pairs >> 16) & 0xFF);
-}
-
-// A Data line of at most 31 bytes whose values are all a blank at most and digits, as the
-// conversion writes them, with 40 bytes readable from `line`: its end, commas and digits are
-// found for the whole line at once, so that nothing waits for one value to find the next. Gives
-// the place after the line, or nullptr, having read nothing, for any other line.
-template <class Sink>
-const char* ReadShortLine(const char* line, IncludeFileReader& reader, Sink& sink) {
-    const uint32_t newlines = BytesOf(line, '\n');
-    if (newlines == 0) return nullptr;
-    const auto lineEnd = static_cast<uint32_t>(std::countr_zero(newlines));
-    // The values lie after the keyword and before the CR of a CR LF line end.
-    const uint32_t valuesEnd = lineEnd - (line[lineEnd - 1] == '\r');
-    const uint32_t values = ((uint32_t{1} << valuesEnd) - 1) & ~uint32_t{0xF};
-    const uint32_t commas = BytesOf(line, ',') & values;
-    // Where each value starts, the end of the values too if the last one is empty.
-    const uint32_t starts = uint32_t{1} << 4 | commas << 1;
-    const uint32_t blanks = BytesOf(line, ' ') & starts;
-    const uint32_t digits = BytesOf(line, 0) & values;
-    const uint32_t numbers = digits & ~(digits << 1);
-    // Nothing but digits, commas and blanks at the starts, and digits right at each start or
-    // after its blank.
-    const bool plain =
-        (digits | commas | blanks) == values && numbers == ((starts & ~blanks) | blanks << 1);
-    if (!plain) return nullptr;
-    uint32_t ends = commas | uint32_t{1} << valuesEnd;
-    for (uint32_t rest = numbers, start = 4; rest != 0; rest &= rest - 1, ends &= ends - 1) {
-        const auto first = static_cast<uint32_t>(std::countr_zero(rest));
-        const auto stop = static_cast<uint32_t>(std::countr_zero(ends));
-        if (stop - first > 4) {
-            ReadValuesToLineEnd(line + start, line + lineEnd, reader, sink);
-            return line + lineEnd + 1;
-        }
-        sink.Value({line + first, stop - first}, DigitsValue(line + first, stop - first));
-        ++reader.valueCount;
-        start = stop + 1;
-    }
-    sink.EndGroup();
-    ++reader.groupCount;
-    return line + lineEnd + 1;
+    ReadValuesToLineEnd(p, newline, reader, sink);
+    return newline + 1;
 }
 
 }  // namespace include_file_detail
 
 // Reads `text`, which holds whole lines (only the file's last line may lack its line end), and
-// hands the values to `sink`: sink.Value(text, number) for each, with the number converted as the
-// embedded value stream converts its texts, and sink.EndGroup() after each Data line.
+// hands the values to `sink` in order: sink.Values(values), with a span of one value or of a
+// line's four, and sink.EndGroup() after each Data line.
 // False, with `error` filled, at the first line that is none of the known kinds.
 template <class Sink>
 bool ReadLines(IncludeFileReader& reader, std::string_view text, Sink& sink,
@@ -248,13 +170,15 @@ bool ReadLines(IncludeFileReader& reader, std::string_view text, Sink& sink,
     using namespace include_file_detail;
     const char* p = text.data();
     const char* const end = p + text.size();
+    // The quick way looks for the end of a value without a bound: it takes only the lines that
+    // end in a line feed.
+    const char* const linesEnd = p + (text.rfind('\n') + 1);
     while (p != end) {
         ++reader.line;
         // The keyword and a blank make a Data line whatever follows, since labels hold no blanks:
         // every line but the first that the conversion writes takes this short way.
-        if (reader.openLabelLine == 0 && end - p > 4 && p[4] == ' ' && IsDataKeyword(p)) {
-            const char* next = end - p >= 40 ? ReadShortLine(p, reader, sink) : nullptr;
-            p = next != nullptr ? next : ReadValues(p + 4, end, reader, sink);
+        if (reader.openLabelLine == 0 && linesEnd - p > 4 && p[4] == ' ' && IsDataKeyword(p)) {
+            p = ReadValues(p + 4, linesEnd, reader, sink);
             continue;
         }
         const auto* newline = static_cast<const char*>(std::memchr(p, '\n', end - p));

@@ -29,12 +29,18 @@ PictureFile Refused(PictureFileStatus status, std::string problem) {
 // after the picture are counted by the reader and otherwise left alone.
 class PictureSink {
 public:
-    // A value is one byte of a row: a pixel 0xAARRGGBB lies in memory as B, G, R, A, so its
-    // values, which come as A, R, G, B, go to the bytes 3, 2, 1, 0 of it: index ^ 3.
-    void Value(std::string_view, uint32_t value) {
-        if (index_ == rowBytes_) return NextRow(value);
-        row_[index_ ^ 3] = static_cast<uint8_t>(value);
-        ++index_;
+    // Four values that start a pixel of the row are the pixel, put in at once: the conversion
+    // writes a pixel a line. Other values go in one by one.
+    void Values(std::span<const IncludeValue> values) {
+        if (values.size() == 4 && index_ % 4 == 0 && index_ < rowBytes_) {
+            const uint32_t pixel = (values[0].number & 0xFF) << 24 |
+                                   (values[1].number & 0xFF) << 16 |
+                                   (values[2].number & 0xFF) << 8 | (values[3].number & 0xFF);
+            std::memcpy(row_ + index_, &pixel, sizeof pixel);
+            index_ += 4;
+            return;
+        }
+        for (const IncludeValue& value : values) Value(value.number);
     }
     void EndGroup() {}
     bool Stopped() const { return size_.verdict != DeclaredSize::Fits; }
@@ -48,6 +54,14 @@ public:
     ImageBuffer* TakeImage() { return image_.release(); }
 
 private:
+    // A value is one byte of a row: a pixel 0xAARRGGBB lies in memory as B, G, R, A, so its
+    // values, which come as A, R, G, B, go to the bytes 3, 2, 1, 0 of it: index ^ 3.
+    void Value(uint32_t value) {
+        if (index_ == rowBytes_) return NextRow(value);
+        row_[index_ ^ 3] = static_cast<uint8_t>(value);
+        ++index_;
+    }
+
     // At the end of a row, or before the picture has one: the size, the next row, or a value
     // after the picture.
     void NextRow(uint32_t value) {
@@ -62,7 +76,7 @@ private:
         }
         --rowsAfter_;
         row_ += pitch_;
-        Value({}, value);
+        Value(value);
     }
 
     void Size(uint32_t value) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <string_view>
 
 #include "screen/headless.h"
@@ -62,7 +63,9 @@ std::string PlainReading(std::string_view text, uint64_t& error) {
 }
 
 struct ConversionCheck {
-    void Value(std::string_view text, uint32_t number) { Check(number == ConvertValue(text)); }
+    void Values(std::span<const IncludeValue> values) {
+        for (const IncludeValue& value : values) Check(value.number == ConvertValue(value.Text()));
+    }
     void EndGroup() {}
 };
 

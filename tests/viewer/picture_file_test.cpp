@@ -34,8 +34,8 @@ const std::vector<IncludeCase> IncludeCases = {
      "2\n1\n255,255,0,0\n255,0,0,255\n"},
     {"LF line ends, every value form",
      "p:\nData 2\ndata &h1\nData &HFF, &O17, &b101,&17\n"
-     "DATA -1, +7, 4294967296,99999999999\n",
-     "2\n&h1\n&HFF,&O17,&b101,&17\n-1,+7,4294967296,99999999999\n"},
+     "DATA -1, +7, 4294967296,42949675529\n",
+     "2\n&h1\n&HFF,&O17,&b101,&17\n-1,+7,4294967296,42949675529\n"},
     {"blanks, TABs, empty and odd values", "Data 1\r\nData 1\r\nData\t 12ab ,\t,  0 , 300 \r\n",
      "1\n1\n12ab,,0,300\n"},
     {"long digit runs", "Data 1\nData 1\nData 123456789, 0000000001,12345678,000000255\n",
@@ -50,6 +50,14 @@ const std::vector<IncludeCase> IncludeCases = {
      "a\n\nData\nb\rc_bi:\r\nData 1\r\nData 1\r\n"
      "Data 1,2,3,4\r\n",
      "1\n1\n1,2,3,4\n"},
+    {"pixel lines out of step with the rows",
+     "Data 2\r\nData 2\r\nData 7\r\nData 1, 2, 3,4\r\nData 5, 6, 7,8\r\nData 9, 10, 11,12\r\n"
+     "Data 13, 14, 15\r\n",
+     "2\n2\n7\n1,2,3,4\n5,6,7,8\n9,10,11,12\n13,14,15\n"},
+    {"lines that nearly are one pixel",
+     "Data 2\nData 3\nData 1,2,3,4,5\nData 6,7,8\nData 9,  10, 11,12\nData 13 14, 15,16\n"
+     "Data 17, 18, 19,4294967552\nData 1, 2, 3,4\r\r\n",
+     "2\n3\n1,2,3,4,5\n6,7,8\n9,10,11,12\n13 14,15,16\n17,18,19,4294967552\n1,2,3,4\r\n"},
     {"missing values", "Data 2\r\nData 2\r\nData 255, 1, 2,3\r\nData 4\r\n",
      "2\n2\n255,1,2,3\n4\n"},
     {"an empty last value",
