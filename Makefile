@@ -67,14 +67,15 @@ test-tsan: deps
 	TSAN_OPTIONS=halt_on_error=1 setarch -R ctest --test-dir build-tsan -L window-thread \
 	    --output-on-failure -j$(JOBS)
 
-# Bounded fuzzing runs of every target (FUZZ_SECONDS each), built with clang's libFuzzer.
+# Bounded fuzzing runs of every target (FUZZ_SECONDS each, side by side), built with clang's
+# libFuzzer.
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DPIXELTOOLS_FUZZ=ON -DBITMAP_FUZZ_SECONDS=$(FUZZ_SECONDS) \
 	    -DVIEWER_FUZZ_SECONDS=$(FUZZ_SECONDS)
 	cmake --build build-fuzz -j$(JOBS) --target fuzzers
-	$(SANITIZER_ENV) ctest --test-dir build-fuzz -L fuzz --output-on-failure
+	$(SANITIZER_ENV) ctest --test-dir build-fuzz -L fuzz --output-on-failure -j$(JOBS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
