@@ -69,13 +69,11 @@ const Pixels OpaqueExampleRows = {Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0
                                   Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080)};
 
 bmp::Bitmap TrueColour(int bitCount, uint32_t infoSize = 40) {
-    bmp::Bitmap b;
-    b.infoSize = infoSize;
-    b.width = 3;
-    b.height = 2;
-    b.bitCount = static_cast<uint16_t>(bitCount);
-    b.pixels = bmp::StoreRows(ExampleRows, bitCount);
-    return b;
+    return {.infoSize = infoSize,
+            .width = 3,
+            .height = 2,
+            .bitCount = static_cast<uint16_t>(bitCount),
+            .pixels = bmp::StoreRows(ExampleRows, bitCount)};
 }
 
 TEST_F(LoadBitmapTest, TwentyFourBitRowsArePaddedAndStoredBottomUp) {
@@ -125,15 +123,14 @@ TEST_F(LoadBitmapTest, PaletteBitmapsOfEveryDepthAndEntrySize) {
     for (uint32_t infoSize : {12u, 40u}) {
         for (int bits : {1, 4, 8}) {
             SCOPED_TRACE(testing::Message() << bits << "-bit, header " << infoSize);
-            bmp::Bitmap b;
-            b.infoSize = infoSize;
-            b.width = 13;
-            b.height = 2;
-            b.bitCount = static_cast<uint16_t>(bits);
-            b.palette.assign(size_t{1} << bits, 0);
+            bmp::Bitmap b{.infoSize = infoSize,
+                          .width = 13,
+                          .height = 2,
+                          .bitCount = static_cast<uint16_t>(bits),
+                          .palette = std::vector<uint32_t>(size_t{1} << bits),
+                          .pixels = bmp::StoreRows(indices, bits)};
             b.palette[0] = 0x102030;
             b.palette[1] = 0xC0B0A0;
-            b.pixels = bmp::StoreRows(indices, bits);
             Pixels expected;
             for (const auto& row : indices)
                 for (uint32_t i : row) expected.push_back(Opaque(i ? 0xC0B0A0 : 0x102030));
@@ -146,10 +143,9 @@ TEST_F(LoadBitmapTest, PaletteRowsOfEveryWidthAroundWholeBytesAndBlocks) {
     for (int bits : {1, 4, 8}) {
         for (int32_t width : {1, 2, 7, 8, 9, 15, 16, 17, 33}) {
             SCOPED_TRACE(testing::Message() << bits << "-bit, width " << width);
-            bmp::Bitmap b;
-            b.width = width;
-            b.bitCount = static_cast<uint16_t>(bits);
-            b.palette.resize(size_t{1} << bits);
+            bmp::Bitmap b{.width = width,
+                          .bitCount = static_cast<uint16_t>(bits),
+                          .palette = std::vector<uint32_t>(size_t{1} << bits)};
             for (size_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x010203 * (i + 1);
             std::vector<uint32_t> row;
             Pixels expected;
@@ -164,37 +160,31 @@ TEST_F(LoadBitmapTest, PaletteRowsOfEveryWidthAroundWholeBytesAndBlocks) {
 }
 
 TEST_F(LoadBitmapTest, HighIndicesUseTheirOwnEntries) {
-    bmp::Bitmap b;
-    b.width = 3;
-    b.height = 1;
-    b.bitCount = 4;
-    b.palette.assign(16, 0);
+    bmp::Bitmap b{.width = 3,
+                  .bitCount = 4,
+                  .palette = std::vector<uint32_t>(16),
+                  .pixels = bmp::StoreRows({{15, 9, 6}}, 4)};
     b.palette[15] = 0x0000FF;
     b.palette[9] = 0x00FF00;
     b.palette[6] = 0xFF0000;
-    b.pixels = bmp::StoreRows({{15, 9, 6}}, 4);
     EXPECT_EQ(Decode(b), (Pixels{Opaque(0x0000FF), Opaque(0x00FF00), Opaque(0xFF0000)}));
 }
 
 TEST_F(LoadBitmapTest, ShortPaletteStillReadsFullTableFromAfterTheHeader) {
     // Colours used 2: the pixels follow two entries, yet 256 are read from offset 54; indices 0
     // and 1 must find their entries, and the pixels come from the data offset.
-    bmp::Bitmap b;
-    b.width = 4;
-    b.height = 1;
-    b.bitCount = 8;
-    b.coloursUsed = 2;
-    b.palette = {0xABCDEF, 0x123456};
-    b.pixels = bmp::StoreRows({{1, 0, 0, 1}}, 8);
+    const bmp::Bitmap b{.width = 4,
+                        .bitCount = 8,
+                        .coloursUsed = 2,
+                        .palette = {0xABCDEF, 0x123456},
+                        .pixels = bmp::StoreRows({{1, 0, 0, 1}}, 8)};
     EXPECT_EQ(Decode(b),
               (Pixels{Opaque(0x123456), Opaque(0xABCDEF), Opaque(0xABCDEF), Opaque(0x123456)}));
 }
 
 TEST_F(LoadBitmapTest, PaletteGoesToTheScreenAndTheCaller) {
-    bmp::Bitmap b;
-    b.bitCount = 1;
-    b.palette = {0x112233, 0x445566};
-    b.pixels = bmp::StoreRows({{1}}, 1);
+    const bmp::Bitmap b{
+        .bitCount = 1, .palette = {0x112233, 0x445566}, .pixels = bmp::StoreRows({{1}}, 1)};
     Image image = MakeImage(1, 1);
     std::vector<uint32_t> palette(256, 0xDEADBEEF);
     ASSERT_EQ(Load(b, image.get(), palette.data()), ScreenResult::Ok);
@@ -204,40 +194,34 @@ TEST_F(LoadBitmapTest, PaletteGoesToTheScreenAndTheCaller) {
 }
 
 TEST_F(LoadBitmapTest, SixteenBitPlainIsFiveFiveFive) {
-    bmp::Bitmap b;
-    b.width = 5;
-    b.height = 1;
-    b.bitCount = 16;
     // White; pure red, green and blue; the 5-bit value 16 in every channel (16 << 3 | 16 >> 2).
-    b.pixels = bmp::StoreRows({{0x7FFF, 0x7C00, 0x03E0, 0x001F, 0x4210}}, 16);
+    const bmp::Bitmap b{.width = 5,
+                        .bitCount = 16,
+                        .pixels = bmp::StoreRows({{0x7FFF, 0x7C00, 0x03E0, 0x001F, 0x4210}}, 16)};
     EXPECT_EQ(Decode(b), (Pixels{0xFFFFFFFF, Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0000FF),
                                  Argb(255, 132, 132, 132)}));
 }
 
 TEST_F(LoadBitmapTest, SixteenBitFieldsWidenSixBitGreen) {
-    bmp::Bitmap b;
-    b.width = 3;
-    b.height = 1;
-    b.bitCount = 16;
-    b.compression = 3;
-    b.masks = {0xF800, 0x07E0, 0x001F};
     // Green 1 of 63 -> 4 | 0; green 33 -> 132 | 2; red 1 of 31 -> 8 | 0.
-    b.pixels = bmp::StoreRows({{1 << 5, 33 << 5, 1 << 11}}, 16);
+    const bmp::Bitmap b{.width = 3,
+                        .bitCount = 16,
+                        .compression = 3,
+                        .masks = {0xF800, 0x07E0, 0x001F},
+                        .pixels = bmp::StoreRows({{1 << 5, 33 << 5, 1 << 11}}, 16)};
     EXPECT_EQ(Decode(b), (Pixels{Argb(255, 0, 4, 0), Argb(255, 0, 134, 0), Argb(255, 8, 0, 0)}));
 }
 
 TEST_F(LoadBitmapTest, TenAndTwoBitChannels) {
-    bmp::Bitmap b;
-    b.infoSize = 108;
-    b.width = 2;
-    b.height = 1;
-    b.bitCount = 32;
-    b.compression = 3;
-    b.masks = {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000};
     // Ten bits keep their top eight; two bits of alpha shift up (1 -> 64, 3 -> 192).
     const uint32_t p0 = (1u << 30) | (0x3FFu << 20) | (0x200u << 10) | 0x003;
     const uint32_t p1 = (3u << 30) | (0x0FFu << 20) | (0x001u << 10) | 0x3FC;
-    b.pixels = bmp::StoreRows({{p0, p1}}, 32);
+    const bmp::Bitmap b{.infoSize = 108,
+                        .width = 2,
+                        .bitCount = 32,
+                        .compression = 3,
+                        .masks = {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000},
+                        .pixels = bmp::StoreRows({{p0, p1}}, 32)};
     EXPECT_EQ(Decode(b), (Pixels{Argb(64, 255, 128, 0), Argb(192, 63, 0, 255)}));
 }
 
@@ -246,10 +230,8 @@ TEST_F(LoadBitmapTest, ThirtyTwoBitAlphaRules) {
     const Pixels fileAlpha = {0x00112233, 0x80445566};
     const Pixels noAlpha = {0x00112233, 0x00445566};
 
-    bmp::Bitmap plain;  // compression 0: the fourth byte is the alpha
-    plain.width = 2;
-    plain.bitCount = 32;
-    plain.pixels = bmp::StoreRows(rows, 32);
+    // Compression 0: the fourth byte is the alpha.
+    const bmp::Bitmap plain{.width = 2, .bitCount = 32, .pixels = bmp::StoreRows(rows, 32)};
     EXPECT_EQ(Decode(plain), fileAlpha);
 
     bmp::Bitmap shortFields = plain;  // bit fields after a 40-byte header: no alpha at all
@@ -269,13 +251,12 @@ TEST_F(LoadBitmapTest, ThirtyTwoBitAlphaRules) {
 
 TEST_F(LoadBitmapTest, MediumHeadersKeepTheirMasksInside) {
     // The 52- and 56-byte headers hold their masks at the 40-byte header's end, not after it.
-    bmp::Bitmap b;
-    b.infoSize = 56;
-    b.width = 1;
-    b.bitCount = 32;
-    b.compression = 3;
-    b.masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};  // red and blue swapped
-    b.pixels = bmp::StoreRows({{0x7F112233}}, 32);
+    const bmp::Bitmap b{
+        .infoSize = 56,
+        .bitCount = 32,
+        .compression = 3,
+        .masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000},  // red, blue swapped
+        .pixels = bmp::StoreRows({{0x7F112233}}, 32)};
     EXPECT_EQ(Decode(b), (Pixels{0x00332211}));  // short of the long form: alpha 0
 }
 
@@ -288,32 +269,25 @@ TEST_F(LoadBitmapTest, TwentyFourBitWidthsAroundTheFastPath) {
             row.push_back(c);
             expected.push_back(Opaque(c));
         }
-        bmp::Bitmap b;
-        b.width = width;
-        b.pixels = bmp::StoreRows({row}, 24);
-        EXPECT_EQ(Decode(b), expected) << "width " << width;
+        EXPECT_EQ(Decode({.width = width, .pixels = bmp::StoreRows({row}, 24)}), expected)
+            << "width " << width;
     }
 }
 
 TEST_F(LoadBitmapTest, ZeroDataOffsetMeansRightAfterPaletteOrMasks) {
-    bmp::Bitmap indexed;
-    indexed.width = 2;
-    indexed.bitCount = 1;
-    indexed.palette = {0x000000, 0xFFFFFF};
-    indexed.pixels = bmp::StoreRows({{1, 0}}, 1);
-    indexed.dataOffset = 0;
-    std::vector<uint8_t> bytes = bmp::Encode(indexed);
+    std::vector<uint8_t> bytes = bmp::Encode({.width = 2,
+                                              .bitCount = 1,
+                                              .palette = {0x000000, 0xFFFFFF},
+                                              .pixels = bmp::StoreRows({{1, 0}}, 1),
+                                              .dataOffset = 0});
     Image image = MakeImage(2, 1);
     ASSERT_EQ(LoadBitmap(dir.Write("a.bmp", bytes), image.get()), ScreenResult::Ok);
     EXPECT_EQ(ReadPixels(image.get()), (Pixels{0xFFFFFFFF, 0xFF000000}));
 
-    bmp::Bitmap fields;
-    fields.width = 1;
-    fields.bitCount = 16;
-    fields.compression = 3;
-    fields.masks = {0xF800, 0x07E0, 0x001F};
-    fields.pixels = bmp::StoreRows({{0xF800}}, 16);
-    bytes = bmp::Encode(fields);
+    bytes = bmp::Encode({.bitCount = 16,
+                         .compression = 3,
+                         .masks = {0xF800, 0x07E0, 0x001F},
+                         .pixels = bmp::StoreRows({{0xF800}}, 16)});
     Image one = MakeImage(1, 1);
     ASSERT_EQ(LoadBitmap(dir.Write("b.bmp", bytes), one.get()), ScreenResult::Ok);
     EXPECT_EQ(ReadPixels(one.get()), (Pixels{Opaque(0xFF0000)}));
@@ -323,12 +297,11 @@ TEST_F(LoadBitmapTest, ZeroDataOffsetMeansRightAfterPaletteOrMasks) {
 // Run-length coded files
 
 bmp::Bitmap RunLength(int bits, int32_t width, int32_t height, std::vector<uint8_t> stream) {
-    bmp::Bitmap b;
-    b.width = width;
-    b.height = height;
-    b.bitCount = static_cast<uint16_t>(bits);
-    b.compression = bits == 8 ? 1 : 2;
-    b.palette.assign(size_t{1} << bits, 0);
+    bmp::Bitmap b{.width = width,
+                  .height = height,
+                  .bitCount = static_cast<uint16_t>(bits),
+                  .compression = bits == 8 ? 1u : 2u,
+                  .palette = std::vector<uint32_t>(size_t{1} << bits)};
     for (uint32_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x010101 * i;
     b.pixels = std::move(stream);
     return b;
@@ -517,11 +490,8 @@ TEST_F(LoadBitmapTest, HeaderCutShort) {
 }
 
 TEST_F(LoadBitmapTest, HugeDeclaredSizesAreReadOnlyAsFarAsTheFileGoes) {
-    bmp::Bitmap b;
-    b.width = 1;
-    b.height = 200'000'000;
-    b.bitCount = 24;
-    b.pixels = {0x30, 0x20, 0x10, 0};  // one row of a 1 x 200,000,000 picture
+    // One row of a 1 x 200,000,000 picture.
+    bmp::Bitmap b{.height = 200'000'000, .pixels = {0x30, 0x20, 0x10, 0}};
     Image image = MakeImage(1, 1);
     EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO);
     EXPECT_EQ(ReadPixels(image.get()), Pixels{Fill});  // row 0 is the last row, far beyond the end
@@ -550,11 +520,8 @@ TEST_F(LoadBitmapTest, HostileOffsetsAndHeaderSizes) {
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(dir.Write("offset.bmp", bytes), image.get()), ScreenResult::FileIO);
 
-    bmp::Bitmap hugeHeader;
-    hugeHeader.bitCount = 8;
-    hugeHeader.palette.assign(256, 0);
-    hugeHeader.pixels = {0, 0, 0, 0};
-    std::vector<uint8_t> huge = bmp::Encode(hugeHeader);
+    std::vector<uint8_t> huge =
+        bmp::Encode({.bitCount = 8, .palette = std::vector<uint32_t>(256), .pixels = {0, 0, 0, 0}});
     bmp::Put32(huge, 14, 0xFFFFFFFF);  // palette would start 4 GiB in
     EXPECT_EQ(LoadBitmap(dir.Write("hdr.bmp", huge), image.get()), ScreenResult::FileIO);
     EXPECT_EQ(ReadPixels(image.get()), Pixels(6, Fill));

@@ -107,6 +107,13 @@ inline std::vector<uint8_t> StoreRows(const std::vector<std::vector<uint32_t>>& 
     return out;
 }
 
+// A 24-bit bottom-up BMP of `rows` (0x00RRGGBB values, top row first).
+inline std::vector<uint8_t> Encode24(const std::vector<std::vector<uint32_t>>& rows) {
+    return Encode({.width = static_cast<int32_t>(rows[0].size()),
+                   .height = static_cast<int32_t>(rows.size()),
+                   .pixels = StoreRows(rows, 24)});
+}
+
 inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),

@@ -33,9 +33,7 @@ struct Outcome {
 };
 
 std::vector<uint8_t> Bmp24(uint32_t rgb) {
-    bmp::Bitmap b;
-    b.pixels = bmp::StoreRows({{rgb}}, 24);
-    return bmp::Encode(b);
+    return bmp::Encode24({{rgb}});
 }
 
 std::string OnePixelFile(const std::string& label, uint32_t rgb) {

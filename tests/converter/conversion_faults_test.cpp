@@ -58,12 +58,8 @@ std::vector<std::string> Boxes(const DialogScript& script) {
 
 // A 24-bit bitmap of `width` x `height` pixels, all of one colour.
 std::vector<uint8_t> PlainBmp(int32_t width, int32_t height, uint32_t colour) {
-    bmp::Bitmap b;
-    b.width = width;
-    b.height = height;
-    b.pixels = bmp::StoreRows(
-        std::vector<std::vector<uint32_t>>(height, std::vector<uint32_t>(width, colour)), 24);
-    return bmp::Encode(b);
+    return bmp::Encode24(
+        std::vector<std::vector<uint32_t>>(height, std::vector<uint32_t>(width, colour)));
 }
 
 const std::string LoadFailedBox =
@@ -268,9 +264,7 @@ TEST_F(ConversionFaultTest, InputLeftAloneBehindTheGateIsConverted) {
 TEST_F(ConversionFaultTest, CompleteBitmapOfTwoHundredMillionRowsIsRefusedQuickly) {
     // 800 MB of rows, stored sparse: the file holds every row it declares, so only the size of
     // the picture itself can refuse it.
-    bmp::Bitmap tall;
-    tall.width = 1;
-    tall.height = 200'000'000;
+    const bmp::Bitmap tall{.height = 200'000'000};
     const std::string input = dir.Write("tall.bmp", bmp::Encode(tall));
     ASSERT_EQ(::truncate(input.c_str(), 54 + 4 * off_t{tall.height}), 0);
     DialogScript script;

@@ -134,10 +134,7 @@ protected:
 
     // An opaque red pixel left of an opaque blue one.
     std::string WriteRedBlue(const std::string& name) {
-        bmp::Bitmap b;
-        b.width = 2;
-        b.pixels = bmp::StoreRows({{0xFF0000, 0x0000FF}}, 24);
-        return dir.Write(name, bmp::Encode(b));
+        return dir.Write(name, bmp::Encode24({{0xFF0000, 0x0000FF}}));
     }
     static std::string Read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
