@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/support/headless_screen.h"
 #include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -37,15 +37,6 @@ protected:
     static Image MakeImage(int32_t w, int32_t h, int32_t depth = 0) {
         return Image(CreateImage(w, h, 0, depth, DefaultColourFlag));
     }
-    // All pixels of `image`, row by row.
-    static std::vector<uint32_t> ReadPixels(const ImageBuffer* image) {
-        int32_t w = 0, h = 0;
-        GetImageInfo(image, &w, &h, nullptr, nullptr, nullptr, nullptr);
-        std::vector<uint32_t> out;
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x) out.push_back(GetPixel(image, x, y));
-        return out;
-    }
     ScreenResult Load(const bmp::Bitmap& b, ImageBuffer* image, uint32_t* palette = nullptr) {
         return LoadBitmap(dir.Write("file.bmp", bmp::Encode(b)), image, palette);
     }
@@ -53,7 +44,7 @@ protected:
     std::vector<uint32_t> Decode(const bmp::Bitmap& b, ScreenResult expected = ScreenResult::Ok) {
         Image image = MakeImage(b.width, std::abs(b.height));
         EXPECT_EQ(Load(b, image.get()), expected);
-        return ReadPixels(image.get());
+        return ImagePixels(image.get());
     }
 
     TempDir dir;
@@ -93,11 +84,11 @@ TEST_F(LoadBitmapTest, OnlyTheOverlapWithTheDestinationIsWritten) {
     const bmp::Bitmap b = TrueColour(24);
     Image small = MakeImage(2, 1);
     EXPECT_EQ(Load(b, small.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(small.get()), (Pixels{Opaque(0xFF0000), Opaque(0x00FF00)}));
+    EXPECT_EQ(ImagePixels(small.get()), (Pixels{Opaque(0xFF0000), Opaque(0x00FF00)}));
 
     Image large = MakeImage(4, 3);
     EXPECT_EQ(Load(b, large.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(large.get()),
+    EXPECT_EQ(ImagePixels(large.get()),
               (Pixels{Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0000FF), Fill,  //
                       Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080), Fill,  //
                       Fill, Fill, Fill, Fill}));
@@ -282,7 +273,7 @@ TEST_F(LoadBitmapTest, ZeroDataOffsetMeansRightAfterPaletteOrMasks) {
                                               .dataOffset = 0});
     Image image = MakeImage(2, 1);
     ASSERT_EQ(LoadBitmap(dir.Write("a.bmp", bytes), image.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(image.get()), (Pixels{0xFFFFFFFF, 0xFF000000}));
+    EXPECT_EQ(ImagePixels(image.get()), (Pixels{0xFFFFFFFF, 0xFF000000}));
 
     bytes = bmp::Encode({.bitCount = 16,
                          .compression = 3,
@@ -290,7 +281,7 @@ TEST_F(LoadBitmapTest, ZeroDataOffsetMeansRightAfterPaletteOrMasks) {
                          .pixels = bmp::StoreRows({{0xF800}}, 16)});
     Image one = MakeImage(1, 1);
     ASSERT_EQ(LoadBitmap(dir.Write("b.bmp", bytes), one.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(one.get()), (Pixels{Opaque(0xFF0000)}));
+    EXPECT_EQ(ImagePixels(one.get()), (Pixels{Opaque(0xFF0000)}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -370,7 +361,7 @@ TEST_F(LoadBitmapTest, RunLengthIntoASmallerImage) {
     const bmp::Bitmap b = RunLength(8, 4, 3, {4, 1, 0, 0, 4, 2, 0, 0, 4, 3, 0, 1});
     Image image = MakeImage(2, 2);
     ASSERT_EQ(Load(b, image.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(image.get()), (Pixels{Grey(3), Grey(3), Grey(2), Grey(2)}));
+    EXPECT_EQ(ImagePixels(image.get()), (Pixels{Grey(3), Grey(3), Grey(2), Grey(2)}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -383,7 +374,7 @@ TEST_F(LoadBitmapTest, FileCutShortInsideThePixels) {
     bytes.resize(bytes.size() - 12);
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(dir.Write("cut.bmp", bytes), image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()),
+    EXPECT_EQ(ImagePixels(image.get()),
               (Pixels{Fill, Fill, Fill, Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080)}));
 }
 
@@ -392,7 +383,7 @@ TEST_F(LoadBitmapTest, MissingPaddingOfTheLastRowIsNoLoss) {
     bytes.resize(bytes.size() - 3);
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(dir.Write("pad.bmp", bytes), image.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(image.get()), OpaqueExampleRows);
+    EXPECT_EQ(ImagePixels(image.get()), OpaqueExampleRows);
 }
 
 TEST_F(LoadBitmapTest, RowsOutsideASmallDestinationStillCountForCompleteness) {
@@ -400,7 +391,7 @@ TEST_F(LoadBitmapTest, RowsOutsideASmallDestinationStillCountForCompleteness) {
     bytes.resize(bytes.size() - 12);  // the top row, which the 3 x 1 image shows, is missing
     Image image = MakeImage(3, 1);
     EXPECT_EQ(LoadBitmap(dir.Write("cut.bmp", bytes), image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), (Pixels{Fill, Fill, Fill}));
+    EXPECT_EQ(ImagePixels(image.get()), (Pixels{Fill, Fill, Fill}));
 }
 
 TEST_F(LoadBitmapTest, NotABitmap) {
@@ -414,7 +405,7 @@ TEST_F(LoadBitmapTest, NotABitmap) {
     EXPECT_EQ(LoadBitmap(dir.Write("ba.bmp", wrongSignature), image.get()), ScreenResult::FileIO);
     EXPECT_EQ(LoadBitmap(dir.Path(), image.get()), ScreenResult::FileIO);  // a folder
     EXPECT_EQ(LoadBitmap(std::string("a\0b", 3), image.get()), ScreenResult::FileNotFound);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels(4, Fill));
+    EXPECT_EQ(ImagePixels(image.get()), Pixels(4, Fill));
 }
 
 TEST_F(LoadBitmapTest, PathsAreUsedAsGivenWhateverTheirLength) {
@@ -428,7 +419,7 @@ TEST_F(LoadBitmapTest, PathsAreUsedAsGivenWhateverTheirLength) {
     bmp::WriteFile(path, bmp::Encode(TrueColour(24)));
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(path, image.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(image.get()), OpaqueExampleRows);
+    EXPECT_EQ(ImagePixels(image.get()), OpaqueExampleRows);
 }
 
 bmp::Bitmap BitFieldsAt(int bits) {
@@ -475,7 +466,7 @@ TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
         c.change(b);
         Image image = MakeImage(3, 2);
         EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO) << c.what;
-        EXPECT_EQ(ReadPixels(image.get()), Pixels(6, Fill)) << c.what;
+        EXPECT_EQ(ImagePixels(image.get()), Pixels(6, Fill)) << c.what;
     }
 }
 
@@ -494,14 +485,14 @@ TEST_F(LoadBitmapTest, HugeDeclaredSizesAreReadOnlyAsFarAsTheFileGoes) {
     bmp::Bitmap b{.height = 200'000'000, .pixels = {0x30, 0x20, 0x10, 0}};
     Image image = MakeImage(1, 1);
     EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels{Fill});  // row 0 is the last row, far beyond the end
+    EXPECT_EQ(ImagePixels(image.get()), Pixels{Fill});  // row 0 is the last row, far beyond the end
 
     b.width = INT32_MAX;
     b.height = -INT32_MAX;
     b.bitCount = 32;
     b.pixels = {1, 2, 3, 4};
     EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels{Fill});  // a row counts only when all of it is there
+    EXPECT_EQ(ImagePixels(image.get()), Pixels{Fill});  // a row counts only when all of it is there
 }
 
 TEST_F(LoadBitmapTest, PicturesAboveThePixelLimitAreNotRead) {
@@ -510,7 +501,7 @@ TEST_F(LoadBitmapTest, PicturesAboveThePixelLimitAreNotRead) {
         const ScopedPixelLimit pixels(limit);
         Image image = MakeImage(3, 2);
         EXPECT_EQ(Load(b, image.get()), limit < 6 ? ScreenResult::FileIO : ScreenResult::Ok);
-        EXPECT_EQ(ReadPixels(image.get()), limit < 6 ? Pixels(6, Fill) : OpaqueExampleRows);
+        EXPECT_EQ(ImagePixels(image.get()), limit < 6 ? Pixels(6, Fill) : OpaqueExampleRows);
     }
 }
 
@@ -524,7 +515,7 @@ TEST_F(LoadBitmapTest, HostileOffsetsAndHeaderSizes) {
         bmp::Encode({.bitCount = 8, .palette = std::vector<uint32_t>(256), .pixels = {0, 0, 0, 0}});
     bmp::Put32(huge, 14, 0xFFFFFFFF);  // palette would start 4 GiB in
     EXPECT_EQ(LoadBitmap(dir.Write("hdr.bmp", huge), image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels(6, Fill));
+    EXPECT_EQ(ImagePixels(image.get()), Pixels(6, Fill));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -591,7 +582,7 @@ TEST_F(LoadBitmapTest, RawImageFileNeverOverrunsTheBlock) {
 
     Image small = MakeImage(2, 2);  // its header cannot take an 8 x 8 picture
     EXPECT_EQ(LoadBitmap(dir.Write("big.raw", raw), small.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(small.get()), Pixels(4, Fill));
+    EXPECT_EQ(ImagePixels(small.get()), Pixels(4, Fill));
 
     Image same = MakeImage(8, 8);  // fits: copied up to the block's end and no further
     SetPixel(big.get(), 7, 7, 0x01020304);

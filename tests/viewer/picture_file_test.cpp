@@ -6,19 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/bitmap/bmp_builder.h"
 #include "tests/support/headless_screen.h"
 #include "tests/support/temp_dir.h"
 #include "viewer/build_image.h"
 #include "viewer/include_file.h"
 
 namespace {
-
-std::vector<uint32_t> ImagePixels(const ImageBuffer* image) {
-    std::vector<uint32_t> pixels;
-    for (int32_t y = 0; image && y < image->height; ++y)
-        for (int32_t x = 0; x < image->width; ++x) pixels.push_back(GetPixel(image, x, y));
-    return pixels;
-}
 
 struct IncludeCase {
     const char* what;
@@ -90,11 +84,10 @@ TEST_F(PictureFileTest, IncludeTextsReadAsTheEmbeddedStreamReadsThem) {
 }
 
 // A 24-bit BMP of 2 x 2 pixels stored top-down (a negative height): blue, green / red, white.
-const std::vector<uint8_t> TopDownBmp = {
-    'B', 'M', 70, 0, 0,    0,    0,    0,    0, 0, 54,  0,   0,   0,   40, 0, 0,  0,
-    2,   0,   0,  0, 0xFE, 0xFF, 0xFF, 0xFF, 1, 0, 24,  0,   0,   0,   0,  0, 16, 0,
-    0,   0,   0,  0, 0,    0,    0,    0,    0, 0, 0,   0,   0,   0,   0,  0, 0,  0,
-    255, 0,   0,  0, 255,  0,    0,    0,    0, 0, 255, 255, 255, 255, 0,  0};
+const std::vector<uint8_t> TopDownBmp =
+    bmp::Encode({.width = 2,
+                 .height = -2,
+                 .pixels = bmp::StoreRows({{0x0000FF, 0x00FF00}, {0xFF0000, 0xFFFFFF}}, 24, true)});
 
 std::vector<uint8_t> Bytes(const std::string& text) {
     return {text.begin(), text.end()};
