@@ -27,10 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
@@ -68,13 +64,7 @@ protected:
         const AskedBox& b = script.boxes[0];
         return b.caption + "|" + b.text + "|" + std::to_string(b.flags);
     }
-    std::vector<std::string> FolderEntries() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir.Path()))
-            names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> FolderEntries() const { return Entries(dir.Path()); }
 
     TempDir dir;
     DialogScript script;

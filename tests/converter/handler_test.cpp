@@ -136,10 +136,6 @@ protected:
     std::string WriteRedBlue(const std::string& name) {
         return dir.Write(name, bmp::Encode24({{0xFF0000, 0x0000FF}}));
     }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
 
     TempDir dir;
     std::filesystem::path previous;
@@ -148,7 +144,7 @@ protected:
 TEST_F(StartTest, ATypedPathIsConvertedToTheNameInTheOutputField) {
     inputPath.Text = WriteRedBlue("typed.bmp");
     HandleButton(state, "Start");
-    EXPECT_EQ(Read(dir / "Unnamed.bi"),
+    EXPECT_EQ(ReadText(dir / "Unnamed.bi"),
               "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\nData 255, 0, 0,255\r\n");
     ASSERT_EQ(script.boxes.size(), 1u);
     EXPECT_EQ(script.boxes[0].text, "Done!");
@@ -159,7 +155,7 @@ TEST_F(StartTest, ATypedPathIsConvertedToTheNameInTheOutputField) {
 TEST_F(StartTest, AChosenFileIsWrittenUnderItsDerivedName) {
     ChooseFile({ChoiceStatus::Chosen, WriteRedBlue("blume.bmp")});
     HandleButton(state, "Start");
-    const std::string written = Read(dir / "Resblume.bi");
+    const std::string written = ReadText(dir / "Resblume.bi");
     EXPECT_EQ(written.substr(0, written.find('\r')), "Resblume_bi:");
     EXPECT_EQ(script.boxes.size(), 1u);
 }
@@ -173,7 +169,7 @@ TEST_F(StartTest, WithoutADesktopTheOutcomeGoesToStandardError) {
     HandleButton(state, "Start");
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("This file allready exists! Overwrite?"), std::string::npos) << err;
-    EXPECT_EQ(Read(dir / "out.bi"), "old");  // an unanswerable question is no Yes
+    EXPECT_EQ(ReadText(dir / "out.bi"), "old");  // an unanswerable question is no Yes
 }
 
 TEST_F(StartTest, AnEmptyPathIsTheLoadFailure) {
