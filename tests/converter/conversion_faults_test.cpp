@@ -28,6 +28,7 @@
 #include "converter/dialogs_fake.h"
 #include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/support/headless_screen.h"
 #include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -55,14 +56,8 @@ const std::string LoadFailedBox =
 const std::string OpenFailedBox = "Error|Error! Could not open output file!|16";
 const std::string QuestionBox = "Error|This file allready exists! Overwrite?|20";
 
-class ConversionFaultTest : public ::testing::Test {
+class ConversionFaultTest : public HeadlessSuite {
 protected:
-    static void SetUpTestSuite() {
-        headless::UseHeadlessBackend();
-        ASSERT_EQ(OpenScreen(64, 48, 32), ScreenResult::Ok);
-    }
-    static void TearDownTestSuite() { CloseScreen(); }
-
     TempDir dir;
 };
 
@@ -324,6 +319,11 @@ TEST_F(ConversionFaultTest, HostileFilesAreRefusedBeforeTheirPictureIsMade) {
         {"nothing but the signature", {'B', 'M'}, "cut short inside its header (2 bytes)"},
         {"a header cut short", std::vector<uint8_t>(small.begin(), small.begin() + 30),
          "cut short inside its header (30 bytes)"},
+        // Every header form the loader reads; a 16-byte one's pixels where longer ones have more.
+        {"header 12", bmp::Encode({.infoSize = 12, .pixels = {1, 2, 3, 0}}), std::nullopt},
+        {"header 16", bmp::Encode({.infoSize = 16, .pixels = {1, 2, 3, 0}}), std::nullopt},
+        {"header 40", bmp::Encode({.infoSize = 40, .pixels = {1, 2, 3, 0}}), std::nullopt},
+        {"header 108", bmp::Encode({.infoSize = 108, .pixels = {1, 2, 3, 0}}), std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -20,6 +20,7 @@
 #include "converter/include_file.h"
 #include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/support/headless_screen.h"
 #include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -47,14 +48,8 @@ std::string ExpectedFile(const std::string& label, int32_t w, int32_t h,
     return text;
 }
 
-class ConversionTest : public ::testing::Test {
+class ConversionTest : public HeadlessSuite {
 protected:
-    static void SetUpTestSuite() {
-        headless::UseHeadlessBackend();
-        ASSERT_EQ(OpenScreen(64, 48, 32), ScreenResult::Ok);
-    }
-    static void TearDownTestSuite() { CloseScreen(); }
-
     void Convert(const std::string& input, const std::string& output) {
         ConvertPicture(input, output, dialogs);
     }
@@ -150,17 +145,6 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
         const LoadedPicture p = LoadPicture(c.path);
         EXPECT_FALSE(p.image) << c.path;
         EXPECT_EQ(p.problem, c.problem) << c.path;
-    }
-}
-
-TEST_F(ConversionTest, EveryHeaderFormTheLoaderReadsIsConverted) {
-    // A 16-byte header ends before the compression field: the pixels after it are no compression.
-    for (uint32_t infoSize : {12u, 16u, 40u, 108u}) {
-        const bmp::Bitmap b{
-            .infoSize = infoSize, .width = 2, .pixels = bmp::StoreRows({{0x405060, 0x708090}}, 24)};
-        const LoadedPicture p = LoadPicture(dir.Write("h.bmp", bmp::Encode(b)));
-        ASSERT_TRUE(p.image) << infoSize << ": " << p.problem;
-        EXPECT_EQ(GetPixel(p.image.get(), 1, 0), 0xFF708090u) << infoSize;
     }
 }
 

@@ -15,6 +15,7 @@ the current folder.
 """
 import argparse
 import os
+import pathlib
 import subprocess
 import sys
 
@@ -59,8 +60,7 @@ def check_refusals(viewer, folder):
     files = {'malformed.bi': b'pic_bi:\r\nData 1\r\nData 1\r\nPrint "hello"\r\n',
              'notes.bmp': b'Shopping list\n'}
     for name, content in files.items():
-        with open(os.path.join(folder, name), 'wb') as out:
-            out.write(content)
+        pathlib.Path(folder, name).write_bytes(content)
     for name, problem in [('malformed.bi', 'malformed line 4: expected a label'),
                           ('missing.bi', 'no such file'), ('', 'is a folder'),
                           ('notes.bmp', 'not an include file or a picture')]:

@@ -18,6 +18,16 @@ inline std::vector<uint32_t> ImagePixels(const ImageBuffer* image) {
     return out;
 }
 
+// One small headless screen for a whole suite whose tests need a screen only to exist.
+class HeadlessSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        headless::UseHeadlessBackend();
+        ASSERT_EQ(OpenScreen(64, 48, 32), ScreenResult::Ok);
+    }
+    static void TearDownTestSuite() { CloseScreen(); }
+};
+
 class HeadlessScreen : public ::testing::Test {
 protected:
     void Open(int32_t width, int32_t height) {
