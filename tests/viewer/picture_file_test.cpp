@@ -102,29 +102,25 @@ struct FileCase {
 
 TEST_F(PictureFileTest, FilesAreRecognisedByTheirContent) {
     const TempDir dir;
+    using enum PictureFileStatus;
     const std::vector<FileCase> cases = {
-        {"empty.bi", {}, PictureFileStatus::NotAPicture, "the file is empty"},
-        {"text.bi", Bytes("Hello world\nData 1\n"), PictureFileStatus::NotAPicture,
+        {"empty.bi", {}, NotAPicture, "the file is empty"},
+        {"text.bi", Bytes("Hello world\nData 1\n"), NotAPicture,
          "not an include file or a picture"},
         {"binary.png",
          {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13},
-         PictureFileStatus::NotAPicture,
+         NotAPicture,
          "not an include file or a picture"},
-        {"include.bmp", Bytes("\r\n  pic:\r\nData 1\r\nData 1\r\nData 255, 1, 2,3\r\n"),
-         PictureFileStatus::Ok, ""},
-        {"bitmap.bi", TopDownBmp, PictureFileStatus::Ok, ""},
-        {"cut.bmp",
-         {TopDownBmp.begin(), TopDownBmp.end() - 9},
-         PictureFileStatus::Undecodable,
-         "cannot be decoded"},
-        {"huge.bi", Bytes("Data 23000\r\nData 23000\r\nData 255, 0, 0,0\r\n"),
-         PictureFileStatus::TooLarge,
+        {"include.bmp", Bytes("\r\n  pic:\r\nData 1\r\nData 1\r\nData 255, 1, 2,3\r\n"), Ok, ""},
+        {"bitmap.bi", TopDownBmp, Ok, ""},
+        {"cut.bmp", {TopDownBmp.begin(), TopDownBmp.end() - 9}, Undecodable, "cannot be decoded"},
+        {"huge.bi", Bytes("Data 23000\r\nData 23000\r\nData 255, 0, 0,0\r\n"), TooLarge,
          "width 23000 and height 23000 make 529000000 pixels, more than the limit of 100000000"},
-        {"giant.bi", Bytes("Data 2000000000\r\nData 2000000000\r\n"), PictureFileStatus::TooLarge,
+        {"giant.bi", Bytes("Data 2000000000\r\nData 2000000000\r\n"), TooLarge,
          "width 2000000000 and height 2000000000 make 4000000000000000000 pixels"},
-        {"negative.bi", Bytes("Data -5\r\nData 3\r\n"), PictureFileStatus::NoPicture,
+        {"negative.bi", Bytes("Data -5\r\nData 3\r\n"), NoPicture,
          "width -5 and height 3 make no picture"},
-        {"malformed.bi", Bytes("pic:\r\nData 1\r\nPrint 1\r\n"), PictureFileStatus::Malformed,
+        {"malformed.bi", Bytes("pic:\r\nData 1\r\nPrint 1\r\n"), Malformed,
          "malformed line 3: expected a label"},
     };
     for (const FileCase& c : cases) {
