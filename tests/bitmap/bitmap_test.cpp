@@ -404,9 +404,10 @@ TEST_F(LoadBitmapTest, PathsAreUsedAsGivenWhateverTheirLength) {
     EXPECT_EQ(ImagePixels(image.get()), OpaqueExampleRows);
 }
 
-bmp::Bitmap BitFieldsAt(int bits) {
-    bmp::Bitmap b = RunLength(bits, 3, 2, std::vector<uint8_t>(8, 0));
-    b.compression = 3;
+// A 3-pixel-wide palette bitmap of `bits` with a `compression` of any kind, its data all zero.
+bmp::Bitmap Coded(int bits, uint32_t compression, int32_t height = 2) {
+    bmp::Bitmap b = RunLength(bits, 3, height, std::vector<uint8_t>(8, 0));
+    b.compression = compression;
     return b;
 }
 
@@ -426,22 +427,15 @@ TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
         {"0 bits", [](bmp::Bitmap& b) { b.bitCount = 0; }},
         {"header 13", [](bmp::Bitmap& b) { b.infoSize = 13; }},
         {"header 8", [](bmp::Bitmap& b) { b.infoSize = 8; }},
-        {"top-down run-length",
-         [](bmp::Bitmap& b) {
-             b = RunLength(8, 3, -2, {0, 1});
-         }},
+        {"top-down run-length", [](bmp::Bitmap& b) { b = Coded(8, 1, -2); }},
         {"run-length 8 at 24 bits", [](bmp::Bitmap& b) { b.compression = 1; }},
-        {"run-length 4 at 8 bits",
-         [](bmp::Bitmap& b) {
-             b = RunLength(8, 3, 2, {0, 1});
-             b.compression = 2;
-         }},
+        {"run-length 4 at 8 bits", [](bmp::Bitmap& b) { b = Coded(8, 2); }},
         {"height -2^31", [](bmp::Bitmap& b) { b.height = INT32_MIN; }},
         // Another system's Huffman-coded 1-bit form, and bit fields where no pixel has them;
         // all rows present
-        {"bit fields at 1 bit", [](bmp::Bitmap& b) { b = BitFieldsAt(1); }},
-        {"bit fields at 4 bits", [](bmp::Bitmap& b) { b = BitFieldsAt(4); }},
-        {"bit fields at 8 bits", [](bmp::Bitmap& b) { b = BitFieldsAt(8); }},
+        {"bit fields at 1 bit", [](bmp::Bitmap& b) { b = Coded(1, 3); }},
+        {"bit fields at 4 bits", [](bmp::Bitmap& b) { b = Coded(4, 3); }},
+        {"bit fields at 8 bits", [](bmp::Bitmap& b) { b = Coded(8, 3); }},
     };
     for (const Case& c : cases) {
         bmp::Bitmap b = TrueColour(24);
