@@ -27,10 +27,6 @@ struct Outcome {
     std::string err;
 };
 
-std::vector<uint8_t> Bmp24(uint32_t rgb) {
-    return bmp::Encode24({{rgb}});
-}
-
 std::string OnePixelFile(const std::string& label, uint32_t rgb) {
     std::ostringstream s;
     s << label << ":\r\nData 1\r\nData 1\r\nData 255, " << (rgb >> 16) << ", "
@@ -46,20 +42,16 @@ protected:
         for (const std::string& a : args) command += " '" + a + "'";
         command += " >'" + dir.Path() + "/.out' 2>'" + dir.Path() + "/.err'";
         const int raw = std::system(command.c_str());
-        Outcome o;
-        o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        o.out = ReadText(dir / ".out");
-        o.err = ReadText(dir / ".err");
+        const Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir / ".out"),
+                        ReadText(dir / ".err")};
         fs::remove(dir / ".out");
         fs::remove(dir / ".err");
         return o;
     }
-    ptrdiff_t Files() const {
-        return std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator());
-    }
+    ptrdiff_t Files() const { return std::ssize(Entries(dir.Path())); }
     std::string Input(const std::string& name, uint32_t rgb) {
         fs::create_directories(fs::path(dir / name).parent_path());
-        return dir.Write(name, Bmp24(rgb));
+        return dir.Write(name, bmp::Encode24({{rgb}}));
     }
 
     TempDir dir;
@@ -185,7 +177,7 @@ TEST_F(Bmp2biTest, ExistingOutputNeedsForce) {
 TEST_F(Bmp2biTest, OneLinePerFailedFileAndTheRestConverted) {
     Input("good.bmp", 3);
     std::ofstream(dir / "notes.txt") << "not a picture";
-    std::vector<uint8_t> cut = Bmp24(4);
+    std::vector<uint8_t> cut = bmp::Encode24({{4}});
     cut.resize(cut.size() - 3);
     dir.Write("cut.bmp", cut);
     const Outcome o = Run({"missing.bmp", "notes.txt", "good.bmp", "cut.bmp", "-o"});
@@ -221,7 +213,7 @@ TEST_F(Bmp2biTest, NeverOverwritesItsOwnInputOrEarlierOutputs) {
     EXPECT_EQ(twice.err, "bmp2bi: b/x.bmp: out/Resx.bi is the output of a/x.bmp already\n");
     EXPECT_EQ(ReadText(dir / "out/Resx.bi"), OnePixelFile("Resx_bi", 1));
 
-    const std::vector<uint8_t> original = Bmp24(5);
+    const std::vector<uint8_t> original = bmp::Encode24({{5}});
     dir.Write("self.bmp", original);
     const Outcome self = Run({"--force", "-o", "self.bmp", "self.bmp"});
     EXPECT_EQ(self.status, 1);
