@@ -14,10 +14,7 @@
 
 namespace {
 
-struct ImageDeleter {
-    void operator()(ImageBuffer* image) const { DestroyImage(image); }
-};
-using Image = std::unique_ptr<ImageBuffer, ImageDeleter>;
+using Image = std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)>;
 
 constexpr uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
     return (a << 24) | (r << 16) | (g << 8) | b;
@@ -29,7 +26,7 @@ constexpr uint32_t Opaque(uint32_t rgb) {
 class LoadBitmapTest : public HeadlessSuite {
 protected:
     static Image MakeImage(int32_t w, int32_t h, int32_t depth = 0) {
-        return Image(CreateImage(w, h, 0, depth, DefaultColourFlag));
+        return Image(CreateImage(w, h, 0, depth, DefaultColourFlag), DestroyImage);
     }
     ScreenResult Load(const bmp::Bitmap& b, ImageBuffer* image, uint32_t* palette = nullptr) {
         return LoadBitmap(dir.Write("file.bmp", bmp::Encode(b)), image, palette);
@@ -431,8 +428,7 @@ TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
         {"run-length 8 at 24 bits", [](bmp::Bitmap& b) { b.compression = 1; }},
         {"run-length 4 at 8 bits", [](bmp::Bitmap& b) { b = Coded(8, 2); }},
         {"height -2^31", [](bmp::Bitmap& b) { b.height = INT32_MIN; }},
-        // Another system's Huffman-coded 1-bit form, and bit fields where no pixel has them;
-        // all rows present
+        // Another system's Huffman-coded 1-bit form; bit fields where no pixel has them, rows whole
         {"bit fields at 1 bit", [](bmp::Bitmap& b) { b = Coded(1, 3); }},
         {"bit fields at 4 bits", [](bmp::Bitmap& b) { b = Coded(4, 3); }},
         {"bit fields at 8 bits", [](bmp::Bitmap& b) { b = Coded(8, 3); }},

@@ -1,7 +1,6 @@
 // The conversion when the system fails it or a user attacks it: the input changing while it is
-// read, an output folder the user may not write to, a bitmap that declares 200 million rows and
-// holds every one of them, each through the converter's "Start" with a scripted desktop; and
-// files made to cost far more than their size, through the picture loading alone.
+// read, an output folder the user may not write to, 200 million rows all there, each through
+// "Start" with a scripted desktop; files made to cost far more than their size, through loading.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>

@@ -49,7 +49,6 @@ const std::vector<IncludeCase> IncludeCases = {
     {"an empty last value",
      "Data 2\r\nData 1\r\nData 9,\r\nData 1, 2, 3,4\r\nthe_end_of_it_all:\r\n",
      "2\n1\n9,\n1,2,3,4\n"},
-    {"a line of no known kind", "pic:\r\nData 1\r\nPrint 1\r\n", "", 3},
     {"a label run into a Data line", "abc\r\nData 1\r\n", "", 1},
     {"a label run into a line with a blank", "Data 1\r\nabc\r\nx y:\r\n", "", 2},
     {"a label left open at the end", "Data 1\r\nData 1\r\nabc\r\ndef", "", 3},
