@@ -271,9 +271,9 @@ bmp::Bitmap RunLength(int bits, int32_t width, int32_t height, std::vector<uint8
                   .height = height,
                   .bitCount = static_cast<uint16_t>(bits),
                   .compression = bits == 8 ? 1u : 2u,
-                  .palette = std::vector<uint32_t>(size_t{1} << bits)};
+                  .palette = std::vector<uint32_t>(size_t{1} << bits),
+                  .pixels = std::move(stream)};
     for (uint32_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x010101 * i;
-    b.pixels = std::move(stream);
     return b;
 }
 constexpr uint32_t Grey(uint32_t i) {
@@ -459,10 +459,7 @@ TEST_F(LoadBitmapTest, HugeDeclaredSizesAreReadOnlyAsFarAsTheFileGoes) {
     EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO);
     EXPECT_EQ(ImagePixels(image.get()), Pixels{Fill});  // row 0 is the last row, far beyond the end
 
-    b.width = INT32_MAX;
-    b.height = -INT32_MAX;
-    b.bitCount = 32;
-    b.pixels = {1, 2, 3, 4};
+    b = {.width = INT32_MAX, .height = -INT32_MAX, .bitCount = 32, .pixels = {1, 2, 3, 4}};
     EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO);
     EXPECT_EQ(ImagePixels(image.get()), Pixels{Fill});  // a row counts only when all of it is there
 }

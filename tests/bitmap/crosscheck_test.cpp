@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "screen/bitmap.h"

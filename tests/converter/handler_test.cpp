@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "converter/dialogs_fake.h"
 #include "converter/file_dialog.h"
