@@ -266,16 +266,7 @@ TEST_F(LoadBitmapTest, ZeroDataOffsetMeansRightAfterPaletteOrMasks) {
 // ---------------------------------------------------------------------------------------------
 // Run-length coded files
 
-bmp::Bitmap RunLength(int bits, int32_t width, int32_t height, std::vector<uint8_t> stream) {
-    bmp::Bitmap b{.width = width,
-                  .height = height,
-                  .bitCount = static_cast<uint16_t>(bits),
-                  .compression = bits == 8 ? 1u : 2u,
-                  .palette = std::vector<uint32_t>(size_t{1} << bits),
-                  .pixels = std::move(stream)};
-    for (uint32_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x010101 * i;
-    return b;
-}
+using bmp::RunLength;
 constexpr uint32_t Grey(uint32_t i) {
     return Opaque(0x010101 * i);
 }

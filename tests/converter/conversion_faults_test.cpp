@@ -267,14 +267,9 @@ int64_t PeakMegabytes() {
     return usage.ru_maxrss / 1024;
 }
 
-// An 8-bit run-length coded bitmap with a palette of 256 grey entries.
+// An 8-bit run-length coded bitmap.
 std::vector<uint8_t> RunLength8(int32_t width, int32_t height, std::vector<uint8_t> stream) {
-    return bmp::Encode({.width = width,
-                        .height = height,
-                        .bitCount = 8,
-                        .compression = 1,
-                        .palette = std::vector<uint32_t>(256, 0x808080),
-                        .pixels = stream});
+    return bmp::Encode(bmp::RunLength(8, width, height, std::move(stream)));
 }
 
 TEST_F(ConversionFaultTest, HostileFilesAreRefusedBeforeTheirPictureIsMade) {
