@@ -52,9 +52,9 @@ def main(out):
     with_alpha.putalpha(100)
     cases = []  # (file, tolerance, expected RGBA bytes; None: Pillow's decode)
 
-    def pillow(name, image, **options):
+    def pillow(name, image, expected=None, **options):
         image.save(path(name), **options)
-        cases.append((name, 0, None))
+        cases.append((name, 0, expected))
 
     def magick(name, source, args, form="", tolerance=0):
         subprocess.run([CONVERT, path(source), *args, f"{form}:{path(name)}" if form else
@@ -69,8 +69,7 @@ def main(out):
     pillow("pillow_rgb24.bmp", src)
     pillow("pillow_p8.bmp", palette12)
     pillow("pillow_mono1.bmp", src.convert("1"))
-    with_alpha.save(path("pillow_bgra32.bmp"))  # compression 0: the fourth byte is alpha
-    cases.append(("pillow_bgra32.bmp", 0, with_alpha.tobytes()))
+    pillow("pillow_bgra32.bmp", with_alpha, with_alpha.tobytes())  # the fourth byte is alpha
     magick("magick_core24.bmp", "src.png", [], form="BMP2")  # the 12-byte header
     magick("magick_rle8.bmp", "p12.png", ["-type", "Palette", "-compress", "RLE"], "BMP3")
     magick("magick_pal4.bmp", "p12.png", ["-type", "Palette"], "BMP3")

@@ -118,11 +118,9 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
     cut.resize(cut.size() - 5);
     std::vector<uint8_t> cutNoOffset = cut;  // offset 0: the rows follow the headers
     bmp::Put32(cutNoOffset, 10, 0);
-    const bmp::Bitmap rle4At8{
-        .bitCount = 8, .compression = 2, .palette = std::vector<uint32_t>(256), .pixels = {0, 1}};
-    bmp::Bitmap rleCut = rle4At8;
-    rleCut.compression = 1;
-    rleCut.pixels = {1, 2, 0};
+    bmp::Bitmap rle4At8 = bmp::RunLength(8, 1, 1, {0, 1});
+    rle4At8.compression = 2;
+    const bmp::Bitmap rleCut = bmp::RunLength(8, 1, 1, {1, 2, 0});
     const struct {
         std::string path;
         std::string problem;
@@ -161,8 +159,7 @@ TEST_F(ConversionTest, HugeDeclaredSizesAreRefusedBeforeAllocation) {
     // Beyond a raised pixel limit, run-length pictures with data enough to reach every row (the
     // files stored sparse) fail cleanly on their size alone.
     const ScopedPixelLimit noLimit(INT64_MAX);
-    bmp::Bitmap rle{
-        .width = INT32_MAX, .height = INT32_MAX, .bitCount = 8, .compression = 1, .pixels = {0, 1}};
+    bmp::Bitmap rle = bmp::RunLength(8, INT32_MAX, INT32_MAX, {0, 1});
     const std::string hugePath = dir.Write("huge.bmp", bmp::Encode(rle));
     ASSERT_EQ(::truncate(hugePath.c_str(), 40'000'000), 0);
     const LoadedPicture huge = LoadPicture(hugePath);
