@@ -338,8 +338,7 @@ TEST_F(LoadBitmapTest, RunLengthIntoASmallerImage) {
 // Damaged and hostile files
 
 TEST_F(LoadBitmapTest, FileCutShortInsideThePixels) {
-    bmp::Bitmap b = TrueColour(24);
-    std::vector<uint8_t> bytes = bmp::Encode(b);
+    std::vector<uint8_t> bytes = bmp::Encode(TrueColour(24));
     // The first stored row (the bottom one) is whole; the top row is gone.
     bytes.resize(bytes.size() - 12);
     Image image = MakeImage(3, 2);

@@ -108,8 +108,7 @@ inline std::vector<uint8_t> StoreRows(const std::vector<std::vector<uint32_t>>& 
     return out;
 }
 
-// A run-length coded bitmap of 8 or 4 bits with a grey palette (entry i is 0x010101 * i), its
-// `stream` stored as given.
+// A run-length coded bitmap of 8 or 4 bits, palette entry i grey i, its `stream` as given.
 inline Bitmap RunLength(int bits, int32_t width, int32_t height, std::vector<uint8_t> stream) {
     Bitmap b{.width = width,
              .height = height,

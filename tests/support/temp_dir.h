@@ -1,5 +1,4 @@
-// A scratch folder for one test, removed with everything in it when the test ends, and reading
-// back the files in it.
+// A scratch folder for one test, removed with all it holds when the test ends; file readers.
 #pragma once
 
 #include <algorithm>
