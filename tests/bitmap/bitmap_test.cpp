@@ -7,17 +7,14 @@
 #include <filesystem>
 #include <memory>
 
-#include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/support/headless_screen.h"
 #include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-struct ImageDeleter {
-    void operator()(ImageBuffer* image) const { DestroyImage(image); }
-};
-using Image = std::unique_ptr<ImageBuffer, ImageDeleter>;
+using Image = std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)>;
 
 constexpr uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
     return (a << 24) | (r << 16) | (g << 8) | b;
@@ -26,25 +23,10 @@ constexpr uint32_t Opaque(uint32_t rgb) {
     return 0xFF000000u | rgb;
 }
 
-class LoadBitmapTest : public ::testing::Test {
+class LoadBitmapTest : public HeadlessSuite {
 protected:
-    static void SetUpTestSuite() {
-        headless::UseHeadlessBackend();
-        ASSERT_EQ(OpenScreen(64, 48, 32), ScreenResult::Ok);
-    }
-    static void TearDownTestSuite() { CloseScreen(); }
-
     static Image MakeImage(int32_t w, int32_t h, int32_t depth = 0) {
-        return Image(CreateImage(w, h, 0, depth, DefaultColourFlag));
-    }
-    // All pixels of `image`, row by row.
-    static std::vector<uint32_t> ReadPixels(const ImageBuffer* image) {
-        int32_t w = 0, h = 0;
-        GetImageInfo(image, &w, &h, nullptr, nullptr, nullptr, nullptr);
-        std::vector<uint32_t> out;
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x) out.push_back(GetPixel(image, x, y));
-        return out;
+        return Image(CreateImage(w, h, 0, depth, DefaultColourFlag), DestroyImage);
     }
     ScreenResult Load(const bmp::Bitmap& b, ImageBuffer* image, uint32_t* palette = nullptr) {
         return LoadBitmap(dir.Write("file.bmp", bmp::Encode(b)), image, palette);
@@ -53,7 +35,7 @@ protected:
     std::vector<uint32_t> Decode(const bmp::Bitmap& b, ScreenResult expected = ScreenResult::Ok) {
         Image image = MakeImage(b.width, std::abs(b.height));
         EXPECT_EQ(Load(b, image.get()), expected);
-        return ReadPixels(image.get());
+        return ImagePixels(image.get());
     }
 
     TempDir dir;
@@ -69,13 +51,11 @@ const Pixels OpaqueExampleRows = {Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0
                                   Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080)};
 
 bmp::Bitmap TrueColour(int bitCount, uint32_t infoSize = 40) {
-    bmp::Bitmap b;
-    b.infoSize = infoSize;
-    b.width = 3;
-    b.height = 2;
-    b.bitCount = static_cast<uint16_t>(bitCount);
-    b.pixels = bmp::StoreRows(ExampleRows, bitCount);
-    return b;
+    return {.infoSize = infoSize,
+            .width = 3,
+            .height = 2,
+            .bitCount = static_cast<uint16_t>(bitCount),
+            .pixels = bmp::StoreRows(ExampleRows, bitCount)};
 }
 
 TEST_F(LoadBitmapTest, TwentyFourBitRowsArePaddedAndStoredBottomUp) {
@@ -95,11 +75,11 @@ TEST_F(LoadBitmapTest, OnlyTheOverlapWithTheDestinationIsWritten) {
     const bmp::Bitmap b = TrueColour(24);
     Image small = MakeImage(2, 1);
     EXPECT_EQ(Load(b, small.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(small.get()), (Pixels{Opaque(0xFF0000), Opaque(0x00FF00)}));
+    EXPECT_EQ(ImagePixels(small.get()), (Pixels{Opaque(0xFF0000), Opaque(0x00FF00)}));
 
     Image large = MakeImage(4, 3);
     EXPECT_EQ(Load(b, large.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(large.get()),
+    EXPECT_EQ(ImagePixels(large.get()),
               (Pixels{Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0000FF), Fill,  //
                       Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080), Fill,  //
                       Fill, Fill, Fill, Fill}));
@@ -125,15 +105,14 @@ TEST_F(LoadBitmapTest, PaletteBitmapsOfEveryDepthAndEntrySize) {
     for (uint32_t infoSize : {12u, 40u}) {
         for (int bits : {1, 4, 8}) {
             SCOPED_TRACE(testing::Message() << bits << "-bit, header " << infoSize);
-            bmp::Bitmap b;
-            b.infoSize = infoSize;
-            b.width = 13;
-            b.height = 2;
-            b.bitCount = static_cast<uint16_t>(bits);
-            b.palette.assign(size_t{1} << bits, 0);
+            bmp::Bitmap b{.infoSize = infoSize,
+                          .width = 13,
+                          .height = 2,
+                          .bitCount = static_cast<uint16_t>(bits),
+                          .palette = std::vector<uint32_t>(size_t{1} << bits),
+                          .pixels = bmp::StoreRows(indices, bits)};
             b.palette[0] = 0x102030;
             b.palette[1] = 0xC0B0A0;
-            b.pixels = bmp::StoreRows(indices, bits);
             Pixels expected;
             for (const auto& row : indices)
                 for (uint32_t i : row) expected.push_back(Opaque(i ? 0xC0B0A0 : 0x102030));
@@ -142,59 +121,32 @@ TEST_F(LoadBitmapTest, PaletteBitmapsOfEveryDepthAndEntrySize) {
     }
 }
 
-TEST_F(LoadBitmapTest, PaletteRowsOfEveryWidthAroundWholeBytesAndBlocks) {
-    for (int bits : {1, 4, 8}) {
-        for (int32_t width : {1, 2, 7, 8, 9, 15, 16, 17, 33}) {
-            SCOPED_TRACE(testing::Message() << bits << "-bit, width " << width);
-            bmp::Bitmap b;
-            b.width = width;
-            b.bitCount = static_cast<uint16_t>(bits);
-            b.palette.resize(size_t{1} << bits);
-            for (size_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x010203 * (i + 1);
-            std::vector<uint32_t> row;
-            Pixels expected;
-            for (int32_t x = 0; x < width; ++x) {
-                row.push_back((x * 5 + 3) % b.palette.size());
-                expected.push_back(Opaque(b.palette[row.back()]));
-            }
-            b.pixels = bmp::StoreRows({row}, bits);
-            EXPECT_EQ(Decode(b), expected);
-        }
-    }
-}
-
 TEST_F(LoadBitmapTest, HighIndicesUseTheirOwnEntries) {
-    bmp::Bitmap b;
-    b.width = 3;
-    b.height = 1;
-    b.bitCount = 4;
-    b.palette.assign(16, 0);
+    bmp::Bitmap b{.width = 3,
+                  .bitCount = 4,
+                  .palette = std::vector<uint32_t>(16),
+                  .pixels = bmp::StoreRows({{15, 9, 6}}, 4)};
     b.palette[15] = 0x0000FF;
     b.palette[9] = 0x00FF00;
     b.palette[6] = 0xFF0000;
-    b.pixels = bmp::StoreRows({{15, 9, 6}}, 4);
     EXPECT_EQ(Decode(b), (Pixels{Opaque(0x0000FF), Opaque(0x00FF00), Opaque(0xFF0000)}));
 }
 
 TEST_F(LoadBitmapTest, ShortPaletteStillReadsFullTableFromAfterTheHeader) {
     // Colours used 2: the pixels follow two entries, yet 256 are read from offset 54; indices 0
     // and 1 must find their entries, and the pixels come from the data offset.
-    bmp::Bitmap b;
-    b.width = 4;
-    b.height = 1;
-    b.bitCount = 8;
-    b.coloursUsed = 2;
-    b.palette = {0xABCDEF, 0x123456};
-    b.pixels = bmp::StoreRows({{1, 0, 0, 1}}, 8);
+    const bmp::Bitmap b{.width = 4,
+                        .bitCount = 8,
+                        .coloursUsed = 2,
+                        .palette = {0xABCDEF, 0x123456},
+                        .pixels = bmp::StoreRows({{1, 0, 0, 1}}, 8)};
     EXPECT_EQ(Decode(b),
               (Pixels{Opaque(0x123456), Opaque(0xABCDEF), Opaque(0xABCDEF), Opaque(0x123456)}));
 }
 
 TEST_F(LoadBitmapTest, PaletteGoesToTheScreenAndTheCaller) {
-    bmp::Bitmap b;
-    b.bitCount = 1;
-    b.palette = {0x112233, 0x445566};
-    b.pixels = bmp::StoreRows({{1}}, 1);
+    const bmp::Bitmap b{
+        .bitCount = 1, .palette = {0x112233, 0x445566}, .pixels = bmp::StoreRows({{1}}, 1)};
     Image image = MakeImage(1, 1);
     std::vector<uint32_t> palette(256, 0xDEADBEEF);
     ASSERT_EQ(Load(b, image.get(), palette.data()), ScreenResult::Ok);
@@ -204,40 +156,34 @@ TEST_F(LoadBitmapTest, PaletteGoesToTheScreenAndTheCaller) {
 }
 
 TEST_F(LoadBitmapTest, SixteenBitPlainIsFiveFiveFive) {
-    bmp::Bitmap b;
-    b.width = 5;
-    b.height = 1;
-    b.bitCount = 16;
     // White; pure red, green and blue; the 5-bit value 16 in every channel (16 << 3 | 16 >> 2).
-    b.pixels = bmp::StoreRows({{0x7FFF, 0x7C00, 0x03E0, 0x001F, 0x4210}}, 16);
+    const bmp::Bitmap b{.width = 5,
+                        .bitCount = 16,
+                        .pixels = bmp::StoreRows({{0x7FFF, 0x7C00, 0x03E0, 0x001F, 0x4210}}, 16)};
     EXPECT_EQ(Decode(b), (Pixels{0xFFFFFFFF, Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0000FF),
                                  Argb(255, 132, 132, 132)}));
 }
 
 TEST_F(LoadBitmapTest, SixteenBitFieldsWidenSixBitGreen) {
-    bmp::Bitmap b;
-    b.width = 3;
-    b.height = 1;
-    b.bitCount = 16;
-    b.compression = 3;
-    b.masks = {0xF800, 0x07E0, 0x001F};
     // Green 1 of 63 -> 4 | 0; green 33 -> 132 | 2; red 1 of 31 -> 8 | 0.
-    b.pixels = bmp::StoreRows({{1 << 5, 33 << 5, 1 << 11}}, 16);
+    const bmp::Bitmap b{.width = 3,
+                        .bitCount = 16,
+                        .compression = 3,
+                        .masks = {0xF800, 0x07E0, 0x001F},
+                        .pixels = bmp::StoreRows({{1 << 5, 33 << 5, 1 << 11}}, 16)};
     EXPECT_EQ(Decode(b), (Pixels{Argb(255, 0, 4, 0), Argb(255, 0, 134, 0), Argb(255, 8, 0, 0)}));
 }
 
 TEST_F(LoadBitmapTest, TenAndTwoBitChannels) {
-    bmp::Bitmap b;
-    b.infoSize = 108;
-    b.width = 2;
-    b.height = 1;
-    b.bitCount = 32;
-    b.compression = 3;
-    b.masks = {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000};
     // Ten bits keep their top eight; two bits of alpha shift up (1 -> 64, 3 -> 192).
     const uint32_t p0 = (1u << 30) | (0x3FFu << 20) | (0x200u << 10) | 0x003;
     const uint32_t p1 = (3u << 30) | (0x0FFu << 20) | (0x001u << 10) | 0x3FC;
-    b.pixels = bmp::StoreRows({{p0, p1}}, 32);
+    const bmp::Bitmap b{.infoSize = 108,
+                        .width = 2,
+                        .bitCount = 32,
+                        .compression = 3,
+                        .masks = {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000},
+                        .pixels = bmp::StoreRows({{p0, p1}}, 32)};
     EXPECT_EQ(Decode(b), (Pixels{Argb(64, 255, 128, 0), Argb(192, 63, 0, 255)}));
 }
 
@@ -246,10 +192,8 @@ TEST_F(LoadBitmapTest, ThirtyTwoBitAlphaRules) {
     const Pixels fileAlpha = {0x00112233, 0x80445566};
     const Pixels noAlpha = {0x00112233, 0x00445566};
 
-    bmp::Bitmap plain;  // compression 0: the fourth byte is the alpha
-    plain.width = 2;
-    plain.bitCount = 32;
-    plain.pixels = bmp::StoreRows(rows, 32);
+    // Compression 0: the fourth byte is the alpha.
+    const bmp::Bitmap plain{.width = 2, .bitCount = 32, .pixels = bmp::StoreRows(rows, 32)};
     EXPECT_EQ(Decode(plain), fileAlpha);
 
     bmp::Bitmap shortFields = plain;  // bit fields after a 40-byte header: no alpha at all
@@ -269,70 +213,60 @@ TEST_F(LoadBitmapTest, ThirtyTwoBitAlphaRules) {
 
 TEST_F(LoadBitmapTest, MediumHeadersKeepTheirMasksInside) {
     // The 52- and 56-byte headers hold their masks at the 40-byte header's end, not after it.
-    bmp::Bitmap b;
-    b.infoSize = 56;
-    b.width = 1;
-    b.bitCount = 32;
-    b.compression = 3;
-    b.masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};  // red and blue swapped
-    b.pixels = bmp::StoreRows({{0x7F112233}}, 32);
+    const bmp::Bitmap b{
+        .infoSize = 56,
+        .bitCount = 32,
+        .compression = 3,
+        .masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000},  // red, blue swapped
+        .pixels = bmp::StoreRows({{0x7F112233}}, 32)};
     EXPECT_EQ(Decode(b), (Pixels{0x00332211}));  // short of the long form: alpha 0
 }
 
-TEST_F(LoadBitmapTest, TwentyFourBitWidthsAroundTheFastPath) {
-    for (int32_t width : {1, 2, 3, 4, 5, 7, 8, 9}) {
-        std::vector<uint32_t> row;
-        Pixels expected;
-        for (int32_t x = 0; x < width; ++x) {
-            const uint32_t c = 0x010203u * static_cast<uint32_t>(x + 1) ^ 0x00A05010u;
-            row.push_back(c);
-            expected.push_back(Opaque(c));
+// Rows of every width around whole bytes and the fast paths' blocks: palette indices, or for 24
+// bits colours of their own.
+TEST_F(LoadBitmapTest, RowsOfEveryWidthAroundWholeBytesAndBlocks) {
+    for (int bits : {1, 4, 8, 24}) {
+        for (int32_t width : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 33}) {
+            SCOPED_TRACE(testing::Message() << bits << "-bit, width " << width);
+            bmp::Bitmap b{.width = width, .bitCount = static_cast<uint16_t>(bits)};
+            if (bits < 24) b.palette.resize(size_t{1} << bits);
+            for (size_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x010203 * (i + 1);
+            std::vector<uint32_t> row;
+            Pixels expected;
+            for (int32_t x = 0; x < width; ++x) {
+                const uint32_t c = 0x010203u * static_cast<uint32_t>(x + 1) ^ 0x00A05010u;
+                row.push_back(bits == 24 ? c : (x * 5 + 3) % b.palette.size());
+                expected.push_back(Opaque(bits == 24 ? c : b.palette[row.back()]));
+            }
+            b.pixels = bmp::StoreRows({row}, bits);
+            EXPECT_EQ(Decode(b), expected);
         }
-        bmp::Bitmap b;
-        b.width = width;
-        b.pixels = bmp::StoreRows({row}, 24);
-        EXPECT_EQ(Decode(b), expected) << "width " << width;
     }
 }
 
 TEST_F(LoadBitmapTest, ZeroDataOffsetMeansRightAfterPaletteOrMasks) {
-    bmp::Bitmap indexed;
-    indexed.width = 2;
-    indexed.bitCount = 1;
-    indexed.palette = {0x000000, 0xFFFFFF};
-    indexed.pixels = bmp::StoreRows({{1, 0}}, 1);
-    indexed.dataOffset = 0;
-    std::vector<uint8_t> bytes = bmp::Encode(indexed);
+    std::vector<uint8_t> bytes = bmp::Encode({.width = 2,
+                                              .bitCount = 1,
+                                              .palette = {0x000000, 0xFFFFFF},
+                                              .pixels = bmp::StoreRows({{1, 0}}, 1),
+                                              .dataOffset = 0});
     Image image = MakeImage(2, 1);
     ASSERT_EQ(LoadBitmap(dir.Write("a.bmp", bytes), image.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(image.get()), (Pixels{0xFFFFFFFF, 0xFF000000}));
+    EXPECT_EQ(ImagePixels(image.get()), (Pixels{0xFFFFFFFF, 0xFF000000}));
 
-    bmp::Bitmap fields;
-    fields.width = 1;
-    fields.bitCount = 16;
-    fields.compression = 3;
-    fields.masks = {0xF800, 0x07E0, 0x001F};
-    fields.pixels = bmp::StoreRows({{0xF800}}, 16);
-    bytes = bmp::Encode(fields);
+    bytes = bmp::Encode({.bitCount = 16,
+                         .compression = 3,
+                         .masks = {0xF800, 0x07E0, 0x001F},
+                         .pixels = bmp::StoreRows({{0xF800}}, 16)});
     Image one = MakeImage(1, 1);
     ASSERT_EQ(LoadBitmap(dir.Write("b.bmp", bytes), one.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(one.get()), (Pixels{Opaque(0xFF0000)}));
+    EXPECT_EQ(ImagePixels(one.get()), (Pixels{Opaque(0xFF0000)}));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Run-length coded files
 
-bmp::Bitmap RunLength(int bits, int32_t width, int32_t height, std::vector<uint8_t> stream) {
-    bmp::Bitmap b;
-    b.width = width;
-    b.height = height;
-    b.bitCount = static_cast<uint16_t>(bits);
-    b.compression = bits == 8 ? 1 : 2;
-    b.palette.assign(size_t{1} << bits, 0);
-    for (uint32_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x010101 * i;
-    b.pixels = std::move(stream);
-    return b;
-}
+using bmp::RunLength;
 constexpr uint32_t Grey(uint32_t i) {
     return Opaque(0x010101 * i);
 }
@@ -397,20 +331,19 @@ TEST_F(LoadBitmapTest, RunLengthIntoASmallerImage) {
     const bmp::Bitmap b = RunLength(8, 4, 3, {4, 1, 0, 0, 4, 2, 0, 0, 4, 3, 0, 1});
     Image image = MakeImage(2, 2);
     ASSERT_EQ(Load(b, image.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(image.get()), (Pixels{Grey(3), Grey(3), Grey(2), Grey(2)}));
+    EXPECT_EQ(ImagePixels(image.get()), (Pixels{Grey(3), Grey(3), Grey(2), Grey(2)}));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Damaged and hostile files
 
 TEST_F(LoadBitmapTest, FileCutShortInsideThePixels) {
-    bmp::Bitmap b = TrueColour(24);
-    std::vector<uint8_t> bytes = bmp::Encode(b);
+    std::vector<uint8_t> bytes = bmp::Encode(TrueColour(24));
     // The first stored row (the bottom one) is whole; the top row is gone.
     bytes.resize(bytes.size() - 12);
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(dir.Write("cut.bmp", bytes), image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()),
+    EXPECT_EQ(ImagePixels(image.get()),
               (Pixels{Fill, Fill, Fill, Opaque(0xFFFFFF), Opaque(0x000000), Opaque(0x808080)}));
 }
 
@@ -419,7 +352,7 @@ TEST_F(LoadBitmapTest, MissingPaddingOfTheLastRowIsNoLoss) {
     bytes.resize(bytes.size() - 3);
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(dir.Write("pad.bmp", bytes), image.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(image.get()), OpaqueExampleRows);
+    EXPECT_EQ(ImagePixels(image.get()), OpaqueExampleRows);
 }
 
 TEST_F(LoadBitmapTest, RowsOutsideASmallDestinationStillCountForCompleteness) {
@@ -427,7 +360,7 @@ TEST_F(LoadBitmapTest, RowsOutsideASmallDestinationStillCountForCompleteness) {
     bytes.resize(bytes.size() - 12);  // the top row, which the 3 x 1 image shows, is missing
     Image image = MakeImage(3, 1);
     EXPECT_EQ(LoadBitmap(dir.Write("cut.bmp", bytes), image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), (Pixels{Fill, Fill, Fill}));
+    EXPECT_EQ(ImagePixels(image.get()), (Pixels{Fill, Fill, Fill}));
 }
 
 TEST_F(LoadBitmapTest, NotABitmap) {
@@ -441,7 +374,7 @@ TEST_F(LoadBitmapTest, NotABitmap) {
     EXPECT_EQ(LoadBitmap(dir.Write("ba.bmp", wrongSignature), image.get()), ScreenResult::FileIO);
     EXPECT_EQ(LoadBitmap(dir.Path(), image.get()), ScreenResult::FileIO);  // a folder
     EXPECT_EQ(LoadBitmap(std::string("a\0b", 3), image.get()), ScreenResult::FileNotFound);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels(4, Fill));
+    EXPECT_EQ(ImagePixels(image.get()), Pixels(4, Fill));
 }
 
 TEST_F(LoadBitmapTest, PathsAreUsedAsGivenWhateverTheirLength) {
@@ -455,12 +388,13 @@ TEST_F(LoadBitmapTest, PathsAreUsedAsGivenWhateverTheirLength) {
     bmp::WriteFile(path, bmp::Encode(TrueColour(24)));
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(path, image.get()), ScreenResult::Ok);
-    EXPECT_EQ(ReadPixels(image.get()), OpaqueExampleRows);
+    EXPECT_EQ(ImagePixels(image.get()), OpaqueExampleRows);
 }
 
-bmp::Bitmap BitFieldsAt(int bits) {
-    bmp::Bitmap b = RunLength(bits, 3, 2, std::vector<uint8_t>(8, 0));
-    b.compression = 3;
+// A 3-pixel-wide palette bitmap of `bits` with a `compression` of any kind, its data all zero.
+bmp::Bitmap Coded(int bits, uint32_t compression, int32_t height = 2) {
+    bmp::Bitmap b = RunLength(bits, 3, height, std::vector<uint8_t>(8, 0));
+    b.compression = compression;
     return b;
 }
 
@@ -480,29 +414,21 @@ TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
         {"0 bits", [](bmp::Bitmap& b) { b.bitCount = 0; }},
         {"header 13", [](bmp::Bitmap& b) { b.infoSize = 13; }},
         {"header 8", [](bmp::Bitmap& b) { b.infoSize = 8; }},
-        {"top-down run-length",
-         [](bmp::Bitmap& b) {
-             b = RunLength(8, 3, -2, {0, 1});
-         }},
+        {"top-down run-length", [](bmp::Bitmap& b) { b = Coded(8, 1, -2); }},
         {"run-length 8 at 24 bits", [](bmp::Bitmap& b) { b.compression = 1; }},
-        {"run-length 4 at 8 bits",
-         [](bmp::Bitmap& b) {
-             b = RunLength(8, 3, 2, {0, 1});
-             b.compression = 2;
-         }},
+        {"run-length 4 at 8 bits", [](bmp::Bitmap& b) { b = Coded(8, 2); }},
         {"height -2^31", [](bmp::Bitmap& b) { b.height = INT32_MIN; }},
-        // Another system's Huffman-coded 1-bit form, and bit fields where no pixel has them;
-        // all rows present
-        {"bit fields at 1 bit", [](bmp::Bitmap& b) { b = BitFieldsAt(1); }},
-        {"bit fields at 4 bits", [](bmp::Bitmap& b) { b = BitFieldsAt(4); }},
-        {"bit fields at 8 bits", [](bmp::Bitmap& b) { b = BitFieldsAt(8); }},
+        // Another system's Huffman-coded 1-bit form; bit fields where no pixel has them, rows whole
+        {"bit fields at 1 bit", [](bmp::Bitmap& b) { b = Coded(1, 3); }},
+        {"bit fields at 4 bits", [](bmp::Bitmap& b) { b = Coded(4, 3); }},
+        {"bit fields at 8 bits", [](bmp::Bitmap& b) { b = Coded(8, 3); }},
     };
     for (const Case& c : cases) {
         bmp::Bitmap b = TrueColour(24);
         c.change(b);
         Image image = MakeImage(3, 2);
         EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO) << c.what;
-        EXPECT_EQ(ReadPixels(image.get()), Pixels(6, Fill)) << c.what;
+        EXPECT_EQ(ImagePixels(image.get()), Pixels(6, Fill)) << c.what;
     }
 }
 
@@ -517,21 +443,15 @@ TEST_F(LoadBitmapTest, HeaderCutShort) {
 }
 
 TEST_F(LoadBitmapTest, HugeDeclaredSizesAreReadOnlyAsFarAsTheFileGoes) {
-    bmp::Bitmap b;
-    b.width = 1;
-    b.height = 200'000'000;
-    b.bitCount = 24;
-    b.pixels = {0x30, 0x20, 0x10, 0};  // one row of a 1 x 200,000,000 picture
+    // One row of a 1 x 200,000,000 picture.
+    bmp::Bitmap b{.height = 200'000'000, .pixels = {0x30, 0x20, 0x10, 0}};
     Image image = MakeImage(1, 1);
     EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels{Fill});  // row 0 is the last row, far beyond the end
+    EXPECT_EQ(ImagePixels(image.get()), Pixels{Fill});  // row 0 is the last row, far beyond the end
 
-    b.width = INT32_MAX;
-    b.height = -INT32_MAX;
-    b.bitCount = 32;
-    b.pixels = {1, 2, 3, 4};
+    b = {.width = INT32_MAX, .height = -INT32_MAX, .bitCount = 32, .pixels = {1, 2, 3, 4}};
     EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels{Fill});  // a row counts only when all of it is there
+    EXPECT_EQ(ImagePixels(image.get()), Pixels{Fill});  // a row counts only when all of it is there
 }
 
 TEST_F(LoadBitmapTest, PicturesAboveThePixelLimitAreNotRead) {
@@ -540,7 +460,7 @@ TEST_F(LoadBitmapTest, PicturesAboveThePixelLimitAreNotRead) {
         const ScopedPixelLimit pixels(limit);
         Image image = MakeImage(3, 2);
         EXPECT_EQ(Load(b, image.get()), limit < 6 ? ScreenResult::FileIO : ScreenResult::Ok);
-        EXPECT_EQ(ReadPixels(image.get()), limit < 6 ? Pixels(6, Fill) : OpaqueExampleRows);
+        EXPECT_EQ(ImagePixels(image.get()), limit < 6 ? Pixels(6, Fill) : OpaqueExampleRows);
     }
 }
 
@@ -550,14 +470,11 @@ TEST_F(LoadBitmapTest, HostileOffsetsAndHeaderSizes) {
     Image image = MakeImage(3, 2);
     EXPECT_EQ(LoadBitmap(dir.Write("offset.bmp", bytes), image.get()), ScreenResult::FileIO);
 
-    bmp::Bitmap hugeHeader;
-    hugeHeader.bitCount = 8;
-    hugeHeader.palette.assign(256, 0);
-    hugeHeader.pixels = {0, 0, 0, 0};
-    std::vector<uint8_t> huge = bmp::Encode(hugeHeader);
+    std::vector<uint8_t> huge =
+        bmp::Encode({.bitCount = 8, .palette = std::vector<uint32_t>(256), .pixels = {0, 0, 0, 0}});
     bmp::Put32(huge, 14, 0xFFFFFFFF);  // palette would start 4 GiB in
     EXPECT_EQ(LoadBitmap(dir.Write("hdr.bmp", huge), image.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(image.get()), Pixels(6, Fill));
+    EXPECT_EQ(ImagePixels(image.get()), Pixels(6, Fill));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -624,7 +541,7 @@ TEST_F(LoadBitmapTest, RawImageFileNeverOverrunsTheBlock) {
 
     Image small = MakeImage(2, 2);  // its header cannot take an 8 x 8 picture
     EXPECT_EQ(LoadBitmap(dir.Write("big.raw", raw), small.get()), ScreenResult::FileIO);
-    EXPECT_EQ(ReadPixels(small.get()), Pixels(4, Fill));
+    EXPECT_EQ(ImagePixels(small.get()), Pixels(4, Fill));
 
     Image same = MakeImage(8, 8);  // fits: copied up to the block's end and no further
     SetPixel(big.get(), 7, 7, 0x01020304);

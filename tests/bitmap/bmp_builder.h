@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bmp {
@@ -105,6 +106,25 @@ inline std::vector<uint8_t> StoreRows(const std::vector<std::vector<uint32_t>>& 
         out.insert(out.end(), bytes.begin(), bytes.end());
     }
     return out;
+}
+
+// A run-length coded bitmap of 8 or 4 bits, palette entry i grey i, its `stream` as given.
+inline Bitmap RunLength(int bits, int32_t width, int32_t height, std::vector<uint8_t> stream) {
+    Bitmap b{.width = width,
+             .height = height,
+             .bitCount = static_cast<uint16_t>(bits),
+             .compression = bits == 8 ? 1u : 2u,
+             .palette = std::vector<uint32_t>(size_t{1} << bits),
+             .pixels = std::move(stream)};
+    for (uint32_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x010101 * i;
+    return b;
+}
+
+// A 24-bit bottom-up BMP of `rows` (0x00RRGGBB values, top row first).
+inline std::vector<uint8_t> Encode24(const std::vector<std::vector<uint32_t>>& rows) {
+    return Encode({.width = static_cast<int32_t>(rows[0].size()),
+                   .height = static_cast<int32_t>(rows.size()),
+                   .pixels = StoreRows(rows, 24)});
 }
 
 inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {

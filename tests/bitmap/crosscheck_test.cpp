@@ -1,12 +1,10 @@
-// LoadBitmap against BMP, PNG, JPEG and GIF files written by Pillow, ImageMagick and by hand, with
-// the pixels Pillow's own decoder reads from them or the script works out from the values it
-// wrote: never the loader's. Each picture also goes into a smaller 2-byte image (the overlap, in
-// 5-6-5) and its size through the probe; damaged files must fail.
+// LoadBitmap against BMP, PNG, JPEG and GIF files by Pillow, ImageMagick and by hand, with pixels
+// from Pillow's own decoder or worked out by the script, never the loader's; each picture also into
+// a smaller 2-byte image (5-6-5) and through the probe; damaged files must fail.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "screen/bitmap.h"
@@ -14,15 +12,6 @@
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-struct ImageDeleter {
-    void operator()(ImageBuffer* image) const { DestroyImage(image); }
-};
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 uint16_t To565(uint32_t c) {
     return static_cast<uint16_t>(((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x001F));
@@ -46,12 +35,12 @@ TEST(PeerBitmaps, DecodeLikePillow) {
     std::string name;
     int32_t w = 0, h = 0, tolerance = 0;
     int count = 0;
-    using Image = std::unique_ptr<ImageBuffer, ImageDeleter>;
+    using Image = std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)>;
     while (cases >> name >> w >> h >> tolerance) {
         SCOPED_TRACE(name);
         ++count;
         const std::string path = dir / name;
-        Image image(CreateImage(w, h, 0, 0, DefaultColourFlag));
+        Image image(CreateImage(w, h, 0, 0, DefaultColourFlag), DestroyImage);
         if (tolerance < 0) {
             EXPECT_EQ(LoadBitmap(path, image.get()), ScreenResult::FileIO);
             continue;
@@ -59,17 +48,17 @@ TEST(PeerBitmaps, DecodeLikePillow) {
         ASSERT_EQ(LoadBitmap(path, image.get()), ScreenResult::Ok);
         EXPECT_EQ(ProbeBitmapSize(path).width, w);
         EXPECT_EQ(ProbeBitmapSize(path).height, h);
-        Image narrow(CreateImage(w / 2, h - 2, 0, 16, DefaultColourFlag));
+        Image narrow(CreateImage(w / 2, h - 2, 0, 16, DefaultColourFlag), DestroyImage);
         EXPECT_EQ(LoadBitmap(path, narrow.get()), ScreenResult::Ok);
         if (name.find(".bmp") == std::string::npos) {
-            Image indices(CreateImage(w, h, 0, 8, 0));
+            Image indices(CreateImage(w, h, 0, 8, 0), DestroyImage);
             EXPECT_EQ(LoadBitmap(path, indices.get()), ScreenResult::IllegalCall);
         }
-        const std::vector<uint8_t> rgba = ReadAll(path + ".rgba");
+        const std::string rgba = ReadText(path + ".rgba");
         ASSERT_EQ(rgba.size(), size_t(w) * h * 4);
         int mismatches = 0;
         for (int32_t i = 0; i < w * h; ++i) {
-            const uint8_t* p = rgba.data() + i * 4;
+            const auto* p = reinterpret_cast<const uint8_t*>(rgba.data()) + i * 4;
             const uint32_t expected = (uint32_t{p[3]} << 24) | (p[0] << 16) | (p[1] << 8) | p[2];
             const uint32_t actual = GetPixel(image.get(), i % w, i / w);
             if (tolerance == 0 && i % w < w / 2 && i / w < h - 2 &&

@@ -52,14 +52,14 @@ def main(out):
     with_alpha.putalpha(100)
     cases = []  # (file, tolerance, expected RGBA bytes; None: Pillow's decode)
 
-    def pillow(name, image, **options):
+    def pillow(name, image, expected=None, **options):
         image.save(path(name), **options)
-        cases.append((name, 0, None))
+        cases.append((name, 0, expected))
 
     def magick(name, source, args, form="", tolerance=0):
         subprocess.run([CONVERT, path(source), *args, f"{form}:{path(name)}" if form else
                         path(name)], check=True)
-        cases.append((name, tolerance, None))
+        cases.append((name, tolerance, b"" if tolerance < 0 else None))
 
     def written(name, data, expected):
         open(path(name), "wb").write(data)
@@ -69,8 +69,7 @@ def main(out):
     pillow("pillow_rgb24.bmp", src)
     pillow("pillow_p8.bmp", palette12)
     pillow("pillow_mono1.bmp", src.convert("1"))
-    with_alpha.save(path("pillow_bgra32.bmp"))  # compression 0: the fourth byte is alpha
-    cases.append(("pillow_bgra32.bmp", 0, with_alpha.tobytes()))
+    pillow("pillow_bgra32.bmp", with_alpha, with_alpha.tobytes())  # the fourth byte is alpha
     magick("magick_core24.bmp", "src.png", [], form="BMP2")  # the 12-byte header
     magick("magick_rle8.bmp", "p12.png", ["-type", "Palette", "-compress", "RLE"], "BMP3")
     magick("magick_pal4.bmp", "p12.png", ["-type", "Palette"], "BMP3")
@@ -164,7 +163,7 @@ def main(out):
     with open(path("cases.txt"), "w") as listing:
         for name, tolerance, expected in cases:
             if expected is None:
-                expected = b"" if tolerance < 0 else Image.open(path(name)).convert("RGBA").tobytes()
+                expected = Image.open(path(name)).convert("RGBA").tobytes()
             open(path(name + ".rgba"), "wb").write(expected)
             size = (w, h) if tolerance >= 0 else (4, 4)
             listing.write(f"{name} {size[0]} {size[1]} {tolerance}\n")

@@ -11,12 +11,8 @@ namespace {
 
 TEST(ProbeTest, ProbeReadsTheHeaderFields) {
     TempDir dir;
-    std::vector<uint8_t> bytes(26, 0);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    bmp::Put32(bytes, 14, 40);
-    bmp::Put32(bytes, 18, 1234);
-    bmp::Put32(bytes, 22, static_cast<uint32_t>(-56));
+    std::vector<uint8_t> bytes = bmp::Encode({.width = 1234, .height = -56});
+    bytes.resize(26);                                             // the headers up to the height
     std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + 20);  // cut inside the width
     cut[18] = 0x34;
     cut[19] = 0x12;

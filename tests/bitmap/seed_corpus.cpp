@@ -10,12 +10,11 @@
 namespace {
 
 bmp::Bitmap Base(int bits, uint32_t infoSize = 40, uint32_t compression = 0) {
-    bmp::Bitmap b;
-    b.infoSize = infoSize;
-    b.width = 5;
-    b.height = 3;
-    b.bitCount = static_cast<uint16_t>(bits);
-    b.compression = compression;
+    bmp::Bitmap b{.infoSize = infoSize,
+                  .width = 5,
+                  .height = 3,
+                  .bitCount = static_cast<uint16_t>(bits),
+                  .compression = compression};
     if (bits <= 8) {
         b.palette.assign(size_t{1} << bits, 0);
         for (size_t i = 0; i < b.palette.size(); ++i) b.palette[i] = 0x3A1F07 * (i + 1);

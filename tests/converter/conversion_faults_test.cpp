@@ -1,7 +1,6 @@
 // The conversion when the system fails it or a user attacks it: the input changing while it is
-// read, an output folder the user may not write to, a bitmap that declares 200 million rows and
-// holds every one of them, each through the converter's "Start" with a scripted desktop; and
-// files made to cost far more than their size, through the picture loading alone.
+// read, an output folder the user may not write to, 200 million rows all there, each through
+// "Start" with a scripted desktop; files made to cost far more than their size, through loading.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -28,6 +27,7 @@
 #include "converter/dialogs_fake.h"
 #include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/support/headless_screen.h"
 #include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -35,18 +35,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> Entries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Every box shown, each as "caption|text|flags".
 std::vector<std::string> Boxes(const DialogScript& script) {
@@ -58,12 +46,8 @@ std::vector<std::string> Boxes(const DialogScript& script) {
 
 // A 24-bit bitmap of `width` x `height` pixels, all of one colour.
 std::vector<uint8_t> PlainBmp(int32_t width, int32_t height, uint32_t colour) {
-    bmp::Bitmap b;
-    b.width = width;
-    b.height = height;
-    b.pixels = bmp::StoreRows(
-        std::vector<std::vector<uint32_t>>(height, std::vector<uint32_t>(width, colour)), 24);
-    return bmp::Encode(b);
+    return bmp::Encode24(
+        std::vector<std::vector<uint32_t>>(height, std::vector<uint32_t>(width, colour)));
 }
 
 const std::string LoadFailedBox =
@@ -71,14 +55,8 @@ const std::string LoadFailedBox =
 const std::string OpenFailedBox = "Error|Error! Could not open output file!|16";
 const std::string QuestionBox = "Error|This file allready exists! Overwrite?|20";
 
-class ConversionFaultTest : public ::testing::Test {
+class ConversionFaultTest : public HeadlessSuite {
 protected:
-    static void SetUpTestSuite() {
-        headless::UseHeadlessBackend();
-        ASSERT_EQ(OpenScreen(64, 48, 32), ScreenResult::Ok);
-    }
-    static void TearDownTestSuite() { CloseScreen(); }
-
     TempDir dir;
 };
 
@@ -268,9 +246,7 @@ TEST_F(ConversionFaultTest, InputLeftAloneBehindTheGateIsConverted) {
 TEST_F(ConversionFaultTest, CompleteBitmapOfTwoHundredMillionRowsIsRefusedQuickly) {
     // 800 MB of rows, stored sparse: the file holds every row it declares, so only the size of
     // the picture itself can refuse it.
-    bmp::Bitmap tall;
-    tall.width = 1;
-    tall.height = 200'000'000;
+    const bmp::Bitmap tall{.height = 200'000'000};
     const std::string input = dir.Write("tall.bmp", bmp::Encode(tall));
     ASSERT_EQ(::truncate(input.c_str(), 54 + 4 * off_t{tall.height}), 0);
     DialogScript script;
@@ -291,14 +267,9 @@ int64_t PeakMegabytes() {
     return usage.ru_maxrss / 1024;
 }
 
-// An 8-bit run-length coded bitmap with a palette of 256 grey entries.
+// An 8-bit run-length coded bitmap.
 std::vector<uint8_t> RunLength8(int32_t width, int32_t height, std::vector<uint8_t> stream) {
-    return bmp::Encode({.width = width,
-                        .height = height,
-                        .bitCount = 8,
-                        .compression = 1,
-                        .palette = std::vector<uint32_t>(256, 0x808080),
-                        .pixels = stream});
+    return bmp::Encode(bmp::RunLength(8, width, height, std::move(stream)));
 }
 
 TEST_F(ConversionFaultTest, HostileFilesAreRefusedBeforeTheirPictureIsMade) {
@@ -342,6 +313,11 @@ TEST_F(ConversionFaultTest, HostileFilesAreRefusedBeforeTheirPictureIsMade) {
         {"nothing but the signature", {'B', 'M'}, "cut short inside its header (2 bytes)"},
         {"a header cut short", std::vector<uint8_t>(small.begin(), small.begin() + 30),
          "cut short inside its header (30 bytes)"},
+        // Every header form the loader reads; a 16-byte one's pixels where longer ones have more.
+        {"header 12", bmp::Encode({.infoSize = 12, .pixels = {1, 2, 3, 0}}), std::nullopt},
+        {"header 16", bmp::Encode({.infoSize = 16, .pixels = {1, 2, 3, 0}}), std::nullopt},
+        {"header 40", bmp::Encode({.infoSize = 40, .pixels = {1, 2, 3, 0}}), std::nullopt},
+        {"header 108", bmp::Encode({.infoSize = 108, .pixels = {1, 2, 3, 0}}), std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -20,6 +20,7 @@
 #include "converter/include_file.h"
 #include "screen/headless.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/support/headless_screen.h"
 #include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -27,22 +28,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// A 24-bit bottom-up BMP of `rows` (0x00RRGGBB values, top row first).
-std::vector<uint8_t> Bmp24(const std::vector<std::vector<uint32_t>>& rows) {
-    bmp::Bitmap b;
-    b.width = static_cast<int32_t>(rows[0].size());
-    b.height = static_cast<int32_t>(rows.size());
-    b.pixels = bmp::StoreRows(rows, 24);
-    return bmp::Encode(b);
-}
+const auto Bmp24 = bmp::Encode24;
 
 // The include file as the format describes it, written here with printf.
 std::string ExpectedFile(const std::string& label, int32_t w, int32_t h,
@@ -58,14 +48,8 @@ std::string ExpectedFile(const std::string& label, int32_t w, int32_t h,
     return text;
 }
 
-class ConversionTest : public ::testing::Test {
+class ConversionTest : public HeadlessSuite {
 protected:
-    static void SetUpTestSuite() {
-        headless::UseHeadlessBackend();
-        ASSERT_EQ(OpenScreen(64, 48, 32), ScreenResult::Ok);
-    }
-    static void TearDownTestSuite() { CloseScreen(); }
-
     void Convert(const std::string& input, const std::string& output) {
         ConvertPicture(input, output, dialogs);
     }
@@ -75,13 +59,7 @@ protected:
         const AskedBox& b = script.boxes[0];
         return b.caption + "|" + b.text + "|" + std::to_string(b.flags);
     }
-    std::vector<std::string> FolderEntries() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir.Path()))
-            names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> FolderEntries() const { return Entries(dir.Path()); }
 
     TempDir dir;
     DialogScript script;
@@ -140,11 +118,9 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
     cut.resize(cut.size() - 5);
     std::vector<uint8_t> cutNoOffset = cut;  // offset 0: the rows follow the headers
     bmp::Put32(cutNoOffset, 10, 0);
-    const bmp::Bitmap rle4At8{
-        .bitCount = 8, .compression = 2, .palette = std::vector<uint32_t>(256), .pixels = {0, 1}};
-    bmp::Bitmap rleCut = rle4At8;
-    rleCut.compression = 1;
-    rleCut.pixels = {1, 2, 0};
+    bmp::Bitmap rle4At8 = bmp::RunLength(8, 1, 1, {0, 1});
+    rle4At8.compression = 2;
+    const bmp::Bitmap rleCut = bmp::RunLength(8, 1, 1, {1, 2, 0});
     const struct {
         std::string path;
         std::string problem;
@@ -170,24 +146,9 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
     }
 }
 
-TEST_F(ConversionTest, EveryHeaderFormTheLoaderReadsIsConverted) {
-    // A 16-byte header ends before the compression field: the pixels after it are no compression.
-    for (uint32_t infoSize : {12u, 16u, 40u, 108u}) {
-        const bmp::Bitmap b{
-            .infoSize = infoSize, .width = 2, .pixels = bmp::StoreRows({{0x405060, 0x708090}}, 24)};
-        const LoadedPicture p = LoadPicture(dir.Write("h.bmp", bmp::Encode(b)));
-        ASSERT_TRUE(p.image) << infoSize << ": " << p.problem;
-        EXPECT_EQ(GetPixel(p.image.get(), 1, 0), 0xFF708090u) << infoSize;
-    }
-}
-
 TEST_F(ConversionTest, HugeDeclaredSizesAreRefusedBeforeAllocation) {
     // 60 bytes declaring 1 x 200,000,000 pixels: refused from the header and the file size.
-    bmp::Bitmap tall;
-    tall.width = 1;
-    tall.height = 200'000'000;
-    tall.pixels = {1, 2};
-    const std::vector<uint8_t> bytes = bmp::Encode(tall);
+    const std::vector<uint8_t> bytes = bmp::Encode({.height = 200'000'000, .pixels = {1, 2}});
     ASSERT_EQ(bytes.size(), 56u);
     const auto start = std::chrono::steady_clock::now();
     const LoadedPicture p = LoadPicture(dir.Write("tall.bmp", bytes));
@@ -198,12 +159,7 @@ TEST_F(ConversionTest, HugeDeclaredSizesAreRefusedBeforeAllocation) {
     // Beyond a raised pixel limit, run-length pictures with data enough to reach every row (the
     // files stored sparse) fail cleanly on their size alone.
     const ScopedPixelLimit noLimit(INT64_MAX);
-    bmp::Bitmap rle;
-    rle.width = INT32_MAX;
-    rle.height = INT32_MAX;
-    rle.bitCount = 8;
-    rle.compression = 1;
-    rle.pixels = {0, 1};
+    bmp::Bitmap rle = bmp::RunLength(8, INT32_MAX, INT32_MAX, {0, 1});
     const std::string hugePath = dir.Write("huge.bmp", bmp::Encode(rle));
     ASSERT_EQ(::truncate(hugePath.c_str(), 40'000'000), 0);
     const LoadedPicture huge = LoadPicture(hugePath);
@@ -216,9 +172,7 @@ TEST_F(ConversionTest, HugeDeclaredSizesAreRefusedBeforeAllocation) {
     EXPECT_FALSE(big.image);
     EXPECT_EQ(big.problem.rfind("too large for ", 0), 0u) << big.problem;
 
-    bmp::Bitmap oddBits = tall;
-    oddBits.height = 2;
-    oddBits.bitCount = 7;
+    const bmp::Bitmap oddBits{.height = 2, .bitCount = 7, .pixels = {1, 2}};
     EXPECT_EQ(LoadPicture(dir.Write("odd.bmp", bmp::Encode(oddBits))).problem,
               "unsupported bit count (7)");
 }
@@ -244,10 +198,8 @@ TEST_F(ConversionTest, OnePixelGivesFourLines) {
 }
 
 TEST_F(ConversionTest, AlphaComesFromTheLoader) {
-    bmp::Bitmap b;
-    b.width = 2;
-    b.bitCount = 32;
-    b.pixels = bmp::StoreRows({{0x00FFFFFF, 0x7F010203}}, 32);
+    const bmp::Bitmap b{
+        .width = 2, .bitCount = 32, .pixels = bmp::StoreRows({{0x00FFFFFF, 0x7F010203}}, 32)};
     Convert(dir.Write("a.bmp", bmp::Encode(b)), dir / "a.bi");
     EXPECT_EQ(ReadText(dir / "a.bi"),
               ExpectedFile(MakeLabel(dir / "a.bi"), 2, 1, {0x00FFFFFF, 0x7F010203}));
@@ -256,10 +208,6 @@ TEST_F(ConversionTest, AlphaComesFromTheLoader) {
 TEST_F(ConversionTest, EveryChannelValueInEveryPosition) {
     // 256 x 3 pixels: value v in alpha, red, green and blue of column v, in each row's own mix.
     std::vector<uint32_t> argb;
-    bmp::Bitmap b;
-    b.width = 256;
-    b.height = 3;
-    b.bitCount = 32;
     std::vector<std::vector<uint32_t>> rows(3);
     for (uint32_t y = 0; y < 3; ++y) {
         for (uint32_t v = 0; v < 256; ++v) {
@@ -269,7 +217,8 @@ TEST_F(ConversionTest, EveryChannelValueInEveryPosition) {
             argb.push_back(c);
         }
     }
-    b.pixels = bmp::StoreRows(rows, 32);
+    const bmp::Bitmap b{
+        .width = 256, .height = 3, .bitCount = 32, .pixels = bmp::StoreRows(rows, 32)};
     Convert(dir.Write("all.bmp", bmp::Encode(b)), dir / "all.bi");
     EXPECT_EQ(ReadText(dir / "all.bi"), ExpectedFile(MakeLabel(dir / "all.bi"), 256, 3, argb));
 }

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "converter/dialogs_fake.h"
 #include "converter/file_dialog.h"
@@ -134,14 +133,7 @@ protected:
 
     // An opaque red pixel left of an opaque blue one.
     std::string WriteRedBlue(const std::string& name) {
-        bmp::Bitmap b;
-        b.width = 2;
-        b.pixels = bmp::StoreRows({{0xFF0000, 0x0000FF}}, 24);
-        return dir.Write(name, bmp::Encode(b));
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        return dir.Write(name, bmp::Encode24({{0xFF0000, 0x0000FF}}));
     }
 
     TempDir dir;
@@ -151,7 +143,7 @@ protected:
 TEST_F(StartTest, ATypedPathIsConvertedToTheNameInTheOutputField) {
     inputPath.Text = WriteRedBlue("typed.bmp");
     HandleButton(state, "Start");
-    EXPECT_EQ(Read(dir / "Unnamed.bi"),
+    EXPECT_EQ(ReadText(dir / "Unnamed.bi"),
               "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\nData 255, 0, 0,255\r\n");
     ASSERT_EQ(script.boxes.size(), 1u);
     EXPECT_EQ(script.boxes[0].text, "Done!");
@@ -162,7 +154,7 @@ TEST_F(StartTest, ATypedPathIsConvertedToTheNameInTheOutputField) {
 TEST_F(StartTest, AChosenFileIsWrittenUnderItsDerivedName) {
     ChooseFile({ChoiceStatus::Chosen, WriteRedBlue("blume.bmp")});
     HandleButton(state, "Start");
-    const std::string written = Read(dir / "Resblume.bi");
+    const std::string written = ReadText(dir / "Resblume.bi");
     EXPECT_EQ(written.substr(0, written.find('\r')), "Resblume_bi:");
     EXPECT_EQ(script.boxes.size(), 1u);
 }
@@ -176,7 +168,7 @@ TEST_F(StartTest, WithoutADesktopTheOutcomeGoesToStandardError) {
     HandleButton(state, "Start");
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("This file allready exists! Overwrite?"), std::string::npos) << err;
-    EXPECT_EQ(Read(dir / "out.bi"), "old");  // an unanswerable question is no Yes
+    EXPECT_EQ(ReadText(dir / "out.bi"), "old");  // an unanswerable question is no Yes
 }
 
 TEST_F(StartTest, AnEmptyPathIsTheLoadFailure) {

@@ -15,6 +15,7 @@ the current folder.
 """
 import argparse
 import os
+import pathlib
 import subprocess
 import sys
 
@@ -56,11 +57,9 @@ def expect_run(viewer, argument, status, line):
 
 def check_refusals(viewer, folder):
     os.makedirs(folder, exist_ok=True)
-    files = {'malformed.bi': b'pic_bi:\r\nData 1\r\nData 1\r\nPrint "hello"\r\n',
-             'notes.bmp': b'Shopping list\n'}
-    for name, content in files.items():
-        with open(os.path.join(folder, name), 'wb') as out:
-            out.write(content)
+    for name, content in [('malformed.bi', b'pic_bi:\r\nData 1\r\nData 1\r\nPrint "hello"\r\n'),
+                          ('notes.bmp', b'Shopping list\n')]:
+        pathlib.Path(folder, name).write_bytes(content)
     for name, problem in [('malformed.bi', 'malformed line 4: expected a label'),
                           ('missing.bi', 'no such file'), ('', 'is a folder'),
                           ('notes.bmp', 'not an include file or a picture')]:

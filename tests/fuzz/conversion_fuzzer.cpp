@@ -1,6 +1,5 @@
-// Arbitrary bytes as the converter's input file, through the picture loading and the include-file
-// writer into memory. A picture is made only at the size its header declares and within the
-// pixel limit, every refusal says why, and the text holds exactly the lines of the picture.
+// Arbitrary bytes through the converter's loading and include-file writer: a picture only at its
+// declared size within the pixel limit, a reason for each refusal, exactly the picture's lines.
 #include <sys/mman.h>
 #include <unistd.h>
 

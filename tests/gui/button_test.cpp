@@ -1,12 +1,12 @@
 #include "gui/button.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
+#include "tests/bitmap/bmp_builder.h"
 #include "tests/gui/widget_test_support.h"
 #include "tests/support/png_writer.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -14,29 +14,12 @@ using namespace widget_test;
 
 constexpr uint32_t Mask = 0x00FF00FF;
 
-void PutLE(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 // A bottom-up 24-bit BMP file of `picture` (0x00RRGGBB pixels).
 void WriteBmp(const std::string& path, const ExpectedFrame& picture) {
-    const int32_t rowBytes = (picture.Width() * 3 + 3) / 4 * 4;
-    std::vector<uint8_t> bytes(54 + rowBytes * picture.Height());
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    PutLE(bytes, 2, static_cast<uint32_t>(bytes.size()), 4);
-    PutLE(bytes, 10, 54, 4);
-    PutLE(bytes, 14, 40, 4);
-    PutLE(bytes, 18, picture.Width(), 4);
-    PutLE(bytes, 22, picture.Height(), 4);
-    PutLE(bytes, 26, 1, 2);
-    PutLE(bytes, 28, 24, 2);
+    std::vector<std::vector<uint32_t>> rows(picture.Height());
     for (int32_t y = 0; y < picture.Height(); ++y)
-        for (int32_t x = 0; x < picture.Width(); ++x)
-            PutLE(bytes, 54 + (picture.Height() - 1 - y) * rowBytes + 3 * x, picture.At(x, y), 3);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+        for (int32_t x = 0; x < picture.Width(); ++x) rows[y].push_back(picture.At(x, y));
+    bmp::WriteFile(path, bmp::Encode24(rows));
 }
 
 // As loaded from a 24-bit file: alpha 0xFF everywhere.
@@ -59,17 +42,7 @@ const std::string LoadErrorSecondLine = "Are you sure this was the correct filen
 
 class ButtonTest : public WidgetTest {
 protected:
-    void SetUp() override {
-        WidgetTest::SetUp();
-        folder_ =
-            std::filesystem::temp_directory_path() / ("button_test_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::filesystem::remove_all(folder_);
-        WidgetTest::TearDown();
-    }
-    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+    std::string PathOf(const std::string& name) const { return folder_ / name; }
 
     WidgetEvent Recorder() {
         return [this](const std::string& id) { fired_.push_back(id); };
@@ -77,7 +50,7 @@ protected:
     std::vector<std::string> fired_;
 
 private:
-    std::filesystem::path folder_;
+    TempDir folder_;
 };
 
 TEST_F(ButtonTest, StartIsFortyFiveBySeventeenWithHighlightAndShadows) {

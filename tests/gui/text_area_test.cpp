@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "screen/text_encoding.h"
 #include "tests/gui/widget_test_support.h"
 
 namespace {
@@ -23,10 +24,12 @@ protected:
         Frame(target);
         UserAt(target.X + 3, target.Y + 3, 0);
     }
-    // Each key typed in its own frame, as a user types slower than the frame rate.
+    // Each character typed in its own frame, as a user types slower than the frame rate; "\x16"
+    // is Ctrl+V.
     void Type(TextArea& target, std::string_view keys) {
-        for (char key : keys) {
-            UserTypes(std::string(1, key));
+        for (int32_t i = 0; i < CharacterCount(keys); ++i) {
+            const size_t at = CharacterOffset(keys, i);
+            UserTypes(keys.substr(at, CharacterOffset(keys, i + 1) - at));
             Frame(target);
         }
     }
@@ -148,21 +151,11 @@ TEST_F(TextAreaTest, AHiddenAreaKeepsItsStateAndDrawsNothing) {
 TEST_F(TextAreaTest, PasteTypesEachCharacterAndLineBreakWithinTheLimits) {
     TextArea narrow(200, 20, 3, 2);
     Focus(narrow);
-    UserTypes("\xC3\xA4");
-    Frame(narrow);
-    UserTypes("\xC3\xB6");
-    Frame(narrow);  // two characters on the line, though four bytes
     headless::SetClipboardText("bc\r\ncd\tef\nx");
-    UserTypes("\x16");  // Ctrl+V
-    Frame(narrow);
-    EXPECT_EQ(narrow.Text,
-              "\xC3\xA4\xC3\xB6"
-              "b\rcde");
+    Type(narrow, "\xC3\xA4\xC3\xB6\x16");  // two characters on the line, though four bytes
+    EXPECT_EQ(narrow.Text, "\xC3\xA4\xC3\xB6\x62\rcde");
     ExpectedFrame expected;
-    PaintTextArea(expected, 200, 20, 3, 2,
-                  {"\x84\x94"
-                   "b",
-                   "cde"});
+    PaintTextArea(expected, 200, 20, 3, 2, {"\x84\x94\x62", "cde"});
     EXPECT_TRUE(ShowsFrame(expected));
 }
 

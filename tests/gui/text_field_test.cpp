@@ -371,9 +371,7 @@ TEST_F(TextFieldTest, CharactersShowAsTheFontsGlyphsOrQuestionMarks) {
     TextField box(TextFieldKind::TextBox, 10, 10, 10, "B\xC3\xA4ume \xC3\x9C\xE2\x82\xAC");
     TextField scroll(TextFieldKind::ScrollTextBox, 10, 30, 3, "\xC3\xA9\xC3\xA0\xC3\xA7\xC3\xB1");
     TextField password(TextFieldKind::PasswordBox, 10, 50, 4, "\xC3\x9F\xC2\xA3");
-    Draw(box);
-    Draw(scroll);
-    Draw(password);
+    for (TextField* field : {&box, &scroll, &password}) Draw(*field);
     ExpectedFrame expected;
     PaintField(expected, 10, 10, 10, "B\x84ume \x9A?");
     PaintField(expected, 10, 30, 3, "\x85\x87\xA4");

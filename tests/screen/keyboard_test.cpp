@@ -26,9 +26,8 @@ TEST(Keyboard, ScanCodesFollowThePcLayoutWithSharedEntries) {
     std::vector<int32_t> expected = {-1, 0, 74, 76, 84, 85, 86, 89, 90};
     for (int32_t code = 94; code <= ScanCodeCount; ++code) expected.push_back(code);
     EXPECT_EQ(unbound, expected);
-}
 
-TEST(Keyboard, EitherShiftHoldsBothShiftEntries) {
+    // Either Shift holds both Shift entries.
     std::vector<uint8_t> held(512, 0);
     held[hid::RightShift] = held[hid::Keypad8] = held[0x46] = 1;  // 0x46 is unbound
     KeyStateTable table;

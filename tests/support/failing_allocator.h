@@ -1,6 +1,5 @@
 // Replaces the program's allocator so that a test can make one allocation of a chosen size fail.
-// A program can replace operator new only once: include this in exactly one source file of a test
-// program, which is then a program of its own.
+// Include it in exactly one source file of a test program: operator new is replaced only once.
 #pragma once
 
 #include <atomic>

@@ -1,4 +1,4 @@
-// A headless screen for each test, and small helpers to read it back.
+// A headless screen for each test, and small helpers to read it and images back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,26 @@
 
 #include "screen/headless.h"
 #include "screen/screen.h"
+
+// Every pixel of `image`, row by row, read back through GetPixel; none of no image.
+inline std::vector<uint32_t> ImagePixels(const ImageBuffer* image) {
+    int32_t w = 0, h = 0;
+    GetImageInfo(image, &w, &h, nullptr, nullptr, nullptr, nullptr);
+    std::vector<uint32_t> out;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) out.push_back(GetPixel(image, x, y));
+    return out;
+}
+
+// One small headless screen for a whole suite whose tests need a screen only to exist.
+class HeadlessSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        headless::UseHeadlessBackend();
+        ASSERT_EQ(OpenScreen(64, 48, 32), ScreenResult::Ok);
+    }
+    static void TearDownTestSuite() { CloseScreen(); }
+};
 
 class HeadlessScreen : public ::testing::Test {
 protected:

@@ -1,10 +1,12 @@
-// A scratch folder for one test, removed with everything in it when the test ends.
+// A scratch folder for one test, removed with all it holds when the test ends; file readers.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,3 +38,18 @@ public:
 private:
     std::string path_;
 };
+
+// The whole content of the file at `path`; empty when it cannot be read.
+inline std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The names in `folder`, sorted.
+inline std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}

@@ -6,20 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "screen/headless.h"
+#include "tests/support/headless_screen.h"
 
 namespace {
 
 using Image = std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)>;
 
-class BuildImageTest : public ::testing::Test {
+class BuildImageTest : public HeadlessScreen {
 protected:
-    void SetUp() override {
-        headless::UseHeadlessBackend();
-        ASSERT_EQ(OpenScreen(640, 480, 32), ScreenResult::Ok);
-    }
-    void TearDown() override { CloseScreen(); }
-
     Image Build(const std::string& bytes) {
         bytes_ = bytes;
         stream_ = MakeValueStream(bytes_);
@@ -30,14 +24,6 @@ protected:
     ValueStream stream_;
 };
 
-std::vector<uint32_t> Pixels(const ImageBuffer& image) {
-    std::vector<uint32_t> pixels;
-    for (int32_t y = 0; y < image.height; ++y) {
-        for (int32_t x = 0; x < image.width; ++x) pixels.push_back(GetPixel(&image, x, y));
-    }
-    return pixels;
-}
-
 TEST_F(BuildImageTest, SetsEveryPixelFromItsFourValuesRowByRow) {
     const Image image = Build(
         "3\n2\n"
@@ -47,18 +33,20 @@ TEST_F(BuildImageTest, SetsEveryPixelFromItsFourValuesRowByRow) {
     EXPECT_EQ(image->width, 3);
     EXPECT_EQ(image->height, 2);
     EXPECT_EQ(image->bytesPerPixel, 4);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint32_t>{0xFFB49747, 0x00010203, 0xFFFF00FF, 0x00FF00FF,
-                                                     0x80FF7F01, 0xFF000000}));
+    EXPECT_EQ(ImagePixels(image.get()),
+              (std::vector<uint32_t>{0xFFB49747, 0x00010203, 0xFFFF00FF, 0x00FF00FF, 0x80FF7F01,
+                                     0xFF000000}));
 }
 
 TEST_F(BuildImageTest, MissingValuesReadAsZero) {
     const Image shortStream = Build("2\n2\n255,1,2,3\n255,9\n");
     ASSERT_NE(shortStream, nullptr);
-    EXPECT_EQ(Pixels(*shortStream), (std::vector<uint32_t>{0xFF010203, 0xFF090000, 0, 0}));
+    EXPECT_EQ(ImagePixels(shortStream.get()),
+              (std::vector<uint32_t>{0xFF010203, 0xFF090000, 0, 0}));
 
     const Image sizeOnly = Build("2\n3\n");
     ASSERT_NE(sizeOnly, nullptr);
-    EXPECT_EQ(Pixels(*sizeOnly), std::vector<uint32_t>(6, 0));
+    EXPECT_EQ(ImagePixels(sizeOnly.get()), std::vector<uint32_t>(6, 0));
 }
 
 TEST_F(BuildImageTest, NoImageReadsNothingAfterTheSize) {
@@ -83,7 +71,7 @@ TEST_F(BuildImageTest, OtherDepthsStoreWhatSetPixelStores) {
     const Image expected(CreateImage(2, 1, 0, 0, 0), DestroyImage);
     SetPixel(expected.get(), 0, 0, 0xFFFF0000);
     SetPixel(expected.get(), 1, 0, 0x00123456);
-    EXPECT_EQ(Pixels(*image), Pixels(*expected));
+    EXPECT_EQ(ImagePixels(image.get()), ImagePixels(expected.get()));
 }
 
 // What the viewer then shows: mask-coloured pixels leave the screen alone, whatever their alpha;

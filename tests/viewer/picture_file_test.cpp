@@ -6,19 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/bitmap/bmp_builder.h"
 #include "tests/support/headless_screen.h"
 #include "tests/support/temp_dir.h"
 #include "viewer/build_image.h"
 #include "viewer/include_file.h"
 
 namespace {
-
-std::vector<uint32_t> ImagePixels(const ImageBuffer* image) {
-    std::vector<uint32_t> pixels;
-    for (int32_t y = 0; image && y < image->height; ++y)
-        for (int32_t x = 0; x < image->width; ++x) pixels.push_back(GetPixel(image, x, y));
-    return pixels;
-}
 
 struct IncludeCase {
     const char* what;
@@ -63,7 +57,6 @@ const std::vector<IncludeCase> IncludeCases = {
     {"an empty last value",
      "Data 2\r\nData 1\r\nData 9,\r\nData 1, 2, 3,4\r\nthe_end_of_it_all:\r\n",
      "2\n1\n9,\n1,2,3,4\n"},
-    {"a line of no known kind", "pic:\r\nData 1\r\nPrint 1\r\n", "", 3},
     {"a label run into a Data line", "abc\r\nData 1\r\n", "", 1},
     {"a label run into a line with a blank", "Data 1\r\nabc\r\nx y:\r\n", "", 2},
     {"a label left open at the end", "Data 1\r\nData 1\r\nabc\r\ndef", "", 3},
@@ -98,11 +91,10 @@ TEST_F(PictureFileTest, IncludeTextsReadAsTheEmbeddedStreamReadsThem) {
 }
 
 // A 24-bit BMP of 2 x 2 pixels stored top-down (a negative height): blue, green / red, white.
-const std::vector<uint8_t> TopDownBmp = {
-    'B', 'M', 70, 0, 0,    0,    0,    0,    0, 0, 54,  0,   0,   0,   40, 0, 0,  0,
-    2,   0,   0,  0, 0xFE, 0xFF, 0xFF, 0xFF, 1, 0, 24,  0,   0,   0,   0,  0, 16, 0,
-    0,   0,   0,  0, 0,    0,    0,    0,    0, 0, 0,   0,   0,   0,   0,  0, 0,  0,
-    255, 0,   0,  0, 255,  0,    0,    0,    0, 0, 255, 255, 255, 255, 0,  0};
+const std::vector<uint8_t> TopDownBmp =
+    bmp::Encode({.width = 2,
+                 .height = -2,
+                 .pixels = bmp::StoreRows({{0x0000FF, 0x00FF00}, {0xFF0000, 0xFFFFFF}}, 24, true)});
 
 std::vector<uint8_t> Bytes(const std::string& text) {
     return {text.begin(), text.end()};
@@ -117,29 +109,25 @@ struct FileCase {
 
 TEST_F(PictureFileTest, FilesAreRecognisedByTheirContent) {
     const TempDir dir;
+    using enum PictureFileStatus;
     const std::vector<FileCase> cases = {
-        {"empty.bi", {}, PictureFileStatus::NotAPicture, "the file is empty"},
-        {"text.bi", Bytes("Hello world\nData 1\n"), PictureFileStatus::NotAPicture,
+        {"empty.bi", {}, NotAPicture, "the file is empty"},
+        {"text.bi", Bytes("Hello world\nData 1\n"), NotAPicture,
          "not an include file or a picture"},
         {"binary.png",
          {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13},
-         PictureFileStatus::NotAPicture,
+         NotAPicture,
          "not an include file or a picture"},
-        {"include.bmp", Bytes("\r\n  pic:\r\nData 1\r\nData 1\r\nData 255, 1, 2,3\r\n"),
-         PictureFileStatus::Ok, ""},
-        {"bitmap.bi", TopDownBmp, PictureFileStatus::Ok, ""},
-        {"cut.bmp",
-         {TopDownBmp.begin(), TopDownBmp.end() - 9},
-         PictureFileStatus::Undecodable,
-         "cannot be decoded"},
-        {"huge.bi", Bytes("Data 23000\r\nData 23000\r\nData 255, 0, 0,0\r\n"),
-         PictureFileStatus::TooLarge,
+        {"include.bmp", Bytes("\r\n  pic:\r\nData 1\r\nData 1\r\nData 255, 1, 2,3\r\n"), Ok, ""},
+        {"bitmap.bi", TopDownBmp, Ok, ""},
+        {"cut.bmp", {TopDownBmp.begin(), TopDownBmp.end() - 9}, Undecodable, "cannot be decoded"},
+        {"huge.bi", Bytes("Data 23000\r\nData 23000\r\nData 255, 0, 0,0\r\n"), TooLarge,
          "width 23000 and height 23000 make 529000000 pixels, more than the limit of 100000000"},
-        {"giant.bi", Bytes("Data 2000000000\r\nData 2000000000\r\n"), PictureFileStatus::TooLarge,
+        {"giant.bi", Bytes("Data 2000000000\r\nData 2000000000\r\n"), TooLarge,
          "width 2000000000 and height 2000000000 make 4000000000000000000 pixels"},
-        {"negative.bi", Bytes("Data -5\r\nData 3\r\n"), PictureFileStatus::NoPicture,
+        {"negative.bi", Bytes("Data -5\r\nData 3\r\n"), NoPicture,
          "width -5 and height 3 make no picture"},
-        {"malformed.bi", Bytes("pic:\r\nData 1\r\nPrint 1\r\n"), PictureFileStatus::Malformed,
+        {"malformed.bi", Bytes("pic:\r\nData 1\r\nPrint 1\r\n"), Malformed,
          "malformed line 3: expected a label"},
     };
     for (const FileCase& c : cases) {
