@@ -12,6 +12,7 @@
 
 #include "screen/backend.h"
 #include "screen/placement.h"
+#include "screen/shown_rows.h"
 #include "screen/window_backend.h"
 #include "screen/x11_buttons.h"
 
@@ -44,6 +45,7 @@ struct SdlWindow {
     Placement placement;
     uint64_t nativeWindow = 0;
     std::vector<std::string> dropping;  // the files of the drop under way
+    ShownRows shown;
 };
 
 SdlWindow& WindowOf(void* self) {
@@ -118,8 +120,11 @@ void CopyRows(const SdlWindow& w, SDL_Surface* surface, const uint8_t* frame, in
 void Present(void* self, const uint8_t* frame, int32_t /*width*/, int32_t /*height*/, int32_t first,
              int32_t last) {
     SdlWindow& w = WindowOf(self);
+    if (w.clearBars) w.shown = {};  // the whole window is painted again
+    if (!KeepChangedRows(w.shown, frame, w.width, first, last)) return;
     SDL_Surface* surface = SDL_GetWindowSurface(w.window);
     if (!surface) return;
+    RememberRows(w.shown, frame, w.width, w.height, first, last);
     w.placement =
         w.fullScreen ? PlaceFrame(w.width, w.height, surface->w, surface->h) : Placement{};
     if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
@@ -160,6 +165,7 @@ void HandleWindowEvent(SdlWindow& w, const SDL_WindowEvent& e) {
                 w.minimised = false;
                 NotifyFocus(w.focused, w.minimised);
             }
+            w.shown = {};
             NotifyNeedsFullPresent();
             break;
         case SDL_WINDOWEVENT_MAXIMIZED:
