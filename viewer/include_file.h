@@ -138,7 +138,9 @@ const char* ReadValues(const char* p, const char* end, IncludeFileReader& reader
     const char* after = p;
     // Unrolled, so that each of the four values has branches of its own, which the processor
     // predicts well where a picture's colours change smoothly.
+#if defined(__OPTIMIZE__)  // an unoptimised build would warn that it ignores the hint
 #pragma GCC unroll 4
+#endif
     for (size_t i = 0; i < 4 && after != nullptr; ++i) {
         after = ReadPlainValue(after, values[i]);
         if (i < 3 && after != nullptr) after = *after == ',' ? after + 1 : nullptr;
