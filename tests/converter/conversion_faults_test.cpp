@@ -267,11 +267,6 @@ int64_t PeakMegabytes() {
     return usage.ru_maxrss / 1024;
 }
 
-// An 8-bit run-length coded bitmap.
-std::vector<uint8_t> RunLength8(int32_t width, int32_t height, std::vector<uint8_t> stream) {
-    return bmp::Encode(bmp::RunLength(8, width, height, std::move(stream)));
-}
-
 TEST_F(ConversionFaultTest, HostileFilesAreRefusedBeforeTheirPictureIsMade) {
     // A 16-byte header has no compression field: its 1 where a longer one has it is a pixel.
     const bmp::Bitmap shortHeader{.infoSize = 16,
@@ -297,26 +292,24 @@ TEST_F(ConversionFaultTest, HostileFilesAreRefusedBeforeTheirPictureIsMade) {
         {"a 16-byte header", bmp::Encode(shortHeader),
          "declares 23000 x 23000 pixels, more than its 36 bytes hold"},
         {"24-bit pixels claiming run-length data", bmp::Encode(trueColourRuns), unsupported},
-        {"run-length data that ends at once", RunLength8(23000, 23000, {0, 1}),
-         "declares 23000 x 23000 pixels, more rows than its 2 bytes of run-length data can "
-         "reach"},
+        {"run-length data that ends at once", bmp::Encode(bmp::RunLength(8, 23000, 23000, {0, 1})),
+         "declares 23000 x 23000 pixels, more rows than its 2 bytes of run-length data can reach"},
         {"run-length data reaching a top row above the limit",
-         RunLength8(23000, 23000, deltasToTheTop),
-         "23000 x 23000 pixels, more than the limit of 100000000 (bmp2bi --max-pixels raises "
-         "it)"},
+         bmp::Encode(bmp::RunLength(8, 23000, 23000, deltasToTheTop)),
+         "23000 x 23000 pixels, more than the limit of 100000000 (bmp2bi --max-pixels raises it)"},
         {"a picture above a lowered limit", small,
          "3 x 2 pixels, more than the limit of 5 (bmp2bi --max-pixels raises it)", 5},
         {"a picture at a lowered limit", small, std::nullopt, 6},
-        {"run-length data ending below its top row", RunLength8(4, 3, {1, 5, 0, 1}), unsupported},
-        {"run-length data ending in its top row", RunLength8(1, 2, {1, 1, 0, 0, 1, 2, 0, 1}),
-         std::nullopt},
+        {"run-length data ending below its top row",
+         bmp::Encode(bmp::RunLength(8, 4, 3, {1, 5, 0, 1})), unsupported},
+        {"run-length data ending in its top row",
+         bmp::Encode(bmp::RunLength(8, 1, 2, {1, 1, 0, 0, 1, 2, 0, 1})), std::nullopt},
         {"nothing but the signature", {'B', 'M'}, "cut short inside its header (2 bytes)"},
         {"a header cut short", std::vector<uint8_t>(small.begin(), small.begin() + 30),
          "cut short inside its header (30 bytes)"},
-        // Every header form the loader reads; a 16-byte one's pixels where longer ones have more.
+        // The other header forms; a 16-byte one's pixels where longer ones have more.
         {"header 12", bmp::Encode({.infoSize = 12, .pixels = {1, 2, 3, 0}}), std::nullopt},
         {"header 16", bmp::Encode({.infoSize = 16, .pixels = {1, 2, 3, 0}}), std::nullopt},
-        {"header 40", bmp::Encode({.infoSize = 40, .pixels = {1, 2, 3, 0}}), std::nullopt},
         {"header 108", bmp::Encode({.infoSize = 108, .pixels = {1, 2, 3, 0}}), std::nullopt},
     };
     for (const Case& c : cases) {

@@ -80,10 +80,9 @@ void CheckPicture(std::string_view text, const IncludeFileStream& stream) {
     const PictureFile read = ReadIncludePicture(text);
     Check(built != nullptr && read.image != nullptr);
     Check(read.image->width == built->width && read.image->height == built->height);
-    for (int32_t y = 0; y < built->height; ++y) {
+    for (int32_t y = 0; y < built->height; ++y)
         for (int32_t x = 0; x < built->width; ++x)
             Check(GetPixel(read.image.get(), x, y) == GetPixel(built, x, y));
-    }
     DestroyImage(built);
 }
 
