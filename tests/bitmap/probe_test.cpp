@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <tuple>
+
 #include "screen/bitmap.h"
 #include "tests/bitmap/bmp_builder.h"
 #include "tests/support/temp_dir.h"
@@ -21,10 +23,7 @@ TEST(ProbeTest, ProbeReadsTheHeaderFields) {
     raw[0] = 0xFE;
     ba[1] = 'A';
     ASSERT_EQ(::mkfifo((dir / "pipe.bmp").c_str(), 0600), 0);
-    const struct {
-        std::string path;
-        int32_t width, height;
-    } cases[] = {
+    const std::tuple<std::string, int32_t, int32_t> cases[] = {
         {dir.Write("a.bmp", bytes), 1234, 56},   // stored top-down: the picture's rows all the same
         {dir.Write("cut.bmp", cut), 0x1234, 0},  // the bytes present, zeros above
         {dir.Write("core.bmp", bmp::Encode({.infoSize = 12, .width = 300, .height = 2})), 300, 2},
@@ -36,9 +35,9 @@ TEST(ProbeTest, ProbeReadsTheHeaderFields) {
         {std::string("a\0b.bmp", 7), 0, 0},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        const BitmapSize size = ProbeBitmapSize(c.path);
-        EXPECT_EQ(std::pair(size.width, size.height), std::pair(c.width, c.height)) << c.path;
+    for (const auto& [path, width, height] : cases) {
+        const BitmapSize size = ProbeBitmapSize(path);
+        EXPECT_EQ(std::pair(size.width, size.height), std::pair(width, height)) << path;
     }
 }
 

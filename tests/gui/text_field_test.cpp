@@ -1,5 +1,7 @@
 #include "gui/text_field.h"
 
+#include <tuple>
+
 #include "screen/keyboard.h"
 #include "screen/text_encoding.h"
 #include "tests/gui/widget_test_support.h"
@@ -314,40 +316,33 @@ TEST_F(TextFieldTest, NegativeLengthHoldsAndShowsNothingWithoutFailing) {
 }
 
 TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsThereIsRoom) {
-    struct Case {
-        TextFieldKind kind;
-        int32_t length;
-        std::string text;
-        int32_t caret;
-        std::string clipboard;
-        std::string_view typed;
-        std::string expected;
-        int32_t expectedCaret;
-    };
     using enum TextFieldKind;
     const std::string path = "/tmp/B\xC3\xA4ume \xC3\x9C.bmp";
-    const Case cases[] = {
-        {TextBox, 3, "B\xC3\xA4", 2, "", "\xC3\xBCx", "B\xC3\xA4\xC3\xBC", 3},  // limit 3
-        {TextBox, 9, "\xC3\xA4\xC3\xB6\xC3\xBC", 3, "", "\b", "\xC3\xA4\xC3\xB6", 2},
-        {TextBox, 9, "\xC3\xA4\xC3\xB6", 1, "", "\b\xE2\x82\xAC", "\xE2\x82\xAC\xC3\xB6", 1},
-        {ScrollTextBox, 4, "", 0, "", "B\xC3\xA4ume", "B\xC3\xA4ume", 5},
-        // Malformed bytes a host put in are one character each, edited safely.
-        {TextBox, 9, "a\xFF\x62", 3, "", "\b\b", "a", 1},
-        {TextBox, 9, "a\xE2\x82", 1, "", "\xC3\xA9", "a\xC3\xA9\xE2\x82", 2},
-        {ScrollTextBox, 5, "", 0, path + "\nsecond line", "\x16", path, 16},
-        {TextBox, 5, "ab", 1, "x\ty\x7Fz\xC3\xA4", "\x16", "axyzb", 4},  // controls dropped
-        {TextBox, 5, "ab", 0, "\r\nzz", "\x16", "ab", 0},
-        {PasswordBox, 3, "", 0, "\xC3\xA4\xFF\xC3\xB6\xC3\xBC", "\x16",
-         "\xC3\xA4\xEF\xBF\xBD\xC3\xB6", 3},
-    };
-    for (const Case& c : cases) {
-        TextField field(c.kind, 10, 10, c.length, c.text);
+    // Kind, length, text, caret, clipboard, keys typed; the text and caret after them.
+    const std::tuple<TextFieldKind, int32_t, std::string, int32_t, std::string, std::string_view,
+                     std::string, int32_t>
+        cases[] = {
+            {TextBox, 3, "B\xC3\xA4", 2, "", "\xC3\xBCx", "B\xC3\xA4\xC3\xBC", 3},  // limit 3
+            {TextBox, 9, "\xC3\xA4\xC3\xB6\xC3\xBC", 3, "", "\b", "\xC3\xA4\xC3\xB6", 2},
+            {TextBox, 9, "\xC3\xA4\xC3\xB6", 1, "", "\b\xE2\x82\xAC", "\xE2\x82\xAC\xC3\xB6", 1},
+            {ScrollTextBox, 4, "", 0, "", "B\xC3\xA4ume", "B\xC3\xA4ume", 5},
+            // Malformed bytes a host put in are one character each, edited safely.
+            {TextBox, 9, "a\xFF\x62", 3, "", "\b\b", "a", 1},
+            {TextBox, 9, "a\xE2\x82", 1, "", "\xC3\xA9", "a\xC3\xA9\xE2\x82", 2},
+            {ScrollTextBox, 5, "", 0, path + "\nsecond line", "\x16", path, 16},
+            {TextBox, 5, "ab", 1, "x\ty\x7Fz\xC3\xA4", "\x16", "axyzb", 4},  // controls dropped
+            {TextBox, 5, "ab", 0, "\r\nzz", "\x16", "ab", 0},
+            {PasswordBox, 3, "", 0, "\xC3\xA4\xFF\xC3\xB6\xC3\xBC", "\x16",
+             "\xC3\xA4\xEF\xBF\xBD\xC3\xB6", 3},
+        };
+    for (const auto& [kind, length, text, caret, clipboard, typed, expected, caretAfter] : cases) {
+        TextField field(kind, 10, 10, length, text);
         field.Focused = 1;
-        field.CaretPos = c.caret;
-        headless::SetClipboardText(c.clipboard);
-        Type(field, c.typed);
-        EXPECT_EQ(field.Text, c.expected) << c.text << " + " << c.typed;
-        EXPECT_EQ(field.CaretPos, c.expectedCaret) << c.text << " + " << c.typed;
+        field.CaretPos = caret;
+        headless::SetClipboardText(clipboard);
+        Type(field, typed);
+        EXPECT_EQ(field.Text, expected) << text << " + " << typed;
+        EXPECT_EQ(field.CaretPos, caretAfter) << text << " + " << typed;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 #include "tests/support/headless_screen.h"
@@ -203,12 +204,7 @@ TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
     const auto line = [](float x1, float y1, float x2, float y2) {
         return [=] { DrawLine(nullptr, x1, y1, x2, y2, Ink); };
     };
-    const struct {
-        const char* what;
-        std::function<void()> draw;
-        ptrdiff_t inked;
-        uint64_t fingerprint;
-    } cases[] = {
+    const std::tuple<const char*, std::function<void()>, ptrdiff_t, uint64_t> cases[] = {
         {"text above the top", [] { DrawText(nullptr, 5, -3, PointAbsolute, "AB", Ink); }, 37,
          14715711762173985261u},
         {"disc over the top", circle(40, 2, 10, 0, -1), 219, 103365934346391269u},
@@ -231,18 +227,18 @@ TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
         {"wide ellipse's top", circle(40, 20030, 40000, 0.5f, -1), 2573, 1945371639171270465u},
         {"segment across", line(-1e9f, 5, 1e9f, 50), 83, 6888523805095197931u},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, draw, inked, expected] : cases) {
         Paper();
         headless::Sync();
-        c.draw();
+        draw();
         headless::Sync();
         const std::vector<uint32_t> shown = headless::PresentedFrame();
-        EXPECT_EQ(shown, Pixels()) << c.what;
+        EXPECT_EQ(shown, Pixels()) << what;
         uint64_t fingerprint = 14695981039346656037u;
         for (size_t i = 0; i < shown.size(); ++i)
             if (shown[i] == Ink) fingerprint = (fingerprint ^ i) * 1099511628211u;
-        EXPECT_EQ(std::count(shown.begin(), shown.end(), Ink), c.inked) << c.what;
-        EXPECT_EQ(fingerprint, c.fingerprint) << c.what;
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), Ink), inked) << what;
+        EXPECT_EQ(fingerprint, expected) << what;
     }
 }
 

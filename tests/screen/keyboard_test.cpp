@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 using namespace screen_internal;
@@ -42,13 +43,8 @@ TEST(Keyboard, ScanCodesFollowThePcLayoutWithSharedEntries) {
 TEST(Keyboard, KeyDownsPushCodesControlCharactersOrNothing) {
     constexpr int32_t Toggle = -1;  // the full-screen switch
     const auto X = ExtendedKeyCode;
-    const struct {
-        uint32_t usage;
-        char32_t character;
-        uint32_t modifiers;
-        bool repeat;
-        int32_t code;  // 0: nothing
-    } cases[] = {
+    // Usage, character, modifiers, a repeat; the code pushed (0: nothing).
+    const std::tuple<uint32_t, char32_t, uint32_t, bool, int32_t> cases[] = {
         // clang-format off
         // Ctrl before Shift; the keypad gives the cursor keys' codes until Num Lock types digits.
         {hid::Up, 0, 0, false, X(72)}, {hid::Up, 0, CtrlHeld | ShiftHeld, false, X(141)},
@@ -66,12 +62,12 @@ TEST(Keyboard, KeyDownsPushCodesControlCharactersOrNothing) {
         {hid::Return, U'\r', AltHeld, true, 0},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        const KeyPush push = TranslateKeyDown({c.usage, c.character, c.modifiers, c.repeat});
-        const KeyPush::Kind kind = c.code == Toggle ? KeyPush::Kind::ToggleFullScreen
-                                   : c.code         ? KeyPush::Kind::Code
-                                                    : KeyPush::Kind::Nothing;
-        EXPECT_EQ(push.kind, kind) << c.usage << " with " << c.modifiers;
-        EXPECT_EQ(push.code, c.code == Toggle ? 0 : c.code) << c.usage << " with " << c.modifiers;
+    for (const auto& [usage, character, modifiers, repeat, code] : cases) {
+        const KeyPush push = TranslateKeyDown({usage, character, modifiers, repeat});
+        const KeyPush::Kind kind = code == Toggle ? KeyPush::Kind::ToggleFullScreen
+                                   : code         ? KeyPush::Kind::Code
+                                                  : KeyPush::Kind::Nothing;
+        EXPECT_EQ(push.kind, kind) << usage << " with " << modifiers;
+        EXPECT_EQ(push.code, code == Toggle ? 0 : code) << usage << " with " << modifiers;
     }
 }

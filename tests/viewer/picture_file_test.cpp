@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/bitmap/bmp_builder.h"
@@ -93,23 +94,14 @@ std::vector<uint8_t> Bytes(const std::string& text) {
     return {text.begin(), text.end()};
 }
 
-struct FileCase {
-    const char* name;
-    std::vector<uint8_t> bytes;
-    PictureFileStatus status;
-    const char* problem;
-};
-
 TEST_F(PictureFileTest, FilesAreRecognisedByTheirContent) {
     const TempDir dir;
     using enum PictureFileStatus;
-    const std::vector<FileCase> cases = {
+    const std::tuple<const char*, std::vector<uint8_t>, PictureFileStatus, const char*> cases[] = {
         {"empty.bi", {}, NotAPicture, "the file is empty"},
         {"text.bi", Bytes("Hello world\nData 1\n"), NotAPicture,
          "not an include file or a picture"},
-        {"binary.png",
-         {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13},
-         NotAPicture,
+        {"binary.png", Bytes({"\x89PNG\r\n\x1A\n\0\0\0\x0D", 12}), NotAPicture,
          "not an include file or a picture"},
         {"include.bmp", Bytes("\r\n  pic:\r\nData 1\r\nData 1\r\nData 255, 1, 2,3\r\n"), Ok, ""},
         {"bitmap.bi", TopDownBmp, Ok, ""},
@@ -123,11 +115,11 @@ TEST_F(PictureFileTest, FilesAreRecognisedByTheirContent) {
         {"malformed.bi", Bytes("pic:\r\nData 1\r\nPrint 1\r\n"), Malformed,
          "malformed line 3: expected a label"},
     };
-    for (const FileCase& c : cases) {
-        const PictureFile file = ReadPictureFile(dir.Write(c.name, c.bytes));
-        EXPECT_EQ(file.status, c.status) << c.name << ": " << file.problem;
-        EXPECT_EQ(file.problem.rfind(c.problem, 0), 0u) << c.name << ": " << file.problem;
-        EXPECT_EQ(file.image != nullptr, c.status == PictureFileStatus::Ok) << c.name;
+    for (const auto& [name, bytes, status, problem] : cases) {
+        const PictureFile file = ReadPictureFile(dir.Write(name, bytes));
+        EXPECT_EQ(file.status, status) << name << ": " << file.problem;
+        EXPECT_EQ(file.problem.rfind(problem, 0), 0u) << name << ": " << file.problem;
+        EXPECT_EQ(file.image != nullptr, status == Ok) << name;
     }
     std::vector<uint32_t> rgb = ImagePixels(ReadPictureFile(dir / "bitmap.bi").image.get());
     for (uint32_t& pixel : rgb) pixel &= 0xFFFFFF;
