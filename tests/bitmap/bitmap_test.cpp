@@ -399,11 +399,7 @@ bmp::Bitmap Coded(int bits, uint32_t compression, int32_t height = 2) {
 }
 
 TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
-    struct Case {
-        const char* what;
-        void (*change)(bmp::Bitmap&);
-    };
-    const Case cases[] = {
+    const std::pair<const char*, void (*)(bmp::Bitmap&)> cases[] = {
         {"width 0", [](bmp::Bitmap& b) { b.width = 0; }},
         {"negative width", [](bmp::Bitmap& b) { b.width = -3; }},
         {"height 0", [](bmp::Bitmap& b) { b.height = 0; }},
@@ -423,12 +419,12 @@ TEST_F(LoadBitmapTest, RefusedHeadersLeaveTheImageAlone) {
         {"bit fields at 4 bits", [](bmp::Bitmap& b) { b = Coded(4, 3); }},
         {"bit fields at 8 bits", [](bmp::Bitmap& b) { b = Coded(8, 3); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& [what, change] : cases) {
         bmp::Bitmap b = TrueColour(24);
-        c.change(b);
+        change(b);
         Image image = MakeImage(3, 2);
-        EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO) << c.what;
-        EXPECT_EQ(ImagePixels(image.get()), Pixels(6, Fill)) << c.what;
+        EXPECT_EQ(Load(b, image.get()), ScreenResult::FileIO) << what;
+        EXPECT_EQ(ImagePixels(image.get()), Pixels(6, Fill)) << what;
     }
 }
 

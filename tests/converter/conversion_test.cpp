@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "converter/dialogs_fake.h"
 #include "converter/include_file.h"
@@ -121,10 +122,7 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
     bmp::Bitmap rle4At8 = bmp::RunLength(8, 1, 1, {0, 1});
     rle4At8.compression = 2;
     const bmp::Bitmap rleCut = bmp::RunLength(8, 1, 1, {1, 2, 0});
-    const struct {
-        std::string path;
-        std::string problem;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {dir / "missing.bmp", "cannot read: No such file or directory"},
         {"", "cannot read: No such file or directory"},
         {dir.Write("png.bmp", {0x89, 'P', 'N', 'G'}),
@@ -139,10 +137,10 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
         {dir / "pipe.bmp", "a pipe, not a regular file"},
     };
     ASSERT_EQ(::mkfifo((dir / "pipe.bmp").c_str(), 0600), 0);
-    for (const auto& c : cases) {
-        const LoadedPicture p = LoadPicture(c.path);
-        EXPECT_FALSE(p.image) << c.path;
-        EXPECT_EQ(p.problem, c.problem) << c.path;
+    for (const auto& [path, problem] : cases) {
+        const LoadedPicture p = LoadPicture(path);
+        EXPECT_FALSE(p.image) << path;
+        EXPECT_EQ(p.problem, problem) << path;
     }
 }
 
@@ -456,22 +454,18 @@ TEST_F(ConversionTest, WithoutADesktopTheBoxesAreReportedNotPrinted) {
     script.unavailable = true;
     WriteText(dir / "out.bi", "old");
     const std::string input = dir.Write("in.bmp", Bmp24({{1}}));
-    const struct {
-        std::string input;
-        ConversionStatus status;
-        std::string_view text;
-    } cases[] = {
+    const std::tuple<std::string, ConversionStatus, std::string_view> cases[] = {
         {input, ConversionStatus::Declined, OverwriteQuestionText},  // unanswerable: no Yes
         {dir / "missing.bmp", ConversionStatus::LoadFailed, LoadFailedText},
     };
-    for (const auto& c : cases) {
+    for (const auto& [path, status, text] : cases) {
         testing::internal::CaptureStderr();
-        const ConversionOutcome outcome = ConvertPicture(c.input, dir / "out.bi", dialogs);
+        const ConversionOutcome outcome = ConvertPicture(path, dir / "out.bi", dialogs);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-        EXPECT_EQ(outcome.result.status, c.status);
+        EXPECT_EQ(outcome.result.status, status);
         ASSERT_EQ(outcome.unshownBoxes.size(), 1u);
         EXPECT_EQ(outcome.unshownBoxes[0].caption, ErrorCaption);
-        EXPECT_EQ(outcome.unshownBoxes[0].text, c.text);
+        EXPECT_EQ(outcome.unshownBoxes[0].text, text);
     }
     EXPECT_EQ(ReadText(dir / "out.bi"), "old");
 }

@@ -1,6 +1,7 @@
 #include "gui/button.h"
 
 #include <cstdio>
+#include <tuple>
 #include <vector>
 
 #include "tests/bitmap/bmp_builder.h"
@@ -76,17 +77,15 @@ TEST_F(ButtonTest, StartIsFortyFiveBySeventeenWithHighlightAndShadows) {
 
 TEST_F(ButtonTest, FiresOnlyStrictlyInsideWithTheLeftButtonAlone) {
     Button button("Start", Recorder(), "Start", 20, 30);  // clickable 21..64 x 31..46
-    struct Case {
-        int32_t x, y, buttons;
-        bool fires;
-    };
-    for (Case c : {Case{21, 31, 1, true}, Case{64, 46, 1, true}, Case{20, 35, 1, false},
-                   Case{40, 30, 1, false}, Case{65, 35, 1, false}, Case{40, 47, 1, false},
-                   Case{40, 35, 3, false}, Case{40, 35, 2, false}, Case{40, 35, 0, false}}) {
+    const std::tuple<int32_t, int32_t, int32_t, bool> cases[] = {
+        {21, 31, 1, true},  {64, 46, 1, true},  {20, 35, 1, false},
+        {40, 30, 1, false}, {65, 35, 1, false}, {40, 47, 1, false},
+        {40, 35, 3, false}, {40, 35, 2, false}, {40, 35, 0, false}};
+    for (const auto& [x, y, buttons, fires] : cases) {
         fired_.clear();
-        UserAt(c.x, c.y, c.buttons);
+        UserAt(x, y, buttons);
         Update(button);
-        EXPECT_EQ(fired_.size(), c.fires ? 1u : 0u) << c.x << ", " << c.y << " mask " << c.buttons;
+        EXPECT_EQ(fired_.size(), fires ? 1u : 0u) << x << ", " << y << " mask " << buttons;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include "tests/gui/widget_test_support.h"
 
@@ -83,20 +84,17 @@ TEST_F(GuiTest, PointerSpriteOverEveryTextEntryAndTextAreaOnly) {
     AddPasswordBox(gui, 10, 50, 5);
     AddTextArea(gui, 10, 70, 5, 2);
     AddButton(gui, "Go", 100, 10, "go", nullptr);
-    struct Case {
-        int32_t x, y;
-        bool sprite;
-    };
-    for (Case c :
-         {Case{20, 15, true}, Case{300, 100, false}, Case{20, 35, true}, Case{105, 15, false},
-          Case{20, 55, true}, Case{20, 75, true}, Case{300, 100, false}}) {
-        UserAt(c.x, c.y);
+    const std::tuple<int32_t, int32_t, bool> cases[] = {
+        {20, 15, true}, {300, 100, false}, {20, 35, true},   {105, 15, false},
+        {20, 55, true}, {20, 75, true},    {300, 100, false}};
+    for (const auto& [x, y, sprite] : cases) {
+        UserAt(x, y);
         Update(gui);
         headless::Sync();
-        EXPECT_EQ(headless::PointerShown(), !c.sprite) << c.x << ", " << c.y;
-        EXPECT_EQ(gui.Pointer.Hidden, c.sprite ? 0 : 1) << c.x << ", " << c.y;
-        if (c.sprite) {
-            EXPECT_EQ(gui.Pointer.X, c.x);
+        EXPECT_EQ(headless::PointerShown(), !sprite) << x << ", " << y;
+        EXPECT_EQ(gui.Pointer.Hidden, sprite ? 0 : 1) << x << ", " << y;
+        if (sprite) {
+            EXPECT_EQ(gui.Pointer.X, x);
         }
     }
 }

@@ -157,12 +157,11 @@ TEST_F(TextFieldTest, BackspaceRemovesBeforeTheCaretAndNothingAtZero) {
 
 TEST_F(TextFieldTest, CaretGoesToTheNearestBoundaryHalvesToEven) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
-    struct Case {
-        int32_t offset, caret;
-    };
-    for (Case c : {Case{5, 0}, Case{13, 2}, Case{21, 2}, Case{29, 4}, Case{12, 1}, Case{78, 6}}) {
-        ClickAt(field, 10 + c.offset, 15);
-        EXPECT_EQ(field.CaretPos, c.caret) << "at X + " << c.offset;
+    const std::pair<int32_t, int32_t> cases[] = {{5, 0},  {13, 2}, {21, 2},
+                                                 {29, 4}, {12, 1}, {78, 6}};
+    for (const auto& [offset, caret] : cases) {
+        ClickAt(field, 10 + offset, 15);
+        EXPECT_EQ(field.CaretPos, caret) << "at X + " << offset;
     }
 }
 
