@@ -1,6 +1,5 @@
-// LoadBitmap against BMP, PNG, JPEG and GIF files by Pillow, ImageMagick and by hand, with pixels
-// from Pillow's own decoder or worked out by the script, never the loader's; each picture also into
-// a smaller 2-byte image (5-6-5) and through the probe; damaged files must fail.
+// LoadBitmap against picture files by Pillow, ImageMagick and by hand, with pixels the script
+// gives, also into a smaller 2-byte image (5-6-5) and through the probe; damaged files must fail.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

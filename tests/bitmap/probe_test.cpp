@@ -1,5 +1,4 @@
-// ProbeBitmapSize: the width and height fields of a picture file's header, and (0, 0) for every
-// file that is no picture or can't be read.
+// ProbeBitmapSize: a picture header's width and height; (0, 0) for anything else or unreadable.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

@@ -1,6 +1,5 @@
-// The conversion when the system fails it or a user attacks it: the input changing while it is
-// read, an output folder the user may not write to, 200 million rows all there, each through
-// "Start" with a scripted desktop; files made to cost far more than their size, through loading.
+// The conversion when the system fails it or a user attacks it: the input changing while read, a
+// folder the user may not write to, 200 million rows all there, files far costlier than they look.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>

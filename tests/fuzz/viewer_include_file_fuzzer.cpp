@@ -1,7 +1,5 @@
-// Arbitrary bytes as a pixel-data include file: the reader, with its quick ways for the lines the
-// conversion writes, gives what a plain reading of the rules line by line gives: the same stream or
-// the same malformed line. Every value it hands over carries the number its text converts to, and
-// the viewer's picture of the text is the one BuildImage makes from the generator's stream.
+// Arbitrary bytes as a pixel-data include file: the reader, quick ways included, gives the stream
+// or malformed line a plain reading gives, each value's number, and BuildImage's picture.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

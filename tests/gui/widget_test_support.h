@@ -149,8 +149,7 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
-// A filled box framed in grey, with shadows inside two edges: a raised panel has them at the
-// bottom and right, a sunken white box at the top and left.
+// A box framed in grey and shadowed inside: a raised one bottom and right, a sunken one top, left.
 inline void PaintPanel(ExpectedFrame& frame, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                        uint32_t fill) {
     frame.Fill(x1, y1, x2, y2, fill);
@@ -188,8 +187,7 @@ inline void PaintButton(ExpectedFrame& frame, int32_t x, int32_t y, std::string_
     frame.Put(x, y, TextButtonFace(caption));
 }
 
-// The pointer sprite's black pixels at (x, y): bars at the top and bottom with a gap in the
-// middle, which shows what lies under them, and the stem between them.
+// The pointer sprite's black pixels at (x, y): top and bottom bars, gaps in the middle, a stem.
 inline void PaintIBeam(ExpectedFrame& frame, int32_t x, int32_t y) {
     for (int32_t column : {0, 1, 3, 4}) {
         frame.Set(x + column, y, 0x00000000);

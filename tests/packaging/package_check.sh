@@ -1,6 +1,6 @@
 #!/bin/bash
-# The Debian package as `make package` builds it: its files and control fields, then the
-# programs, manual pages and desktop entries taken out of it, and lintian's verdict.
+# The Debian package as `make package` builds it: files, fields, programs, manual pages, desktop
+# entries and lintian's verdict.
 # Usage: package_check.sh SOURCE_DIR WORK_DIR VERSION
 set -euo pipefail
 source_dir=$1
@@ -51,8 +51,7 @@ for program in bmp2bi converter viewer; do
     [ -z "$warnings" ] || fail "man $program warns: $warnings"
 done
 
-# The packaged (stripped, hardened) bmp2bi converts a 1 x 1 BMP: the 54 bytes of a 24-bit
-# picture's headers, then its pixel (blue 16, green 32, red 48) padded to 4 bytes.
+# The packaged bmp2bi converts a 1 x 1 BMP: 54 bytes of headers, blue 16, green 32, red 48, pad.
 bmp='BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0\0\0\0\0\x04\0\0\0'
 bmp+='\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0\x10\x20\x30\0'
 printf "$bmp" >"$work/convert/t.bmp"

@@ -19,8 +19,7 @@ std::pair<int32_t, int32_t> Kept(const ShownRows& shown, const std::vector<uint3
 
 }  // namespace
 
-// A frame of 2 x 5 pixels: nothing is skipped until a whole frame was shown; then only the
-// rows between the first and the last changed one go out again.
+// A 2 x 5 frame: nothing is skipped until all was shown, then only the changed rows' band goes out.
 TEST(ShownRows, OnlyChangedRowsArePresentedOnceTheWholeFrameIsKnown) {
     std::vector<uint32_t> frame(10, 7);
     const auto* bytes = reinterpret_cast<const uint8_t*>(frame.data());

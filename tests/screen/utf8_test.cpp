@@ -1,5 +1,4 @@
-// Decoding typed text: every well-formed character, one replacement per malformed part; edited
-// text by characters and shown in the font's glyphs.
+// Typed text decoded, one replacement per malformed part; edited by characters, shown in glyphs.
 #include "screen/utf8.h"
 
 #include <gtest/gtest.h>
