@@ -3,10 +3,8 @@
 
 Usage: make_peer_bitmaps.py OUTDIR [--pictures-only]
 Lists "FILE WIDTH HEIGHT TOLERANCE" in OUTDIR/cases.txt and writes FILE.rgba (RGBA bytes, top row
-first); TOLERANCE -1 marks a file that must fail to load. Expected pixels are Pillow's decode of
-8-bit files; where Pillow reduces in its own way (alpha of files that carry none, 16-bit and
-low-depth PNG, a GIF image on a larger screen) they follow the loader's rules from the values
-written.
+first); TOLERANCE -1: the file must fail to load. Pixels are Pillow's decode of 8-bit files, else
+the loader's rules from the values written (alpha, 16-bit and low-depth PNG, a GIF on a screen).
 """
 import os
 import random

@@ -51,8 +51,7 @@ def type_with_capital_umlaut(s, path):
 
 
 def drop_files(env, window, uris):
-    """Drags `uris` from a window of our own onto `window` by the XDND protocol and drops them
-    there; returns once the target has said it is finished."""
+    """Drags `uris` onto `window` by the XDND protocol; returns once the target has finished."""
     d = display.Display(env['DISPLAY'])
     atom = d.intern_atom
     target = d.create_resource_object('window', int(window))

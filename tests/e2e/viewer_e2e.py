@@ -42,9 +42,8 @@ def expected_from_test_picture():
 
 
 def expect_run(viewer, argument, status, line):
-    """`viewer argument` ends at once with `status` and output, beginning with `line`, on standard
-    output (status 0) or error, where a refused file (status 1) gives one line only. It runs
-    without a display: a viewer that tried to open its window would fail with more to say."""
+    """`viewer argument` ends at once without a display (opening a window would fail) with `status`
+    and `line` first on standard output (status 0) or error, the only line of a refused file."""
     env = {k: v for k, v in os.environ.items() if k != 'DISPLAY'}
     done = subprocess.run([viewer, argument], env=env, capture_output=True, text=True, timeout=20)
     lines = (done.stdout if status == 0 else done.stderr).splitlines()
