@@ -14,43 +14,37 @@
 
 namespace {
 
-struct IncludeCase {
-    const char* what;
-    std::string text;
-    std::string stream;  // the generator's output; empty for a malformed file
-    uint64_t errorLine = 0;
-};
-
-const std::vector<IncludeCase> IncludeCases = {
+// What, the text; the generator's stream, or the malformed line's number.
+const std::tuple<const char*, std::string, std::string, uint64_t> IncludeCases[] = {
     {"as the conversion writes it",
      "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\nData 255, 0, 0,255\r\n",
-     "2\n1\n255,255,0,0\n255,0,0,255\n"},
+     "2\n1\n255,255,0,0\n255,0,0,255\n", 0},
     {"LF line ends, every value form",
      "p:\nData 2\ndata &h1\nData &HFF, &O17, &b101,&17\n"
      "DATA -1, +7, 4294967296,42949675529\n",
-     "2\n&h1\n&HFF,&O17,&b101,&17\n-1,+7,4294967296,42949675529\n"},
+     "2\n&h1\n&HFF,&O17,&b101,&17\n-1,+7,4294967296,42949675529\n", 0},
     {"blanks, TABs, empty and odd values", "Data 1\r\nData 1\r\nData\t 12ab ,\t,  0 , 300 \r\n",
-     "1\n1\n12ab,,0,300\n"},
+     "1\n1\n12ab,,0,300\n", 0},
     {"long digit runs", "Data 1\nData 1\nData 123456789, 0000000001,12345678,000000255\n",
-     "1\n1\n123456789,0000000001,12345678,000000255\n"},
+     "1\n1\n123456789,0000000001,12345678,000000255\n", 0},
     {"labels with a TAB, empty, with \\ and high bytes",
      "a\tb_bi:\r\n:\r\nC:\\out\\\xE9_bi:\r\nData 1\r\nData 1\r\nData 1,2,3,4\r\n",
-     "1\n1\n1,2,3,4\n"},
+     "1\n1\n1,2,3,4\n", 0},
     {"a label beginning with Data and a TAB", "Data\tx_bi:\r\nData 1\r\nData 1\r\nData 9,8,7,6\r\n",
-     "1\n1\n9,8,7,6\n"},
+     "1\n1\n9,8,7,6\n", 0},
     {"a label cut by line feeds in the name",
-     "a\n\nData\nb\rc_bi:\r\nData 1\r\nData 1\r\nData 1,2,3,4\r\n", "1\n1\n1,2,3,4\n"},
+     "a\n\nData\nb\rc_bi:\r\nData 1\r\nData 1\r\nData 1,2,3,4\r\n", "1\n1\n1,2,3,4\n", 0},
     {"pixel lines out of step with the rows",
      "Data 2\r\nData 2\r\nData 7\r\nData 1, 2, 3,4\r\nData 5, 6, 7,8\r\nData 9, 10, 11,12\r\n"
      "Data 13, 14, 15\r\n",
-     "2\n2\n7\n1,2,3,4\n5,6,7,8\n9,10,11,12\n13,14,15\n"},
+     "2\n2\n7\n1,2,3,4\n5,6,7,8\n9,10,11,12\n13,14,15\n", 0},
     {"lines that nearly are one pixel",
      "Data 2\nData 3\nData 1,2,3,4,5\nData 6,7,8\nData 9,  10, 11,12\nData 13 14, 15,16\n"
      "Data 17, 18, 19,4294967552\nData 1, 2, 3,4\r\r\n",
-     "2\n3\n1,2,3,4,5\n6,7,8\n9,10,11,12\n13 14,15,16\n17,18,19,4294967552\n1,2,3,4\r\n"},
+     "2\n3\n1,2,3,4,5\n6,7,8\n9,10,11,12\n13 14,15,16\n17,18,19,4294967552\n1,2,3,4\r\n", 0},
     {"an empty last value",
      "Data 2\r\nData 1\r\nData 9,\r\nData 1, 2, 3,4\r\nthe_end_of_it_all:\r\n",
-     "2\n1\n9,\n1,2,3,4\n"},
+     "2\n1\n9,\n1,2,3,4\n", 0},
     {"a label run into a Data line", "abc\r\nData 1\r\n", "", 1},
     {"a label run into a line with a blank", "Data 1\r\nabc\r\nx y:\r\n", "", 2},
     {"a label left open at the end", "Data 1\r\nData 1\r\nabc\r\ndef", "", 3},
@@ -61,26 +55,26 @@ class PictureFileTest : public HeadlessScreen {};
 // The viewer's reader and the stream generator agree on every file: same values, same groups,
 // the same picture as BuildImage makes from the stream, the same malformed line.
 TEST_F(PictureFileTest, IncludeTextsReadAsTheEmbeddedStreamReadsThem) {
-    for (const IncludeCase& c : IncludeCases) {
+    for (const auto& [what, text, expected, errorLine] : IncludeCases) {
         IncludeFileStream stream;
         IncludeFileError error;
-        const bool read = ReadIncludeFile(c.text, stream, error);
-        const PictureFile picture = ReadIncludePicture(c.text);
-        EXPECT_EQ(read ? 0 : error.line, c.errorLine) << c.what;
-        if (c.errorLine != 0) {
-            EXPECT_EQ(picture.problem.rfind("malformed line " + std::to_string(c.errorLine), 0), 0u)
-                << c.what << ": " << picture.problem;
+        const bool read = ReadIncludeFile(text, stream, error);
+        const PictureFile picture = ReadIncludePicture(text);
+        EXPECT_EQ(read ? 0 : error.line, errorLine) << what;
+        if (errorLine != 0) {
+            EXPECT_EQ(picture.problem.rfind("malformed line " + std::to_string(errorLine), 0), 0u)
+                << what << ": " << picture.problem;
             continue;
         }
-        EXPECT_EQ(stream.bytes, c.stream) << c.what;
+        EXPECT_EQ(stream.bytes, expected) << what;
         ValueStream values = MakeValueStream(stream.bytes);
         const std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> built(BuildImage(values),
                                                                          DestroyImage);
-        ASSERT_EQ(picture.status, PictureFileStatus::Ok) << c.what << ": " << picture.problem;
-        EXPECT_EQ(ImagePixels(picture.image.get()), ImagePixels(built.get())) << c.what;
+        ASSERT_EQ(picture.status, PictureFileStatus::Ok) << what << ": " << picture.problem;
+        EXPECT_EQ(ImagePixels(picture.image.get()), ImagePixels(built.get())) << what;
         EXPECT_EQ(picture.warnings.empty(),
-                  ValueCountMismatch(stream).empty() && c.text.back() == '\n')
-            << c.what;
+                  ValueCountMismatch(stream).empty() && text.back() == '\n')
+            << what;
     }
 }
 
