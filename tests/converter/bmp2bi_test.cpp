@@ -60,9 +60,8 @@ TEST_F(Bmp2biTest, HelpAndVersion) {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: bmp2bi [options] PICTURE...\n", 0), 0u);
-    EXPECT_NE(help.out.find("--output-dir DIR"), std::string::npos);
-    EXPECT_NE(help.out.find("--max-pixels N"), std::string::npos);
-    EXPECT_NE(help.out.find("(default 100000000)"), std::string::npos);
+    for (const char* option : {"--output-dir DIR", "--max-pixels N", "(default 100000000)"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
     EXPECT_EQ(help.err, "");
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
@@ -72,14 +71,10 @@ TEST_F(Bmp2biTest, HelpAndVersion) {
 TEST_F(Bmp2biTest, UsageErrorsExitWithTwo) {
     Input("a.bmp", 1);
     Input("b.bmp", 2);
+    // clang-format off
     const std::vector<std::vector<std::string>> cases = {
-        {},
-        {"--bogus", "a.bmp"},
-        {"-o"},
-        {"-o", "x.bi", "a.bmp", "b.bmp"},
-        {"-o", "x.bi", "--output-dir", "d", "a.bmp"},
-        {"--output-dir"},
-        // clang-format off
+        {}, {"--bogus", "a.bmp"}, {"-o"}, {"-o", "x.bi", "a.bmp", "b.bmp"},
+        {"-o", "x.bi", "--output-dir", "d", "a.bmp"}, {"--output-dir"},
         {"-o", "", "a.bmp"}, {"--output-dir", "", "a.bmp"}, {"--output-dir=", "a.bmp"},
         {"--max-pixels", "0", "a.bmp"}, {"--max-pixels=-5", "a.bmp"},
         {"--max-pixels", "1e6", "a.bmp"}, {"--max-pixels", "99999999999999999999", "a.bmp"}};
