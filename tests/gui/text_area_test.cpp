@@ -109,12 +109,9 @@ TEST_F(TextAreaTest, AClickOutsideTakesTheFocusAway) {
 }
 
 TEST_F(TextAreaTest, HoverFollowsTheStrictHitArea) {
-    for (auto [x, y, hovered] : {std::tuple{41, 21, 1},
-                                 {125, 49, 1},
-                                 {40, 30, 0},
-                                 {126, 30, 0},
-                                 {60, 20, 0},
-                                 {60, 50, 0}}) {
+    const std::tuple<int32_t, int32_t, int32_t> cases[] = {{41, 21, 1},  {125, 49, 1}, {40, 30, 0},
+                                                           {126, 30, 0}, {60, 20, 0},  {60, 50, 0}};
+    for (const auto& [x, y, hovered] : cases) {
         UserAt(x, y);
         Frame(area);
         EXPECT_EQ(area.Hovered, hovered) << x << ", " << y;

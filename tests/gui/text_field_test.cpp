@@ -66,15 +66,12 @@ TEST_F(TextFieldTest, FieldOfFiftyAtTenTenSpansTenToFourFourteen) {
 
 TEST_F(TextFieldTest, ReactsToThePointerStrictlyInsideOneMoreColumnThanItDraws) {
     TextField field(TextFieldKind::ScrollTextBox, 10, 10, 50);
-    struct Probe {
-        int32_t x, y;
-        uint8_t hovered;
-    };
-    for (Probe probe : {Probe{11, 11, 1}, Probe{415, 21, 1}, Probe{10, 15, 0}, Probe{416, 15, 0},
-                        Probe{100, 10, 0}, Probe{100, 22, 0}}) {
-        UserAt(probe.x, probe.y);
+    const std::tuple<int32_t, int32_t, uint8_t> cases[] = {
+        {11, 11, 1}, {415, 21, 1}, {10, 15, 0}, {416, 15, 0}, {100, 10, 0}, {100, 22, 0}};
+    for (const auto& [x, y, hovered] : cases) {
+        UserAt(x, y);
         Update(field);
-        EXPECT_EQ(field.Hovered, probe.hovered) << probe.x << ", " << probe.y;
+        EXPECT_EQ(field.Hovered, hovered) << x << ", " << y;
     }
 }
 
