@@ -14,8 +14,7 @@
 
 #include "converter/conversion.h"
 #include "converter/output_file.h"
-#include "screen/bitmap.h"
-#include "screen/headless.h"
+#include "picture/picture.h"
 
 namespace {
 
@@ -265,13 +264,7 @@ bool ConvertOne(const Options& o, const std::string& input, const Target& target
 }
 
 int Run(const Options& o) {
-    if (o.maxPixels) SetPixelLimit(*o.maxPixels);
-    // Pictures are screen images, so a screen must be open; the headless one has no window.
-    headless::UseHeadlessBackend();
-    if (OpenScreen(1, 1, 32) != ScreenResult::Ok) {
-        std::fputs("bmp2bi: could not open the headless screen\n", stderr);
-        return 1;
-    }
+    if (o.maxPixels) picture::SetPixelLimit(*o.maxPixels);
     ProgressLine progress(!o.quiet && ::isatty(STDERR_FILENO));
     std::map<std::string, std::string> written;
     bool allConverted = true;
@@ -285,7 +278,6 @@ int Run(const Options& o) {
         progress.Start(i + 1, o.inputs.size(), input);
         allConverted = ConvertOne(o, input, target, progress) && allConverted;
     }
-    CloseScreen();  // stops the window thread before anything static goes away at exit
     return allConverted ? 0 : 1;
 }
 
@@ -302,7 +294,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.help) {
-        std::printf(UsageText, static_cast<long long>(DefaultPixelLimit));
+        std::printf(UsageText, static_cast<long long>(picture::DefaultPixelLimit));
         return 0;
     }
     if (options.version) {

@@ -1,4 +1,4 @@
-// The conversion run: picture, overwrite question, include file, and the converter's boxes.
+// The conversion run: picture, overwrite question, include file.
 #include "converter/conversion.h"
 
 #include <sys/stat.h>
@@ -21,39 +21,6 @@ bool OutputExists(const std::string& path) {
 
 std::string ErrorText(const std::string& what, const std::string& path, int error) {
     return what + " " + path + ": " + std::strerror(error);
-}
-
-// Shows a box; one that no desktop could show is kept in `unshown` for the program to tell.
-int32_t ShowBox(const Dialogs& dialogs, std::string_view text, std::string_view caption,
-                uint32_t flags, std::vector<UnshownBox>& unshown) {
-    const int32_t answer =
-        dialogs.messageBox ? dialogs.messageBox(text, caption, flags) : AnswerUnavailable;
-    if (answer == AnswerUnavailable) unshown.push_back({std::string(caption), std::string(text)});
-    return answer;
-}
-
-struct OutcomeBox {
-    std::string_view text;
-    std::string_view caption;
-    uint32_t flags = 0;
-};
-
-// The box that tells the user how a conversion ended; none when the user declined to overwrite.
-std::optional<OutcomeBox> BoxFor(ConversionStatus status) {
-    switch (status) {
-        case ConversionStatus::Done:
-            return OutcomeBox{DoneText, DoneCaption, BoxOk | IconInformation};
-        case ConversionStatus::LoadFailed:
-            return OutcomeBox{LoadFailedText, ErrorCaption, BoxOk | IconError};
-        case ConversionStatus::Declined:
-        case ConversionStatus::DeclinedAppeared:
-            return std::nullopt;
-        case ConversionStatus::OpenFailed:
-            return OutcomeBox{OpenFailedText, ErrorCaption, BoxOk | IconError};
-        case ConversionStatus::WriteFailed:
-            return OutcomeBox{WriteFailedText, ErrorCaption, BoxOk | IconError};
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -81,9 +48,16 @@ std::string DeriveOutputName(std::string_view inputPath) {
     return "Res" + std::string(name) + ".bi";
 }
 
+picture::LoadedPicture LoadPicture(const std::string& path) {
+    picture::LoadedPicture loaded = picture::Load(path);
+    if (loaded.failure == picture::LoadFailure::OverLimit)
+        loaded.problem += " (bmp2bi --max-pixels raises it)";
+    return loaded;
+}
+
 ConversionResult RunConversion(const ConversionJob& job) {
-    const LoadedPicture picture = LoadPicture(job.inputPath);
-    if (!picture.image) return {ConversionStatus::LoadFailed, picture.problem};
+    const picture::LoadedPicture picture = LoadPicture(job.inputPath);
+    if (!picture.pixels) return {ConversionStatus::LoadFailed, picture.problem};
     const auto allowed = [&job] { return job.allowOverwrite && job.allowOverwrite(); };
     // The picture is whole in memory before anything about the output is looked at.
     const bool existed = OutputExists(job.outputPath);
@@ -97,8 +71,8 @@ ConversionResult RunConversion(const ConversionJob& job) {
         return {ConversionStatus::OpenFailed,
                 ErrorText("cannot open", job.outputPath, out->Error())};
     const bool written = WriteIncludeFile(
-        job.label, *picture.image, [&out](std::string_view bytes) { return out->Write(bytes); },
-        job.progress);
+        job.label, picture.pixels.View(),
+        [&out](std::string_view bytes) { return out->Write(bytes); }, job.progress);
     CommitResult committed = written ? out->Commit() : CommitResult::Failed;
     if (committed == CommitResult::TargetExists) {
         if (!allowed()) return {ConversionStatus::DeclinedAppeared, {}};
@@ -109,21 +83,4 @@ ConversionResult RunConversion(const ConversionJob& job) {
         return {ConversionStatus::WriteFailed,
                 ErrorText("cannot write", job.outputPath, out->Error())};
     return {};
-}
-
-ConversionOutcome ConvertPicture(const std::string& inputPath, const std::string& outputName,
-                                 const Dialogs& dialogs) {
-    ConversionOutcome outcome;
-    ConversionJob job;
-    job.inputPath = inputPath;
-    job.outputPath = outputName;
-    job.label = MakeLabel(outputName);
-    job.allowOverwrite = [&dialogs, &outcome] {
-        return ShowBox(dialogs, OverwriteQuestionText, ErrorCaption, BoxYesNo | IconError,
-                       outcome.unshownBoxes) == AnswerYes;
-    };
-    outcome.result = RunConversion(job);
-    if (const std::optional<OutcomeBox> box = BoxFor(outcome.result.status))
-        ShowBox(dialogs, box->text, box->caption, box->flags, outcome.unshownBoxes);
-    return outcome;
 }

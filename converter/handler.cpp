@@ -5,6 +5,7 @@
 
 #include "converter/conversion.h"
 #include "converter/file_dialog.h"
+#include "converter/start.h"
 
 namespace {
 

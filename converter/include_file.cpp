@@ -123,11 +123,9 @@ constexpr size_t SlackBytes = 64;
 
 }  // namespace
 
-bool WriteIncludeFile(std::string_view label, const ImageBuffer& picture, const ByteSink& sink,
-                      const ProgressReport& progress) {
-    int32_t width = 0, height = 0, pitch = 0;
-    uint8_t* pixels = nullptr;
-    GetImageInfo(&picture, &width, &height, nullptr, &pitch, &pixels, nullptr);
+bool WriteIncludeFile(std::string_view label, const picture::PixelView& picture,
+                      const ByteSink& sink, const ProgressReport& progress) {
+    const int64_t width = picture.width, height = picture.height;
     const std::string head = std::string(label) + ":\r\nData " + std::to_string(width) +
                              "\r\nData " + std::to_string(height) + "\r\n";
 
@@ -140,19 +138,17 @@ bool WriteIncludeFile(std::string_view label, const ImageBuffer& picture, const 
     if (!writer.Put(head)) return false;
     int current = 0;
     char* out = blocks[current].get();
-    const int64_t total = int64_t{width} * height;
-    for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* row = pixels + int64_t{y} * pitch;
-        for (int32_t x = 0; x < width; ++x) {
-            uint32_t c;
-            std::memcpy(&c, row + int64_t{x} * 4, 4);
-            out = PutPixelLine(out, c, pieces);
+    const int64_t total = width * height;
+    for (int64_t y = 0; y < height; ++y) {
+        const uint32_t* row = picture.Row(y);
+        for (int64_t x = 0; x < width; ++x) {
+            out = PutPixelLine(out, row[x], pieces);
             if (out < blocks[current].get() + BlockBytes) continue;
             if (!writer.Put(std::string_view(blocks[current].get(), out - blocks[current].get())))
                 return false;
             current ^= 1;
             out = blocks[current].get();
-            if (progress) progress(int64_t{y} * width + x + 1, total);
+            if (progress) progress(y * width + x + 1, total);
         }
     }
     if (!writer.Put(std::string_view(blocks[current].get(), out - blocks[current].get())) ||

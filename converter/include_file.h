@@ -6,12 +6,12 @@
 #include <functional>
 #include <string_view>
 
-#include "screen/screen.h"
+#include "picture/picture.h"
 
 using ByteSink = std::function<bool(std::string_view bytes)>;
 using ProgressReport = std::function<void(int64_t done, int64_t total)>;
 
-// Writes the file for `picture` (a 4-byte image) through `sink` in large blocks, reporting the
+// Writes the file for `picture` (0xAARRGGBB pixels) through `sink` in large blocks, reporting the
 // pixels written after each block if `progress` is set. False as soon as the sink refuses a block.
-bool WriteIncludeFile(std::string_view label, const ImageBuffer& picture, const ByteSink& sink,
-                      const ProgressReport& progress = {});
+bool WriteIncludeFile(std::string_view label, const picture::PixelView& picture,
+                      const ByteSink& sink, const ProgressReport& progress = {});

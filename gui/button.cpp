@@ -23,11 +23,11 @@ void PrintLoadError() {
 // Sizes the clickable area from the file's header and loads the file into a face of that size,
 // filled with the mask colour first (no colour given) so whatever the file does not cover stays
 // transparent.
-ImagePtr LoadFace(Button& button, const std::string& fileName) {
+ImageHandle LoadFace(Button& button, const std::string& fileName) {
     const BitmapSize size = ProbeBitmapSize(fileName);
     button.Width = size.width;
     button.Height = size.height;
-    ImagePtr face(CreateImage(button.Width, button.Height, 0, 0, DefaultColourFlag));
+    ImageHandle face(CreateImage(button.Width, button.Height, 0, 0, DefaultColourFlag));
     if (face) LoadBitmap(fileName, face.get());
     return face;
 }

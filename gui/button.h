@@ -23,9 +23,9 @@ struct Button {
     int32_t ButtY;
     int32_t Width = 0;
     int32_t Height = 0;
-    std::string Caption;  // empty for image buttons
-    ImagePtr Face;        // null if it could not be made
-    ImagePtr HoverFace;   // drawn over Face while hovered; null if none
+    std::string Caption;    // empty for image buttons
+    ImageHandle Face;       // null if it could not be made
+    ImageHandle HoverFace;  // drawn over Face while hovered; null if none
     std::string ButtID;
     WidgetEvent Event;
     uint8_t Hidden = 0;

@@ -14,8 +14,8 @@ void PaintFrame(ImageBuffer* face) {
     DrawLine(face, 1, 1, 1, 12, Palette::Shadow);
 }
 
-ImagePtr MakeFace(bool checked) {
-    ImagePtr face(CreateImage(FaceSize, FaceSize, Palette::Field, 32));
+ImageHandle MakeFace(bool checked) {
+    ImageHandle face(CreateImage(FaceSize, FaceSize, Palette::Field, 32));
     if (!face) return face;
     if (checked) {
         DrawLine(face.get(), 1, 1, 13, 13, Palette::Ink);

@@ -14,8 +14,8 @@ struct CheckBox {
     uint8_t Checked = 0;
     int32_t X;
     int32_t Y;
-    ImagePtr UncheckedImage;
-    ImagePtr CheckedImage;
+    ImageHandle UncheckedImage;
+    ImageHandle CheckedImage;
     std::string Text;
     WidgetEvent Event;
     uint8_t Hidden = 0;

@@ -10,7 +10,7 @@ struct Cursor {
     // Builds the sprite; without an open screen that fails and the program ends.
     Cursor();
 
-    ImagePtr Sprite;
+    ImageHandle Sprite;
     // Pointer position from the last poll, and the one before the last Update.
     int32_t X = 0;
     int32_t Y = 0;

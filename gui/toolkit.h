@@ -17,12 +17,6 @@
 // a radio group's ID, a list element's ID).
 using WidgetEvent = std::function<void(const std::string&)>;
 
-struct ImageDestroyer {
-    void operator()(ImageBuffer* image) const { DestroyImage(image); }
-};
-// An ImageBuffer owned by a widget; null when it could not be made.
-using ImagePtr = std::unique_ptr<ImageBuffer, ImageDestroyer>;
-
 // The widgets' colours.
 namespace Palette {
 inline constexpr uint32_t Field = 0x00FFFFFF;  // field background

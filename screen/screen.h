@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,6 +111,11 @@ extern const uint8_t Font8x8[256 * 8];
 ImageBuffer* CreateImage(int32_t width, int32_t height, uint32_t colour = 0, int32_t depth = 0,
                          uint32_t flags = 0);
 void DestroyImage(ImageBuffer* image);
+// The owner of an image made by CreateImage.
+struct ImageDestroyer {
+    void operator()(ImageBuffer* image) const { DestroyImage(image); }
+};
+using ImageHandle = std::unique_ptr<ImageBuffer, ImageDestroyer>;
 // Accepts an ImageBuffer or a 4-byte legacy header; `image` may be nullptr. Any output may be
 // nullptr.
 ScreenResult GetImageInfo(const void* image, int32_t* width, int32_t* height,

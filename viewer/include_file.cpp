@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "screen/bitmap.h"
+#include "picture/picture.h"
 #include "viewer/value_stream.h"
 
 namespace include_file_detail {
@@ -162,8 +162,8 @@ SizeCheck CheckDeclaredSize(int32_t width, int32_t height) {
         "width " + std::to_string(width) + " and height " + std::to_string(height);
     if (width < 1 || height < 1) return {DeclaredSize::NoPixels, size + " make no picture"};
     const int64_t pixels = int64_t{width} * height;
-    if (pixels <= DefaultPixelLimit) return {};
+    if (pixels <= picture::DefaultPixelLimit) return {};
     return {DeclaredSize::TooManyPixels, size + " make " + std::to_string(pixels) +
                                              " pixels, more than the limit of " +
-                                             std::to_string(DefaultPixelLimit)};
+                                             std::to_string(picture::DefaultPixelLimit)};
 }

@@ -1,12 +1,12 @@
 // The viewer: shows a picture, waits for a key and ends. Without an argument the picture is the one
 // built into the program; with one, the include file or picture file it names.
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "screen/headless.h"
 #include "screen/screen.h"
 #include "screen/window_backend.h"
 #include "viewer/build_image.h"
@@ -83,21 +83,28 @@ int ShowBuiltInPicture() {
     ValueStream stream{viewer_stream_begin, viewer_stream_end, viewer_stream_begin};
     Rewind(stream);
     if (!OpenWindow()) return 1;
-    const std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> picture(BuildImage(stream),
-                                                                       DestroyImage);
+    const ImageHandle picture(BuildImage(stream));
     ShowAndWait(picture.get());
     return 0;
 }
 
+// The screen's image of decoded pixels; none when memory is short.
+ImageBuffer* ImageOf(const picture::Pixels& pixels) {
+    ImageBuffer* image = CreateImage(static_cast<int32_t>(pixels.Width()),
+                                     static_cast<int32_t>(pixels.Height()), 0, 32, 0);
+    int32_t pitch = 0;
+    uint8_t* rows = nullptr;
+    if (!image ||
+        GetImageInfo(image, nullptr, nullptr, nullptr, &pitch, &rows, nullptr) != ScreenResult::Ok)
+        return image;
+    for (int64_t y = 0; y < pixels.Height(); ++y)
+        std::memcpy(rows + y * pitch, pixels.Row(y), static_cast<size_t>(pixels.Pitch()));
+    return image;
+}
+
 // The file is read before the window opens, so that a file that cannot be shown opens none.
-// Images belong to a screen: a headless one holds the picture until the window's replaces it.
 int ShowFile(const std::string& path) {
-    headless::UseHeadlessBackend();
-    if (OpenScreen(1, 1, 32) != ScreenResult::Ok) {
-        std::fputs("viewer: no memory for a screen\n", stderr);
-        return 1;
-    }
-    const PictureFile file = ReadPictureFile(path);
+    PictureFile file = ReadPictureFile(path);
     if (file.status != PictureFileStatus::Ok) {
         std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), file.problem.c_str());
         return 1;
@@ -105,7 +112,13 @@ int ShowFile(const std::string& path) {
     for (const std::string& warning : file.warnings)
         std::fprintf(stderr, "viewer: %s: warning: %s\n", path.c_str(), warning.c_str());
     if (!OpenWindow()) return 1;
-    ShowAndWait(file.image.get());
+    const ImageHandle image(ImageOf(file.pixels));
+    file.pixels = {};
+    if (!image) {
+        std::fprintf(stderr, "viewer: %s: no memory for the picture\n", path.c_str());
+        return 1;
+    }
+    ShowAndWait(image.get());
     return 0;
 }
 

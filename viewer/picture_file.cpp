@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "screen/bitmap.h"
 #include "viewer/include_file.h"
 #include "viewer/value_stream.h"
 
@@ -51,7 +50,7 @@ public:
     SizeCheck TakeSize() {
         return sizeValues_ < 2 ? CheckDeclaredSize(width_, height_) : std::move(size_);
     }
-    ImageBuffer* TakeImage() { return image_.release(); }
+    picture::Pixels TakePixels() { return std::move(pixels_); }
 
 private:
     // A value is one byte of a row: a pixel 0xAARRGGBB lies in memory as B, G, R, A, so its
@@ -65,7 +64,7 @@ private:
     // At the end of a row, or before the picture has one: the size, the next row, or a value
     // after the picture.
     void NextRow(uint32_t value) {
-        if (!image_) {
+        if (!pixels_) {
             if (sizeValues_ < 2) Size(value);
             return;
         }
@@ -86,14 +85,15 @@ private:
         size_ = CheckDeclaredSize(width_, height_);
         if (size_.verdict != DeclaredSize::Fits) return;
         // Filled with 0, the colour of the pixels whose values are missing.
-        image_.reset(CreateImage(width_, height_, 0, 32, 0));
-        if (!image_) {
+        pixels_ = picture::Pixels::AllocateZeroed(width_, height_);
+        if (!pixels_) {
             size_ = {DeclaredSize::TooManyPixels, "width " + std::to_string(width_) +
                                                       " and height " + std::to_string(height_) +
                                                       " do not fit into memory"};
             return;
         }
-        GetImageInfo(image_.get(), nullptr, nullptr, nullptr, &pitch_, &row_, nullptr);
+        pitch_ = pixels_.Pitch();
+        row_ = reinterpret_cast<uint8_t*>(pixels_.Row(0));
         rowBytes_ = static_cast<size_t>(width_) * 4;
         rowsAfter_ = height_ - 1;
     }
@@ -102,8 +102,8 @@ private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     SizeCheck size_;
-    std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> image_{nullptr, DestroyImage};
-    int32_t pitch_ = 0;
+    picture::Pixels pixels_;
+    int64_t pitch_ = 0;
     uint8_t* row_ = nullptr;  // the row being filled
     size_t index_ = 0;        // its next byte
     size_t rowBytes_ = 0;     // its length; 0 before and after the picture
@@ -131,32 +131,50 @@ PictureFile IncludePicture(const IncludeFileRead& read, PictureSink& sink) {
     if (read.truncation) file.warnings.push_back(*read.truncation);
     std::string mismatch = ValueCountMismatch(read.reader.valueCount, sink.Width(), sink.Height());
     if (!mismatch.empty()) file.warnings.push_back(std::move(mismatch));
-    file.image.reset(sink.TakeImage());
+    file.pixels = sink.TakePixels();
     return file;
 }
 
-// A picture file of the bitmap loader, of the size its header declares.
-PictureFile LoadedPicture(const std::string& path) {
-    const BitmapSize probed = ProbeBitmapSize(path);
-    if (probed.width == 0 && probed.height == 0)
-        return Refused(PictureFileStatus::NotAPicture, "not an include file or a picture");
-    // The loader reads rows stored top-down, which the header marks with a negative height.
-    const int32_t width = probed.width;
-    const int32_t height = probed.height == INT32_MIN ? INT32_MAX : std::abs(probed.height);
-    SizeCheck size = CheckDeclaredSize(width, height);
-    if (size.verdict == DeclaredSize::NoPixels)
-        return Refused(PictureFileStatus::NoPicture, std::move(size.problem));
-    if (size.verdict == DeclaredSize::TooManyPixels)
-        return Refused(PictureFileStatus::TooLarge, std::move(size.problem));
+PictureFileStatus StatusOf(const picture::LoadedPicture& loaded) {
+    using enum picture::LoadFailure;
+    switch (loaded.failure) {
+        case None:
+            return PictureFileStatus::Ok;
+        case CannotOpen:
+            return loaded.openError == ENOENT ? PictureFileStatus::Missing
+                                              : PictureFileStatus::Unreadable;
+        case NotAFile:
+        case NotAPicture:
+            return PictureFileStatus::NotAPicture;
+        case OverLimit:
+        case TooLarge:
+            return PictureFileStatus::TooLarge;
+        case Damaged:
+        case Changed:
+            break;
+    }
+    return PictureFileStatus::Undecodable;
+}
+
+std::string ProblemText(PictureFileStatus status, const picture::LoadedPicture& loaded) {
+    switch (status) {
+        case PictureFileStatus::NotAPicture:
+            return loaded.format.empty() ? "not an include file or a picture"
+                                         : "not an include file or a picture: " + loaded.problem;
+        case PictureFileStatus::Undecodable:
+            return "cannot be decoded: " + loaded.problem;
+        default:
+            return loaded.problem;
+    }
+}
+
+// A picture file of the picture library.
+PictureFile DecodedPicture(const std::string& path) {
+    picture::LoadedPicture loaded = picture::Load(path);
+    const PictureFileStatus status = StatusOf(loaded);
+    if (status != PictureFileStatus::Ok) return Refused(status, ProblemText(status, loaded));
     PictureFile file;
-    file.image.reset(CreateImage(width, height, 0, 32, DefaultColourFlag));
-    if (!file.image)
-        return Refused(PictureFileStatus::TooLarge, "width " + std::to_string(width) +
-                                                        " and height " + std::to_string(height) +
-                                                        " do not fit into memory");
-    if (LoadBitmap(path, file.image.get()) != ScreenResult::Ok)
-        return Refused(PictureFileStatus::Undecodable,
-                       "cannot be decoded: cut short, or a kind of picture that is not supported");
+    file.pixels = std::move(loaded.pixels);
     return file;
 }
 
@@ -171,6 +189,10 @@ PictureFile ReadPictureFile(const std::string& path) {
     }
     if (S_ISDIR(info.st_mode))
         return Refused(PictureFileStatus::NotAPicture, "is a folder, not a picture");
+    // Opening a pipe would wait for a writer, perhaps for ever.
+    if (!S_ISREG(info.st_mode))
+        return Refused(PictureFileStatus::NotAPicture,
+                       "is not a regular file (a pipe or a device)");
 
     std::string head(HeadBytes, '\0');
     {
@@ -185,7 +207,7 @@ PictureFile ReadPictureFile(const std::string& path) {
                            std::string("cannot be read: ") + std::strerror(errno));
     }
     if (head.empty()) return Refused(PictureFileStatus::NotAPicture, "the file is empty");
-    if (!LooksLikeIncludeFile(head)) return LoadedPicture(path);
+    if (!LooksLikeIncludeFile(head)) return DecodedPicture(path);
     PictureSink sink;
     const IncludeFileRead read = ReadIncludeFileAt(path, sink);
     return IncludePicture(read, sink);

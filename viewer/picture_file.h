@@ -2,12 +2,11 @@
 // content rather than its name, or any picture file the bitmap loader reads.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "screen/screen.h"
+#include "picture/picture.h"
 
 enum class PictureFileStatus {
     Ok,
@@ -24,13 +23,11 @@ struct PictureFile {
     PictureFileStatus status = PictureFileStatus::Ok;
     std::string problem;                // why it cannot be shown, when not Ok
     std::vector<std::string> warnings;  // what is odd about a picture shown all the same
-    // 4 bytes a pixel, when Ok: missing values of an include file leave pixels 0x00000000; a
-    // picture smaller than it declared leaves the mask colour.
-    std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> image{nullptr, DestroyImage};
+    // 0xAARRGGBB, when Ok: missing values of an include file leave pixels 0x00000000.
+    picture::Pixels pixels;
 };
 
-// Reads the file into an image. Images belong to a screen, so one must be open (the headless one
-// serves); no window is needed.
+// Reads the file into plain memory; no screen is needed.
 PictureFile ReadPictureFile(const std::string& path);
 
 // The picture of an include file's text, made as ReadPictureFile makes it from a file.

@@ -14,7 +14,7 @@
 
 namespace {
 
-using Image = std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)>;
+using Image = ImageHandle;
 
 constexpr uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
     return (a << 24) | (r << 16) | (g << 8) | b;
@@ -26,7 +26,7 @@ constexpr uint32_t Opaque(uint32_t rgb) {
 class LoadBitmapTest : public HeadlessSuite {
 protected:
     static Image MakeImage(int32_t w, int32_t h, int32_t depth = 0) {
-        return Image(CreateImage(w, h, 0, depth, DefaultColourFlag), DestroyImage);
+        return Image(CreateImage(w, h, 0, depth, DefaultColourFlag));
     }
     ScreenResult Load(const bmp::Bitmap& b, ImageBuffer* image, uint32_t* palette = nullptr) {
         return LoadBitmap(dir.Write("file.bmp", bmp::Encode(b)), image, palette);

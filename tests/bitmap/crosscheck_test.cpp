@@ -34,12 +34,12 @@ TEST(PeerBitmaps, DecodeLikePillow) {
     std::string name;
     int32_t w = 0, h = 0, tolerance = 0;
     int count = 0;
-    using Image = std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)>;
+    using Image = ImageHandle;
     while (cases >> name >> w >> h >> tolerance) {
         SCOPED_TRACE(name);
         ++count;
         const std::string path = dir / name;
-        Image image(CreateImage(w, h, 0, 0, DefaultColourFlag), DestroyImage);
+        Image image(CreateImage(w, h, 0, 0, DefaultColourFlag));
         if (tolerance < 0) {
             EXPECT_EQ(LoadBitmap(path, image.get()), ScreenResult::FileIO);
             continue;
@@ -47,10 +47,10 @@ TEST(PeerBitmaps, DecodeLikePillow) {
         ASSERT_EQ(LoadBitmap(path, image.get()), ScreenResult::Ok);
         EXPECT_EQ(ProbeBitmapSize(path).width, w);
         EXPECT_EQ(ProbeBitmapSize(path).height, h);
-        Image narrow(CreateImage(w / 2, h - 2, 0, 16, DefaultColourFlag), DestroyImage);
+        Image narrow(CreateImage(w / 2, h - 2, 0, 16, DefaultColourFlag));
         EXPECT_EQ(LoadBitmap(path, narrow.get()), ScreenResult::Ok);
         if (name.find(".bmp") == std::string::npos) {
-            Image indices(CreateImage(w, h, 0, 8, 0), DestroyImage);
+            Image indices(CreateImage(w, h, 0, 8, 0));
             EXPECT_EQ(LoadBitmap(path, indices.get()), ScreenResult::IllegalCall);
         }
         const std::string rgba = ReadText(path + ".rgba");

@@ -19,9 +19,8 @@
 
 #include "converter/dialogs_fake.h"
 #include "converter/include_file.h"
-#include "screen/headless.h"
+#include "converter/start.h"
 #include "tests/bitmap/bmp_builder.h"
-#include "tests/support/headless_screen.h"
 #include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -49,7 +48,7 @@ std::string ExpectedFile(const std::string& label, int32_t w, int32_t h,
     return text;
 }
 
-class ConversionTest : public HeadlessSuite {
+class ConversionTest : public ::testing::Test {
 protected:
     void Convert(const std::string& input, const std::string& output) {
         ConvertPicture(input, output, dialogs);
@@ -104,14 +103,11 @@ TEST(DeriveOutputName, DropsTheExtensionFromTheLastDot) {
 // Loading
 
 TEST_F(ConversionTest, PictureHoldsTheDecodedPixels) {
-    const LoadedPicture p = LoadPicture(dir.Write("a.bmp", Bmp24({{0x102030, 0x405060}})));
-    ASSERT_TRUE(p.image);
-    int32_t w = 0, h = 0, bpp = 0;
-    GetImageInfo(p.image.get(), &w, &h, &bpp, nullptr, nullptr, nullptr);
-    EXPECT_EQ(w, 2);
-    EXPECT_EQ(h, 1);
-    EXPECT_EQ(bpp, 4);
-    EXPECT_EQ(GetPixel(p.image.get(), 1, 0), 0xFF405060u);
+    const picture::LoadedPicture p = LoadPicture(dir.Write("a.bmp", Bmp24({{0x102030, 0x405060}})));
+    ASSERT_TRUE(p.pixels);
+    EXPECT_EQ(p.pixels.Width(), 2);
+    EXPECT_EQ(p.pixels.Height(), 1);
+    EXPECT_EQ(p.pixels.Row(0)[1], 0xFF405060u);
 }
 
 TEST_F(ConversionTest, PicturesThatCannotBeMade) {
@@ -130,7 +126,7 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
         {dir.Write("cut.bmp", cut), "declares 3 x 2 pixels, more than its 73 bytes hold"},
         {dir.Write("cut0.bmp", cutNoOffset), "declares 3 x 2 pixels, more than its 73 bytes hold"},
         {dir.Write("rlecut.bmp", bmp::Encode(rleCut)),
-         "cut short or damaged, or a kind of picture that is not supported"},
+         "its run-length data ends before its top row"},
         {dir.Write("rle.bmp", bmp::Encode(rle4At8)),
          "cut short or damaged, or a kind of picture that is not supported"},
         {dir.Path(), "a folder, not a picture file"},
@@ -138,8 +134,8 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
     };
     ASSERT_EQ(::mkfifo((dir / "pipe.bmp").c_str(), 0600), 0);
     for (const auto& [path, problem] : cases) {
-        const LoadedPicture p = LoadPicture(path);
-        EXPECT_FALSE(p.image) << path;
+        const picture::LoadedPicture p = LoadPicture(path);
+        EXPECT_FALSE(p.pixels) << path;
         EXPECT_EQ(p.problem, problem) << path;
     }
 }
@@ -149,9 +145,9 @@ TEST_F(ConversionTest, HugeDeclaredSizesAreRefusedBeforeAllocation) {
     const std::vector<uint8_t> bytes = bmp::Encode({.height = 200'000'000, .pixels = {1, 2}});
     ASSERT_EQ(bytes.size(), 56u);
     const auto start = std::chrono::steady_clock::now();
-    const LoadedPicture p = LoadPicture(dir.Write("tall.bmp", bytes));
+    const picture::LoadedPicture p = LoadPicture(dir.Write("tall.bmp", bytes));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
-    EXPECT_FALSE(p.image);
+    EXPECT_FALSE(p.pixels);
     EXPECT_EQ(p.problem, "declares 1 x 200000000 pixels, more than its 56 bytes hold");
 
     // Beyond a raised pixel limit, run-length pictures with data enough to reach every row (the
@@ -160,14 +156,14 @@ TEST_F(ConversionTest, HugeDeclaredSizesAreRefusedBeforeAllocation) {
     bmp::Bitmap rle = bmp::RunLength(8, INT32_MAX, INT32_MAX, {0, 1});
     const std::string hugePath = dir.Write("huge.bmp", bmp::Encode(rle));
     ASSERT_EQ(::truncate(hugePath.c_str(), 40'000'000), 0);
-    const LoadedPicture huge = LoadPicture(hugePath);
-    EXPECT_FALSE(huge.image);
+    const picture::LoadedPicture huge = LoadPicture(hugePath);
+    EXPECT_FALSE(huge.pixels);
     EXPECT_EQ(huge.problem.rfind("too large for this machine's memory", 0), 0u) << huge.problem;
     rle.width = 40000;
     rle.height = 20000;  // 3.2 GB: beyond what an image may hold
     rle.pixels.resize(400);
-    const LoadedPicture big = LoadPicture(dir.Write("big.bmp", bmp::Encode(rle)));
-    EXPECT_FALSE(big.image);
+    const picture::LoadedPicture big = LoadPicture(dir.Write("big.bmp", bmp::Encode(rle)));
+    EXPECT_FALSE(big.pixels);
     EXPECT_EQ(big.problem.rfind("too large for ", 0), 0u) << big.problem;
 
     const bmp::Bitmap oddBits{.height = 2, .bitCount = 7, .pixels = {1, 2}};
@@ -249,10 +245,10 @@ TEST_F(ConversionTest, LargePictureAcrossManyBlocks) {
 }
 
 TEST_F(ConversionTest, WriterStopsAtTheFirstRefusedBlock) {
-    const LoadedPicture p = LoadPicture(dir.Write("a.bmp", Bmp24({{1, 2}, {3, 4}})));
-    ASSERT_TRUE(p.image);
+    const picture::LoadedPicture p = LoadPicture(dir.Write("a.bmp", Bmp24({{1, 2}, {3, 4}})));
+    ASSERT_TRUE(p.pixels);
     int calls = 0;
-    EXPECT_FALSE(WriteIncludeFile("x", *p.image, [&calls](std::string_view) {
+    EXPECT_FALSE(WriteIncludeFile("x", p.pixels.View(), [&calls](std::string_view) {
         ++calls;
         return false;
     }));

@@ -1,13 +1,11 @@
-# The whole conversion's fuzz target: the probe, the picture loading and the include-file writer,
-# compiled again with the fuzzer's instrumentation on top of the bitmap fragment's picture-file
-# units, from the same seed corpus. It runs as long as the bitmap fuzz test.
+# The whole conversion's fuzz target: bytes through the picture library's probe and load and the
+# include-file writer, compiled again with the fuzzer's instrumentation on top of the bitmap
+# fragment's picture units, from the same seed corpus. It runs as long as the bitmap fuzz test.
 set(conversion_fuzz_options -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
-add_library(conversion_fuzz_code STATIC
-  ${PROJECT_SOURCE_DIR}/converter/picture.cpp
-  ${PROJECT_SOURCE_DIR}/converter/include_file.cpp)
+add_library(conversion_fuzz_code STATIC ${PROJECT_SOURCE_DIR}/converter/include_file.cpp)
 target_include_directories(conversion_fuzz_code PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(conversion_fuzz_code PRIVATE ${conversion_fuzz_options})
-target_link_libraries(conversion_fuzz_code PUBLIC bitmap_fuzz_code screen)
+target_link_libraries(conversion_fuzz_code PUBLIC bitmap_fuzz_code picture Threads::Threads)
 
 add_executable(conversion_fuzzer ${CMAKE_CURRENT_LIST_DIR}/conversion_fuzzer.cpp)
 target_compile_options(conversion_fuzzer PRIVATE ${conversion_fuzz_options})

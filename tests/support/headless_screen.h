@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "picture/picture.h"
 #include "screen/headless.h"
 #include "screen/screen.h"
 
@@ -15,6 +16,14 @@ inline std::vector<uint32_t> ImagePixels(const ImageBuffer* image) {
     std::vector<uint32_t> out;
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x) out.push_back(GetPixel(image, x, y));
+    return out;
+}
+
+// Every pixel of decoded pixels, row by row; none of none.
+inline std::vector<uint32_t> ImagePixels(const picture::Pixels& pixels) {
+    std::vector<uint32_t> out;
+    for (int64_t y = 0; y < pixels.Height(); ++y)
+        out.insert(out.end(), pixels.Row(y), pixels.Row(y) + pixels.Width());
     return out;
 }
 

@@ -10,14 +10,14 @@
 
 namespace {
 
-using Image = std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)>;
+using Image = ImageHandle;
 
 class BuildImageTest : public HeadlessScreen {
 protected:
     Image Build(const std::string& bytes) {
         bytes_ = bytes;
         stream_ = MakeValueStream(bytes_);
-        return {BuildImage(stream_), DestroyImage};
+        return Image(BuildImage(stream_));
     }
 
     std::string bytes_;
@@ -68,7 +68,7 @@ TEST_F(BuildImageTest, OtherDepthsStoreWhatSetPixelStores) {
     const Image image = Build("2\n1\n255,255,0,0\n0,18,52,86\n");
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->bytesPerPixel, 2);
-    const Image expected(CreateImage(2, 1, 0, 0, 0), DestroyImage);
+    const Image expected(CreateImage(2, 1, 0, 0, 0));
     SetPixel(expected.get(), 0, 0, 0xFFFF0000);
     SetPixel(expected.get(), 1, 0, 0x00123456);
     EXPECT_EQ(ImagePixels(image.get()), ImagePixels(expected.get()));

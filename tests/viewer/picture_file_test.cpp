@@ -68,10 +68,9 @@ TEST_F(PictureFileTest, IncludeTextsReadAsTheEmbeddedStreamReadsThem) {
         }
         EXPECT_EQ(stream.bytes, expected) << what;
         ValueStream values = MakeValueStream(stream.bytes);
-        const std::unique_ptr<ImageBuffer, void (*)(ImageBuffer*)> built(BuildImage(values),
-                                                                         DestroyImage);
+        const ImageHandle built(BuildImage(values));
         ASSERT_EQ(picture.status, PictureFileStatus::Ok) << what << ": " << picture.problem;
-        EXPECT_EQ(ImagePixels(picture.image.get()), ImagePixels(built.get())) << what;
+        EXPECT_EQ(ImagePixels(picture.pixels), ImagePixels(built.get())) << what;
         EXPECT_EQ(picture.warnings.empty(),
                   ValueCountMismatch(stream).empty() && text.back() == '\n')
             << what;
@@ -95,8 +94,10 @@ TEST_F(PictureFileTest, FilesAreRecognisedByTheirContent) {
         {"empty.bi", {}, NotAPicture, "the file is empty"},
         {"text.bi", Bytes("Hello world\nData 1\n"), NotAPicture,
          "not an include file or a picture"},
-        {"binary.png", Bytes({"\x89PNG\r\n\x1A\n\0\0\0\x0D", 12}), NotAPicture,
-         "not an include file or a picture"},
+        {"binary.png", Bytes({"\x89PNG\r\n\x1A\n\0\0\0\x0D", 12}), Undecodable,
+         "cannot be decoded: a damaged PNG header"},
+        {"photo.webp", Bytes({"RIFF\x10\0\0\0WEBPVP8 ", 16}), NotAPicture,
+         "not an include file or a picture: a WebP picture, which this program does not read"},
         {"include.bmp", Bytes("\r\n  pic:\r\nData 1\r\nData 1\r\nData 255, 1, 2,3\r\n"), Ok, ""},
         {"bitmap.bi", TopDownBmp, Ok, ""},
         {"cut.bmp", {TopDownBmp.begin(), TopDownBmp.end() - 9}, Undecodable, "cannot be decoded"},
@@ -113,9 +114,9 @@ TEST_F(PictureFileTest, FilesAreRecognisedByTheirContent) {
         const PictureFile file = ReadPictureFile(dir.Write(name, bytes));
         EXPECT_EQ(file.status, status) << name << ": " << file.problem;
         EXPECT_EQ(file.problem.rfind(problem, 0), 0u) << name << ": " << file.problem;
-        EXPECT_EQ(file.image != nullptr, status == Ok) << name;
+        EXPECT_EQ(static_cast<bool>(file.pixels), status == Ok) << name;
     }
-    std::vector<uint32_t> rgb = ImagePixels(ReadPictureFile(dir / "bitmap.bi").image.get());
+    std::vector<uint32_t> rgb = ImagePixels(ReadPictureFile(dir / "bitmap.bi").pixels);
     for (uint32_t& pixel : rgb) pixel &= 0xFFFFFF;
     EXPECT_EQ(rgb, (std::vector<uint32_t>{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF}));
     EXPECT_EQ(ReadPictureFile(dir / "missing.bi").problem, "no such file");
@@ -132,7 +133,7 @@ TEST_F(PictureFileTest, LargeFilesReadInBlocksAsWhole) {
     const TempDir dir;
     const PictureFile file = ReadPictureFile(dir.Write("big.bi", Bytes(text)));
     ASSERT_EQ(file.status, PictureFileStatus::Ok) << file.problem;
-    EXPECT_EQ(ImagePixels(file.image.get()), ImagePixels(ReadIncludePicture(text).image.get()));
+    EXPECT_EQ(ImagePixels(file.pixels), ImagePixels(ReadIncludePicture(text).pixels));
     EXPECT_EQ(file.warnings.size(), 2u);  // one value too many, no last line end
 }
 

@@ -6,12 +6,18 @@
 #include <cstdint>
 #include <span>
 
-#include "screen/picture/input_file.h"
+#include "picture/input_file.h"
+#include "picture/picture.h"
 #include "screen/screen.h"
 
 namespace picture {
 
-bool IsRawImage(std::span<const uint8_t> head);
+// Whether the file begins as a raw image file does.
+bool IsRawImageFile(const InputFile& file);
+
+// Copies the first `count` entries into the screen's palette and, if asked, hands the whole
+// screen palette to the caller.
+void InstallPalette(const Palette& entries, int64_t count, uint32_t* callerPalette);
 
 ScreenResult LoadRawImage(const InputFile& file, ImageBuffer* image, uint32_t* palette);
 

@@ -1,4 +1,4 @@
-#include "screen/picture/bmp_header.h"
+#include "picture/bmp_header.h"
 
 #include <algorithm>
 #include <array>

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "screen/internal.h"
-#include "screen/picture/bmp_header.h"
-#include "screen/picture/destination.h"
+#include "picture/bmp_header.h"
+#include "picture/destination.h"
+#include "picture/formats.h"
 
 namespace picture {
 
@@ -32,7 +32,7 @@ RowFormat MakeRowFormat(const BmpLayout& h, const Palette& palette);
 
 // Where decoded pixels go: one row of the destination in its own pixel format.
 struct RowSink {
-    const screen_internal::Surface& dest;
+    const PixelView& dest;
     RowFormat format;
     std::vector<uint8_t> scratch;  // 0xAARRGGBB or index row for narrower destinations
 };
@@ -63,8 +63,8 @@ inline void StoreIndices(const RowSink& sink, const uint8_t* indices, int64_t co
 // Converts the first `count` pixels of the file row `in` into destination row `y`.
 void StoreFileRow(RowSink& sink, const uint8_t* in, int64_t count, int64_t y);
 
-// Reads the uncompressed rows that land in the destination. FileIO when the file holds fewer
+// Reads the uncompressed rows that land in the destination. Refused when the file holds fewer
 // rows than it declares; the rows it holds are stored all the same.
-ScreenResult LoadPlainRows(const InputFile& file, const BmpLayout& h, RowSink& sink);
+DecodeResult LoadPlainRows(const InputFile& file, const BmpLayout& h, RowSink& sink);
 
 }  // namespace picture

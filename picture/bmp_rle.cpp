@@ -1,4 +1,4 @@
-#include "screen/picture/bmp_rle.h"
+#include "picture/bmp_rle.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,6 @@
 namespace picture {
 
 namespace {
-
-using screen_internal::Surface;
 
 // Bytes of a file read front to back through a buffer.
 class ByteStream {
@@ -52,7 +50,7 @@ struct RlePen {
 
 // Sets pixel x of the current row to a palette index, if it lies in the copied rectangle.
 void PutIndex(RlePen& pen, int64_t x, uint8_t index) {
-    const Surface& d = pen.sink.dest;
+    const PixelView& d = pen.sink.dest;
     const int64_t y = pen.height - 1 - pen.row;
     if (x >= std::min<int64_t>(pen.width, d.width) || y >= d.height) return;
     StoreIndices(pen.sink, &index, 1, d.pixels + y * d.pitch + x * d.bytesPerPixel);
@@ -111,26 +109,30 @@ constexpr int64_t MaxDeltaRows = 255;
 constexpr int64_t DeltaBytes = 4;
 constexpr int64_t EndBytes = 2;  // an end of line or of the bitmap
 
+DecodeResult CutShortRunLength() {
+    return Refusal("its run-length data ends before its top row", true);
+}
+
 }  // namespace
 
 int64_t RunLengthMinimumBytes(int64_t rows) {
     return EndBytes + DeltaBytes * ((rows - 1) / MaxDeltaRows);
 }
 
-ScreenResult LoadRunLengthRows(const InputFile& file, const BmpLayout& h, RowSink& sink) {
+DecodeResult LoadRunLengthRows(const InputFile& file, const BmpLayout& h, RowSink& sink) {
     const bool fourBit = h.compression == Rle4;
     ByteStream in(file, h.dataOffset);
     RlePen pen{sink, h.width, h.height};
     for (;;) {
         uint8_t count, value;
-        if (!in.Next(count) || !in.Next(value)) return ScreenResult::FileIO;
+        if (!in.Next(count) || !in.Next(value)) return CutShortRunLength();
         if (count > 0) {
             PutRun(pen, count, value, fourBit);
             continue;
         }
         const Escape e = RunEscape(pen, in, value, fourBit);
-        if (e == Escape::Finished) return ScreenResult::Ok;
-        if (e == Escape::Incomplete) return ScreenResult::FileIO;
+        if (e == Escape::Finished) return {};
+        if (e == Escape::Incomplete) return CutShortRunLength();
     }
 }
 

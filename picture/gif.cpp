@@ -1,5 +1,3 @@
-#include "screen/picture/gif.h"
-
 #include <gif_lib.h>
 
 #include <algorithm>
@@ -9,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "screen/picture/destination.h"
+#include "picture/destination.h"
+#include "picture/formats.h"
 
 namespace picture {
 
@@ -32,10 +31,6 @@ struct GifDeleter {
 int ReadFromStream(GifFileType* gif, GifByteType* out, int count) {
     const int64_t got = static_cast<FileStream*>(gif->UserData)->Read(out, count);
     return got < 0 ? 0 : static_cast<int>(got);
-}
-
-std::string SizeText(int64_t width, int64_t height) {
-    return std::to_string(width) + " x " + std::to_string(height);
 }
 
 // The one reader of a GIF's headers, for the probe and the loader: the logical screen, then the
@@ -144,33 +139,43 @@ bool DecodeImage(const GifReader& reader, const ColourDestination& dest) {
     return true;
 }
 
-}  // namespace
-
 bool IsGif(std::span<const uint8_t> head) {
     const std::string_view start(reinterpret_cast<const char*>(head.data()),
                                  std::min<size_t>(head.size(), 6));
     return start == "GIF87a" || start == "GIF89a";
 }
 
-std::optional<Probe> ProbeGif(const InputFile& file) {
+std::optional<ProbeResult> ProbeGif(const InputFile& file) {
     const GifReader reader(file);
-    Probe probe;
+    ProbeResult probe;
+    probe.format = "GIF";
     if (reader.HasScreen()) {
-        probe.stored = {reader.Gif().SWidth, reader.Gif().SHeight};
-        probe.width = reader.Gif().SWidth;
-        probe.height = reader.Gif().SHeight;
+        const GifFileType& g = reader.Gif();
+        probe.storedWidth = g.SWidth;
+        probe.storedHeight = g.SHeight;
+        probe.width = g.SWidth;
+        probe.height = g.SHeight;
+        const GifImageDesc& i = g.Image;
+        probe.coversWhole = i.Left == 0 && i.Top == 0 && i.Width == g.SWidth && i.Height == g.SHeight;
     }
-    probe.problem = reader.Problem();
+    probe.problem = reader.Problem().value_or("");
     return probe;
 }
 
-ScreenResult LoadGif(const InputFile& file, ImageBuffer* image, uint32_t*) {
-    if (!ScreenIsOpen()) return ScreenResult::IllegalCall;
+DecodeResult DecodeGif(const InputFile& file, const PixelView& view) {
     const GifReader reader(file);
-    if (reader.Problem()) return ScreenResult::FileIO;
-    const ColourDestination dest(image, reader.Gif().SWidth, reader.Gif().SHeight);
-    if (!dest.Usable()) return ScreenResult::IllegalCall;
-    return DecodeImage(reader, dest) ? ScreenResult::Ok : ScreenResult::FileIO;
+    if (std::optional<std::string> problem = reader.Problem()) return Refusal(*problem);
+    const ColourDestination dest(view, reader.Gif().SWidth, reader.Gif().SHeight);
+    if (!dest.Usable()) return UnusableDestination();
+    if (!DecodeImage(reader, dest))
+        return Refusal("cut short or damaged inside its pixel data", true);
+    DecodeResult done;
+    done.wrote = true;
+    return done;
 }
+
+}  // namespace
+
+const Format GifFormat = {.recognises = IsGif, .probe = ProbeGif, .decode = DecodeGif};
 
 }  // namespace picture

@@ -1,4 +1,4 @@
-#include "screen/picture/bmp_pixels.h"
+#include "picture/bmp_pixels.h"
 
 #include <algorithm>
 #include <bit>
@@ -6,8 +6,6 @@
 namespace picture {
 
 namespace {
-
-using screen_internal::Surface;
 
 constexpr int64_t ReadChunkBytes = 256 * 1024;
 
@@ -115,7 +113,7 @@ struct RowPlan {
     bool complete = false;  // every row of the picture is in the file
 };
 
-RowPlan PlanRows(const BmpLayout& h, const Surface& dest, int64_t fileSize) {
+RowPlan PlanRows(const BmpLayout& h, const PixelView& dest, int64_t fileSize) {
     RowPlan p;
     p.rowBytes = StoredRowBytes(h.width, h.bitCount);
     p.copyWidth = std::min<int64_t>(h.width, dest.width);
@@ -143,7 +141,7 @@ RowFormat MakeRowFormat(const BmpLayout& h, const Palette& palette) {
 }
 
 void StoreFileRow(RowSink& sink, const uint8_t* in, int64_t count, int64_t y) {
-    const Surface& d = sink.dest;
+    const PixelView& d = sink.dest;
     uint8_t* row = d.pixels + y * d.pitch;
     if (sink.format.bitCount <= 8) {
         UnpackIndices(sink.format.bitCount, in, count, sink.scratch.data());
@@ -160,7 +158,7 @@ void StoreFileRow(RowSink& sink, const uint8_t* in, int64_t count, int64_t y) {
     }
 }
 
-ScreenResult LoadPlainRows(const InputFile& file, const BmpLayout& h, RowSink& sink) {
+DecodeResult LoadPlainRows(const InputFile& file, const BmpLayout& h, RowSink& sink) {
     const RowPlan plan = PlanRows(h, sink.dest, file.Size());
     // Rows short enough are read many at a time; for longer ones only the used part is read.
     const int64_t rowsPerRead = std::max<int64_t>(1, ReadChunkBytes / plan.rowBytes);
@@ -170,13 +168,14 @@ ScreenResult LoadPlainRows(const InputFile& file, const BmpLayout& h, RowSink& s
         const int64_t rows = std::min(rowsPerRead, plan.endRow - row);
         const int64_t bytes = (rows - 1) * plan.rowBytes + plan.neededBytes;
         if (!file.ReadExactly(h.dataOffset + row * plan.rowBytes, buffer.data(), bytes))
-            return ScreenResult::FileIO;
+            return Refusal("a read error inside its pixel data", true);
         for (int64_t i = 0; i < rows; ++i) {
             const int64_t y = h.topDown ? row + i : h.height - 1 - (row + i);
             StoreFileRow(sink, buffer.data() + i * plan.rowBytes, plan.copyWidth, y);
         }
     }
-    return plan.complete ? ScreenResult::Ok : ScreenResult::FileIO;
+    if (plan.complete) return {};
+    return Refusal("cut short inside its pixel data", true);
 }
 
 }  // namespace picture

@@ -1,31 +1,20 @@
-#include "screen/picture/destination.h"
+#include "picture/destination.h"
 
 #include <algorithm>
 
 namespace picture {
 
-bool Writable(const screen_internal::Surface& s) {
-    const int32_t bpp = s.bytesPerPixel;
-    return s.pixels && (bpp == 1 || bpp == 2 || bpp == 4) && s.pitch >= int64_t{s.width} * bpp;
+bool Writable(const PixelView& v) {
+    const int32_t bpp = v.bytesPerPixel;
+    return v.pixels && (bpp == 1 || bpp == 2 || bpp == 4) && v.width >= 0 && v.height >= 0 &&
+           v.pitch >= v.width * bpp;
 }
 
-void InstallPalette(const Palette& entries, int64_t count, uint32_t* callerPalette) {
-    screen_internal::ScopedScreenLock lock;
-    Palette& screenPalette = screen_internal::ScreenPalette();
-    std::copy_n(entries.begin(), count, screenPalette.begin());
-    screen_internal::PaletteChanged();
-    if (callerPalette) std::copy(screenPalette.begin(), screenPalette.end(), callerPalette);
-}
-
-ColourDestination::ColourDestination(ImageBuffer* image, int64_t width, int64_t height)
-    : dest_(screen_internal::ResolveTarget(image)), pictureWidth_(width), pictureHeight_(height) {
+ColourDestination::ColourDestination(const PixelView& dest, int64_t width, int64_t height)
+    : dest_(dest), pictureWidth_(width), pictureHeight_(height) {
     if (!Usable()) return;
     copyWidth_ = std::min<int64_t>(width, dest_.width);
     copyHeight_ = std::min<int64_t>(height, dest_.height);
-}
-
-ColourDestination::~ColourDestination() {
-    if (dest_.isScreen && copyHeight_ > 0) lock_.MarkDirty(0, dest_.height - 1);
 }
 
 bool ColourDestination::Usable() const {

@@ -1,5 +1,3 @@
-#include "screen/picture/png.h"
-
 #include <spng.h>
 
 #include <algorithm>
@@ -9,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "screen/picture/destination.h"
+#include "picture/destination.h"
+#include "picture/formats.h"
 
 namespace picture {
 
@@ -89,8 +88,8 @@ std::optional<std::string> DataProblem(const spng_ihdr& h, int64_t fileSize) {
     const int64_t rowBytes = 1 + (int64_t{h.width} * Channels(h.color_type) * h.bit_depth + 7) / 8;
     if (int64_t{h.height} <= (DeflateBestRatio * fileSize + ZlibOverheadBytes) / rowBytes)
         return std::nullopt;
-    return "declares " + std::to_string(h.width) + " x " + std::to_string(h.height) +
-           " pixels, more than its " + std::to_string(fileSize) + " bytes can hold";
+    return "declares " + SizeText(h.width, h.height) + " pixels, more than its " +
+           std::to_string(fileSize) + " bytes can hold";
 }
 
 // What libspng decodes a row to: RGBA of 16-bit channels for 16-bit files, RGB bytes for 8-bit
@@ -154,21 +153,25 @@ void ToColours(const uint8_t* row, RowForm form, int64_t first, int64_t step, in
 // destination are stored as they come: an interlaced picture's passes go straight to their
 // places, with no buffer of the whole picture. Then the chunks after the image data, through
 // the end chunk, must be whole.
-bool DecodeRows(const PngReader& png, const ColourDestination& dest) {
+DecodeResult Damaged(int error) {
+    return Refusal(std::string("damaged: ") + spng_strerror(error), true);
+}
+
+DecodeResult DecodeRows(const PngReader& png, const ColourDestination& dest) {
     spng_ctx* c = png.Context();
     const RowForm form = FormOf(png);
     const bool interlaced = png.Header().interlace_method != SPNG_INTERLACE_NONE;
-    if (spng_decode_image(c, nullptr, 0, form.format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE) !=
-        0)
-        return false;
+    if (const int error = spng_decode_image(c, nullptr, 0, form.format,
+                                            SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE))
+        return Damaged(error);
     std::vector<uint8_t> row(static_cast<size_t>(png.Header().width * form.pixelBytes));
     std::vector<uint32_t> colours(static_cast<size_t>(dest.CopyWidth()));
     int error = 0;
     while (error != SPNG_EOI) {
         spng_row_info info{};
-        if (spng_get_row_info(c, &info) != 0) return false;
+        if (const int infoError = spng_get_row_info(c, &info)) return Damaged(infoError);
         error = spng_decode_row(c, row.data(), row.size());
-        if (error != 0 && error != SPNG_EOI) return false;
+        if (error != 0 && error != SPNG_EOI) return Damaged(error);
         if (info.row_num >= dest.CopyHeight()) continue;
         if (!interlaced) {
             ToColours(row.data(), form, 0, 1, dest.CopyWidth(), colours.data());
@@ -180,40 +183,48 @@ bool DecodeRows(const PngReader& png, const ColourDestination& dest) {
         ToColours(row.data(), form, first, step, dest.CopyWidth(), colours.data());
         dest.StoreEvery(info.row_num, colours.data(), first, dest.CopyWidth(), step);
     }
-    return spng_decode_chunks(c) == 0;
+    if (const int chunkError = spng_decode_chunks(c)) return Damaged(chunkError);
+    DecodeResult done;
+    done.wrote = true;
+    return done;
 }
-
-}  // namespace
 
 bool IsPng(std::span<const uint8_t> head) {
     return head.size() >= Signature.size() &&
            std::equal(Signature.begin(), Signature.end(), head.begin());
 }
 
-std::optional<Probe> ProbePng(const InputFile& file) {
+std::optional<ProbeResult> ProbePng(const InputFile& file) {
     PngReader png(file);
-    Probe probe;
+    ProbeResult probe;
+    probe.format = "PNG";
     if (const int error = png.ReadHeader(LongestSide)) {
         probe.problem = std::string("a damaged PNG header: ") + spng_strerror(error);
         return probe;
     }
     const spng_ihdr& h = png.Header();
-    probe.stored = {static_cast<int32_t>(h.width), static_cast<int32_t>(h.height)};
+    probe.storedWidth = static_cast<int32_t>(h.width);
+    probe.storedHeight = static_cast<int32_t>(h.height);
     probe.width = h.width;
     probe.height = h.height;
-    probe.problem = DataProblem(h, file.Size());
+    probe.problem = DataProblem(h, file.Size()).value_or("");
     return probe;
 }
 
-ScreenResult LoadPng(const InputFile& file, ImageBuffer* image, uint32_t*) {
-    if (!ScreenIsOpen()) return ScreenResult::IllegalCall;
+DecodeResult DecodePng(const InputFile& file, const PixelView& view) {
     PngReader png(file);
     const auto sideLimit = static_cast<uint32_t>(std::min<int64_t>(PixelLimit(), LongestSide));
-    if (png.ReadHeader(sideLimit) != 0 || DataProblem(png.Header(), file.Size()))
-        return ScreenResult::FileIO;
-    const ColourDestination dest(image, png.Header().width, png.Header().height);
-    if (!dest.Usable()) return ScreenResult::IllegalCall;
-    return DecodeRows(png, dest) ? ScreenResult::Ok : ScreenResult::FileIO;
+    if (const int error = png.ReadHeader(sideLimit))
+        return Refusal(std::string("a damaged PNG header: ") + spng_strerror(error));
+    if (std::optional<std::string> problem = DataProblem(png.Header(), file.Size()))
+        return Refusal(*problem);
+    const ColourDestination dest(view, png.Header().width, png.Header().height);
+    if (!dest.Usable()) return UnusableDestination();
+    return DecodeRows(png, dest);
 }
+
+}  // namespace
+
+const Format PngFormat = {.recognises = IsPng, .probe = ProbePng, .decode = DecodePng};
 
 }  // namespace picture

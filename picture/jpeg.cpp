@@ -1,12 +1,11 @@
-#include "screen/picture/jpeg.h"
-
 #include <turbojpeg.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "screen/picture/destination.h"
+#include "picture/destination.h"
+#include "picture/formats.h"
 
 namespace picture {
 
@@ -67,7 +66,7 @@ std::optional<JpegFrame> ReadFrame(const InputFile& file) {
 
 std::optional<std::string> FrameProblem(const JpegFrame& f) {
     if (f.width == 0 || f.height == 0)
-        return "no pixels (" + std::to_string(f.width) + " x " + std::to_string(f.height) + ")";
+        return "no pixels (" + SizeText(f.width, f.height) + ")";
     if (!IsReadableFrame(f.marker)) return "lossless or hierarchical JPEG coding, not supported";
     if (f.precision != 8) return std::to_string(f.precision) + "-bit JPEG samples, not supported";
     if (f.components != 1 && f.components != 3)
@@ -84,12 +83,16 @@ using Decompressor = std::unique_ptr<void, HandleDeleter>;
 // with the library's defaults: the accurate integer transform, smooth upsampling. Its warnings
 // fail the decode as its errors do: it warns when data is missing or damaged, and would fill in
 // what it could not read. Progressive files of unreasonably many scans are refused.
-bool Decompress(void* handle, const std::vector<uint8_t>& data, const JpegFrame& f, uint8_t* rows,
-                int64_t pitch) {
+DecodeResult Decompress(void* handle, const std::vector<uint8_t>& data, const JpegFrame& f,
+                        uint8_t* rows, int64_t pitch) {
     constexpr int Flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
-    return tjDecompress2(handle, data.data(), data.size(), rows, static_cast<int>(f.width),
-                         static_cast<int>(pitch), static_cast<int>(f.height), TJPF_BGRA,
-                         Flags) == 0;
+    if (tjDecompress2(handle, data.data(), data.size(), rows, static_cast<int>(f.width),
+                      static_cast<int>(pitch), static_cast<int>(f.height), TJPF_BGRA, Flags) == 0) {
+        DecodeResult done;
+        done.wrote = true;
+        return done;
+    }
+    return Refusal(std::string("damaged: ") + tjGetErrorStr2(handle), true);
 }
 
 // The compressed data, whole, as the decoder wants it; only when the library reads the same
@@ -104,48 +107,53 @@ bool ReadData(const InputFile& file, void* handle, const JpegFrame& f, std::vect
            static_cast<uint32_t>(width) == f.width && static_cast<uint32_t>(height) == f.height;
 }
 
-}  // namespace
-
 bool IsJpeg(std::span<const uint8_t> head) {
     return head.size() >= 3 && head[0] == MarkerStart && head[1] == 0xD8 && head[2] == MarkerStart;
 }
 
-std::optional<Probe> ProbeJpeg(const InputFile& file) {
-    Probe probe;
+std::optional<ProbeResult> ProbeJpeg(const InputFile& file) {
+    ProbeResult probe;
+    probe.format = "JPEG";
     const std::optional<JpegFrame> frame = ReadFrame(file);
     if (!frame) {
         probe.problem = "no JPEG frame header before its image data";
         return probe;
     }
-    probe.stored = {static_cast<int32_t>(frame->width), static_cast<int32_t>(frame->height)};
+    probe.storedWidth = static_cast<int32_t>(frame->width);
+    probe.storedHeight = static_cast<int32_t>(frame->height);
     probe.width = frame->width;
     probe.height = frame->height;
-    probe.problem = FrameProblem(*frame);
+    probe.problem = FrameProblem(*frame).value_or("");
     return probe;
 }
 
 // A destination that holds the whole picture in 4-byte pixels takes it straight from the
 // decoder; any other gets the overlap of a decoded copy, once the whole decode succeeded.
-ScreenResult LoadJpeg(const InputFile& file, ImageBuffer* image, uint32_t*) {
-    if (!ScreenIsOpen()) return ScreenResult::IllegalCall;
+DecodeResult DecodeJpeg(const InputFile& file, const PixelView& view) {
     const std::optional<JpegFrame> frame = ReadFrame(file);
     const Decompressor handle(tjInitDecompress());
     std::vector<uint8_t> data;
     if (!frame || FrameProblem(*frame) || !handle || !ReadData(file, handle.get(), *frame, data))
-        return ScreenResult::FileIO;
-    const ColourDestination dest(image, frame->width, frame->height);
-    if (!dest.Usable()) return ScreenResult::IllegalCall;
+        return Refusal(std::string(CutShortOrUnsupportedText));
+    const ColourDestination dest(view, frame->width, frame->height);
+    if (!dest.Usable()) return UnusableDestination();
     int64_t pitch = 0;
     if (uint8_t* rows = dest.WholePicture(pitch))
-        return Decompress(handle.get(), data, *frame, rows, pitch) ? ScreenResult::Ok
-                                                                   : ScreenResult::FileIO;
+        return Decompress(handle.get(), data, *frame, rows, pitch);
     std::vector<uint32_t> pixels(size_t{frame->width} * frame->height);
-    if (!Decompress(handle.get(), data, *frame, reinterpret_cast<uint8_t*>(pixels.data()),
-                    int64_t{frame->width} * 4))
-        return ScreenResult::FileIO;
+    DecodeResult result = Decompress(handle.get(), data, *frame,
+                                     reinterpret_cast<uint8_t*>(pixels.data()), frame->width * 4);
+    if (result.status != DecodeStatus::Decoded) {
+        result.wrote = false;
+        return result;
+    }
     for (int64_t y = 0; y < dest.CopyHeight(); ++y)
         dest.StoreRow(y, pixels.data() + y * frame->width);
-    return ScreenResult::Ok;
+    return result;
 }
+
+}  // namespace
+
+const Format JpegFormat = {.recognises = IsJpeg, .probe = ProbeJpeg, .decode = DecodeJpeg};
 
 }  // namespace picture

@@ -1,4 +1,4 @@
-#include "screen/picture/raw_image.h"
+#include "screen/raw_image.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "screen/internal.h"
-#include "screen/picture/destination.h"
 
 namespace picture {
 
@@ -35,7 +34,9 @@ std::optional<RawData> ReadRawLength(const InputFile& file) {
 // The byte size an image header claims for itself, or 0 if it is no valid header.
 int64_t ClaimedImageBytes(const uint8_t* header) {
     const Surface s = screen_internal::ImageSurface(header);
-    if (!Writable(s)) return 0;
+    const int32_t bpp = s.bytesPerPixel;
+    if (!s.pixels || (bpp != 1 && bpp != 2 && bpp != 4) || s.pitch < int64_t{s.width} * bpp)
+        return 0;
     return (s.pixels - header) + int64_t{s.height} * s.pitch;
 }
 
@@ -90,8 +91,18 @@ ScreenResult LoadRawOntoScreen(const InputFile& file, RawData raw, uint32_t* pal
 
 }  // namespace
 
-bool IsRawImage(std::span<const uint8_t> head) {
-    return !head.empty() && (head[0] == LongLengthKind || head[0] == ShortLengthKind);
+bool IsRawImageFile(const InputFile& file) {
+    uint8_t first = 0;
+    return file.IsRegular() && file.ReadAt(0, &first, 1) == 1 &&
+           (first == LongLengthKind || first == ShortLengthKind);
+}
+
+void InstallPalette(const Palette& entries, int64_t count, uint32_t* callerPalette) {
+    screen_internal::ScopedScreenLock lock;
+    Palette& screenPalette = screen_internal::ScreenPalette();
+    std::copy_n(entries.begin(), count, screenPalette.begin());
+    screen_internal::PaletteChanged();
+    if (callerPalette) std::copy(screenPalette.begin(), screenPalette.end(), callerPalette);
 }
 
 ScreenResult LoadRawImage(const InputFile& file, ImageBuffer* image, uint32_t* palette) {

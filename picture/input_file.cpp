@@ -1,4 +1,4 @@
-#include "screen/picture/input_file.h"
+#include "picture/input_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,11 +26,18 @@ InputFile::InputFile(const std::string& name) {
     }
 }
 
+InputFile::InputFile(std::span<const uint8_t> bytes)
+    : memory_(bytes), inMemory_(true), regular_(true), size_(static_cast<int64_t>(bytes.size())) {
+    status_.st_mode = S_IFREG;
+    status_.st_size = size_;
+}
+
 InputFile::~InputFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
 bool InputFile::ChangedSinceOpened() const {
+    if (inMemory_) return false;
     struct stat now {};
     if (fd_ < 0 || ::fstat(fd_, &now) != 0) return true;
     return now.st_size != status_.st_size || now.st_mtim.tv_sec != status_.st_mtim.tv_sec ||
@@ -39,6 +46,12 @@ bool InputFile::ChangedSinceOpened() const {
 
 int64_t InputFile::ReadAt(int64_t offset, void* buffer, int64_t count) const {
     auto* out = static_cast<uint8_t*>(buffer);
+    if (inMemory_) {
+        if (offset < 0 || count < 0) return -1;
+        const int64_t n = std::clamp<int64_t>(size_ - offset, 0, count);
+        if (n > 0) std::memcpy(out, memory_.data() + offset, static_cast<size_t>(n));
+        return n;
+    }
     int64_t done = 0;
     while (done < count) {
         const ssize_t n = ::pread(fd_, out + done, static_cast<size_t>(count - done),

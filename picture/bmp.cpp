@@ -1,13 +1,12 @@
-#include "screen/picture/bmp.h"
-
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "screen/picture/bmp_header.h"
-#include "screen/picture/bmp_pixels.h"
-#include "screen/picture/bmp_rle.h"
-#include "screen/picture/destination.h"
+#include "picture/bmp_header.h"
+#include "picture/formats.h"
+#include "picture/bmp_pixels.h"
+#include "picture/bmp_rle.h"
+#include "picture/destination.h"
 
 namespace picture {
 
@@ -27,10 +26,6 @@ Palette ReadBmpPalette(const InputFile& file, const BmpLayout& h) {
     return entries;
 }
 
-std::string SizeText(BitmapSize size) {
-    return std::to_string(size.width) + " x " + std::to_string(size.height);
-}
-
 bool SupportedBitCount(uint32_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
@@ -39,7 +34,7 @@ bool SupportedBitCount(uint32_t bits) {
 std::optional<std::string> FieldProblem(const BmpHeader& h, int64_t fileSize) {
     if (HeaderCutShort(h, fileSize))
         return "cut short inside its header (" + std::to_string(fileSize) + " bytes)";
-    if (h.width < 1 || h.height == 0) return "no pixels (" + SizeText({h.width, h.height}) + ")";
+    if (h.width < 1 || h.height == 0) return "no pixels (" + SizeText(h.width, h.height) + ")";
     if (!SupportedBitCount(h.bitCount))
         return "unsupported bit count (" + std::to_string(h.bitCount) + ")";
     if (h.compression > BitFields)
@@ -53,9 +48,10 @@ std::optional<std::string> FieldProblem(const BmpHeader& h, int64_t fileSize) {
 
 // Uncompressed rows must all be in the file; run-length data must be long enough to reach the
 // top row. Either way a tiny file declaring a huge picture is refused before the picture is made.
-std::optional<std::string> DataProblem(const BmpLayout& h, BitmapSize stored, int64_t fileSize) {
+std::optional<std::string> DataProblem(const BmpLayout& h, const ProbeResult& p, int64_t fileSize) {
     const int64_t available = std::max<int64_t>(fileSize - h.dataOffset, 0);
-    const std::string declared = "declares " + SizeText(stored) + " pixels, more ";
+    const std::string declared =
+        "declares " + SizeText(p.storedWidth, p.storedHeight) + " pixels, more ";
     if (h.compression == Rle8 || h.compression == Rle4) {
         if (available >= RunLengthMinimumBytes(h.height)) return std::nullopt;
         return declared + "rows than its " + std::to_string(available) +
@@ -65,54 +61,60 @@ std::optional<std::string> DataProblem(const BmpLayout& h, BitmapSize stored, in
     return declared + "than its " + std::to_string(fileSize) + " bytes hold";
 }
 
-}  // namespace
-
+// A file whose first byte is "B" is taken for a BMP; the header decides the rest.
 bool IsBmp(std::span<const uint8_t> head) {
     return !head.empty() && head[0] == 'B';
 }
 
-ScreenResult LoadBmp(const InputFile& file, ImageBuffer* image, uint32_t* palette) {
-    if (!ScreenIsOpen()) return ScreenResult::IllegalCall;
+DecodeResult DecodeBmp(const InputFile& file, const PixelView& dest) {
     const std::optional<BmpHeader> header = ReadBmpHeader(file);
     const std::optional<BmpLayout> layout = header ? ResolveBmpLayout(file, *header) : std::nullopt;
-    if (!layout) return ScreenResult::FileIO;
+    if (!layout) return Refusal(std::string(CutShortOrUnsupportedText));
     const BmpLayout& h = *layout;
-
-    screen_internal::ScopedScreenLock lock;
-    const screen_internal::Surface dest = screen_internal::ResolveTarget(image);
     // Indices fit a 1-byte destination; true colour has no sensible 8-bit form.
     if (!Writable(dest) || (dest.bytesPerPixel == 1 && h.bitCount > 8))
-        return ScreenResult::IllegalCall;
+        return UnusableDestination();
     Palette entries{};
-    if (h.bitCount <= 8) {
-        entries = ReadBmpPalette(file, h);
-        InstallPalette(entries, PaletteEntries(h.bitCount), palette);
-    }
+    if (h.bitCount <= 8) entries = ReadBmpPalette(file, h);
     const int64_t copyWidth = std::min<int64_t>(h.width, dest.width);
     RowSink sink{dest, MakeRowFormat(h, entries), std::vector<uint8_t>(copyWidth * 4)};
     const bool runLength = h.compression == Rle8 || h.compression == Rle4;
-    const ScreenResult result =
+    DecodeResult result =
         runLength ? LoadRunLengthRows(file, h, sink) : LoadPlainRows(file, h, sink);
-    if (dest.isScreen) lock.MarkDirty(0, dest.height - 1);
+    result.wrote = true;
+    if (h.bitCount <= 8) {
+        result.palette = entries;
+        result.paletteEntries = static_cast<int32_t>(PaletteEntries(h.bitCount));
+    }
     return result;
 }
 
-std::optional<Probe> ProbeBmp(const InputFile& file) {
+// The sizes as stored and, for a header the decoder refuses or pixel data too short for the
+// declared picture, why; nullopt when the file does not begin with "BM".
+std::optional<ProbeResult> ProbeBmp(const InputFile& file) {
     const std::optional<BmpHeader> header = ReadBmpHeader(file);
     if (!header) return std::nullopt;
-    Probe probe;
+    ProbeResult probe;
+    probe.format = "BMP";
     probe.width = std::max<int64_t>(header->width, 0);
     probe.height = header->height < 0 ? -int64_t{header->height} : header->height;
     // Rows stored top-down are a picture of that many rows all the same; -2^31 has no such count.
-    probe.stored = {header->width, header->height == INT32_MIN
-                                       ? header->height
-                                       : static_cast<int32_t>(probe.height)};
-    probe.problem = FieldProblem(*header, file.Size());
-    if (probe.problem) return probe;
-    const std::optional<BmpLayout> layout = ResolveBmpLayout(file, *header);
-    probe.problem = layout ? DataProblem(*layout, probe.stored, file.Size())
-                           : std::string(CutShortOrUnsupportedText);
+    probe.storedWidth = header->width;
+    probe.storedHeight =
+        header->height == INT32_MIN ? header->height : static_cast<int32_t>(probe.height);
+    probe.coversWhole = header->compression != Rle8 && header->compression != Rle4;
+    std::optional<std::string> problem = FieldProblem(*header, file.Size());
+    if (!problem) {
+        const std::optional<BmpLayout> layout = ResolveBmpLayout(file, *header);
+        problem = layout ? DataProblem(*layout, probe, file.Size())
+                         : std::string(CutShortOrUnsupportedText);
+    }
+    probe.problem = problem.value_or("");
     return probe;
 }
+
+}  // namespace
+
+const Format BmpFormat = {.recognises = IsBmp, .probe = ProbeBmp, .decode = DecodeBmp};
 
 }  // namespace picture

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "screen/picture/input_file.h"
+#include "picture/input_file.h"
 
 namespace picture {
 

@@ -5,20 +5,23 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace picture {
 
-// A file opened read-only for the length of one load or probe.
+// A file opened read-only for the length of one load or probe, or bytes in memory read the same
+// way (a regular file that never changes).
 class InputFile {
 public:
     explicit InputFile(const std::string& name);
+    explicit InputFile(std::span<const uint8_t> bytes);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_ >= 0 || inMemory_; }
     // The errno of a failed open, 0 once open.
     int OpenError() const { return openError_; }
     bool IsRegular() const { return regular_; }
@@ -38,6 +41,8 @@ public:
 
 private:
     int fd_ = -1;
+    std::span<const uint8_t> memory_;
+    bool inMemory_ = false;
     int openError_ = 0;
     bool regular_ = false;
     int64_t size_ = 0;

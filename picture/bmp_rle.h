@@ -1,8 +1,8 @@
 // Run-length coded BMP pixels: 8-bit data (compression 1) and 4-bit data (compression 2).
 #pragma once
 
-#include "screen/picture/bmp_header.h"
-#include "screen/picture/bmp_pixels.h"
+#include "picture/bmp_header.h"
+#include "picture/bmp_pixels.h"
 
 namespace picture {
 
@@ -13,8 +13,8 @@ namespace picture {
 // delta, a line ended early) keep their previous value: that is how the format leaves pixels
 // unset.
 //
-// Decodes as far as the stream goes: Ok for a whole stream, FileIO for one cut short.
-ScreenResult LoadRunLengthRows(const InputFile& file, const BmpLayout& h, RowSink& sink);
+// Decodes as far as the stream goes: refused for a stream cut short.
+DecodeResult LoadRunLengthRows(const InputFile& file, const BmpLayout& h, RowSink& sink);
 
 // The fewest bytes a whole stream of `rows` rows can have: rows are passed at most 255 at a time,
 // by a 4-byte delta, and the stream ends with a 2-byte code. A file with fewer bytes of pixel data

@@ -1,22 +1,16 @@
-// Where a loaded picture goes: an image or the screen, and the screen's palette.
+// Where decoded pixels go: rows of memory in 4-, 2- or 1-byte pixels.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <cstring>
 
-#include "screen/internal.h"
+#include "picture/picture.h"
 
 namespace picture {
 
-using Palette = std::array<uint32_t, 256>;  // 0x00BBGGRR, red in the low byte
-
-// A destination whose header promises more than its rows can hold is never written.
-bool Writable(const screen_internal::Surface& s);
-
-// Copies the first `count` entries into the screen's palette and, if asked, hands the whole
-// screen palette to the caller.
-void InstallPalette(const Palette& entries, int64_t count, uint32_t* callerPalette);
+// A destination whose pixel size is unknown, or whose pitch is shorter than its rows, is never
+// written.
+bool Writable(const PixelView& view);
 
 inline void Store32(uint8_t* p, uint32_t v) {
     std::memcpy(p, &v, 4);
@@ -28,17 +22,13 @@ inline uint16_t To565(uint32_t c) {
     return static_cast<uint16_t>(((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x001F));
 }
 
-// The destination of a picture decoded to colours (0xAARRGGBB) rather than palette indices,
-// locked for the length of one load: 4-byte pixels take the colours as they are, 2-byte pixels
-// their 5-6-5 form. A destination of 1-byte indices takes none: no index can carry a colour with
-// its alpha. Rows of the screen are marked for presenting when the load ends.
+// The destination of a picture decoded to colours (0xAARRGGBB) rather than palette indices:
+// 4-byte pixels take the colours as they are, 2-byte pixels their 5-6-5 form. A destination of
+// 1-byte indices takes none: no index can carry a colour with its alpha.
 class ColourDestination {
 public:
-    // `image` nullptr: the screen. `width` x `height`: the picture.
-    ColourDestination(ImageBuffer* image, int64_t width, int64_t height);
-    ~ColourDestination();
-    ColourDestination(const ColourDestination&) = delete;
-    ColourDestination& operator=(const ColourDestination&) = delete;
+    // `width` x `height`: the picture.
+    ColourDestination(const PixelView& dest, int64_t width, int64_t height);
 
     bool Usable() const;
     // The overlap of the picture and the destination: pixels [0, CopyWidth()) of rows
@@ -56,8 +46,7 @@ public:
                     int64_t step) const;
 
 private:
-    screen_internal::ScopedScreenLock lock_;
-    screen_internal::Surface dest_;
+    PixelView dest_;
     int64_t pictureWidth_ = 0;
     int64_t pictureHeight_ = 0;
     int64_t copyWidth_ = 0;

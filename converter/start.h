@@ -1,0 +1,38 @@
+// The converter's "Start": the conversion of the two fields' texts, told to the user in the
+// desktop's message boxes.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "converter/conversion.h"
+#include "converter/dialogs.h"
+
+// A message box that no desktop could show.
+struct UnshownBox {
+    std::string caption;
+    std::string text;
+};
+
+struct ConversionOutcome {
+    ConversionResult result;
+    // In the order they were due; the program tells the user of them in its own way. A question
+    // that could not be asked counts as answered No.
+    std::vector<UnshownBox> unshownBoxes;
+};
+
+// Converts `inputPath` to `outputName` and tells the user the outcome in message boxes.
+ConversionOutcome ConvertPicture(const std::string& inputPath, const std::string& outputName,
+                                 const Dialogs& dialogs);
+
+// The message boxes of the conversion, exactly as the user sees them: kept letter for letter,
+// misspellings included.
+inline constexpr std::string_view LoadFailedText =
+    "Something went wrong while loading File.\r\nMaybe the filename wasnt correct.";
+inline constexpr std::string_view OverwriteQuestionText = "This file allready exists! Overwrite?";
+inline constexpr std::string_view OpenFailedText = "Error! Could not open output file!";
+inline constexpr std::string_view WriteFailedText = "Error! Could not write output file!";
+inline constexpr std::string_view DoneText = "Done!";
+inline constexpr std::string_view ErrorCaption = "Error";
+inline constexpr std::string_view DoneCaption = "OK";

@@ -1,0 +1,114 @@
+// The picture files this library reads, each recognised by its first bytes: one unit per format
+// and one line in the table below.
+//
+// Files come from anywhere, so every size in them is distrusted: sizes are 64-bit, reads are
+// positioned and bounded by the file's real length, pictures above the pixel limit are refused
+// before anything is allocated for them, and nothing is ever written outside the destination's
+// own rows.
+#include "picture/formats.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+
+#include "picture/other_formats.h"
+
+namespace picture {
+
+namespace {
+
+constexpr const Format* Formats[] = {&BmpFormat, &PngFormat, &JpegFormat, &GifFormat};
+
+// As many first bytes as any format needs to be recognised, here or among the formats not read.
+constexpr int64_t SignatureBytes = 32;
+
+struct Head {
+    std::array<uint8_t, SignatureBytes> bytes{};
+    int64_t length = 0;
+    std::span<const uint8_t> Span() const { return {bytes.data(), static_cast<size_t>(length)}; }
+};
+
+Head ReadHead(const InputFile& file) {
+    Head head;
+    head.length = std::max<int64_t>(file.ReadAt(0, head.bytes.data(), SignatureBytes), 0);
+    return head;
+}
+
+const Format* FormatOf(const Head& head) {
+    for (const Format* format : Formats)
+        if (format->recognises(head.Span())) return format;
+    return nullptr;
+}
+
+std::atomic<int64_t> CurrentPixelLimit = DefaultPixelLimit;
+
+// What a file that no unit reads seems to be.
+ProbeResult Unrecognised(const Head& head) {
+    ProbeResult probe;
+    if (head.length == 0) {
+        probe.problem = "an empty file";
+        return probe;
+    }
+    probe.format = OtherFormatName(head.Span());
+    probe.problem = probe.format.empty()
+                        ? "not a picture file this program reads (BMP, PNG, JPEG, GIF)"
+                        : probe.format + ", which this program does not read";
+    return probe;
+}
+
+// The one place where the limit is checked, for every format.
+ProbeResult ProbeAs(const Format& format, const InputFile& file, const Head& head) {
+    std::optional<ProbeResult> probe = format.probe(file);
+    if (!probe) return Unrecognised(head);
+    probe->recognised = true;
+    // Both sides stay below 2^32, so the product cannot overflow.
+    probe->overPixelLimit = probe->width * probe->height > PixelLimit();
+    return *probe;
+}
+
+}  // namespace
+
+std::string SizeText(int64_t width, int64_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+std::string OverLimitText(int64_t width, int64_t height) {
+    return SizeText(width, height) + " pixels, more than the limit of " +
+           std::to_string(PixelLimit());
+}
+
+void SetPixelLimit(int64_t pixels) {
+    CurrentPixelLimit = std::max<int64_t>(pixels, 1);
+}
+
+int64_t PixelLimit() {
+    return CurrentPixelLimit;
+}
+
+ProbeResult Probe(const InputFile& file) {
+    if (!file.IsRegular()) {
+        ProbeResult probe;
+        probe.problem = "not a regular file";
+        return probe;
+    }
+    const Head head = ReadHead(file);
+    const Format* format = FormatOf(head);
+    return format ? ProbeAs(*format, file, head) : Unrecognised(head);
+}
+
+DecodeResult Decode(const InputFile& file, const PixelView& dest) {
+    if (!file.IsOpen()) {
+        DecodeResult result;
+        result.status = DecodeStatus::CannotOpen;
+        result.problem = "cannot be opened";
+        return result;
+    }
+    const Head head = ReadHead(file);
+    const Format* format = file.IsRegular() ? FormatOf(head) : nullptr;
+    if (!format) return Refusal(Unrecognised(head).problem);
+    const ProbeResult probe = ProbeAs(*format, file, head);
+    if (probe.overPixelLimit) return Refusal(OverLimitText(probe.width, probe.height));
+    return format->decode(file, dest);
+}
+
+}  // namespace picture

@@ -1,0 +1,51 @@
+// What every format unit gives the dispatcher (formats.cpp): how its files begin, the one reader
+// of its header for the probe, and its decoder. Internal to the picture library.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "picture/input_file.h"
+#include "picture/picture.h"
+
+namespace picture {
+
+struct Format {
+    bool (*recognises)(std::span<const uint8_t> head);
+    // nullopt when the header shows the file is no such picture after all.
+    std::optional<ProbeResult> (*probe)(const InputFile& file);
+    // Called only for a file whose probe found no problem and that is within the pixel limit.
+    DecodeResult (*decode)(const InputFile& file, const PixelView& dest);
+};
+
+// The formats read, one unit each, in the order the dispatcher tries them.
+extern const Format BmpFormat;
+extern const Format PngFormat;
+extern const Format JpegFormat;
+extern const Format GifFormat;
+
+// Why a decode refused a file, when nothing more precise is known.
+inline constexpr std::string_view CutShortOrUnsupportedText =
+    "cut short or damaged, or a kind of picture that is not supported";
+
+inline DecodeResult Refusal(std::string problem, bool wrote = false) {
+    DecodeResult result;
+    result.status = DecodeStatus::Refused;
+    result.problem = std::move(problem);
+    result.wrote = wrote;
+    return result;
+}
+
+inline DecodeResult UnusableDestination() {
+    DecodeResult result;
+    result.status = DecodeStatus::UnusableDestination;
+    result.problem = "a destination of this pixel size cannot take these pixels";
+    return result;
+}
+
+std::string SizeText(int64_t width, int64_t height);
+std::string OverLimitText(int64_t width, int64_t height);
+
+}  // namespace picture

@@ -1,0 +1,198 @@
+// From a file to its pixels: the probe, the checks that come before any allocation, the block of
+// memory, the decode.
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "picture/formats.h"
+#include "picture/input_file.h"
+#include "picture/picture.h"
+
+namespace picture {
+
+namespace {
+
+// Blocks from this size on are mapped straight from the system: their pages arrive zeroed when
+// first touched, so nothing fills them twice, and they can be huge pages.
+constexpr size_t MappedBytes = size_t{1} << 20;
+// As much as any picture may take, as much as a screen image may: its rows are addressed with
+// 32-bit sizes by whoever draws it.
+constexpr int64_t MaxPictureBytes = INT32_MAX - 64;
+
+// What an input that is open but is no regular file is, in the user's words.
+std::string NotAFileProblem(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder, not a picture file";
+    if (S_ISFIFO(mode)) return "a pipe, not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device, not a regular file";
+    return "not a regular file";
+}
+
+// A picture larger than the machine's memory could only end in the process being killed.
+bool FitsInMemory(int64_t width, int64_t height) {
+    const int64_t memory = int64_t{::sysconf(_SC_PHYS_PAGES)} * ::sysconf(_SC_PAGESIZE);
+    return memory <= 0 || height <= memory / (width * 4);
+}
+
+LoadedPicture Failed(LoadFailure failure, std::string problem, std::string format = {}) {
+    LoadedPicture loaded;
+    loaded.failure = failure;
+    loaded.problem = std::move(problem);
+    loaded.format = std::move(format);
+    return loaded;
+}
+
+// Why the probe rules the picture out before any is made, if it does.
+std::optional<LoadedPicture> ProbeFailure(const ProbeResult& probe) {
+    const LoadFailure kind = !probe.recognised ? LoadFailure::NotAPicture : LoadFailure::Damaged;
+    if (!probe.problem.empty()) return Failed(kind, probe.problem, probe.format);
+    if (probe.overPixelLimit)
+        return Failed(LoadFailure::OverLimit, OverLimitText(probe.width, probe.height),
+                      probe.format);
+    const std::string size = SizeText(probe.width, probe.height);
+    if (std::max(probe.width, probe.height) > INT32_MAX)
+        return Failed(LoadFailure::TooLarge, "too large for a picture (" + size + ")",
+                      probe.format);
+    if (!FitsInMemory(probe.width, probe.height))
+        return Failed(LoadFailure::TooLarge, "too large for this machine's memory (" + size + ")",
+                      probe.format);
+    if (probe.width * probe.height > MaxPictureBytes / 4)
+        return Failed(LoadFailure::TooLarge, "too large for a picture (" + size + ")",
+                      probe.format);
+    return std::nullopt;
+}
+
+LoadedPicture LoadOpenFile(const InputFile& file) {
+    const ProbeResult probe = Probe(file);
+    if (std::optional<LoadedPicture> failure = ProbeFailure(probe)) return std::move(*failure);
+    LoadedPicture loaded;
+    loaded.format = probe.format;
+    loaded.pixels = Pixels::Allocate(probe.width, probe.height);
+    if (!loaded.pixels)
+        return Failed(LoadFailure::TooLarge,
+                      "too large for a picture (" + SizeText(probe.width, probe.height) + ")",
+                      probe.format);
+    if (!probe.coversWhole) loaded.pixels.Fill(UncoveredColour);
+    const DecodeResult decoded = Decode(file, loaded.pixels.View());
+    if (decoded.status != DecodeStatus::Decoded)
+        return Failed(LoadFailure::Damaged, decoded.problem, probe.format);
+    // Written to in place while it was read: its pixels may be half old, half new.
+    if (file.ChangedSinceOpened())
+        return Failed(LoadFailure::Changed, "changed while it was being read", probe.format);
+    return loaded;
+}
+
+}  // namespace
+
+ProbeResult Probe(const std::string& path) {
+    const InputFile file(path);
+    ProbeResult probe;
+    if (!file.IsOpen()) {
+        probe.problem = std::string("cannot read: ") + std::strerror(file.OpenError());
+        return probe;
+    }
+    if (!file.IsRegular()) {
+        probe.problem = NotAFileProblem(file.Status().st_mode);
+        return probe;
+    }
+    return Probe(file);
+}
+
+ProbeResult ProbeMemory(std::span<const uint8_t> bytes) {
+    return Probe(InputFile(bytes));
+}
+
+LoadedPicture Load(const std::string& path) {
+    const InputFile file(path);
+    if (!file.IsOpen()) {
+        LoadedPicture loaded = Failed(LoadFailure::CannotOpen, std::string("cannot read: ") +
+                                                                   std::strerror(file.OpenError()));
+        loaded.openError = file.OpenError();
+        return loaded;
+    }
+    if (!file.IsRegular())
+        return Failed(LoadFailure::NotAFile, NotAFileProblem(file.Status().st_mode));
+    return LoadOpenFile(file);
+}
+
+LoadedPicture LoadMemory(std::span<const uint8_t> bytes) {
+    return LoadOpenFile(InputFile(bytes));
+}
+
+Pixels Pixels::Allocate(int64_t width, int64_t height) {
+    Pixels p;
+    if (width < 1 || height < 1 || height > INT64_MAX / 4 / width) return p;
+    const auto bytes = static_cast<size_t>(width * height * 4);
+    if (bytes >= MappedBytes) {
+        void* memory =
+            ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED) return p;
+        ::madvise(memory, bytes, MADV_HUGEPAGE);  // a hint; refused where there are none
+        p.memory_ = memory;
+        p.mapped_ = true;
+    } else {
+        p.memory_ = std::aligned_alloc(16, (bytes + 15) / 16 * 16);
+        if (!p.memory_) return p;
+    }
+    p.bytes_ = bytes;
+    p.width_ = width;
+    p.height_ = height;
+    return p;
+}
+
+Pixels Pixels::AllocateZeroed(int64_t width, int64_t height) {
+    Pixels p = Allocate(width, height);
+    if (p && !p.mapped_) std::memset(p.memory_, 0, p.bytes_);
+    return p;
+}
+
+Pixels::~Pixels() {
+    Release();
+}
+
+Pixels::Pixels(Pixels&& other) noexcept
+    : memory_(std::exchange(other.memory_, nullptr)),
+      bytes_(std::exchange(other.bytes_, 0)),
+      mapped_(std::exchange(other.mapped_, false)),
+      width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)) {}
+
+Pixels& Pixels::operator=(Pixels&& other) noexcept {
+    if (this != &other) {
+        Release();
+        memory_ = std::exchange(other.memory_, nullptr);
+        bytes_ = std::exchange(other.bytes_, 0);
+        mapped_ = std::exchange(other.mapped_, false);
+        width_ = std::exchange(other.width_, 0);
+        height_ = std::exchange(other.height_, 0);
+    }
+    return *this;
+}
+
+void Pixels::Release() {
+    if (!memory_) return;
+    if (mapped_) {
+        ::munmap(memory_, bytes_);
+    } else {
+        std::free(memory_);
+    }
+    memory_ = nullptr;
+}
+
+PixelView Pixels::View() const {
+    return {static_cast<uint8_t*>(memory_), width_, height_, Pitch(), 4};
+}
+
+void Pixels::Fill(uint32_t colour) {
+    const PixelView view = View();
+    for (int64_t y = 0; y < height_; ++y) std::fill_n(view.Row(y), width_, colour);
+}
+
+}  // namespace picture
