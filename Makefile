@@ -1,5 +1,6 @@
 # Set-up and everyday commands. Every target installs what is missing first (Debian 12).
 BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
 PACKAGES = cmake g++ make pkg-config libsdl2-dev libgtk-3-dev libgtest-dev libgmock-dev \
@@ -18,11 +19,12 @@ deps:
 	if [ -n "$$missing" ]; then \
 	  sudo=$$( [ "$$(id -u)" = 0 ] || echo sudo ); \
 	  echo "Installing:" $$missing; \
-	  $$sudo apt-get update && DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y $$missing; \
+	  $$sudo apt-get update && DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y \
+	    --no-install-recommends $$missing; \
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)

@@ -15,10 +15,12 @@
 #include "converter/conversion.h"
 #include "converter/output_file.h"
 #include "picture/picture.h"
+#include "screen/command_line.h"
+#include "screen/text_encoding.h"
 
 namespace {
 
-constexpr const char* UsageText =
+constexpr const char* UsageTemplate =
     "Usage: bmp2bi [options] PICTURE...\n"
     "Converts pictures into pixel-data include files. It reads Windows BMP files, PNG, JPEG\n"
     "(baseline and progressive) and GIF (the first image of an animation).\n"
@@ -37,6 +39,14 @@ constexpr const char* UsageText =
     "\n"
     "Exit status: 0 when every file was converted, 1 when some failed (each failure is one\n"
     "line on standard error), 2 for a usage error.\n";
+
+// The help text, with the default pixel limit filled in.
+std::string UsageText() {
+    const auto limit = static_cast<long long>(picture::DefaultPixelLimit);
+    std::string text(static_cast<size_t>(std::snprintf(nullptr, 0, UsageTemplate, limit)), '\0');
+    std::snprintf(text.data(), text.size() + 1, UsageTemplate, limit);
+    return text;
+}
 
 struct Options {
     std::vector<std::string> inputs;
@@ -148,29 +158,12 @@ std::string Escaped(char c) {
 }
 
 // The length of the printable UTF-8 character that `text` starts with; 0 for a control
-// character, a malformed sequence or a stray byte.
+// character (C0, DEL, C1), a malformed sequence or a stray byte.
 size_t PrintableLength(std::string_view text) {
-    const auto byte = [text](size_t i) { return static_cast<uint8_t>(text[i]); };
-    if (byte(0) < 0x80) return byte(0) >= 0x20 && byte(0) != 0x7F ? 1 : 0;
-    // The range of the second byte rules out overlong forms, surrogates, values beyond U+10FFFF
-    // and the C1 controls (U+0080 to U+009F).
-    struct Form {
-        uint8_t firstLead, lastLead;
-        size_t length;
-        uint8_t low, high;
-    };
-    static constexpr Form Forms[] = {
-        {0xC2, 0xC2, 2, 0xA0, 0xBF}, {0xC3, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF},
-        {0xE1, 0xEC, 3, 0x80, 0xBF}, {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF},
-        {0xF0, 0xF0, 4, 0x90, 0xBF}, {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F}};
-    for (const Form& f : Forms) {
-        if (byte(0) < f.firstLead || byte(0) > f.lastLead) continue;
-        if (text.size() < f.length || byte(1) < f.low || byte(1) > f.high) return 0;
-        for (size_t k = 2; k < f.length; ++k)
-            if ((byte(k) & 0xC0) != 0x80) return 0;
-        return f.length;
-    }
-    return 0;
+    const DecodedCharacter c = DecodeCharacter(text, 0);
+    const bool malformed = c.codePoint == 0xFFFD && text.substr(0, c.length) != "\xEF\xBF\xBD";
+    const bool control = c.codePoint < 0x20 || (c.codePoint >= 0x7F && c.codePoint < 0xA0);
+    return malformed || control ? 0 : c.length;
 }
 
 // Text with its names made safe for one line of a terminal: control characters and bytes that
@@ -289,17 +282,9 @@ int main(int argc, char** argv) {
     try {
         options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        Say(stderr, "bmp2bi: " + e.message);
-        std::fputs("Try 'bmp2bi --help' for more information.\n", stderr);
-        return 2;
+        return command_line::UsageError("bmp2bi", Printable(e.message));
     }
-    if (options.help) {
-        std::printf(UsageText, static_cast<long long>(picture::DefaultPixelLimit));
-        return 0;
-    }
-    if (options.version) {
-        std::printf("bmp2bi %s\n", PIXELTOOLS_VERSION);
-        return 0;
-    }
+    if (options.help) return command_line::ShowHelp(UsageText());
+    if (options.version) return command_line::ShowVersion("bmp2bi");
     return Run(options);
 }

@@ -2,12 +2,12 @@
 // "Chose File" picks a bitmap, or one is dropped onto the window; "Start" converts it into a
 // pixel-data include file; Escape, "Exit" or closing the window ends the program.
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 #include "converter/handler.h"
 #include "converter/output_file.h"
 #include "gui/gui.h"
+#include "screen/command_line.h"
 #include "screen/native_window.h"
 #include "screen/screen.h"
 #include "screen/window_backend.h"
@@ -41,19 +41,12 @@ constexpr const char* Usage =
 // better said than ignored. Gives the exit status when the program is to end at once.
 std::optional<int> AnswerArguments(int argc, char** argv) {
     if (argc == 1) return std::nullopt;
-    const bool help = std::strcmp(argv[1], "--help") == 0;
-    const bool version = std::strcmp(argv[1], "--version") == 0;
-    if (argc == 2 && help) {
-        std::fputs(Usage, stdout);
-        return 0;
-    }
-    if (argc == 2 && version) {
-        std::printf("converter %s\n", PIXELTOOLS_VERSION);
-        return 0;
-    }
-    std::fprintf(stderr, "converter: unexpected argument '%s'\n", argv[help || version ? 2 : 1]);
-    std::fputs("Try 'converter --help' for more information.\n", stderr);
-    return 2;
+    const bool help = command_line::IsHelp(argv[1]);
+    const bool version = command_line::IsVersion(argv[1]);
+    if (argc == 2 && help) return command_line::ShowHelp(Usage);
+    if (argc == 2 && version) return command_line::ShowVersion("converter");
+    return command_line::UsageError(
+        "converter", std::string("unexpected argument '") + argv[help || version ? 2 : 1] + "'");
 }
 
 void AddWidgets(GUI& gui, ConverterState& state) {

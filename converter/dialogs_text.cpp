@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "converter/dialogs.h"
+#include "screen/text_encoding.h"
 
 namespace {
 
@@ -11,19 +12,6 @@ constexpr uint16_t HighControls[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 std::vector<std::string> SplitPatterns(std::string_view list) {
     std::vector<std::string> patterns;
@@ -51,10 +39,10 @@ std::string Windows1252ToUtf8(std::string_view text) {
     for (const char c : text) {
         const auto code = static_cast<unsigned char>(c);
         if (code < 0x80 || code >= 0xA0) {
-            AppendUtf8(out, code);
+            out += EncodeUtf8(code);
         } else {
             const uint16_t mapped = HighControls[code - 0x80];
-            AppendUtf8(out, mapped ? mapped : 0xFFFD);
+            out += EncodeUtf8(mapped ? mapped : 0xFFFD);
         }
     }
     return out;

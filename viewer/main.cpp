@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "screen/command_line.h"
 #include "screen/screen.h"
 #include "screen/window_backend.h"
 #include "viewer/build_image.h"
@@ -44,9 +45,9 @@ Arguments ParseArguments(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+        } else if (!optionsEnded && command_line::IsHelp(arg)) {
             parsed.help = true;
-        } else if (!optionsEnded && arg == "--version") {
+        } else if (!optionsEnded && command_line::IsVersion(arg)) {
             parsed.version = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             parsed.usageError = "unknown option " + arg;
@@ -126,18 +127,8 @@ int ShowFile(const std::string& path) {
 
 int main(int argc, char** argv) {
     const Arguments args = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
-    if (!args.usageError.empty()) {
-        std::fprintf(stderr, "viewer: %s\nTry 'viewer --help' for more information.\n",
-                     args.usageError.c_str());
-        return 2;
-    }
-    if (args.help) {
-        std::fputs(Usage, stdout);
-        return 0;
-    }
-    if (args.version) {
-        std::printf("viewer %s\n", PIXELTOOLS_VERSION);
-        return 0;
-    }
+    if (!args.usageError.empty()) return command_line::UsageError("viewer", args.usageError);
+    if (args.help) return command_line::ShowHelp(Usage);
+    if (args.version) return command_line::ShowVersion("viewer");
     return args.file ? ShowFile(*args.file) : ShowBuiltInPicture();
 }

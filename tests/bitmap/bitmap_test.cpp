@@ -6,10 +6,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "tests/bitmap/bmp_builder.h"
 #include "tests/support/headless_screen.h"
 #include "tests/support/pixel_limit.h"
+#include "tests/support/png_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -572,6 +574,26 @@ TEST(LoadBitmapWithoutScreen, IsAnIllegalCall) {
     const std::string path = dir.Write("a.bmp", bmp::Encode(bmp::Bitmap{}));
     EXPECT_EQ(LoadBitmap(path, nullptr), ScreenResult::IllegalCall);
     EXPECT_EQ(LoadBitmap(dir / "missing", nullptr), ScreenResult::IllegalCall);
+}
+
+// Decoding into an image leaves the screen lock free: the window thread, which takes it every
+// 10 ms to present and to answer the desktop, is never held up by a long decode.
+TEST_F(LoadBitmapTest, DecodingIntoAnImageLeavesTheScreenLockFree) {
+    constexpr uint32_t W = 3000, H = 2000;
+    std::vector<uint32_t> pixels(size_t{W} * H);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = 0xFF000000u | uint32_t(i * 2654435761u);
+    const std::string path = dir / "large.png";
+    ASSERT_TRUE(WritePng(path, W, H, pixels));
+    Image image = MakeImage(W, H);
+    std::thread loader([&] { EXPECT_EQ(LoadBitmap(path, image.get()), ScreenResult::Ok); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // well into the decode
+    LockScreen();
+    // The last row comes last: still the image's fill while the decode goes on.
+    const bool lockedDuringDecode = GetPixel(image.get(), W - 1, H - 1) == MaskColour;
+    UnlockScreen();
+    loader.join();
+    EXPECT_TRUE(lockedDuringDecode);
+    EXPECT_EQ(GetPixel(image.get(), W - 1, H - 1), pixels.back());
 }
 
 }  // namespace

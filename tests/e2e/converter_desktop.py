@@ -70,7 +70,7 @@ def drop_files(env, window, uris):
 
     send('XdndEnter', source.id, min(5, aware.value[0]) << 24, uri_list)
     send('XdndPosition', source.id, 0, (at.x << 16) | at.y, X.CurrentTime, atom('XdndActionCopy'))
-    deadline, dropped = time.monotonic() + 10, False
+    deadline, dropped = time.monotonic() + 60, False
     while time.monotonic() < deadline:
         if not d.pending_events():
             time.sleep(0.02)

@@ -19,7 +19,7 @@ run_probe() {
     APP_PID=$!
 }
 finish_probe() {
-    for _ in $(seq 200); do kill -0 $APP_PID 2>/dev/null || break; sleep 0.05; done
+    for _ in $(seq 1200); do kill -0 $APP_PID 2>/dev/null || break; sleep 0.05; done
     kill -0 $APP_PID 2>/dev/null && fail "the dialog did not close"
     wait $APP_PID
     APP_PID=

@@ -157,7 +157,7 @@ def without_display(converter):
     env = {k: v for k, v in os.environ.items() if k != 'DISPLAY'}
     if 'LSAN_OPTIONS' in env:  # a sanitizer build's list of suppressed leaks is not ours
         env['LSAN_OPTIONS'] += ':print_suppressions=0'
-    done = subprocess.run([converter], env=env, capture_output=True, text=True, timeout=20)
+    done = subprocess.run([converter], env=env, capture_output=True, text=True, timeout=60)
     lines = done.stderr.splitlines()
     if done.returncode == 0 or len(lines) != 1 or 'display' not in lines[0]:
         sys.exit('without a display: status %d, standard error %r'

@@ -32,7 +32,7 @@ def load_font(path):
 
 def run(args, env):
     return subprocess.run([str(a) for a in args], env=env, capture_output=True, text=True,
-                          timeout=20)
+                          timeout=60)
 
 
 def xdotool(env, *args):
@@ -65,7 +65,7 @@ def window_manager(env):
     wm = subprocess.Popen(['openbox'], env=env, stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL)
     try:
-        deadline = time.monotonic() + 10
+        deadline = time.monotonic() + 60
         while 'window id' not in run(['xprop', '-root', '_NET_SUPPORTING_WM_CHECK'], env).stdout:
             if time.monotonic() > deadline:
                 sys.exit('openbox did not start')
@@ -112,7 +112,7 @@ def find_window(env, title):
     return found[0] if found else None
 
 
-def wait_for_window(env, title, program, seconds=15, root_shot=None):
+def wait_for_window(env, title, program, seconds=60, root_shot=None):
     """Returns the id of the window titled `title` once it shows; exits if `program` ends first or
     the window is not there after `seconds` (keeping a shot of the whole screen as `root_shot`)."""
     deadline = time.monotonic() + seconds
@@ -147,7 +147,7 @@ def expect_window(env, window, title, size):
     print('window "%s", %d x %d' % (title, *size))
 
 
-def wait_until_closed(env, window, what, seconds=10):
+def wait_until_closed(env, window, what, seconds=60):
     deadline = time.monotonic() + seconds
     while run(['xwininfo', '-id', window], env).returncode == 0:
         if time.monotonic() > deadline:
@@ -178,10 +178,10 @@ def hold_key(env, key, seconds=0.3):
 
 
 def expect_exit(program, how):
-    """Exits unless the program ends `how` (e.g. "on Escape") with status 0 within ten seconds."""
+    """Exits unless the program ends `how` (e.g. "on Escape") with status 0 within a minute."""
     name = program_name(program)
     try:
-        status = program.wait(timeout=10)
+        status = program.wait(timeout=60)
     except subprocess.TimeoutExpired:
         sys.exit('the %s did not end %s' % (name, how))
     if status != 0:
@@ -270,7 +270,7 @@ class Picture:
         return image
 
 
-def expect_picture(env, window, size, expected, what, keep, keep_matching=False, seconds=5):
+def expect_picture(env, window, size, expected, what, keep, keep_matching=False, seconds=60):
     """Waits up to `seconds` for the window, `size` big, to show the Picture `expected`; returns the
     number of pixels checked. On a mismatch exits, keeping the last screenshot as KEEP.png and the
     expected pixels as KEEP_expected.png; `keep_matching` keeps a matching screenshot too."""

@@ -8,7 +8,7 @@ start_display() {
             Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
             XVFB_PID=$!
             export DISPLAY=:$n
-            for _ in $(seq 100); do
+            for _ in $(seq 1200); do
                 xdpyinfo >/dev/null 2>&1 && break
                 sleep 0.05
             done
@@ -32,10 +32,10 @@ stop_display() {
     return 0
 }
 
-# Prints the id of the first visible window with exactly this name, waiting up to 10 s.
+# Prints the id of the first visible window with exactly this name, waiting up to 60 s.
 wait_window() {
     local name=$1 id=""
-    for _ in $(seq 200); do
+    for _ in $(seq 1200); do
         id=$(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null | head -n 1)
         [ -n "$id" ] && break
         sleep 0.05
@@ -43,10 +43,10 @@ wait_window() {
     echo "$id"
 }
 
-# Waits until a line matching the pattern appears in the file (up to 10 s).
+# Waits until a line matching the pattern appears in the file (up to 60 s).
 wait_line() {
     local file=$1 pattern=$2
-    for _ in $(seq 200); do
+    for _ in $(seq 1200); do
         grep -q -E "$pattern" "$file" && return 0
         sleep 0.05
     done

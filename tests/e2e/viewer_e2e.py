@@ -45,7 +45,7 @@ def expect_run(viewer, argument, status, line):
     """`viewer argument` ends at once without a display (opening a window would fail) with `status`
     and `line` first on standard output (status 0) or error, the only line of a refused file."""
     env = {k: v for k, v in os.environ.items() if k != 'DISPLAY'}
-    done = subprocess.run([viewer, argument], env=env, capture_output=True, text=True, timeout=20)
+    done = subprocess.run([viewer, argument], env=env, capture_output=True, text=True, timeout=60)
     lines = (done.stdout if status == 0 else done.stderr).splitlines()
     if done.returncode != status or len(lines) < 1 or not lines[0].startswith(line) or \
             (status == 1 and len(lines) != 1):

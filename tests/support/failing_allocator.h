@@ -19,14 +19,15 @@ inline void FailNextAllocationOf(std::size_t size) {
 
 }  // namespace failing_allocator
 
-void* operator new(std::size_t size) {
+// Out of line, all three: inlined into a caller, GCC pairs malloc or free with the other
+// operator and reports a mismatch.
+[[gnu::noinline]] void* operator new(std::size_t size) {
     std::size_t failing = size;
     if (size != 0 && failing_allocator::failNextOfSize.compare_exchange_strong(failing, 0))
         throw std::bad_alloc();
     if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
     throw std::bad_alloc();
 }
-// Out of line: inlined into a caller, GCC takes free() after operator new for a mismatch.
 [[gnu::noinline]] void operator delete(void* block) noexcept {
     std::free(block);
 }
