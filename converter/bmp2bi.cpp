@@ -239,7 +239,8 @@ std::optional<std::string> Conflict(const std::string& input, const Target& targ
 bool ConvertOne(const Options& o, const std::string& input, const Target& target,
                 ProgressLine& progress) {
     ConversionJob job{input, target.path, target.label, [&o] { return o.force; },
-                      [&progress](int64_t done, int64_t total) { progress.Pixels(done, total); }};
+                      [&progress](int64_t done, int64_t total) { progress.Pixels(done, total); },
+                      {}};
     const ConversionResult result = RunConversion(job);
     progress.Clear();
     switch (result.status) {

@@ -23,6 +23,15 @@ std::string ErrorText(const std::string& what, const std::string& path, int erro
     return what + " " + path + ": " + std::strerror(error);
 }
 
+// Whether a large include file may be written; the exact size is counted only when the largest
+// lines could reach the limit.
+bool AllowedSize(const ConversionJob& job, const picture::PixelView& pixels) {
+    if (int64_t{IncludeFileLongestLine} * pixels.width * pixels.height <= LargeIncludeFileBytes)
+        return true;
+    const int64_t bytes = IncludeFileBytes(job.label, pixels);
+    return bytes <= LargeIncludeFileBytes || job.allowLarge(bytes, pixels.width, pixels.height);
+}
+
 }  // namespace
 
 std::string MakeLabel(std::string_view outputName) {
@@ -58,6 +67,8 @@ picture::LoadedPicture LoadPicture(const std::string& path) {
 ConversionResult RunConversion(const ConversionJob& job) {
     const picture::LoadedPicture picture = LoadPicture(job.inputPath);
     if (!picture.pixels) return {ConversionStatus::LoadFailed, picture.problem};
+    if (job.allowLarge && !AllowedSize(job, picture.pixels.View()))
+        return {ConversionStatus::DeclinedLarge, {}};
     const auto allowed = [&job] { return job.allowOverwrite && job.allowOverwrite(); };
     // The picture is whole in memory before anything about the output is looked at.
     const bool existed = OutputExists(job.outputPath);
@@ -70,9 +81,14 @@ ConversionResult RunConversion(const ConversionJob& job) {
     if (!out->IsOpen())
         return {ConversionStatus::OpenFailed,
                 ErrorText("cannot open", job.outputPath, out->Error())};
+    int64_t bytesWritten = 0;
     const bool written = WriteIncludeFile(
         job.label, picture.pixels.View(),
-        [&out](std::string_view bytes) { return out->Write(bytes); }, job.progress);
+        [&out, &bytesWritten](std::string_view bytes) {
+            bytesWritten += static_cast<int64_t>(bytes.size());
+            return out->Write(bytes);
+        },
+        job.progress);
     CommitResult committed = written ? out->Commit() : CommitResult::Failed;
     if (committed == CommitResult::TargetExists) {
         if (!allowed()) return {ConversionStatus::DeclinedAppeared, {}};
@@ -82,5 +98,5 @@ ConversionResult RunConversion(const ConversionJob& job) {
     if (committed != CommitResult::Done)
         return {ConversionStatus::WriteFailed,
                 ErrorText("cannot write", job.outputPath, out->Error())};
-    return {};
+    return {ConversionStatus::Done, {}, bytesWritten};
 }

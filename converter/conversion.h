@@ -29,14 +29,19 @@ enum class ConversionStatus {
     LoadFailed,
     Declined,          // the output existed; replacing it was not allowed
     DeclinedAppeared,  // the output appeared while converting; replacing it was not allowed
+    DeclinedLarge,     // the include file would be large; writing it was not allowed
     OpenFailed,
     WriteFailed
 };
 
 struct ConversionResult {
     ConversionStatus status = ConversionStatus::Done;
-    std::string problem;  // for every status but Done and the two declines
+    std::string problem;  // for every status but Done and the declines
+    int64_t bytes = 0;    // of the include file written (Done)
 };
+
+// Include files above this size are worth a question before they are written.
+inline constexpr int64_t LargeIncludeFileBytes = 100'000'000;
 
 struct ConversionJob {
     std::string inputPath;
@@ -48,8 +53,11 @@ struct ConversionJob {
     std::function<bool()> allowOverwrite;
     // Optional: pixels written so far, of all.
     std::function<void(int64_t done, int64_t total)> progress;
+    // Optional: asked, once the picture is loaded, when its include file would be larger than
+    // LargeIncludeFileBytes; true writes it.
+    std::function<bool(int64_t bytes, int64_t width, int64_t height)> allowLarge;
 };
 
-// Loads the picture, asks about an existing output, and writes the include file so that it
+// Loads the picture, asks about a large include file and an existing output, and writes the include file so that it
 // appears whole or not at all.
 ConversionResult RunConversion(const ConversionJob& job);

@@ -20,7 +20,6 @@ constexpr uint32_t PanelColour = 0xDDDDDD;
 constexpr int32_t FieldLength = 50;
 
 // The window's texts, kept letter for letter, misspellings included.
-constexpr const char* FirstOutputName = "Unnamed.bi";
 constexpr const char* ChooseFileCaption = "Chose File";
 constexpr const char* StartCaption = "Start";
 constexpr const char* ExitCaption = "Exit";
@@ -52,7 +51,7 @@ std::optional<int> AnswerArguments(int argc, char** argv) {
 void AddWidgets(GUI& gui, ConverterState& state) {
     state.InputPath = GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 10, FieldLength));
     state.OutputName =
-        GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 30, FieldLength, FirstOutputName));
+        GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 30, FieldLength, std::string(DefaultOutputName)));
     const WidgetEvent handleButton = [&state](const std::string& buttID) {
         HandleButton(state, buttID);
     };
@@ -67,6 +66,7 @@ void RunFrames(GUI& gui, FrameRegulator& regulator, ConverterState& state) {
     while (!IsKeyDown(EscapeScanCode) && !CloseRequested()) {
         TakeDroppedFile(state, TakeDroppedFiles());
         Update(gui);
+        FollowInputPath(state);
         LockScreen();
         ClearScreen();
         Draw(gui);
@@ -91,7 +91,8 @@ int main(int argc, char** argv) {
     ClearScreen();
     FrameRegulator regulator(60);
     // The dialogs belong to the converter's window and stay above it.
-    ConverterState state{.Desktop = DesktopDialogs(NativeWindowId())};
+    ConverterState state;
+    state.Desktop = DesktopDialogs(NativeWindowId());
     {
         GUI gui;
         AddWidgets(gui, state);

@@ -2,7 +2,8 @@
 // file-save choosers. A Dialogs record is a table of plain function values, so the real desktop
 // (DesktopDialogs, GTK 3) and the scripted fake of the tests are interchangeable.
 //
-// Texts passed in are the system's Windows-1252 byte strings; paths are bytes, used unchanged.
+// Texts passed in are the system's Windows-1252 byte strings; paths are bytes, used unchanged. A
+// message box's detail, the second paragraph under its text, is UTF-8 (reasons and paths).
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,8 @@ inline constexpr uint32_t IconError = 0x10;
 inline constexpr uint32_t IconQuestion = 0x20;
 inline constexpr uint32_t IconWarning = 0x30;
 inline constexpr uint32_t IconInformation = 0x40;
+// Bit 8: the second button (No) is the default, for questions where Yes costs something.
+inline constexpr uint32_t DefaultSecond = 0x100;
 
 // What a message box gives back. Escape or closing a Yes/No box counts as No.
 inline constexpr int32_t AnswerUnavailable = 0;  // no desktop to show the box on
@@ -46,7 +49,8 @@ struct FileChoice {
 };
 
 struct Dialogs {
-    std::function<int32_t(std::string_view text, std::string_view caption, uint32_t flags)>
+    std::function<int32_t(std::string_view text, std::string_view caption, uint32_t flags,
+                          std::string_view detail)>
         messageBox;
     std::function<FileChoice(const FileChooserRequest& request)> chooseFile;
 };

@@ -3,9 +3,9 @@
 namespace {
 
 int32_t AnswerBox(DialogScript& script, std::string_view text, std::string_view caption,
-                  uint32_t flags) {
+                  uint32_t flags, std::string_view detail) {
     if (script.unavailable) return AnswerUnavailable;
-    script.boxes.push_back({std::string(text), std::string(caption), flags});
+    script.boxes.push_back({std::string(text), std::string(caption), flags, std::string(detail)});
     if (script.whileShown) script.whileShown(script.boxes.back());
     if ((flags & ButtonsMask) != BoxYesNo) return AnswerOk;
     if (script.answers.empty()) {
@@ -33,8 +33,7 @@ FileChoice AnswerChooser(DialogScript& script, const FileChooserRequest& request
 
 Dialogs ScriptedDialogs(DialogScript& script) {
     return {
-        [&script](std::string_view text, std::string_view caption, uint32_t flags) {
-            return AnswerBox(script, text, caption, flags);
-        },
+        [&script](std::string_view text, std::string_view caption, uint32_t flags,
+                  std::string_view detail) { return AnswerBox(script, text, caption, flags, detail); },
         [&script](const FileChooserRequest& request) { return AnswerChooser(script, request); }};
 }

@@ -13,6 +13,7 @@ struct AskedBox {
     std::string text;
     std::string caption;
     uint32_t flags = 0;
+    std::string detail;
 };
 
 struct DialogScript {

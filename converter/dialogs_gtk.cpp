@@ -81,15 +81,15 @@ void ShowIcon(GtkWidget* dialog, GtkMessageType type) {
     gtk_widget_show(image);
 }
 
-// Yes is the default button of a Yes/No box, as with the system's boxes.
-void MakeYesTheDefault(GtkWidget* dialog) {
-    GtkWidget* yes = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_YES);
-    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_YES);
-    if (yes) gtk_widget_grab_focus(yes);
+// Yes is the default button of a Yes/No box, as with the system's boxes, unless No is asked for.
+void MakeTheDefault(GtkWidget* dialog, gint response) {
+    GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), response);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), response);
+    if (button) gtk_widget_grab_focus(button);
 }
 
 int32_t ShowMessageBox(uint64_t owner, std::string_view text, std::string_view caption,
-                       uint32_t flags) {
+                       uint32_t flags, std::string_view detail) {
     if (!DesktopAvailable()) return AnswerUnavailable;
     const bool yesNo = (flags & ButtonsMask) == BoxYesNo;
     const GtkMessageType type = MessageType(flags);
@@ -98,8 +98,12 @@ int32_t ShowMessageBox(uint64_t owner, std::string_view text, std::string_view c
                                                BoxText(text).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), Windows1252ToUtf8(caption).c_str());
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+    if (!detail.empty())
+        gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
+                                                 std::string(detail).c_str());
     ShowIcon(dialog, type);
-    if (yesNo) MakeYesTheDefault(dialog);
+    if (yesNo)
+        MakeTheDefault(dialog, flags & DefaultSecond ? GTK_RESPONSE_NO : GTK_RESPONSE_YES);
     const ForeignWindow ownerWindow = StayAbove(dialog, owner);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);
@@ -157,8 +161,9 @@ FileChoice ChooseFile(uint64_t owner, const FileChooserRequest& request) {
 }  // namespace
 
 Dialogs DesktopDialogs(uint64_t ownerWindow) {
-    return {[ownerWindow](std::string_view text, std::string_view caption, uint32_t flags) {
-                return ShowMessageBox(ownerWindow, text, caption, flags);
+    return {[ownerWindow](std::string_view text, std::string_view caption, uint32_t flags,
+                          std::string_view detail) {
+                return ShowMessageBox(ownerWindow, text, caption, flags, detail);
             },
             [ownerWindow](const FileChooserRequest& request) {
                 return ChooseFile(ownerWindow, request);

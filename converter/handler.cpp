@@ -11,23 +11,32 @@ namespace {
 
 using namespace std::string_literals;
 
-// The system's bitmap filter, kept letter for letter, first and chosen; then every kind of
-// picture the conversion reads. The desktop matches the patterns in any case.
-const std::string BitmapFilter =
-    "BMP Dateien (*.BMP)\0*.BMP\0"
-    "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0\0"s;
+// Every kind of picture the conversion reads, first and chosen, so that no picture is hidden;
+// then the system's bitmap filter, kept letter for letter. The desktop matches the patterns in
+// any case.
+const std::string PictureFilter =
+    "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0"
+    "BMP Dateien (*.BMP)\0*.BMP\0\0"s;
 constexpr int32_t FirstFilter = 1;  // filter indices count from 1
 
-// The bitmap's path, and the output name derived from it.
+// The output name the converter puts there itself, which follows the path until the user
+// writes one of their own.
+void PlaceOutputName(ConverterState& state, std::string name) {
+    state.OutputName->Text = name;
+    state.PlacedOutputName = std::move(name);
+}
+
+// The bitmap's path, and the output name derived from it; the output is the converter's again.
 void FillFields(ConverterState& state, const std::string& path) {
     state.InputPath->Text = path;
-    state.OutputName->Text = DeriveOutputName(path);
+    state.FollowedPath = path;
+    PlaceOutputName(state, DeriveOutputName(path));
 }
 
 // A cancelled dialog empties the input path, and the output name becomes "Res.bi".
 void ChooseFile(ConverterState& state) {
     const FileChoice choice =
-        FileDialog(state.Desktop, FileDialogOpen, BitmapFilter, FirstFilter, ".", "");
+        FileDialog(state.Desktop, FileDialogOpen, PictureFilter, FirstFilter, ".", "");
     if (choice.status == ChoiceStatus::Unavailable)
         std::fputs("converter: no desktop to show the file dialog on\n", stderr);
     FillFields(state, choice.path);
@@ -35,7 +44,7 @@ void ChooseFile(ConverterState& state) {
 
 // A box no desktop could show still reaches a console user, on one line.
 void TellOnConsole(const UnshownBox& box) {
-    std::string line = box.text;
+    std::string line = box.detail.empty() ? box.text : box.text + " (" + box.detail + ")";
     for (char& c : line)
         if (c == '\r' || c == '\n') c = ' ';
     std::fprintf(stderr, "converter: no desktop for the message box \"%s\": %s\n",
@@ -62,4 +71,12 @@ void HandleButton(ConverterState& state, const std::string& buttID) {
 
 void TakeDroppedFile(ConverterState& state, const std::vector<std::string>& files) {
     if (!files.empty()) FillFields(state, files.front());
+}
+
+void FollowInputPath(ConverterState& state) {
+    if (state.InputPath->Text == state.FollowedPath) return;
+    state.FollowedPath = state.InputPath->Text;
+    if (state.OutputName->Text != state.PlacedOutputName) return;  // the user's own name
+    PlaceOutputName(state, state.FollowedPath.empty() ? std::string(DefaultOutputName)
+                                                      : DeriveOutputName(state.FollowedPath));
 }

@@ -14,12 +14,17 @@ inline constexpr std::string_view ChooseFileId = "CF";
 inline constexpr std::string_view StartId = "Start";
 inline constexpr std::string_view ExitId = "Exit";
 
-// What the handler works on, kept for the whole run: the two fields (owned by the GUI) and the
-// desktop's dialogs.
+// The output field's first text, kept letter for letter.
+inline constexpr std::string_view DefaultOutputName = "Unnamed.bi";
+
+// What the handler works on, kept for the whole run: the two fields (owned by the GUI), the
+// desktop's dialogs, and what the converter itself last put into the fields.
 struct ConverterState {
     ScrollTextBox* InputPath = nullptr;
     ScrollTextBox* OutputName = nullptr;
     Dialogs Desktop;
+    std::string FollowedPath;  // the path the output name was last derived from
+    std::string PlacedOutputName = std::string(DefaultOutputName);
 };
 
 // The event of all three buttons, called with the pressed button's ID; other IDs do nothing.
@@ -29,3 +34,8 @@ void HandleButton(ConverterState& state, const std::string& buttID);
 // Files dropped onto the window: the first fills both fields as a chosen file does; nothing for
 // none.
 void TakeDroppedFile(ConverterState& state, const std::vector<std::string>& files);
+
+// Once a frame: while the output field holds what the converter put there, the output name
+// follows the path as it is typed or pasted ("Unnamed.bi" for no path). Once the user edits the
+// output field, it is theirs until a path is chosen or dropped again.
+void FollowInputPath(ConverterState& state);

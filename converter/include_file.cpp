@@ -121,13 +121,31 @@ constexpr size_t BlockBytes = size_t{1} << 20;
 // Room after the block's end for one more line and the whole-slot copies that write it.
 constexpr size_t SlackBytes = 64;
 
+std::string HeadLines(std::string_view label, int64_t width, int64_t height) {
+    return std::string(label) + ":\r\nData " + std::to_string(width) + "\r\nData " +
+           std::to_string(height) + "\r\n";
+}
+
 }  // namespace
+
+int64_t IncludeFileBytes(std::string_view label, const picture::PixelView& picture) {
+    const PixelLinePieces& p = Pieces();
+    int64_t bytes = static_cast<int64_t>(HeadLines(label, picture.width, picture.height).size());
+    for (int64_t y = 0; y < picture.height; ++y) {
+        const uint32_t* row = picture.Row(y);
+        for (int64_t x = 0; x < picture.width; ++x) {
+            const uint32_t c = row[x];
+            bytes += p.alpha[c >> 24].length + p.red[(c >> 16) & 0xFF].length +
+                     p.green[(c >> 8) & 0xFF].length + p.blue[c & 0xFF].length;
+        }
+    }
+    return bytes;
+}
 
 bool WriteIncludeFile(std::string_view label, const picture::PixelView& picture,
                       const ByteSink& sink, const ProgressReport& progress) {
     const int64_t width = picture.width, height = picture.height;
-    const std::string head = std::string(label) + ":\r\nData " + std::to_string(width) +
-                             "\r\nData " + std::to_string(height) + "\r\n";
+    const std::string head = HeadLines(label, width, height);
 
     const PixelLinePieces& pieces = Pieces();
     // Two blocks: one is formatted while the writer has the other. Both outlive the writer.

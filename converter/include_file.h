@@ -11,6 +11,12 @@
 using ByteSink = std::function<bool(std::string_view bytes)>;
 using ProgressReport = std::function<void(int64_t done, int64_t total)>;
 
+// The longest line a pixel can take: "Data 255, 255, 255,255" and CR LF.
+inline constexpr int32_t IncludeFileLongestLine = 24;
+
+// The exact size of the file WriteIncludeFile writes.
+int64_t IncludeFileBytes(std::string_view label, const picture::PixelView& picture);
+
 // Writes the file for `picture` (0xAARRGGBB pixels) through `sink` in large blocks, reporting the
 // pixels written after each block if `progress` is set. False as soon as the sink refuses a block.
 bool WriteIncludeFile(std::string_view label, const picture::PixelView& picture,

@@ -13,6 +13,7 @@
 struct UnshownBox {
     std::string caption;
     std::string text;
+    std::string detail;
 };
 
 struct ConversionOutcome {
@@ -22,7 +23,10 @@ struct ConversionOutcome {
     std::vector<UnshownBox> unshownBoxes;
 };
 
-// Converts `inputPath` to `outputName` and tells the user the outcome in message boxes.
+// Converts `inputPath` to `outputName` and tells the user the outcome in message boxes: each box
+// keeps its text, and its detail says what the user needs (the reason a picture was refused,
+// the system's error and the path, the file written and its size). An include file larger than
+// LargeIncludeFileBytes is written only after a Yes, No being the default.
 ConversionOutcome ConvertPicture(const std::string& inputPath, const std::string& outputName,
                                  const Dialogs& dialogs);
 
@@ -36,3 +40,7 @@ inline constexpr std::string_view WriteFailedText = "Error! Could not write outp
 inline constexpr std::string_view DoneText = "Done!";
 inline constexpr std::string_view ErrorCaption = "Error";
 inline constexpr std::string_view DoneCaption = "OK";
+inline constexpr std::string_view LargeFileCaption = "Large file";
+
+// A file size as people read it: "812 bytes", "46.2 MB", "1.1 GB" (powers of 1000).
+std::string SizeInWords(int64_t bytes);

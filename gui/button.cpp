@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "screen/bitmap.h"
+#include "screen/text_encoding.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ Button::Button(std::string buttID, WidgetEvent event, std::string caption, int32
                int32_t buttY)
     : ButtX(buttX),
       ButtY(buttY),
-      Width(GlyphSize * static_cast<int32_t>(caption.size()) + 5),
+      Width(GlyphSize * CharacterCount(caption) + 5),
       Height(TextButtonHeight),
       Caption(std::move(caption)),
       ButtID(std::move(buttID)),
@@ -71,9 +72,9 @@ Button::Button(std::string buttID, WidgetEvent event, std::string caption, int32
 void RenderTextFace(Button& button) {
     ImageBuffer* face = button.Face.get();
     if (!face) return;
-    const int32_t captionWidth = GlyphSize * static_cast<int32_t>(button.Caption.size());
+    const int32_t captionWidth = GlyphSize * CharacterCount(button.Caption);
     DrawRaisedFace(face, {0, 0, captionWidth + 4, TextButtonHeight - 1});
-    DrawText(face, 3, 5, PointAbsolute, button.Caption, Palette::Ink);
+    DrawText(face, 3, 5, PointAbsolute, Cp437Glyphs(button.Caption), Palette::Ink);
 }
 
 void Update(Button& button) {

@@ -1,5 +1,7 @@
 #include "gui/fold_out.h"
 
+#include "screen/text_encoding.h"
+
 namespace {
 
 constexpr int32_t RowHeight = 12;
@@ -14,7 +16,7 @@ Rect Row(FoldOutBox box, int32_t row) {
 }  // namespace
 
 void RequireFits(std::string_view text, int32_t length, std::string_view message) {
-    if (static_cast<int64_t>(text.size()) > length) EndWithFatalError(message);
+    if (CharacterCount(text) > length) EndWithFatalError(message);
 }
 
 void UpdateFoldOut(FoldOutBox box, const int8_t& count, uint8_t& open,
@@ -38,12 +40,12 @@ void DrawFoldOut(FoldOutBox box, std::string_view caption, const ListElements& e
                  int8_t count, bool open) {
     // The header is raised; the rows are plain.
     DrawPanel(nullptr, Header(box), Palette::Field);
-    DrawText(nullptr, box.X + 2, box.Y + 2, PointAbsolute, caption, Palette::Ink);
+    DrawText(nullptr, box.X + 2, box.Y + 2, PointAbsolute, Cp437Glyphs(caption), Palette::Ink);
     if (!open) return;
     for (int8_t row = 0; row < count; ++row) {
         const Rect rowBox = Row(box, row);
         DrawFramedBox(nullptr, rowBox, Palette::Field);
-        DrawText(nullptr, box.X + 2, rowBox.Top + 3, PointAbsolute, elements[row].Text,
+        DrawText(nullptr, box.X + 2, rowBox.Top + 3, PointAbsolute, Cp437Glyphs(elements[row].Text),
                  Palette::Ink);
     }
 }

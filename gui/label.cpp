@@ -1,5 +1,7 @@
 #include "gui/label.h"
 
+#include "screen/text_encoding.h"
+
 namespace {
 
 // The panel keeps the width of the text given at construction.
@@ -10,12 +12,13 @@ Rect Panel(const Label& label) {
 }  // namespace
 
 Label::Label(int32_t x, int32_t y, std::string_view text)
-    : X(x), Y(y), Length(static_cast<int32_t>(text.size())), Text(text) {}
+    : X(x), Y(y), Length(CharacterCount(text)), Text(text) {}
 
 void Draw(const Label& label) {
     if (label.Hidden) return;
     DrawPanel(nullptr, Panel(label), Palette::Panel);
-    DrawText(nullptr, label.X + 3, label.Y + 2, PointAbsolute, label.Text, Palette::Ink);
+    DrawText(nullptr, label.X + 3, label.Y + 2, PointAbsolute, Cp437Glyphs(label.Text),
+             Palette::Ink);
 }
 
 void Erase(const Label& label) {

@@ -229,14 +229,15 @@ TEST_F(ConversionTest, LargePictureAcrossManyBlocks) {
         }
     }
     std::vector<int64_t> reported;
-    ConversionJob job{dir.Write("big.bmp", Bmp24(rows)),
-                      dir / "big.bi",
-                      "big_bi",
-                      {},
-                      [&reported](int64_t done, int64_t total) {
+    ConversionJob job{.inputPath = dir.Write("big.bmp", Bmp24(rows)),
+                      .outputPath = dir / "big.bi",
+                      .label = "big_bi",
+                      .allowOverwrite = {},
+                      .progress = [&reported](int64_t done, int64_t total) {
                           EXPECT_EQ(total, int64_t{w} * h);
                           reported.push_back(done);
-                      }};
+                      },
+                      .allowLarge = {}};
     ASSERT_EQ(RunConversion(job).status, ConversionStatus::Done);
     EXPECT_EQ(ReadText(dir / "big.bi"), ExpectedFile("big_bi", w, h, argb));
     ASSERT_GE(reported.size(), 3u);
@@ -308,11 +309,15 @@ TEST_F(ConversionTest, OutputAppearingWhileWritingIsAskedAboutOnceMore) {
     for (const bool yes : {false, true}) {
         fs::remove(dir / "out.bi");
         int asked = 0;
-        const ConversionJob job{input, dir / "out.bi", "out_bi", [&] { return ++asked, yes; },
-                                [&](int64_t, int64_t) {  // another run is quicker
+        const ConversionJob job{.inputPath = input,
+                                .outputPath = dir / "out.bi",
+                                .label = "out_bi",
+                                .allowOverwrite = [&] { return ++asked, yes; },
+                                .progress = [&](int64_t, int64_t) {  // another run is quicker
                                     if (!fs::exists(dir / "out.bi"))
                                         WriteText(dir / "out.bi", "the other run's");
-                                }};
+                                },
+                                .allowLarge = {}};
         EXPECT_EQ(RunConversion(job).status,
                   yes ? ConversionStatus::Done : ConversionStatus::DeclinedAppeared);
         EXPECT_EQ(asked, 1);

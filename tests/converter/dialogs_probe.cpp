@@ -1,6 +1,6 @@
 // Shows one desktop dialog and prints what came back, for the end-to-end test of the dialogs.
 //
-//   dialogs_probe box FLAGS TEXT CAPTION     -> "answer N"
+//   dialogs_probe box FLAGS TEXT CAPTION [DETAIL]  -> "answer N"
 // An X11 window id in the environment variable DIALOGS_OWNER makes that window the owner.
 //   dialogs_probe open FOLDER                -> "chosen PATH", "cancelled" or "unavailable"
 //   dialogs_probe save FOLDER EXTENSION      -> the same
@@ -16,9 +16,10 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     const char* owner = std::getenv("DIALOGS_OWNER");
     const Dialogs desktop = DesktopDialogs(owner ? std::strtoull(owner, nullptr, 0) : 0);
-    if (mode == "box" && argc == 5) {
+    if (mode == "box" && (argc == 5 || argc == 6)) {
         const auto flags = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 0));
-        std::printf("answer %d\n", desktop.messageBox(argv[3], argv[4], flags));
+        const char* detail = argc == 6 ? argv[5] : "";
+        std::printf("answer %d\n", desktop.messageBox(argv[3], argv[4], flags, detail));
         return 0;
     }
     if ((mode == "open" && argc == 3) || (mode == "save" && argc == 4)) {

@@ -58,7 +58,7 @@ TEST(DesktopDialogs, WithoutADisplayTheyAreUnavailable) {
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
     const Dialogs desktop = DesktopDialogs();
-    EXPECT_EQ(desktop.messageBox("text", "caption", BoxOk | IconError), AnswerUnavailable);
+    EXPECT_EQ(desktop.messageBox("text", "caption", BoxOk | IconError, ""), AnswerUnavailable);
     const FileChoice choice = desktop.chooseFile(FileChooserRequest{});
     EXPECT_EQ(choice.status, ChoiceStatus::Unavailable);
     EXPECT_TRUE(choice.path.empty());
@@ -69,9 +69,9 @@ TEST(ScriptedDialogs, AnswersFromTheScriptAndRecordsTheQuestions) {
     script.answers = {AnswerYes};
     script.choices = {{ChoiceStatus::Chosen, "/tmp/a.bmp"}};
     const Dialogs fake = ScriptedDialogs(script);
-    EXPECT_EQ(fake.messageBox("ok?", "C", BoxOk), AnswerOk);  // OK boxes need no script
-    EXPECT_EQ(fake.messageBox("q1", "C", BoxYesNo), AnswerYes);
-    EXPECT_EQ(fake.messageBox("q2", "C", BoxYesNo), AnswerNo);  // nothing scripted left
+    EXPECT_EQ(fake.messageBox("ok?", "C", BoxOk, ""), AnswerOk);  // OK boxes need no script
+    EXPECT_EQ(fake.messageBox("q1", "C", BoxYesNo, ""), AnswerYes);
+    EXPECT_EQ(fake.messageBox("q2", "C", BoxYesNo, ""), AnswerNo);  // nothing scripted left
     EXPECT_EQ(script.unscripted, 1);
     ASSERT_EQ(script.boxes.size(), 3u);
     EXPECT_EQ(script.boxes[2].text, "q2");
@@ -86,7 +86,7 @@ TEST(ScriptedDialogs, AnswersFromTheScriptAndRecordsTheQuestions) {
     EXPECT_EQ(script.unscripted, 2);
 
     script.unavailable = true;
-    EXPECT_EQ(fake.messageBox("x", "C", BoxOk), AnswerUnavailable);
+    EXPECT_EQ(fake.messageBox("x", "C", BoxOk, ""), AnswerUnavailable);
     EXPECT_EQ(fake.chooseFile(request).status, ChoiceStatus::Unavailable);
 }
 

@@ -21,7 +21,11 @@ using namespace std::string_literals;
 
 class HandlerTest : public ::testing::Test {
 protected:
-    HandlerTest() { state.Desktop = ScriptedDialogs(script); }
+    HandlerTest() {
+        state.InputPath = &inputPath;
+        state.OutputName = &outputName;
+        state.Desktop = ScriptedDialogs(script);
+    }
 
     // "Chose File" answered with `choice`.
     void ChooseFile(FileChoice choice) {
@@ -32,7 +36,7 @@ protected:
     DialogScript script;
     ScrollTextBox inputPath{TextFieldKind::ScrollTextBox, 10, 10, 50};
     ScrollTextBox outputName{TextFieldKind::ScrollTextBox, 10, 30, 50, "Unnamed.bi"};
-    ConverterState state{&inputPath, &outputName, {}};
+    ConverterState state;
 };
 
 TEST_F(HandlerTest, ChoseFileAsksForABitmapInTheCurrentFolder) {
@@ -45,8 +49,8 @@ TEST_F(HandlerTest, ChoseFileAsksForABitmapInTheCurrentFolder) {
               "ffnen");
     EXPECT_EQ(
         asked.filter,
-        "BMP Dateien (*.BMP)\0*.BMP\0"
-        "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0\0"s);
+        "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0"
+        "BMP Dateien (*.BMP)\0*.BMP\0\0"s);
     EXPECT_EQ(asked.filterIndex, 1);
     EXPECT_EQ(asked.initialFolder, ".");
     EXPECT_EQ(asked.defaultExtension, "");
