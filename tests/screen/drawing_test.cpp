@@ -226,6 +226,12 @@ TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
         {"disc's right edge", circle(-999960, 30, 1e6f, 0, -1), 2501, 6197815771763281915u},
         {"wide ellipse's top", circle(40, 20030, 40000, 0.5f, -1), 2573, 1945371639171270465u},
         {"segment across", line(-1e9f, 5, 1e9f, 50), 83, 6888523805095197931u},
+        // Centre (3s, -4s) and radius 5s put the edge through (0, 0) along y = 3x / 4.
+        {"disc past 2^30", circle(0x3p29f, -0x4p29f, 0x5p29f, 0, -1), 2603, 11153830309047631240u},
+        {"disc near the largest float", circle(0x3p124f, -0x4p124f, 0x5p124f, 0, -1), 2603,
+         11153830309047631240u},
+        {"outline squared past the floats", circle(0x3p64f, -0x4p64f, 0x5p64f, 0, 0), 82,
+         12234279081564647870u},
     };
     for (const auto& [what, draw, inked, expected] : cases) {
         Paper();
