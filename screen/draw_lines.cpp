@@ -180,6 +180,8 @@ void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint3
     }
     ctx.lastX = x2;
     ctx.lastY = y2;
+    // An end or corner that is not a number is nowhere, and so is the line or box.
+    if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) return;
 
     ScopedScreenLock lock;
     const Surface s = ResolveTarget(target);
@@ -199,6 +201,7 @@ void SetPixel(ImageBuffer* target, float x, float y, uint32_t colour, uint32_t f
     if (!ScreenIsOpen()) return;
     colour = ChooseColour(colour, flags, usePreset != 0);
     ResolvePoint(flags, x, y);
+    if (std::isnan(x) || std::isnan(y)) return;
     ScopedScreenLock lock;
     const Surface s = ResolveTarget(target);
     const int32_t px = ToPixel(x);

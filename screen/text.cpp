@@ -1,5 +1,6 @@
 // Text in the 8x8 font: transparent strings anywhere, and the program's text output on the grid.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -119,6 +120,7 @@ void DrawText(ImageBuffer* target, float x, float y, uint32_t flags, std::string
     if (!ScreenIsOpen()) return;
     colour = ChooseColour(colour, flags);
     ResolvePoint(flags, x, y);
+    if (std::isnan(x) || std::isnan(y)) return;
     if (!font) font = Font8x8;
     ScopedScreenLock lock;
     const Surface s = ResolveTarget(target);

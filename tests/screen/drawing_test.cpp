@@ -201,9 +201,21 @@ TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
     const auto circle = [](float cx, float cy, float r, float aspect, int32_t fill) {
         return [=] { DrawCircle(nullptr, cx, cy, r, Ink, aspect, 0.0f, FullCircle, fill); };
     };
-    const auto line = [](float x1, float y1, float x2, float y2) {
-        return [=] { DrawLine(nullptr, x1, y1, x2, y2, Ink); };
+    const auto line = [](float x1, float y1, float x2, float y2,
+                         LineShape shape = LineShape::Segment) {
+        return [=] { DrawLine(nullptr, x1, y1, x2, y2, Ink, shape); };
     };
+    const auto text = [](float x, float y) {
+        return [=] { DrawText(nullptr, x, y, PointAbsolute, "AB", Ink); };
+    };
+    const auto image = [](float x, float y) {
+        return [=] {
+            ImageBuffer* square = CreateImage(4, 4, Ink);
+            PutImage(nullptr, x, y, square);
+            DestroyImage(square);
+        };
+    };
+    const uint64_t nothing = 14695981039346656037u;
     const std::tuple<const char*, std::function<void()>, ptrdiff_t, uint64_t> cases[] = {
         {"text above the top", [] { DrawText(nullptr, 5, -3, PointAbsolute, "AB", Ink); }, 37,
          14715711762173985261u},
@@ -232,6 +244,12 @@ TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
          11153830309047631240u},
         {"outline squared past the floats", circle(0x3p64f, -0x4p64f, 0x5p64f, 0, 0), 82,
          12234279081564647870u},
+        {"segment from no number", line(nan, 10, 50, 10), 0, nothing},
+        {"box outline to no number", line(10, 10, 50, nan, LineShape::BoxOutline), 0, nothing},
+        {"filled box from no number", line(10, nan, 50, 40, LineShape::FilledBox), 0, nothing},
+        {"pixel at no number", [=] { SetPixel(nullptr, nan, 5, Ink); }, 0, nothing},
+        {"text at no number", text(5, nan), 0, nothing},
+        {"image at no number", image(nan, 5), 0, nothing},
     };
     for (const auto& [what, draw, inked, expected] : cases) {
         Paper();
