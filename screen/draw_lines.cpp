@@ -144,7 +144,10 @@ Rows DrawBox(const Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, u
         if (x1 == left) StorePixel(s, left, y, colour);
         if (x2 == right) StorePixel(s, right, y, colour);
     }
-    return {top, bottom};
+    // Only the edges on the target touch rows: an outline around it touches none.
+    if (x1 == left || x2 == right) return {top, bottom};
+    if (y1 != top && y2 != bottom) return {};
+    return {y1 == top ? top : bottom, y2 == bottom ? bottom : top};
 }
 
 }  // namespace

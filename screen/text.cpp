@@ -128,14 +128,16 @@ void DrawText(ImageBuffer* target, float x, float y, uint32_t flags, std::string
     const int32_t px = ToPixel(x);
     const int32_t py = ToPixel(y);
     if (py + 8 <= 0 || py >= s.height) return;
+    bool reached = false;  // whether any glyph's cell is on the target
     for (size_t i = 0; i < text.size(); ++i) {
         const int64_t left = px + static_cast<int64_t>(i) * 8;
         if (left >= s.width) break;
         if (left + 8 <= 0) continue;
         const auto code = static_cast<uint8_t>(text[i]);
         DrawGlyphTransparent(s, font + code * 8, static_cast<int32_t>(left), py, colour);
+        reached = true;
     }
-    if (s.isScreen) lock.MarkDirty(py, py + 7);
+    if (s.isScreen && reached) lock.MarkDirty(py, py + 7);
 }
 
 void Print(std::string_view text) {

@@ -250,14 +250,20 @@ TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
         {"pixel at no number", [=] { SetPixel(nullptr, nan, 5, Ink); }, 0, nothing},
         {"text at no number", text(5, nan), 0, nothing},
         {"image at no number", image(nan, 5), 0, nothing},
+        {"text right of the screen", text(83, 20), 0, nothing},
+        {"text left of the screen", text(-16, 20), 0, nothing},
+        {"box outline around the screen", line(-1, -1, 83, 61, LineShape::BoxOutline), 0, nothing},
     };
     for (const auto& [what, draw, inked, expected] : cases) {
         Paper();
         headless::Sync();
+        const int64_t presents = headless::PresentCount();
         draw();
         headless::Sync();
         const std::vector<uint32_t> shown = headless::PresentedFrame();
         EXPECT_EQ(shown, Pixels()) << what;
+        // Rows are marked for presenting only where a drawing reaches the screen.
+        EXPECT_EQ(headless::PresentCount() > presents, inked > 0) << what;
         uint64_t fingerprint = 14695981039346656037u;
         for (size_t i = 0; i < shown.size(); ++i)
             if (shown[i] == Ink) fingerprint = (fingerprint ^ i) * 1099511628211u;
