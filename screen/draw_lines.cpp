@@ -144,7 +144,10 @@ Rows DrawBox(const Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, u
         if (x1 == left) StorePixel(s, left, y, colour);
         if (x2 == right) StorePixel(s, right, y, colour);
     }
-    return {top, bottom};
+    // Only the edges on the target touch rows: an outline around it touches none.
+    if (x1 == left || x2 == right) return {top, bottom};
+    if (y1 != top && y2 != bottom) return {};
+    return {y1 == top ? top : bottom, y2 == bottom ? bottom : top};
 }
 
 }  // namespace
@@ -180,6 +183,8 @@ void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint3
     }
     ctx.lastX = x2;
     ctx.lastY = y2;
+    // An end or corner that is not a number is nowhere, and so is the line or box.
+    if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) return;
 
     ScopedScreenLock lock;
     const Surface s = ResolveTarget(target);
@@ -199,6 +204,7 @@ void SetPixel(ImageBuffer* target, float x, float y, uint32_t colour, uint32_t f
     if (!ScreenIsOpen()) return;
     colour = ChooseColour(colour, flags, usePreset != 0);
     ResolvePoint(flags, x, y);
+    if (std::isnan(x) || std::isnan(y)) return;
     ScopedScreenLock lock;
     const Surface s = ResolveTarget(target);
     const int32_t px = ToPixel(x);

@@ -2,6 +2,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -220,6 +221,8 @@ ScreenResult PutImage(ImageBuffer* target, float x, float y, const void* source,
     ScopedScreenLock lock;
     const Surface dst = ResolveTarget(target);
     if (!dst.pixels || src.bytesPerPixel != dst.bytesPerPixel) return ScreenResult::IllegalCall;
+    // A corner that is not a number puts the image nowhere, as one far off the target.
+    if (std::isnan(x) || std::isnan(y)) return ScreenResult::Ok;
     const SourceRect rect = ChooseSourceRect(src, sx1, sy1, sx2, sy2, coordMode);
     int64_t dx = ToPixel(x);
     int64_t dy = ToPixel(y);

@@ -1,5 +1,6 @@
 // Text in the 8x8 font: transparent strings anywhere, and the program's text output on the grid.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -119,6 +120,7 @@ void DrawText(ImageBuffer* target, float x, float y, uint32_t flags, std::string
     if (!ScreenIsOpen()) return;
     colour = ChooseColour(colour, flags);
     ResolvePoint(flags, x, y);
+    if (std::isnan(x) || std::isnan(y)) return;
     if (!font) font = Font8x8;
     ScopedScreenLock lock;
     const Surface s = ResolveTarget(target);
@@ -126,14 +128,16 @@ void DrawText(ImageBuffer* target, float x, float y, uint32_t flags, std::string
     const int32_t px = ToPixel(x);
     const int32_t py = ToPixel(y);
     if (py + 8 <= 0 || py >= s.height) return;
+    bool reached = false;  // whether any glyph's cell is on the target
     for (size_t i = 0; i < text.size(); ++i) {
         const int64_t left = px + static_cast<int64_t>(i) * 8;
         if (left >= s.width) break;
         if (left + 8 <= 0) continue;
         const auto code = static_cast<uint8_t>(text[i]);
         DrawGlyphTransparent(s, font + code * 8, static_cast<int32_t>(left), py, colour);
+        reached = true;
     }
-    if (s.isScreen) lock.MarkDirty(py, py + 7);
+    if (s.isScreen && reached) lock.MarkDirty(py, py + 7);
 }
 
 void Print(std::string_view text) {

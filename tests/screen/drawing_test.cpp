@@ -201,9 +201,21 @@ TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
     const auto circle = [](float cx, float cy, float r, float aspect, int32_t fill) {
         return [=] { DrawCircle(nullptr, cx, cy, r, Ink, aspect, 0.0f, FullCircle, fill); };
     };
-    const auto line = [](float x1, float y1, float x2, float y2) {
-        return [=] { DrawLine(nullptr, x1, y1, x2, y2, Ink); };
+    const auto line = [](float x1, float y1, float x2, float y2,
+                         LineShape shape = LineShape::Segment) {
+        return [=] { DrawLine(nullptr, x1, y1, x2, y2, Ink, shape); };
     };
+    const auto text = [](float x, float y) {
+        return [=] { DrawText(nullptr, x, y, PointAbsolute, "AB", Ink); };
+    };
+    const auto image = [](float x, float y) {
+        return [=] {
+            ImageBuffer* square = CreateImage(4, 4, Ink);
+            PutImage(nullptr, x, y, square);
+            DestroyImage(square);
+        };
+    };
+    const uint64_t nothing = 14695981039346656037u;
     const std::tuple<const char*, std::function<void()>, ptrdiff_t, uint64_t> cases[] = {
         {"text above the top", [] { DrawText(nullptr, 5, -3, PointAbsolute, "AB", Ink); }, 37,
          14715711762173985261u},
@@ -226,14 +238,32 @@ TEST_F(Drawing, ClippedDrawingsKeepTheirPixelsAndAreShownWhole) {
         {"disc's right edge", circle(-999960, 30, 1e6f, 0, -1), 2501, 6197815771763281915u},
         {"wide ellipse's top", circle(40, 20030, 40000, 0.5f, -1), 2573, 1945371639171270465u},
         {"segment across", line(-1e9f, 5, 1e9f, 50), 83, 6888523805095197931u},
+        // Centre (3s, -4s) and radius 5s put the edge through (0, 0) along y = 3x / 4.
+        {"disc past 2^30", circle(0x3p29f, -0x4p29f, 0x5p29f, 0, -1), 2603, 11153830309047631240u},
+        {"disc near the largest float", circle(0x3p124f, -0x4p124f, 0x5p124f, 0, -1), 2603,
+         11153830309047631240u},
+        {"outline squared past the floats", circle(0x3p64f, -0x4p64f, 0x5p64f, 0, 0), 82,
+         12234279081564647870u},
+        {"segment from no number", line(nan, 10, 50, 10), 0, nothing},
+        {"box outline to no number", line(10, 10, 50, nan, LineShape::BoxOutline), 0, nothing},
+        {"filled box from no number", line(10, nan, 50, 40, LineShape::FilledBox), 0, nothing},
+        {"pixel at no number", [=] { SetPixel(nullptr, nan, 5, Ink); }, 0, nothing},
+        {"text at no number", text(5, nan), 0, nothing},
+        {"image at no number", image(nan, 5), 0, nothing},
+        {"text right of the screen", text(83, 20), 0, nothing},
+        {"text left of the screen", text(-16, 20), 0, nothing},
+        {"box outline around the screen", line(-1, -1, 83, 61, LineShape::BoxOutline), 0, nothing},
     };
     for (const auto& [what, draw, inked, expected] : cases) {
         Paper();
         headless::Sync();
+        const int64_t presents = headless::PresentCount();
         draw();
         headless::Sync();
         const std::vector<uint32_t> shown = headless::PresentedFrame();
         EXPECT_EQ(shown, Pixels()) << what;
+        // Rows are marked for presenting only where a drawing reaches the screen.
+        EXPECT_EQ(headless::PresentCount() > presents, inked > 0) << what;
         uint64_t fingerprint = 14695981039346656037u;
         for (size_t i = 0; i < shown.size(); ++i)
             if (shown[i] == Ink) fingerprint = (fingerprint ^ i) * 1099511628211u;
