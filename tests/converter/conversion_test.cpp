@@ -22,6 +22,7 @@
 #include "converter/start.h"
 #include "tests/bitmap/bmp_builder.h"
 #include "tests/support/pixel_limit.h"
+#include "tests/support/png_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -233,10 +234,11 @@ TEST_F(ConversionTest, LargePictureAcrossManyBlocks) {
                       .outputPath = dir / "big.bi",
                       .label = "big_bi",
                       .allowOverwrite = {},
-                      .progress = [&reported](int64_t done, int64_t total) {
-                          EXPECT_EQ(total, int64_t{w} * h);
-                          reported.push_back(done);
-                      },
+                      .progress =
+                          [&reported](int64_t done, int64_t total) {
+                              EXPECT_EQ(total, int64_t{w} * h);
+                              reported.push_back(done);
+                          },
                       .allowLarge = {}};
     ASSERT_EQ(RunConversion(job).status, ConversionStatus::Done);
     EXPECT_EQ(ReadText(dir / "big.bi"), ExpectedFile("big_bi", w, h, argb));
@@ -313,10 +315,11 @@ TEST_F(ConversionTest, OutputAppearingWhileWritingIsAskedAboutOnceMore) {
                                 .outputPath = dir / "out.bi",
                                 .label = "out_bi",
                                 .allowOverwrite = [&] { return ++asked, yes; },
-                                .progress = [&](int64_t, int64_t) {  // another run is quicker
-                                    if (!fs::exists(dir / "out.bi"))
-                                        WriteText(dir / "out.bi", "the other run's");
-                                },
+                                .progress =
+                                    [&](int64_t, int64_t) {  // another run is quicker
+                                        if (!fs::exists(dir / "out.bi"))
+                                            WriteText(dir / "out.bi", "the other run's");
+                                    },
                                 .allowLarge = {}};
         EXPECT_EQ(RunConversion(job).status,
                   yes ? ConversionStatus::Done : ConversionStatus::DeclinedAppeared);
@@ -449,6 +452,57 @@ TEST_F(ConversionTest, WriteFailureKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_EQ(script.boxes[2].text, "Error! Could not write output file!");
     EXPECT_EQ(ReadText(dir / "out.bi"), "the old content");
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.bmp", "out.bi"}));
+}
+
+// Each box keeps its text; its detail says what the user needs to know.
+TEST_F(ConversionTest, BoxesSayWhatHappened) {
+    const std::string input = dir.Write("in.bmp", Bmp24({{1, 2}}));
+    const std::string webp = dir.Write(
+        "photo.webp", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P', 'V', 'P', '8', ' '});
+    std::vector<uint8_t> cutPng(8 + 25);
+    std::copy_n("\x89PNG\r\n\x1A\n", 8, cutPng.begin());
+    const std::string cut = dir.Write("cut.png", cutPng);
+    const std::string nowhere = dir / "missing/out.bi";
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+        {input, dir / "out.bi", DoneBox, dir / "out.bi" + ", "},
+        {webp, dir / "w.bi", LoadFailedBox,
+         webp + ": a WebP picture, which this program does not read"},
+        {cut, dir / "c.bi", LoadFailedBox, cut + ": a damaged PNG header: "},
+        {dir.Path(), dir / "d.bi", LoadFailedBox, dir.Path() + ": a folder, not a picture file"},
+        {input, nowhere, "Error|Error! Could not open output file!|16",
+         "cannot open " + nowhere + ": No such file or directory"},
+    };
+    for (const auto& [in, out, box, detail] : cases) {
+        script.boxes.clear();
+        Convert(in, out);
+        EXPECT_EQ(OnlyBox(), box) << in;
+        ASSERT_FALSE(script.boxes.empty());
+        EXPECT_EQ(script.boxes[0].detail.rfind(detail, 0), 0u) << script.boxes[0].detail;
+    }
+}
+
+// An include file above the limit is written only after a Yes to a question whose default is
+// No; the question tells the size.
+TEST_F(ConversionTest, LargeIncludeFilesAreAskedAbout) {
+    const picture::Pixels pixels = picture::Pixels::AllocateZeroed(2600, 2600);
+    ASSERT_GT(IncludeFileBytes("big_bi", pixels.View()), LargeIncludeFileBytes);
+    const std::string input = dir / "big.png";
+    ASSERT_TRUE(WritePng(input, 2600, 2600, std::vector<uint32_t>(2600 * 2600, 0)));
+    for (const int32_t answer : {AnswerNo, AnswerYes}) {
+        script.boxes.clear();
+        script.answers = {answer};
+        Convert(input, dir / "big.bi");
+        ASSERT_FALSE(script.boxes.empty());
+        EXPECT_EQ(script.boxes[0].text,
+                  "The include file will take 108.2 MB for a picture of 2600 x 2600 pixels. "
+                  "Write it?");
+        EXPECT_EQ(script.boxes[0].flags, BoxYesNo | IconQuestion | DefaultSecond);
+        EXPECT_EQ(fs::exists(dir / "big.bi"), answer == AnswerYes);
+    }
+    EXPECT_EQ(fs::file_size(dir / "big.bi"),
+              IncludeFileBytes(MakeLabel(dir / "big.bi"), pixels.View()));
+    EXPECT_EQ(SizeInWords(999), "999 bytes");
+    EXPECT_EQ(SizeInWords(1'100'000'000), "1.1 GB");
 }
 
 TEST_F(ConversionTest, WithoutADesktopTheBoxesAreReportedNotPrinted) {
