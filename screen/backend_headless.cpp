@@ -156,9 +156,20 @@ void Destroy(void* self) {
     std::unique_ptr<HeadlessDesktop> desktop(&DesktopOf(self));
 }
 
-constexpr Backend Headless{Create,           Present,        Pump,           SampleKeys,
-                           ShowPointer,      ConfinePointer, CapturePointer, WarpPointer,
-                           ToggleFullScreen, NativeWindowId, ClipboardText,  Destroy};
+constexpr Backend Headless{
+    .create = Create,
+    .present = Present,
+    .pump = Pump,
+    .sampleKeys = SampleKeys,
+    .showPointer = ShowPointer,
+    .confinePointer = ConfinePointer,
+    .capturePointer = CapturePointer,
+    .warpPointer = WarpPointer,
+    .toggleFullScreen = ToggleFullScreen,
+    .nativeWindowId = NativeWindowId,
+    .clipboardText = ClipboardText,
+    .destroy = Destroy,
+};
 
 // The open screen's desktop, or nullptr without a headless window. The caller holds the screen
 // lock, which keeps the window, and with it the desktop, alive.

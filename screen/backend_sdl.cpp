@@ -304,9 +304,20 @@ void Destroy(void* self) {
     SDL_Quit();
 }
 
-constexpr Backend Sdl{Create,           Present,        Pump,           SampleKeys,
-                      ShowPointer,      ConfinePointer, CapturePointer, WarpPointer,
-                      ToggleFullScreen, NativeWindowId, ClipboardText,  Destroy};
+constexpr Backend Sdl{
+    .create = Create,
+    .present = Present,
+    .pump = Pump,
+    .sampleKeys = SampleKeys,
+    .showPointer = ShowPointer,
+    .confinePointer = ConfinePointer,
+    .capturePointer = CapturePointer,
+    .warpPointer = WarpPointer,
+    .toggleFullScreen = ToggleFullScreen,
+    .nativeWindowId = NativeWindowId,
+    .clipboardText = ClipboardText,
+    .destroy = Destroy,
+};
 
 }  // namespace
 
