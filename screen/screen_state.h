@@ -18,6 +18,7 @@
 #include "screen/key_buffer.h"
 #include "screen/keyboard.h"
 #include "screen/screen.h"
+#include "screen/window_thread.h"
 
 namespace screen_internal {
 
@@ -54,8 +55,6 @@ struct InputState {
     int32_t warpY = 0;
     std::optional<bool> captureRequest;
 };
-
-class WindowThread;
 
 struct ScreenState {
     int32_t width = 0;
@@ -113,6 +112,9 @@ ScreenHolder& Holder();
 // The open screen, or nullptr. Set and cleared only by OpenScreen/CloseScreen.
 ScreenState* Screen();
 uint64_t ScreenGeneration();
+// A visit to the open screen's window thread (see WindowThread::Visit); empty without one. The
+// caller must not hold the screen lock while it waits on the visit.
+WindowThread::Visit VisitWindowThread();
 
 // The process-wide input lock that serialises the input calls.
 std::mutex& InputMutex();

@@ -1,7 +1,9 @@
 // The thread that owns the window: it creates it, then every 10 ms presents the dirty rows,
-// samples the keyboard and handles the desktop's notifications, all under the screen lock.
+// samples the keyboard and handles the desktop's notifications, all under the screen lock. It is
+// handed the screen it shows and the lock at construction and reaches for nothing else.
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -15,11 +17,14 @@ namespace screen_internal {
 
 struct InputState;
 struct ScreenState;
+class ScreenLock;
 
 class WindowThread {
 public:
-    // Starts the thread and returns once the window exists or could not be created.
-    WindowThread(const Backend& backend, int32_t width, int32_t height, std::string title);
+    // Starts the thread and returns once the window exists or could not be created. `state`,
+    // `screenLock` and `palette` (which palette screens are shown through) outlive the thread.
+    WindowThread(const Backend& backend, ScreenState& state, ScreenLock& screenLock,
+                 const std::array<uint32_t, 256>& palette, std::string title);
     ~WindowThread();
     WindowThread(const WindowThread&) = delete;
     WindowThread& operator=(const WindowThread&) = delete;
@@ -58,16 +63,19 @@ public:
     uint64_t NativeWindowId() const;
 
 private:
-    void Run(int32_t width, int32_t height, const std::string& title);
+    void Run(const std::string& title);
     void Cycle();
-    void PresentDirtyRows(ScreenState& s);
-    const uint8_t* FrameAsXrgb(ScreenState& s, int32_t first, int32_t last);
+    void PresentDirtyRows();
+    const uint8_t* FrameAsXrgb(int32_t first, int32_t last);
     void ApplyPointerRequests(InputState& input);
-    void ApplyRequestsFromPump(ScreenState& s);
+    void ApplyRequestsFromPump();
     void SampleKeys(InputState& input);
     void AnswerClipboard();
 
     const Backend& backend_;
+    ScreenState& state_;
+    ScreenLock& screenLock_;
+    const std::array<uint32_t, 256>& palette_;
     void* instance_ = nullptr;
     std::string failure_;
     // Rows of a narrower screen converted to 32 bits for the back end.
