@@ -41,7 +41,6 @@ struct Backend {
     void (*destroy)(void* self);
 };
 
-const Backend& HeadlessBackend();
 // The back end the next OpenScreen uses; without one OpenScreen fails.
 void ChooseBackend(const Backend* backend);
 

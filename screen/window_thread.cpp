@@ -75,6 +75,11 @@ void WindowThread::Wake() {
     changed_.notify_all();
 }
 
+void WindowThread::Inject(std::function<void()> event) {
+    injected_.push_back(std::move(event));
+    Wake();
+}
+
 bool WindowThread::WaitCycles(int cycles) {
     std::unique_lock lock(mutex_);
     if (!created_) return false;
@@ -145,14 +150,15 @@ void WindowThread::Run(const std::string& title) {
     backend_.destroy(instance_);
 }
 
-// One pass: present the dirty band, carry out pointer requests, sample the keyboard, pump, and
-// carry out what the notifications asked for.
+// One pass: present the dirty band, carry out pointer requests, sample the keyboard, pump and
+// deliver injected input, and carry out what the notifications asked for.
 void WindowThread::Cycle() {
     screenLock_.Acquire();
     PresentDirtyRows();
     ApplyPointerRequests(state_.input);
     if (state_.input.active) SampleKeys(state_.input);
     backend_.pump(instance_);
+    DeliverInjected();
     ApplyRequestsFromPump();
     screenLock_.Release();
 }
@@ -212,6 +218,10 @@ void WindowThread::ApplyPointerRequests(InputState& in) {
         backend_.warpPointer(instance_, in.warpX, in.warpY);
         in.warpRequested = false;
     }
+}
+
+void WindowThread::DeliverInjected() {
+    for (const std::function<void()>& deliver : std::exchange(injected_, {})) deliver();
 }
 
 void WindowThread::ApplyRequestsFromPump() {

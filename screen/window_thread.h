@@ -6,6 +6,7 @@
 #include <array>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,6 +38,9 @@ public:
     void* Instance() const { return instance_; }
     // Asks for a cycle now instead of at the end of the current 10 ms wait.
     void Wake();
+    // Input from outside the back end (the tests' seam, headless.h), with the screen lock held:
+    // handed to the input sink in order on the next cycle, right after the back end's pump.
+    void Inject(std::function<void()> event);
     // A program thread's stay with the window thread, begun with the screen lock held, which
     // keeps the thread alive until the visit counts; the thread ends only once every visit has
     // ended. So the program's thread can wait for the window thread without the screen lock,
@@ -68,6 +72,7 @@ private:
     void PresentDirtyRows();
     const uint8_t* FrameAsXrgb(int32_t first, int32_t last);
     void ApplyPointerRequests(InputState& input);
+    void DeliverInjected();
     void ApplyRequestsFromPump();
     void SampleKeys(InputState& input);
     void AnswerClipboard();
@@ -76,6 +81,7 @@ private:
     ScreenState& state_;
     ScreenLock& screenLock_;
     const std::array<uint32_t, 256>& palette_;
+    std::vector<std::function<void()>> injected_;  // guarded by the screen lock
     void* instance_ = nullptr;
     std::string failure_;
     // Rows of a narrower screen converted to 32 bits for the back end.
