@@ -40,8 +40,8 @@ bool TakeKey(KeyPress& key) {
 void LatchKey(InputState& in, uint8_t scanCode) {
     if (scanCode == 0) return;
     in.latchedKeys[scanCode] = 1;
-    if (scanCode == LeftShiftScanCode || scanCode == RightShiftScanCode)
-        in.latchedKeys[LeftShiftScanCode] = in.latchedKeys[RightShiftScanCode] = 1;
+    if (scanCode == scan_code::LeftShift || scanCode == scan_code::RightShift)
+        in.latchedKeys[scan_code::LeftShift] = in.latchedKeys[scan_code::RightShift] = 1;
 }
 
 }  // namespace
