@@ -37,6 +37,10 @@ void ShowPointer(void* self, bool shown) {
     HeadlessWindowOf(self).pointerShown = shown;
 }
 
+void SetBusyPointer(void* self, bool busy) {
+    HeadlessWindowOf(self).pointerBusy = busy;
+}
+
 void ConfinePointer(void* self, bool confined) {
     HeadlessWindowOf(self).pointerConfined = confined;
 }
@@ -70,6 +74,7 @@ constexpr Backend Headless{
     .pump = Pump,
     .sampleKeys = SampleKeys,
     .showPointer = ShowPointer,
+    .setBusyPointer = SetBusyPointer,
     .confinePointer = ConfinePointer,
     .capturePointer = CapturePointer,
     .warpPointer = WarpPointer,

@@ -19,6 +19,7 @@ struct HeadlessWindow {
     int64_t presents = 0;         // present calls that carried at least one row
     // The pointer state the back end was asked for.
     bool pointerShown = true;
+    bool pointerBusy = false;
     bool pointerConfined = false;
     bool pointerCaptured = false;
     // The desktop's side, kept by whoever plays the user: the held keys are sampled and the

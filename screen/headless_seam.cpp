@@ -150,6 +150,12 @@ bool PointerShown() {
     return w && w->pointerShown;
 }
 
+bool PointerBusy() {
+    ScopedScreenLock lock;
+    const HeadlessWindow* w = OpenWindow();
+    return w && w->pointerBusy;
+}
+
 bool PointerConfined() {
     ScopedScreenLock lock;
     const HeadlessWindow* w = OpenWindow();

@@ -185,6 +185,15 @@ int32_t SetMouse(int32_t x, int32_t y, int32_t visibility, int32_t clip) {
     return 0;
 }
 
+void SetBusyPointer(bool busy) {
+    ScopedScreenLock lock;
+    ScreenState* s = Screen();
+    if (!s || s->input.pointerBusy == busy) return;
+    s->input.pointerBusy = busy;
+    s->input.busyChanged = true;
+    if (s->windowThread) s->windowThread->Wake();
+}
+
 int32_t IsKeyDown(int32_t scanCode) {
     if (scanCode < 0 || scanCode >= ScanCodeCount) return 0;
     std::lock_guard inputLock(InputMutex());

@@ -128,6 +128,11 @@ ScreenResult PutImage(ImageBuffer* target, float x, float y, const void* source,
 int32_t GetMouse(int32_t* x, int32_t* y, int32_t* wheel = nullptr, int32_t* buttons = nullptr,
                  int32_t* clip = nullptr);
 int32_t SetMouse(int32_t x, int32_t y, int32_t visibility = -1, int32_t clip = -1);
+// While `busy`, the pointer over the window takes the desktop's busy shape and shows even where
+// SetMouse hid it: for work that keeps the program from answering the user, which the window
+// still presents meanwhile. False gives back the pointer SetMouse asked for. The window thread
+// is woken to carry it out.
+void SetBusyPointer(bool busy);
 // -1 while the key with this PC set-1 scan code is held, else 0.
 int32_t IsKeyDown(int32_t scanCode);
 // The PC set-1 scan codes that programs and the key tables name.

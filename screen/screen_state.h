@@ -39,6 +39,7 @@ struct InputState {
     bool inside = false;
     bool active = true;
     bool pointerVisible = true;
+    bool pointerBusy = false;  // shown busy, and shown even where pointerVisible hides it
     KeyStateTable keys{};
     // Keys pressed since the last IsKeyDown of their scan code, likewise.
     KeyStateTable latchedKeys{};
@@ -49,6 +50,7 @@ struct InputState {
     // Requests for the window thread: SetMouse's, carried out on its next cycle, and the pointer
     // capture that follows the buttons, carried out right after the pump that changed them.
     bool pointerShapeChanged = false;
+    bool busyChanged = false;
     bool clipChanged = false;
     bool warpRequested = false;
     int32_t warpX = 0;

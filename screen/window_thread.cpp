@@ -206,8 +206,13 @@ const uint8_t* WindowThread::FrameAsXrgb(int32_t first, int32_t last) {
 }
 
 void WindowThread::ApplyPointerRequests(InputState& in) {
+    if (in.busyChanged) {
+        backend_.setBusyPointer(instance_, in.pointerBusy);
+        in.busyChanged = false;
+        in.pointerShapeChanged = true;  // a hidden pointer shows while busy
+    }
     if (in.pointerShapeChanged) {
-        backend_.showPointer(instance_, in.pointerVisible);
+        backend_.showPointer(instance_, in.pointerVisible || in.pointerBusy);
         in.pointerShapeChanged = false;
     }
     if (in.clipChanged) {
