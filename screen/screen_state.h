@@ -47,8 +47,9 @@ struct InputState {
     bool keyPressed = false;
     bool closeRequested = false;  // kept for the whole run
     std::vector<std::string> droppedFiles;
-    // Requests for the window thread: SetMouse's, carried out on its next cycle, and the pointer
-    // capture that follows the buttons, carried out right after the pump that changed them.
+    // Requests for the window thread: SetMouse's and SetBusyPointer's, carried out on its next
+    // cycle, and the pointer capture that follows the buttons, carried out right after the pump
+    // that changed them.
     bool pointerShapeChanged = false;
     bool busyChanged = false;
     bool clipChanged = false;
