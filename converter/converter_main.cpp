@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int32_t EscapeScanCode = 1;
 constexpr uint32_t TextColour = 0xFFFFFF;
 constexpr uint32_t PanelColour = 0xDDDDDD;
 constexpr int32_t FieldLength = 50;
@@ -63,7 +62,7 @@ void AddWidgets(GUI& gui, ConverterState& state) {
 // Until Escape is down at the start of a pass, or the window was asked to close (its close box,
 // Alt+F4), which on a desktop must end a program. Dialogs and conversions run inside Update.
 void RunFrames(GUI& gui, FrameRegulator& regulator, ConverterState& state) {
-    while (!IsKeyDown(EscapeScanCode) && !CloseRequested()) {
+    while (!IsKeyDown(scan_code::Escape) && !CloseRequested()) {
         TakeDroppedFile(state, TakeDroppedFiles());
         Update(gui);
         FollowInputPath(state);

@@ -51,9 +51,26 @@ void TellOnConsole(const UnshownBox& box) {
                  box.caption.c_str(), line.c_str());
 }
 
+// The desktop's busy pointer while the conversion works: put away while a box is up, back after
+// a question, whose answer lets the work go on.
+Dialogs WithBusyPointer(const Dialogs& dialogs) {
+    Dialogs busy = dialogs;
+    busy.messageBox = [&dialogs](std::string_view text, std::string_view caption, uint32_t flags,
+                                 std::string_view detail) {
+        SetBusyPointer(false);
+        const int32_t answer = dialogs.messageBox ? dialogs.messageBox(text, caption, flags, detail)
+                                                  : AnswerUnavailable;
+        SetBusyPointer((flags & ButtonsMask) == BoxYesNo);
+        return answer;
+    };
+    return busy;
+}
+
 void Start(ConverterState& state) {
-    const ConversionOutcome outcome =
-        ConvertPicture(state.InputPath->Text, state.OutputName->Text, state.Desktop);
+    SetBusyPointer(true);
+    const ConversionOutcome outcome = ConvertPicture(state.InputPath->Text, state.OutputName->Text,
+                                                     WithBusyPointer(state.Desktop));
+    SetBusyPointer(false);
     for (const UnshownBox& box : outcome.unshownBoxes) TellOnConsole(box);
 }
 

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int32_t EscapeScanCode = 1;
-
 void Report(const std::string& what, const std::string& id) {
     std::cerr << what << ' ' << id << std::endl;
 }
@@ -115,7 +113,7 @@ int main() {
     AddTextArea(gui, 360, 80, 30, 6);
     Reported reported{GetDropDown(gui, 1)->Text, {}};
     FrameRegulator regulator(60);
-    while (!IsKeyDown(EscapeScanCode) && !CloseRequested()) {
+    while (!IsKeyDown(scan_code::Escape) && !CloseRequested()) {
         Update(gui);
         ReportChanges(gui, reported);
         LockScreen();

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int32_t LeftArrowScanCode = 75;
-constexpr int32_t RightArrowScanCode = 77;
 constexpr int8_t BlinkPeriod = 80;
 constexpr int8_t CaretShownBelow = 40;
 
@@ -92,8 +90,8 @@ void HandleTypedKey(TextField& field) {
 
 // One step per press: holding an arrow moves the caret once, until both arrows are released.
 void HandleArrowKeys(TextField& field) {
-    const bool left = KeyHeld(LeftArrowScanCode);
-    const bool right = KeyHeld(RightArrowScanCode);
+    const bool left = KeyHeld(scan_code::LeftArrow);
+    const bool right = KeyHeld(scan_code::RightArrow);
     if (!left && !right) field.ArrowLatch = 0;
     if (field.ArrowLatch != 0) return;
     if (left) {

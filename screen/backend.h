@@ -27,6 +27,8 @@ struct Backend {
     // Fills the held-key table from the desktop's keyboard state.
     void (*sampleKeys)(void* self, KeyStateTable& table);
     void (*showPointer)(void* self, bool shown);
+    // Gives the pointer over the window the desktop's busy shape, or its usual one again.
+    void (*setBusyPointer)(void* self, bool busy);
     void (*confinePointer)(void* self, bool confined);
     void (*capturePointer)(void* self, bool captured);
     void (*warpPointer)(void* self, int32_t x, int32_t y);
@@ -41,7 +43,6 @@ struct Backend {
     void (*destroy)(void* self);
 };
 
-const Backend& HeadlessBackend();
 // The back end the next OpenScreen uses; without one OpenScreen fails.
 void ChooseBackend(const Backend* backend);
 

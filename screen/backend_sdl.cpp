@@ -45,6 +45,7 @@ struct SdlWindow {
     Placement placement;
     uint64_t nativeWindow = 0;
     std::vector<std::string> dropping;  // the files of the drop under way
+    SDL_Cursor* busyCursor = nullptr;   // made on first use
     ShownRows shown;
 };
 
@@ -267,6 +268,12 @@ void ShowPointer(void* /*self*/, bool shown) {
     SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
 }
 
+void SetBusyPointer(void* self, bool busy) {
+    SdlWindow& w = WindowOf(self);
+    if (busy && !w.busyCursor) w.busyCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
+    SDL_SetCursor(busy && w.busyCursor ? w.busyCursor : SDL_GetDefaultCursor());
+}
+
 void ConfinePointer(void* self, bool confined) {
     SDL_SetWindowGrab(WindowOf(self).window, confined ? SDL_TRUE : SDL_FALSE);
 }
@@ -300,13 +307,26 @@ std::string ClipboardText(void* /*self*/) {
 
 void Destroy(void* self) {
     const std::unique_ptr<SdlWindow> w(&WindowOf(self));
+    SDL_FreeCursor(w->busyCursor);
     SDL_DestroyWindow(w->window);
     SDL_Quit();
 }
 
-constexpr Backend Sdl{Create,           Present,        Pump,           SampleKeys,
-                      ShowPointer,      ConfinePointer, CapturePointer, WarpPointer,
-                      ToggleFullScreen, NativeWindowId, ClipboardText,  Destroy};
+constexpr Backend Sdl{
+    .create = Create,
+    .present = Present,
+    .pump = Pump,
+    .sampleKeys = SampleKeys,
+    .showPointer = ShowPointer,
+    .setBusyPointer = SetBusyPointer,
+    .confinePointer = ConfinePointer,
+    .capturePointer = CapturePointer,
+    .warpPointer = WarpPointer,
+    .toggleFullScreen = ToggleFullScreen,
+    .nativeWindowId = NativeWindowId,
+    .clipboardText = ClipboardText,
+    .destroy = Destroy,
+};
 
 }  // namespace
 

@@ -53,6 +53,7 @@ std::vector<uint32_t> PresentedFrame();
 int64_t PresentCount();
 // The pointer state the back end was asked for.
 bool PointerShown();
+bool PointerBusy();
 bool PointerConfined();
 bool PointerCaptured();
 

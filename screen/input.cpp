@@ -40,8 +40,8 @@ bool TakeKey(KeyPress& key) {
 void LatchKey(InputState& in, uint8_t scanCode) {
     if (scanCode == 0) return;
     in.latchedKeys[scanCode] = 1;
-    if (scanCode == LeftShiftScanCode || scanCode == RightShiftScanCode)
-        in.latchedKeys[LeftShiftScanCode] = in.latchedKeys[RightShiftScanCode] = 1;
+    if (scanCode == scan_code::LeftShift || scanCode == scan_code::RightShift)
+        in.latchedKeys[scan_code::LeftShift] = in.latchedKeys[scan_code::RightShift] = 1;
 }
 
 }  // namespace
@@ -183,6 +183,15 @@ int32_t SetMouse(int32_t x, int32_t y, int32_t visibility, int32_t clip) {
         in.clipChanged = true;
     }
     return 0;
+}
+
+void SetBusyPointer(bool busy) {
+    ScopedScreenLock lock;
+    ScreenState* s = Screen();
+    if (!s || s->input.pointerBusy == busy) return;
+    s->input.pointerBusy = busy;
+    s->input.busyChanged = true;
+    if (s->windowThread) s->windowThread->Wake();
 }
 
 int32_t IsKeyDown(int32_t scanCode) {

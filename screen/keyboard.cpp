@@ -22,18 +22,21 @@ struct Binding {
 // entry.
 // clang-format off
 constexpr Binding Bindings[] = {
-    {hid::Escape, 1}, {hid::Minus, 12}, {hid::Equals, 13}, {hid::Backspace, 14}, {hid::Tab, 15},
-    {hid::LeftBracket, 26}, {hid::RightBracket, 27}, {hid::Return, 28}, {hid::LeftCtrl, 29},
-    {hid::Semicolon, 39}, {hid::Apostrophe, 40}, {hid::Grave, 41}, {hid::LeftShift, 42},
-    {hid::Backslash, 43}, {hid::Comma, 51}, {hid::Period, 52}, {hid::Slash, 53},
-    {hid::RightShift, 54}, {hid::LeftAlt, 56}, {hid::Space, 57}, {hid::CapsLock, 58},
-    {hid::NumLock, 69}, {hid::ScrollLock, 70}, {hid::F11, 87}, {hid::F12, 88},
-    {hid::LeftGui, 91}, {hid::RightGui, 92}, {hid::Application, 93},
+    {hid::Escape, scan_code::Escape}, {hid::Minus, 12}, {hid::Equals, 13}, {hid::Backspace, 14},
+    {hid::Tab, 15}, {hid::LeftBracket, 26}, {hid::RightBracket, 27}, {hid::Return, 28},
+    {hid::LeftCtrl, 29}, {hid::Semicolon, 39}, {hid::Apostrophe, 40}, {hid::Grave, 41},
+    {hid::LeftShift, scan_code::LeftShift}, {hid::Backslash, 43}, {hid::Comma, 51},
+    {hid::Period, 52}, {hid::Slash, 53}, {hid::RightShift, scan_code::RightShift},
+    {hid::LeftAlt, 56}, {hid::Space, 57}, {hid::CapsLock, 58}, {hid::NumLock, 69},
+    {hid::ScrollLock, 70}, {hid::F11, 87}, {hid::F12, 88}, {hid::LeftGui, 91},
+    {hid::RightGui, 92}, {hid::Application, 93},
     // The cursor keys, and the keypad keys in their places.
-    {hid::Home, 71}, {hid::Up, 72}, {hid::PageUp, 73}, {hid::Left, 75}, {hid::Right, 77},
-    {hid::End, 79}, {hid::Down, 80}, {hid::PageDown, 81}, {hid::Insert, 82}, {hid::Delete, 83},
-    {hid::Keypad7, 71}, {hid::Keypad8, 72}, {hid::Keypad9, 73}, {hid::Keypad4, 75},
-    {hid::Keypad6, 77}, {hid::Keypad1, 79}, {hid::Keypad2, 80}, {hid::Keypad3, 81},
+    {hid::Home, 71}, {hid::Up, 72}, {hid::PageUp, 73}, {hid::Left, scan_code::LeftArrow},
+    {hid::Right, scan_code::RightArrow}, {hid::End, 79}, {hid::Down, 80}, {hid::PageDown, 81},
+    {hid::Insert, 82}, {hid::Delete, 83},
+    {hid::Keypad7, 71}, {hid::Keypad8, 72}, {hid::Keypad9, 73},
+    {hid::Keypad4, scan_code::LeftArrow}, {hid::Keypad6, scan_code::RightArrow},
+    {hid::Keypad1, 79}, {hid::Keypad2, 80}, {hid::Keypad3, 81},
     {hid::Keypad0, 82}, {hid::KeypadPeriod, 83},
     // The other keypad keys.
     {hid::KeypadMinus, 12}, {hid::KeypadDivide, 53}, {hid::KeypadMultiply, 55},
@@ -148,8 +151,8 @@ void FillHeldKeys(std::span<const uint8_t> heldUsages, KeyStateTable& table) {
     for (size_t usage = 0; usage < count; ++usage) {
         if (heldUsages[usage] && ScanCodeOf[usage]) table[ScanCodeOf[usage]] = 1;
     }
-    if (table[LeftShiftScanCode] || table[RightShiftScanCode])
-        table[LeftShiftScanCode] = table[RightShiftScanCode] = 1;
+    if (table[scan_code::LeftShift] || table[scan_code::RightShift])
+        table[scan_code::LeftShift] = table[scan_code::RightShift] = 1;
 }
 
 KeyPush TranslateKeyDown(const KeyDown& key) {

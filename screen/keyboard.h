@@ -81,10 +81,6 @@ enum Usage : uint32_t {
 };
 }  // namespace hid
 
-// Scan codes that the key tables share.
-inline constexpr uint8_t LeftShiftScanCode = 42;
-inline constexpr uint8_t RightShiftScanCode = 54;
-
 // The scan code of the key with this HID usage, or 0 when no scan code is bound to it.
 uint8_t ScanCodeOfUsage(uint32_t usage);
 // Whether any desktop key is bound to this scan code; the others always read as not held.

@@ -134,8 +134,21 @@ ScreenResult PutImage(ImageBuffer* target, float x, float y, const void* source,
 int32_t GetMouse(int32_t* x, int32_t* y, int32_t* wheel = nullptr, int32_t* buttons = nullptr,
                  int32_t* clip = nullptr);
 int32_t SetMouse(int32_t x, int32_t y, int32_t visibility = -1, int32_t clip = -1);
+// While `busy`, the pointer over the window takes the desktop's busy shape and shows even where
+// SetMouse hid it: for work that keeps the program from answering the user, which the window
+// still presents meanwhile. False gives back the pointer SetMouse asked for. The window thread
+// is woken to carry it out.
+void SetBusyPointer(bool busy);
 // -1 while the key with this PC set-1 scan code is held, else 0.
 int32_t IsKeyDown(int32_t scanCode);
+// The PC set-1 scan codes that programs and the key tables name.
+namespace scan_code {
+inline constexpr int32_t Escape = 1;
+inline constexpr int32_t LeftShift = 42;
+inline constexpr int32_t RightShift = 54;
+inline constexpr int32_t LeftArrow = 75;
+inline constexpr int32_t RightArrow = 77;
+}  // namespace scan_code
 // The oldest typed key: "" when none, one character for codes 1-255, else CHR(255) + code >> 8.
 std::string ReadKey();
 // The oldest typed key code, waiting for one in 20 ms steps.

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "screen/window_thread.h"
+#include "screen/native_window.h"
 
 namespace screen_internal {
 
@@ -118,6 +118,12 @@ ScreenState* Screen() {
 }
 uint64_t ScreenGeneration() {
     return Holder().generation.load(std::memory_order_acquire);
+}
+
+WindowThread::Visit VisitWindowThread() {
+    ScopedScreenLock lock;
+    ScreenState* s = Screen();
+    return s && s->windowThread ? WindowThread::Visit(*s->windowThread) : WindowThread::Visit();
 }
 
 void ChooseBackend(const Backend* backend) {
@@ -229,7 +235,8 @@ ScreenResult OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t /*
     if (!state) return OpenFailed("not enough memory for the frame buffer");
 
     ScreenState& screen = Publish(std::move(state));
-    auto thread = std::make_unique<WindowThread>(*backend, width, height, ProgramTitle());
+    auto thread = std::make_unique<WindowThread>(*backend, screen, Holder().lock, Holder().palette,
+                                                 ProgramTitle());
     if (!thread->WindowCreated()) {
         Withdraw();
         return OpenFailed(thread->CreateFailure());
@@ -285,4 +292,17 @@ void ClearScreen(int32_t /*mode*/) {
     ctx.lastY = static_cast<float>(s->height / 2);
     s->cursorColumn = 0;
     s->cursorRow = 0;
+}
+
+uint64_t NativeWindowId() {
+    ScopedScreenLock lock;
+    const ScreenState* s = Screen();
+    return s && s->windowThread ? s->windowThread->NativeWindowId() : 0;
+}
+
+std::string ClipboardText() {
+    // The window thread needs the screen lock to answer: a caller holding it gets nothing.
+    if (Holder().lock.HeldByThisThread()) return {};
+    WindowThread::Visit visit = VisitWindowThread();
+    return visit ? visit->ClipboardText() : std::string();
 }

@@ -18,6 +18,7 @@
 #include "screen/key_buffer.h"
 #include "screen/keyboard.h"
 #include "screen/screen.h"
+#include "screen/window_thread.h"
 
 namespace screen_internal {
 
@@ -38,6 +39,7 @@ struct InputState {
     bool inside = false;
     bool active = true;
     bool pointerVisible = true;
+    bool pointerBusy = false;  // shown busy, and shown even where pointerVisible hides it
     KeyStateTable keys{};
     // Keys pressed since the last IsKeyDown of their scan code, likewise.
     KeyStateTable latchedKeys{};
@@ -45,17 +47,17 @@ struct InputState {
     bool keyPressed = false;
     bool closeRequested = false;  // kept for the whole run
     std::vector<std::string> droppedFiles;
-    // Requests for the window thread: SetMouse's, carried out on its next cycle, and the pointer
-    // capture that follows the buttons, carried out right after the pump that changed them.
+    // Requests for the window thread: SetMouse's and SetBusyPointer's, carried out on its next
+    // cycle, and the pointer capture that follows the buttons, carried out right after the pump
+    // that changed them.
     bool pointerShapeChanged = false;
+    bool busyChanged = false;
     bool clipChanged = false;
     bool warpRequested = false;
     int32_t warpX = 0;
     int32_t warpY = 0;
     std::optional<bool> captureRequest;
 };
-
-class WindowThread;
 
 struct ScreenState {
     int32_t width = 0;
@@ -113,6 +115,9 @@ ScreenHolder& Holder();
 // The open screen, or nullptr. Set and cleared only by OpenScreen/CloseScreen.
 ScreenState* Screen();
 uint64_t ScreenGeneration();
+// A visit to the open screen's window thread (see WindowThread::Visit); empty without one. The
+// caller must not hold the screen lock while it waits on the visit.
+WindowThread::Visit VisitWindowThread();
 
 // The process-wide input lock that serialises the input calls.
 std::mutex& InputMutex();

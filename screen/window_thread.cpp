@@ -4,7 +4,6 @@
 #include <chrono>
 #include <utility>
 
-#include "screen/native_window.h"
 #include "screen/screen_state.h"
 
 namespace screen_internal {
@@ -16,9 +15,10 @@ constexpr auto WaitCyclesTimeout = std::chrono::seconds(10);
 
 }  // namespace
 
-WindowThread::WindowThread(const Backend& backend, int32_t width, int32_t height, std::string title)
-    : backend_(backend) {
-    thread_ = std::thread([this, width, height, title] { Run(width, height, title); });
+WindowThread::WindowThread(const Backend& backend, ScreenState& state, ScreenLock& screenLock,
+                           const std::array<uint32_t, 256>& palette, std::string title)
+    : backend_(backend), state_(state), screenLock_(screenLock), palette_(palette) {
+    thread_ = std::thread([this, title = std::move(title)] { Run(title); });
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return started_; });
     if (!created_) {
@@ -75,6 +75,11 @@ void WindowThread::Wake() {
     changed_.notify_all();
 }
 
+void WindowThread::Inject(std::function<void()> event) {
+    injected_.push_back(std::move(event));
+    Wake();
+}
+
 bool WindowThread::WaitCycles(int cycles) {
     std::unique_lock lock(mutex_);
     if (!created_) return false;
@@ -107,10 +112,9 @@ void WindowThread::AnswerClipboard() {
         asked = clipboardAsked_;
         if (asked == clipboardAnswered_) return;
     }
-    ScreenLock& screenLock = Holder().lock;
-    screenLock.Acquire();
+    screenLock_.Acquire();
     std::string text = backend_.clipboardText(instance_);
-    screenLock.Release();
+    screenLock_.Release();
     {
         std::lock_guard lock(mutex_);
         clipboard_ = std::move(text);
@@ -119,9 +123,9 @@ void WindowThread::AnswerClipboard() {
     changed_.notify_all();
 }
 
-void WindowThread::Run(int32_t width, int32_t height, const std::string& title) {
+void WindowThread::Run(const std::string& title) {
     std::string failure;
-    void* instance = backend_.create(width, height, title.c_str(), failure);
+    void* instance = backend_.create(state_.width, state_.height, title.c_str(), failure);
     if (!instance && failure.empty()) failure = "the window could not be created";
     {
         std::lock_guard lock(mutex_);
@@ -146,21 +150,21 @@ void WindowThread::Run(int32_t width, int32_t height, const std::string& title) 
     backend_.destroy(instance_);
 }
 
-// One pass: present the dirty band, carry out pointer requests, sample the keyboard, pump, and
-// carry out what the notifications asked for.
+// One pass: present the dirty band, carry out pointer requests, sample the keyboard, pump and
+// deliver injected input, and carry out what the notifications asked for.
 void WindowThread::Cycle() {
-    ScreenLock& lock = Holder().lock;
-    lock.Acquire();
-    ScreenState& s = *Screen();
-    PresentDirtyRows(s);
-    ApplyPointerRequests(s.input);
-    if (s.input.active) SampleKeys(s.input);
+    screenLock_.Acquire();
+    PresentDirtyRows();
+    ApplyPointerRequests(state_.input);
+    if (state_.input.active) SampleKeys(state_.input);
     backend_.pump(instance_);
-    ApplyRequestsFromPump(s);
-    lock.Release();
+    DeliverInjected();
+    ApplyRequestsFromPump();
+    screenLock_.Release();
 }
 
-void WindowThread::PresentDirtyRows(ScreenState& s) {
+void WindowThread::PresentDirtyRows() {
+    ScreenState& s = state_;
     int32_t first = -1;
     int32_t last = -1;
     if (s.fullPresent) {
@@ -175,22 +179,22 @@ void WindowThread::PresentDirtyRows(ScreenState& s) {
         }
     }
     if (first < 0) return;
-    backend_.present(instance_, FrameAsXrgb(s, first, last), s.width, s.height, first, last);
+    backend_.present(instance_, FrameAsXrgb(first, last), s.width, s.height, first, last);
     std::fill(s.dirtyRows.begin(), s.dirtyRows.end(), 0);
 }
 
 // The back ends take 32-bit rows; narrower screens are shown through the palette (8 bits) or
 // as 5-6-5 (16 bits).
-const uint8_t* WindowThread::FrameAsXrgb(ScreenState& s, int32_t first, int32_t last) {
+const uint8_t* WindowThread::FrameAsXrgb(int32_t first, int32_t last) {
+    const ScreenState& s = state_;
     if (s.bytesPerPixel == 4) return s.frame.get();
-    const std::array<uint32_t, 256>& palette = Holder().palette;
     converted_.resize(static_cast<size_t>(s.width) * s.height);
     for (int32_t y = first; y <= last; ++y) {
         const uint8_t* row = s.frame.get() + static_cast<int64_t>(y) * s.Pitch();
         uint32_t* out = converted_.data() + static_cast<size_t>(y) * s.width;
         for (int32_t x = 0; x < s.width; ++x) {
             if (s.bytesPerPixel == 1) {
-                const uint32_t bgr = palette[row[x]];
+                const uint32_t bgr = palette_[row[x]];
                 out[x] = ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
             } else {
                 const uint32_t v = row[2 * x] | (row[2 * x + 1] << 8);
@@ -202,8 +206,13 @@ const uint8_t* WindowThread::FrameAsXrgb(ScreenState& s, int32_t first, int32_t 
 }
 
 void WindowThread::ApplyPointerRequests(InputState& in) {
+    if (in.busyChanged) {
+        backend_.setBusyPointer(instance_, in.pointerBusy);
+        in.busyChanged = false;
+        in.pointerShapeChanged = true;  // a hidden pointer shows while busy
+    }
     if (in.pointerShapeChanged) {
-        backend_.showPointer(instance_, in.pointerVisible);
+        backend_.showPointer(instance_, in.pointerVisible || in.pointerBusy);
         in.pointerShapeChanged = false;
     }
     if (in.clipChanged) {
@@ -216,7 +225,12 @@ void WindowThread::ApplyPointerRequests(InputState& in) {
     }
 }
 
-void WindowThread::ApplyRequestsFromPump(ScreenState& s) {
+void WindowThread::DeliverInjected() {
+    for (const std::function<void()>& deliver : std::exchange(injected_, {})) deliver();
+}
+
+void WindowThread::ApplyRequestsFromPump() {
+    ScreenState& s = state_;
     if (s.input.captureRequest) {
         backend_.capturePointer(instance_, *s.input.captureRequest);
         s.input.captureRequest.reset();
@@ -236,23 +250,3 @@ void WindowThread::SampleKeys(InputState& input) {
 }
 
 }  // namespace screen_internal
-
-using namespace screen_internal;
-
-uint64_t NativeWindowId() {
-    ScopedScreenLock lock;
-    const ScreenState* s = Screen();
-    return s && s->windowThread ? s->windowThread->NativeWindowId() : 0;
-}
-
-std::string ClipboardText() {
-    // The window thread needs the screen lock to answer: a caller holding it gets nothing.
-    if (Holder().lock.HeldByThisThread()) return {};
-    WindowThread::Visit visit;
-    {
-        ScopedScreenLock lock;
-        if (ScreenState* s = Screen(); s && s->windowThread)
-            visit = WindowThread::Visit(*s->windowThread);
-    }
-    return visit ? visit->ClipboardText() : std::string();
-}

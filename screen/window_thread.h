@@ -1,9 +1,12 @@
 // The thread that owns the window: it creates it, then every 10 ms presents the dirty rows,
-// samples the keyboard and handles the desktop's notifications, all under the screen lock.
+// samples the keyboard and handles the desktop's notifications, all under the screen lock. It is
+// handed the screen it shows and the lock at construction and reaches for nothing else.
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -15,11 +18,14 @@ namespace screen_internal {
 
 struct InputState;
 struct ScreenState;
+class ScreenLock;
 
 class WindowThread {
 public:
-    // Starts the thread and returns once the window exists or could not be created.
-    WindowThread(const Backend& backend, int32_t width, int32_t height, std::string title);
+    // Starts the thread and returns once the window exists or could not be created. `state`,
+    // `screenLock` and `palette` (which palette screens are shown through) outlive the thread.
+    WindowThread(const Backend& backend, ScreenState& state, ScreenLock& screenLock,
+                 const std::array<uint32_t, 256>& palette, std::string title);
     ~WindowThread();
     WindowThread(const WindowThread&) = delete;
     WindowThread& operator=(const WindowThread&) = delete;
@@ -32,6 +38,9 @@ public:
     void* Instance() const { return instance_; }
     // Asks for a cycle now instead of at the end of the current 10 ms wait.
     void Wake();
+    // Input from outside the back end (the tests' seam, headless.h), with the screen lock held:
+    // handed to the input sink in order on the next cycle, right after the back end's pump.
+    void Inject(std::function<void()> event);
     // A program thread's stay with the window thread, begun with the screen lock held, which
     // keeps the thread alive until the visit counts; the thread ends only once every visit has
     // ended. So the program's thread can wait for the window thread without the screen lock,
@@ -58,16 +67,21 @@ public:
     uint64_t NativeWindowId() const;
 
 private:
-    void Run(int32_t width, int32_t height, const std::string& title);
+    void Run(const std::string& title);
     void Cycle();
-    void PresentDirtyRows(ScreenState& s);
-    const uint8_t* FrameAsXrgb(ScreenState& s, int32_t first, int32_t last);
+    void PresentDirtyRows();
+    const uint8_t* FrameAsXrgb(int32_t first, int32_t last);
     void ApplyPointerRequests(InputState& input);
-    void ApplyRequestsFromPump(ScreenState& s);
+    void DeliverInjected();
+    void ApplyRequestsFromPump();
     void SampleKeys(InputState& input);
     void AnswerClipboard();
 
     const Backend& backend_;
+    ScreenState& state_;
+    ScreenLock& screenLock_;
+    const std::array<uint32_t, 256>& palette_;
+    std::vector<std::function<void()>> injected_;  // guarded by the screen lock
     void* instance_ = nullptr;
     std::string failure_;
     // Rows of a narrower screen converted to 32 bits for the back end.

@@ -2,11 +2,16 @@
 // asks and writes into the two fields, "Start" on a typed path, "Exit", and IDs that mean nothing.
 #include "converter/handler.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "converter/dialogs_fake.h"
 #include "converter/file_dialog.h"
@@ -181,6 +186,43 @@ TEST_F(StartTest, AnEmptyPathIsTheLoadFailure) {
     EXPECT_EQ(script.boxes[0].caption, "Error");
     EXPECT_EQ(script.boxes[0].flags, BoxOk | IconError);
     EXPECT_FALSE(std::filesystem::exists(dir / "Unnamed.bi"));
+}
+
+// Busy while converting (held at writing into a pipe nobody reads yet, after the overwrite
+// question), not while a box is up, nor afterwards.
+TEST_F(StartTest, ThePointerIsBusyWhileConvertingButNotUnderABox) {
+    ASSERT_EQ(::mkfifo((dir / "pipe.bi").c_str(), 0600), 0);
+    const int reader = ::open((dir / "pipe.bi").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    inputPath.Text = dir.Write("in.bmp", bmp::Encode24({std::vector<uint32_t>(20000, 7)}));
+    outputName.Text = dir / "pipe.bi";  // more than a pipe holds goes in
+    script.answers = {AnswerYes};
+    std::vector<bool> busyUnderBoxes;
+    std::atomic<int> boxes = 0;
+    script.whileShown = [&](const AskedBox&) {
+        headless::Sync();
+        busyUnderBoxes.push_back(headless::PointerBusy());
+        ++boxes;
+    };
+    std::atomic<bool> finished = false;
+    std::thread start([&] {
+        HandleButton(state, "Start");
+        finished = true;
+    });
+    bool busyWhileWriting = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!busyWhileWriting && std::chrono::steady_clock::now() < deadline) {
+        headless::Sync();
+        busyWhileWriting = boxes > 0 && headless::PointerBusy();
+    }
+    for (char buffer[4096]; !finished;)
+        if (::read(reader, buffer, sizeof buffer) <= 0) std::this_thread::yield();
+    start.join();
+    ::close(reader);
+    headless::Sync();
+    EXPECT_TRUE(busyWhileWriting);
+    EXPECT_EQ(busyUnderBoxes, (std::vector<bool>{false, false}));  // the question, "Done!"
+    EXPECT_FALSE(headless::PointerBusy());
 }
 
 // The file dialog's own defaults, in the mode the converter itself does not use.

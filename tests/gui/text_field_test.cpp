@@ -12,8 +12,8 @@ using namespace widget_test;
 using screen_internal::ShiftHeld;
 namespace hid = screen_internal::hid;
 
-constexpr int32_t LeftArrow = 75;
-constexpr int32_t RightArrow = 77;
+using scan_code::LeftArrow;
+using scan_code::RightArrow;
 constexpr int32_t HomeKey = (71 << 8) | 0xFF;
 constexpr int32_t EndKey = (79 << 8) | 0xFF;
 constexpr int32_t DeleteKey = (83 << 8) | 0xFF;

@@ -186,6 +186,18 @@ TEST_F(Input, SetMouseShowsHidesConfinesAndMoves) {
     EXPECT_EQ(m.y, 0);
 }
 
+TEST_F(Input, TheBusyPointerShowsWhereSetMouseHidItAndGivesItBack) {
+    SetMouse(-1, -1, 0, -1);
+    SetBusyPointer(true);
+    headless::Sync();
+    EXPECT_TRUE(headless::PointerBusy());
+    EXPECT_TRUE(headless::PointerShown());
+    SetBusyPointer(false);
+    headless::Sync();
+    EXPECT_FALSE(headless::PointerBusy());
+    EXPECT_FALSE(headless::PointerShown());
+}
+
 TEST_F(Input, WithoutAScreenNothingIsReported) {
     CloseScreen();
     EXPECT_EQ(ReadMouse().status, 1);
