@@ -36,10 +36,13 @@ def paste_path(s, picture, rows):
                   base.INPUT_FIELD[1] + 6, 'sleep', '0.1', 'click', '1')  # a tap
         s.xdotool('key', 'ctrl+v', 'Return')  # Return ends the entry: no caret in the shot
         s.pointer_away()
-        s.compare(s.expected_frame(picture, 'Unnamed.bi'), 'pasted_path',
-                  'the pasted path in its glyphs (%s)' % picture)
+        # The output name follows the pasted path.
+        output = 'Res%s.bi' % os.path.splitext(os.path.basename(picture))[0]
+        s.compare(s.expected_frame(picture, output), 'pasted_path',
+                  'the pasted path in its glyphs (%s), the output named after it' % picture)
     s.answer(s.press_button('Start', 'OK', tap=True), '"Done!" box', 'Return')
-    base.expect_include(os.path.join(s.work, 'Unnamed.bi'), rows)
+    base.expect_include(os.path.join(s.work, output), rows)
+    os.remove(os.path.join(s.work, output))  # choosing the same picture next writes it afresh
 
 
 def type_with_capital_umlaut(s, path):

@@ -174,9 +174,9 @@ def convert_typed_path(s, rows):
     s.shoot_root('done_box')
     s.answer(done, '"Done!" box', 'Return')
     s.no_window('Error', 'one press of "Start" converted more than once')
-    output = os.path.join(s.work, 'Unnamed.bi')
+    output = os.path.join(s.work, 'Respicture.bi')  # the output name follows the typed path
     expect_include(output, rows)
-    print('typed path + "Start": "Done!" (modal, above the window)')
+    print('typed path + "Start": "Done!" (modal, above the window), named after the path')
     s.pointer_away()
     return picture, output
 
@@ -189,7 +189,7 @@ def decline_overwrite(s, output):
     s.no_window('OK', '"No" went on converting')
     after = (read(output), os.stat(output).st_ino, os.stat(output).st_mtime_ns)
     if after != before:
-        sys.exit('answering No changed Unnamed.bi')
+        sys.exit('answering No changed the include file')
     print('"Start" again asks before overwriting; "No" leaves the file as it was')
 
 
