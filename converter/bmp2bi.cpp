@@ -53,8 +53,8 @@ constexpr const char* UsageText =
     "  --smooth            filter whole-number enlargements too; without it, enlarging by\n"
     "                      whole factors repeats every pixel, so pixel art stays sharp\n"
     "                        bmp2bi --scale 3 --smooth icon.png\n"
-    "Resampling uses the Catmull-Rom cubic with colours weighted by alpha, so transparent\n"
-    "pixels lend no colour to their neighbours.\n"
+    "Resampling uses the triangle (bilinear) filter, widened when shrinking, with colours\n"
+    "weighted by alpha, so transparent pixels lend no colour to their neighbours.\n"
     "\n"
     "Running:\n"
     "  -j N, --jobs N      convert N files at once (default: one per processor, at most %d);\n"
@@ -109,13 +109,13 @@ int64_t PixelCount(const std::string& text) {
 }
 
 // A -j value: a whole number above 0; more than the program runs at once counts as that many.
-int JobCount(const std::string& text) {
+int JobCount(const std::string& text, const std::string& option) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error == std::errc::result_out_of_range && text.front() != '-')
         return MaxTemporaryFilesAtOnce;
     if (error != std::errc() || end != text.data() + text.size() || value < 1)
-        throw UsageError{"-j needs a whole number above 0, not '" + text + "'"};
+        throw UsageError{option + " needs a whole number above 0, not '" + text + "'"};
     return std::min(value, MaxTemporaryFilesAtOnce);
 }
 
@@ -191,7 +191,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
         } else if (arg == "--packed") {
             o.form = PixelForm::Packed;
         } else if (arg.rfind("-j", 0) == 0 || IsOption(arg, "--jobs")) {
-            o.jobs = JobCount(OptionValue(args, i, arg[1] == 'j' ? 2 : 6));
+            const bool shortForm = arg[1] == 'j';
+            o.jobs = JobCount(OptionValue(args, i, shortForm ? 2 : 6), shortForm ? "-j" : "--jobs");
         } else if (arg == "--output-dir" || arg.rfind("--output-dir=", 0) == 0) {
             o.outputDir = OptionValue(args, i, 12);
         } else if (arg == "--max-pixels" || arg.rfind("--max-pixels=", 0) == 0) {

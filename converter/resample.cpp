@@ -95,7 +95,7 @@ picture::Pixels Filter(const picture::PixelView& source, int64_t width, int64_t 
         source.pixels, static_cast<int>(source.width), static_cast<int>(source.height),
         static_cast<int>(source.pitch), out.Row(0), w, h, static_cast<int>(out.Pitch()),
         STBIR_TYPE_UINT8, 4, AlphaByte, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP,
-        STBIR_FILTER_CATMULLROM, STBIR_FILTER_CATMULLROM, STBIR_COLORSPACE_LINEAR, nullptr, 0, 0,
+        STBIR_FILTER_TRIANGLE, STBIR_FILTER_TRIANGLE, STBIR_COLORSPACE_LINEAR, nullptr, 0, 0,
         s1, t1);
     if (!done) return {};
     return out;

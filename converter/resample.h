@@ -6,9 +6,10 @@
 
 #include "picture/picture.h"
 
-// `source` (straight-alpha 0xAARRGGBB) resampled to width x height with the Catmull-Rom cubic
-// (Pillow's BICUBIC), on the values as stored (no gamma). Colours are weighted by alpha, so a
-// transparent pixel lends its neighbours no colour. Shrinking by 4 or more first averages whole
+// `source` (straight-alpha 0xAARRGGBB) resampled to width x height with the triangle filter,
+// widened when shrinking (Pillow's BILINEAR), on the values as stored (no gamma). Colours are
+// weighted by alpha, so a transparent pixel lends its neighbours no colour; the filter has no
+// negative lobes, so no colour rings where alpha is clipped. Shrinking by 4 or more first averages whole
 // blocks of pixels down to at most twice the final size, as Pillow's reducing_gap=2 does: the
 // filter then reads far fewer pixels for nearly the same result. Empty when memory is short or a
 // side exceeds what the resampler takes (2^31 - 1).
