@@ -2,13 +2,16 @@
 #include "converter/conversion.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 
-#include "converter/include_file.h"
+#include "converter/ascii_letters.h"
 #include "converter/output_file.h"
+#include "screen/text_encoding.h"
 
 namespace {
 
@@ -32,18 +35,75 @@ bool AllowedSize(const ConversionJob& job, const picture::PixelView& pixels) {
     return bytes <= LargeIncludeFileBytes || job.allowLarge(bytes, pixels.width, pixels.height);
 }
 
+// ASCII as before: codes 32 to 47 and the line breaks (which would split the label line) become
+// "_"; a character beyond ASCII its base letters or "_".
+void AppendLabelCharacter(std::string_view& name, std::string& label) {
+    const auto byte = static_cast<unsigned char>(name.front());
+    if (byte < 0x80) {
+        label += (byte >= 32 && byte <= 47) || byte == '\r' || byte == '\n' ? '_' : name.front();
+        name.remove_prefix(1);
+        return;
+    }
+    const DecodedCharacter c = DecodeCharacter(name, 0);
+    const std::string_view base = c.wellFormed ? AsciiBaseLetters(c.codePoint) : "";
+    label += base.empty() ? "_" : base;
+    name.remove_prefix(c.length);
+}
+
+ConversionResult WriteToStandardOutput(const ConversionJob& job, PixelForm form,
+                                       const picture::PixelView& view) {
+    int error = 0;
+    const bool written = WriteIncludeFile(
+        job.label, view,
+        [&error](std::string_view bytes) { return (error = WriteAll(STDOUT_FILENO, bytes)) == 0; },
+        job.progress, form);
+    if (written) return {};
+    return {ConversionStatus::WriteFailed, ErrorText("cannot write", job.outputPath, error)};
+}
+
+ConversionResult WriteToFile(const ConversionJob& job, PixelForm form,
+                             const picture::PixelView& view) {
+    const auto allowed = [&job] { return job.allowOverwrite && job.allowOverwrite(); };
+    const bool existed = OutputExists(job.outputPath);
+    if (existed && !allowed()) return {ConversionStatus::Declined, {}};
+    std::optional<OutputFile> out(std::in_place, job.outputPath, existed);
+    if (!existed && out->Error() == EEXIST) {  // it appeared since it was looked for
+        if (!allowed()) return {ConversionStatus::DeclinedAppeared, {}};
+        out.emplace(job.outputPath, true);
+    }
+    if (!out->IsOpen())
+        return {ConversionStatus::OpenFailed,
+                ErrorText("cannot open", job.outputPath, out->Error())};
+    int64_t bytesWritten = 0;
+    const bool written = WriteIncludeFile(
+        job.label, view,
+        [&out, &bytesWritten](std::string_view bytes) {
+            bytesWritten += static_cast<int64_t>(bytes.size());
+            return out->Write(bytes);
+        },
+        job.progress, form);
+    CommitResult committed = written ? out->Commit() : CommitResult::Failed;
+    if (committed == CommitResult::TargetExists) {
+        if (!allowed()) return {ConversionStatus::DeclinedAppeared, {}};
+        out->AllowReplacing();
+        committed = out->Commit();
+    }
+    if (committed != CommitResult::Done)
+        return {ConversionStatus::WriteFailed,
+                ErrorText("cannot write", job.outputPath, out->Error())};
+    return {ConversionStatus::Done, {}, bytesWritten};
+}
+
 }  // namespace
 
 std::string MakeLabel(std::string_view outputName) {
     const size_t first = outputName.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     const size_t last = outputName.find_last_not_of(' ');
-    std::string label(outputName.substr(first, last - first + 1));
-    for (char& c : label) {
-        const auto code = static_cast<unsigned char>(c);
-        // A line break would split the label line.
-        if ((code >= 32 && code <= 47) || c == '\r' || c == '\n') c = '_';
-    }
+    std::string_view name = outputName.substr(first, last - first + 1);
+    // BASIC takes no label that starts with a digit.
+    std::string label = name.front() >= '0' && name.front() <= '9' ? "_" : "";
+    while (!name.empty()) AppendLabelCharacter(name, label);
     return label;
 }
 
@@ -64,39 +124,14 @@ picture::LoadedPicture LoadPicture(const std::string& path) {
     return loaded;
 }
 
-ConversionResult RunConversion(const ConversionJob& job) {
-    const picture::LoadedPicture picture = LoadPicture(job.inputPath);
-    if (!picture.pixels) return {ConversionStatus::LoadFailed, picture.problem};
-    if (job.allowLarge && !AllowedSize(job, picture.pixels.View()))
-        return {ConversionStatus::DeclinedLarge, {}};
-    const auto allowed = [&job] { return job.allowOverwrite && job.allowOverwrite(); };
+ConversionResult RunConversion(const ConversionJob& job, const ConversionOptions& options) {
+    picture::LoadedPicture loaded = LoadPicture(job.inputPath);
+    if (!loaded.pixels) return {ConversionStatus::LoadFailed, loaded.problem};
     // The picture is whole in memory before anything about the output is looked at.
-    const bool existed = OutputExists(job.outputPath);
-    if (existed && !allowed()) return {ConversionStatus::Declined, {}};
-    std::optional<OutputFile> out(std::in_place, job.outputPath, existed);
-    if (!existed && out->Error() == EEXIST) {  // it appeared since it was looked for
-        if (!allowed()) return {ConversionStatus::DeclinedAppeared, {}};
-        out.emplace(job.outputPath, true);
-    }
-    if (!out->IsOpen())
-        return {ConversionStatus::OpenFailed,
-                ErrorText("cannot open", job.outputPath, out->Error())};
-    int64_t bytesWritten = 0;
-    const bool written = WriteIncludeFile(
-        job.label, picture.pixels.View(),
-        [&out, &bytesWritten](std::string_view bytes) {
-            bytesWritten += static_cast<int64_t>(bytes.size());
-            return out->Write(bytes);
-        },
-        job.progress);
-    CommitResult committed = written ? out->Commit() : CommitResult::Failed;
-    if (committed == CommitResult::TargetExists) {
-        if (!allowed()) return {ConversionStatus::DeclinedAppeared, {}};
-        out->AllowReplacing();
-        committed = out->Commit();
-    }
-    if (committed != CommitResult::Done)
-        return {ConversionStatus::WriteFailed,
-                ErrorText("cannot write", job.outputPath, out->Error())};
-    return {ConversionStatus::Done, {}, bytesWritten};
+    const ShapedPicture shaped = ApplyShaping(std::move(loaded.pixels), options.shaping);
+    if (!shaped.problem.empty()) return {ConversionStatus::LoadFailed, shaped.problem};
+    if (job.allowLarge && !AllowedSize(job, shaped.view))
+        return {ConversionStatus::DeclinedLarge, {}};
+    return options.toStandardOutput ? WriteToStandardOutput(job, options.form, shaped.view)
+                                    : WriteToFile(job, options.form, shaped.view);
 }

@@ -1,7 +1,7 @@
 // Turning one picture file (BMP, PNG, JPEG or GIF) into a pixel-data include file: a label line,
 // then "Data" lines with the width, the height and the alpha, red, green and blue values of every
-// pixel, row by row, each line ended by CR LF. No screen and no desktop: the converter's window
-// and the batch tool stand on this alike.
+// pixel (or one packed value per pixel), row by row, each line ended by CR LF. No screen and no
+// desktop: the converter's window and the batch tool stand on this alike.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "converter/include_file.h"
+#include "converter/shaping.h"
 #include "picture/picture.h"
 
 // The picture of a file, decoded whole through the picture library, or why not; over the pixel
@@ -16,7 +18,10 @@
 picture::LoadedPicture LoadPicture(const std::string& path);
 
 // The include file's label: the output name without blanks around it, with every character
-// from the blank to "/" (codes 32 to 47), and the line breaks CR and LF, replaced by "_".
+// from the blank to "/" (codes 32 to 47), and the line breaks CR and LF, replaced by "_"; a
+// letter outside ASCII becomes its ASCII base letter (é gives e, ß ss), any other character
+// outside ASCII, and every byte that is no UTF-8, "_"; a label that would start with a digit
+// starts with "_" before it.
 std::string MakeLabel(std::string_view outputName);
 
 // The output name the converter derives from an input path: "Res", the file name less its
@@ -26,7 +31,7 @@ std::string DeriveOutputName(std::string_view inputPath);
 
 enum class ConversionStatus {
     Done,
-    LoadFailed,
+    LoadFailed,        // or could not be brought to the shaping's size
     Declined,          // the output existed; replacing it was not allowed
     DeclinedAppeared,  // the output appeared while converting; replacing it was not allowed
     DeclinedLarge,     // the include file would be large; writing it was not allowed
@@ -58,6 +63,16 @@ struct ConversionJob {
     std::function<bool(int64_t bytes, int64_t width, int64_t height)> allowLarge;
 };
 
-// Loads the picture, asks about a large include file and an existing output, and writes the include file so that it
-// appears whole or not at all.
-ConversionResult RunConversion(const ConversionJob& job);
+// What bmp2bi's options change; the converter's window uses none of it.
+struct ConversionOptions {
+    Shaping shaping;
+    PixelForm form = PixelForm::Unpacked;
+    // Written to the standard output as it is (a file there is neither asked about nor replaced
+    // atomically); the job's `outputPath` only names it in messages.
+    bool toStandardOutput = false;
+};
+
+// Loads and shapes the picture, asks about a large include file and an existing output, and writes
+// the include file so that it appears whole or not at all (pipes, terminals and devices are written
+// in place).
+ConversionResult RunConversion(const ConversionJob& job, const ConversionOptions& options = {});

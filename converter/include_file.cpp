@@ -57,6 +57,29 @@ char* PutPixelLine(char* out, uint32_t c, const PixelLinePieces& p) {
     return Put(out, p.blue[c & 0xFF]);
 }
 
+using HexTable = std::array<std::array<char, 2>, 256>;
+
+const HexTable& HexDigits() {
+    static const HexTable table = [] {
+        constexpr char digits[] = "0123456789ABCDEF";
+        HexTable t;
+        for (size_t value = 0; value < t.size(); ++value)
+            t[value] = {digits[value >> 4], digits[value & 15]};
+        return t;
+    }();
+    return table;
+}
+
+// "Data &HAARRGGBB" and CR LF: always 17 bytes.
+char* PutPackedLine(char* out, uint32_t c, const HexTable& hex) {
+    std::memcpy(out, "Data &H", 7);
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        std::memcpy(out + 7 + (24 - shift) / 4, hex[(c >> shift) & 0xFF].data(), 2);
+    }
+    std::memcpy(out + 15, "\r\n", 2);
+    return out + 17;
+}
+
 // Hands blocks to the sink on a thread of its own, so that formatting one block overlaps writing
 // the one before; one block is in flight at a time.
 class OverlappedSink {
@@ -142,25 +165,24 @@ int64_t IncludeFileBytes(std::string_view label, const picture::PixelView& pictu
     return bytes;
 }
 
-bool WriteIncludeFile(std::string_view label, const picture::PixelView& picture,
-                      const ByteSink& sink, const ProgressReport& progress) {
-    const int64_t width = picture.width, height = picture.height;
-    const std::string head = HeadLines(label, width, height);
+namespace {
 
-    const PixelLinePieces& pieces = Pieces();
-    // Two blocks: one is formatted while the writer has the other. Both outlive the writer.
-    std::array<std::unique_ptr<char[]>, 2> blocks{
-        std::make_unique_for_overwrite<char[]>(BlockBytes + SlackBytes),
-        std::make_unique_for_overwrite<char[]>(BlockBytes + SlackBytes)};
-    OverlappedSink writer(sink);
-    if (!writer.Put(head)) return false;
+// Two blocks: one is formatted while the writer has the other.
+using Blocks = std::array<std::unique_ptr<char[]>, 2>;
+
+// The file's pixel lines through `writer`, a block at a time; `putLine(out, pixel)` writes one
+// line at `out` and gives the place after it.
+template <class PutLine>
+bool WritePixelLines(const picture::PixelView& picture, Blocks& blocks, OverlappedSink& writer,
+                     const ProgressReport& progress, PutLine putLine) {
+    const int64_t width = picture.width, height = picture.height;
     int current = 0;
     char* out = blocks[current].get();
     const int64_t total = width * height;
     for (int64_t y = 0; y < height; ++y) {
         const uint32_t* row = picture.Row(y);
         for (int64_t x = 0; x < width; ++x) {
-            out = PutPixelLine(out, row[x], pieces);
+            out = putLine(out, row[x]);
             if (out < blocks[current].get() + BlockBytes) continue;
             if (!writer.Put(std::string_view(blocks[current].get(), out - blocks[current].get())))
                 return false;
@@ -174,4 +196,24 @@ bool WriteIncludeFile(std::string_view label, const picture::PixelView& picture,
         return false;
     if (progress) progress(total, total);
     return true;
+}
+
+}  // namespace
+
+bool WriteIncludeFile(std::string_view label, const picture::PixelView& picture,
+                      const ByteSink& sink, const ProgressReport& progress, PixelForm form) {
+    const std::string head = HeadLines(label, picture.width, picture.height);
+    // The blocks outlive the writer that reads them.
+    Blocks blocks{std::make_unique_for_overwrite<char[]>(BlockBytes + SlackBytes),
+                  std::make_unique_for_overwrite<char[]>(BlockBytes + SlackBytes)};
+    OverlappedSink writer(sink);
+    if (!writer.Put(head)) return false;
+    if (form == PixelForm::Packed) {
+        return WritePixelLines(
+            picture, blocks, writer, progress,
+            [&hex = HexDigits()](char* out, uint32_t c) { return PutPackedLine(out, c, hex); });
+    }
+    return WritePixelLines(
+        picture, blocks, writer, progress,
+        [&pieces = Pieces()](char* out, uint32_t c) { return PutPixelLine(out, c, pieces); });
 }

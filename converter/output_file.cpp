@@ -14,16 +14,21 @@
 
 namespace {
 
-// The temporary file being written, as a signal handler may see it: a fixed buffer, and a
-// lock-free flag raised only while the buffer holds a whole path. A conversion writes one file at
-// a time, so one path is known at a time.
-char SignalledPath[PATH_MAX];
-std::atomic<bool> SignalledPathSet = false;
+// The temporary files being written, as a signal handler may see them: fixed buffers, each with a
+// lock-free flag raised only while it holds a whole path. Conversions running at once write one
+// file each.
+struct SignalledPath {
+    char path[PATH_MAX];
+    std::atomic<bool> claimed = false;  // by the thread that fills it and later clears it
+    std::atomic<bool> set = false;
+};
+SignalledPath SignalledPaths[MaxTemporaryFilesAtOnce];
 static_assert(std::atomic<bool>::is_always_lock_free);
 // The signal may reach another thread while one makes its temporary file (with the signals
-// blocked in that thread): the handler waits until the file's name is known, and once it has
+// blocked in that thread): the handler waits until the files' names are known, and once it has
 // begun no file is made any more, so none is left unknown.
-std::atomic<bool> MakingTemporary = false;
+std::atomic<int> MakingTemporary = 0;
+static_assert(std::atomic<int>::is_always_lock_free);
 std::atomic<bool> Ending = false;
 
 constexpr int CleanedUpSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -39,20 +44,27 @@ sigset_t CleanedUpSignalSet() {
 // with its default action back, ends the program as it would have without us.
 void RemoveTemporaryAndEnd(int signal) {
     Ending = true;
-    while (MakingTemporary) {
+    while (MakingTemporary > 0) {
     }
-    if (SignalledPathSet) ::unlink(SignalledPath);
+    for (const SignalledPath& slot : SignalledPaths)
+        if (slot.set) ::unlink(slot.path);
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     ::sigaction(signal, &fallback, nullptr);
     ::raise(signal);
 }
 
-bool TellSignals(const std::string& path) {
-    if (SignalledPathSet.load() || path.size() >= sizeof SignalledPath) return false;
-    std::memcpy(SignalledPath, path.c_str(), path.size() + 1);
-    SignalledPathSet = true;
-    return true;
+// The slot that now holds `path`, or -1 when every slot is taken or the path too long.
+int TellSignals(const std::string& path) {
+    if (path.size() >= PATH_MAX) return -1;
+    for (int i = 0; i < MaxTemporaryFilesAtOnce; ++i) {
+        SignalledPath& slot = SignalledPaths[i];
+        if (slot.claimed.exchange(true)) continue;
+        std::memcpy(slot.path, path.c_str(), path.size() + 1);
+        slot.set = true;
+        return i;
+    }
+    return -1;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -78,9 +90,13 @@ std::string ResolveLinks(std::string path) {
 }
 
 mode_t CurrentUmask() {
-    // umask can only be read by setting it; the conversion runs on one thread.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    // umask can only be read by setting it: read once, so that conversions running at once never
+    // see the 0 set for the reading.
+    static const mode_t mask = [] {
+        const mode_t current = ::umask(0);
+        ::umask(current);
+        return current;
+    }();
     return mask;
 }
 
@@ -138,6 +154,13 @@ OutputFile::OutputFile(const std::string& name, bool mayReplace) : mayReplace_(m
         Fail(EEXIST);
         return;
     }
+    // A pipe, terminal or device is opened by the name given: links such as /dev/stdout lead to
+    // names like "pipe:[1234]" that are no path.
+    if (::stat(name.c_str(), &old) == 0 && !S_ISREG(old.st_mode)) {
+        target_ = name;
+        OpenInPlace();
+        return;
+    }
     target_ = ResolveLinks(name);
     if (target_.empty()) {
         Fail(errno);
@@ -190,7 +213,7 @@ bool OutputFile::OpenTemporary(const struct stat* old) {
     const sigset_t cleanedUp = CleanedUpSignalSet();
     sigset_t previous;
     ::pthread_sigmask(SIG_BLOCK, &cleanedUp, &previous);
-    MakingTemporary = true;
+    ++MakingTemporary;
     int error = EINTR;  // no new file once a handler is ending the program
     if (!Ending) {
         fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
@@ -198,9 +221,9 @@ bool OutputFile::OpenTemporary(const struct stat* old) {
     }
     if (fd_ >= 0) {
         temporary_ = pattern;
-        signalsKnowTemporary_ = TellSignals(temporary_);
+        signalSlot_ = TellSignals(temporary_);
     }
-    MakingTemporary = false;
+    --MakingTemporary;
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (fd_ < 0) return Fail(error);
     if (old) {
@@ -213,20 +236,28 @@ bool OutputFile::OpenTemporary(const struct stat* old) {
 
 void OutputFile::ForgetTemporary() {
     temporary_.clear();
-    if (signalsKnowTemporary_) SignalledPathSet = false;
-    signalsKnowTemporary_ = false;
+    if (signalSlot_ >= 0) {
+        SignalledPaths[signalSlot_].set = false;
+        SignalledPaths[signalSlot_].claimed = false;
+    }
+    signalSlot_ = -1;
+}
+
+int WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return 0;
 }
 
 bool OutputFile::Write(std::string_view bytes) {
     if (fd_ < 0 || error_ != 0) return Fail(EBADF);
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return Fail(errno);
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
+    if (const int error = WriteAll(fd_, bytes)) return Fail(error);
     return true;
 }
 

@@ -16,7 +16,12 @@
 // SIGINT, SIGTERM and SIGHUP then remove the temporary file being written and end the program as
 // the signal would have; SIGXFSZ is ignored, so a write beyond the file-size limit fails (EFBIG)
 // and is reported like any failed write. Signals the program was started ignoring stay ignored.
+// Up to MaxTemporaryFilesAtOnce files written at once are removed.
 void RemoveTemporaryFilesOnSignals();
+inline constexpr int MaxTemporaryFilesAtOnce = 64;
+
+// Writes all of `bytes` to `fd`, again after interruptions: 0, or the errno of the failure.
+int WriteAll(int fd, std::string_view bytes);
 
 enum class CommitResult { Done, TargetExists, Failed };
 
@@ -52,7 +57,7 @@ private:
     int fd_ = -1;
     int error_ = 0;
     bool mayReplace_ = false;
-    bool signalsKnowTemporary_ = false;
+    int signalSlot_ = -1;  // where the signal handler knows the temporary file; -1: nowhere
     std::string target_;
     std::string temporary_;  // empty when writing in place
 };

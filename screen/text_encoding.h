@@ -12,6 +12,7 @@
 struct DecodedCharacter {
     char32_t codePoint;
     size_t length;
+    bool wellFormed;  // false for a malformed part (an overlong form, a surrogate, a stray byte)
 };
 DecodedCharacter DecodeCharacter(std::string_view text, size_t at);
 

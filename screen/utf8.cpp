@@ -44,7 +44,7 @@ using namespace screen_internal;
 
 DecodedCharacter DecodeCharacter(std::string_view text, size_t at) {
     const auto byte = static_cast<uint8_t>(text[at]);
-    if (byte < 0x80) return {byte, 1};
+    if (byte < 0x80) return {byte, 1, true};
     const Lead lead = LeadOf(byte);
     char32_t c = lead.bits;
     size_t taken = 1;
@@ -57,7 +57,8 @@ DecodedCharacter DecodeCharacter(std::string_view text, size_t at) {
         c = (c << 6) | (next & 0x3Fu);
         ++taken;
     }
-    return {lead.length != 0 && taken == lead.length ? c : ReplacementCharacter, taken};
+    const bool whole = lead.length != 0 && taken == lead.length;
+    return {whole ? c : ReplacementCharacter, taken, whole};
 }
 
 int32_t CharacterCount(std::string_view text) {

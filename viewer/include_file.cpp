@@ -1,11 +1,33 @@
 #include "viewer/include_file.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "picture/picture.h"
 #include "viewer/value_stream.h"
 
 namespace include_file_detail {
+
+const std::array<IncludeValue, 256>& ByteValues() {
+    static const std::array<std::string, 256> texts = [] {
+        std::array<std::string, 256> t;
+        for (size_t i = 0; i < t.size(); ++i) t[i] = std::to_string(i);
+        return t;
+    }();
+    static const std::array<IncludeValue, 256> values = [] {
+        std::array<IncludeValue, 256> v;
+        for (size_t i = 0; i < v.size(); ++i)
+            v[i] = {texts[i].data(), static_cast<uint32_t>(texts[i].size()),
+                    static_cast<uint32_t>(i)};
+        return v;
+    }();
+    return values;
+}
+
+bool IsPackedPixel(std::string_view text) {
+    if (text.size() != 10 || text[0] != '&' || (text[1] | 0x20) != 'h') return false;
+    return std::all_of(text.begin() + 2, text.end(), [](char c) { return HexDigit(c) >= 0; });
+}
 
 namespace {
 
@@ -126,6 +148,7 @@ bool ReadIncludeFile(std::string_view text, IncludeFileStream& stream, IncludeFi
     const IncludeFileRead read = ReadIncludeText(text, sink);
     stream.valueCount = read.reader.valueCount;
     stream.groupCount = read.reader.groupCount;
+    stream.packed = read.reader.packed;
     error = read.error;
     return read.status == IncludeFileStatus::Read;
 }
@@ -136,13 +159,16 @@ IncludeFileRead ReadIncludeFileStream(const std::string& path, IncludeFileStream
     IncludeFileRead read = ReadIncludeFileAt(path, sink);
     stream.valueCount = read.reader.valueCount;
     stream.groupCount = read.reader.groupCount;
+    stream.packed = read.reader.packed;
     return read;
 }
 
-std::string ValueCountMismatch(uint64_t valueCount, int32_t width, int32_t height) {
+std::string ValueCountMismatch(uint64_t valueCount, int32_t width, int32_t height, bool packed) {
     // A width or height below 1 makes no picture, so nothing after the size is read.
-    const uint64_t expected =
-        width >= 1 && height >= 1 ? 2 + 4 * static_cast<uint64_t>(int64_t{width} * height) : 2;
+    const uint64_t perPixel = packed ? 1 : 4;
+    const uint64_t expected = width >= 1 && height >= 1
+                                  ? 2 + perPixel * static_cast<uint64_t>(int64_t{width} * height)
+                                  : 2;
     if (valueCount == expected) return {};
     return std::to_string(valueCount) + " values, but width " + std::to_string(width) +
            " and height " + std::to_string(height) + " call for " + std::to_string(expected) +
@@ -154,7 +180,7 @@ std::string ValueCountMismatch(const IncludeFileStream& stream) {
     ValueStream values = MakeValueStream(stream.bytes);
     const int32_t width = ReadInt(values);
     const int32_t height = ReadInt(values);
-    return ValueCountMismatch(stream.valueCount, width, height);
+    return ValueCountMismatch(stream.valueCount, width, height, stream.packed);
 }
 
 SizeCheck CheckDeclaredSize(int32_t width, int32_t height) {

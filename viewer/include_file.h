@@ -11,8 +11,15 @@
 // - a "Data" line: the word in any letter case, then a blank or TAB and values separated by
 //   commas. Every Data line is one group of values, each value its text without the blanks around
 //   it, converted as the embedded value stream converts it.
+//
+// The first two values are the width and the height. The pixels come in one of two forms, told
+// apart by the third value alone: "&H" (either case) and exactly eight hexadecimal digits there
+// make the file packed, with one value 0xAARRGGBB per pixel; anything else, unpacked, with four
+// values A, R, G, B per pixel. The conversion writes no "&H" in the unpacked form. A packed value
+// is handed on as the four values of the unpacked form, so that every reader sees one form.
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -35,9 +42,10 @@ inline constexpr std::string_view ExpectedLine =
 
 // Where a reading stands, carried from one block of lines to the next.
 struct IncludeFileReader {
-    uint64_t line = 0;  // lines read so far
-    uint64_t valueCount = 0;
+    uint64_t line = 0;        // lines read so far
+    uint64_t valueCount = 0;  // as the file holds them: a packed pixel counts once
     uint64_t groupCount = 0;
+    bool packed = false;
     uint64_t openLabelLine = 0;  // first line of a label whose ":" has not come yet; 0: none
     std::string openLabel;       // that line
 };
@@ -54,6 +62,30 @@ struct IncludeValue {
 };
 
 namespace include_file_detail {
+
+// The values "0" to "255", for the four that a packed pixel stands for.
+const std::array<IncludeValue, 256>& ByteValues();
+
+inline std::array<IncludeValue, 4> PixelValues(uint32_t pixel) {
+    const std::array<IncludeValue, 256>& bytes = ByteValues();
+    return {bytes[pixel >> 24], bytes[(pixel >> 16) & 0xFF], bytes[(pixel >> 8) & 0xFF],
+            bytes[pixel & 0xFF]};
+}
+
+// Whether a value's text marks the packed form: "&H" and exactly eight hexadecimal digits.
+bool IsPackedPixel(std::string_view text);
+
+// A value at its place in the file: the first after the size decides the form; in the packed
+// form every value after the size is a pixel, handed on as its four values.
+template <class Sink>
+void PassValue(const IncludeValue& value, IncludeFileReader& reader, Sink& sink) {
+    if (reader.valueCount == 2) reader.packed = IsPackedPixel(value.Text());
+    if (reader.packed && reader.valueCount >= 2)
+        sink.Values(PixelValues(value.number));
+    else
+        sink.Values({&value, 1});
+    ++reader.valueCount;
+}
 
 enum class LineKind { Blank, Label, LabelPart, Data, Other };
 
@@ -107,8 +139,7 @@ void ReadValuesToLineEnd(const char* p, const char* lineEnd, IncludeFileReader& 
         const std::string_view text = TrimBlanks({start, static_cast<size_t>(stop - start)});
         const IncludeValue value{text.data(), static_cast<uint32_t>(text.size()),
                                  ConvertValue(text)};
-        sink.Values({&value, 1});
-        ++reader.valueCount;
+        PassValue(value, reader, sink);
         if (p == lineEnd) break;
         ++p;
     }
@@ -128,14 +159,45 @@ inline const char* ReadPlainValue(const char* p, IncludeValue& value) {
     return value.length >= 1 && value.length <= 9 ? after : nullptr;
 }
 
+inline int HexDigit(char c) {
+    if (IsDigit(c)) return c - '0';
+    const char lower = static_cast<char>(c | 0x20);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+
+// Reads a packed line as the conversion writes it, " &HAARRGGBB" and its line end, at `p`, just
+// after the keyword; gives the place after the line, or nullptr for any other line. Every check
+// fails on a line feed, so it reads no further than the line's end.
+inline const char* ReadPackedLine(const char* p, uint32_t& pixel) {
+    if (p[0] != ' ' || p[1] != '&' || (p[2] | 0x20) != 'h') return nullptr;
+    pixel = 0;
+    for (const char* digit = p + 3; digit != p + 11; ++digit) {
+        const int value = HexDigit(*digit);
+        if (value < 0) return nullptr;
+        pixel = pixel << 4 | static_cast<uint32_t>(value);
+    }
+    const char* after = p[11] == '\r' ? p + 12 : p + 11;
+    return *after == '\n' ? after + 1 : nullptr;
+}
+
 // Reads the values of a Data line from `p`, just after its keyword, with a line feed at its end
 // and before `end`; gives the place after the line. A line of one pixel as the conversion writes
-// it, four plain values, takes a quick way and goes to the sink at once; any other line goes the
-// full way.
+// it, four plain values or one packed value, takes a quick way and goes to the sink at once; any
+// other line goes the full way.
 template <class Sink>
 const char* ReadValues(const char* p, const char* end, IncludeFileReader& reader, Sink& sink) {
+    uint32_t pixel = 0;
+    const char* afterPacked = reader.packed ? ReadPackedLine(p, pixel) : nullptr;
+    if (afterPacked != nullptr) {
+        sink.Values(PixelValues(pixel));
+        ++reader.valueCount;
+        sink.EndGroup();
+        ++reader.groupCount;
+        return afterPacked;
+    }
     IncludeValue values[4];
-    const char* after = p;
+    // In the packed form four plain values are four pixels: only the full way knows that.
+    const char* after = reader.packed ? nullptr : p;
     // Unrolled, so that each of the four values has branches of its own, which the processor
     // predicts well where a picture's colours change smoothly.
 #if defined(__OPTIMIZE__)  // an unoptimised build would warn that it ignores the hint
@@ -163,8 +225,8 @@ const char* ReadValues(const char* p, const char* end, IncludeFileReader& reader
 }  // namespace include_file_detail
 
 // Reads `text`, which holds whole lines (only the file's last line may lack its line end), and
-// hands the values to `sink` in order: sink.Values(values), with a span of one value or of a
-// line's four, and sink.EndGroup() after each Data line.
+// hands the values to `sink` in order: sink.Values(values), with a span of one value or of the
+// four of a pixel, and sink.EndGroup() after each Data line.
 // False, with `error` filled, at the first line that is none of the known kinds.
 template <class Sink>
 bool ReadLines(IncludeFileReader& reader, std::string_view text, Sink& sink,
@@ -222,9 +284,10 @@ bool LooksLikeIncludeFile(std::string_view head);
 
 // The value stream form of a file, as the stream generator writes it (value_stream.h).
 struct IncludeFileStream {
-    std::string bytes;
-    uint64_t valueCount = 0;
+    std::string bytes;        // packed pixels as their four values
+    uint64_t valueCount = 0;  // as the file holds them
     uint64_t groupCount = 0;
+    bool packed = false;
 };
 
 // Fills `stream` from the file's text; false, with `error` filled, at the first line that is
@@ -232,8 +295,9 @@ struct IncludeFileStream {
 bool ReadIncludeFile(std::string_view text, IncludeFileStream& stream, IncludeFileError& error);
 
 // Empty when `valueCount` is exactly the 2 + 4 x width x height values that the size calls for
-// (a size below 1 calls for no pixels); otherwise a sentence giving both counts.
-std::string ValueCountMismatch(uint64_t valueCount, int32_t width, int32_t height);
+// (2 + width x height when packed; a size below 1 calls for no pixels); otherwise a sentence
+// giving both counts.
+std::string ValueCountMismatch(uint64_t valueCount, int32_t width, int32_t height, bool packed);
 // The same for a stream, whose first two values are the width and the height.
 std::string ValueCountMismatch(const IncludeFileStream& stream);
 

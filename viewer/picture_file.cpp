@@ -129,7 +129,8 @@ PictureFile IncludePicture(const IncludeFileRead& read, PictureSink& sink) {
     }
     PictureFile file;
     if (read.truncation) file.warnings.push_back(*read.truncation);
-    std::string mismatch = ValueCountMismatch(read.reader.valueCount, sink.Width(), sink.Height());
+    std::string mismatch =
+        ValueCountMismatch(read.reader.valueCount, sink.Width(), sink.Height(), read.reader.packed);
     if (!mismatch.empty()) file.warnings.push_back(std::move(mismatch));
     file.pixels = sink.TakePixels();
     return file;

@@ -15,6 +15,8 @@
 #include "tests/bitmap/bmp_builder.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/temp_dir.h"
+#include "viewer/include_file.h"
+#include "viewer/picture_file.h"
 
 namespace {
 
@@ -60,7 +62,9 @@ TEST_F(Bmp2biTest, HelpAndVersion) {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: bmp2bi [options] PICTURE...\n", 0), 0u);
-    for (const char* option : {"--output-dir DIR", "--max-pixels N", "(default 100000000)"})
+    for (const char* option : {"--output-dir DIR", "--max-pixels N", "(default 100000000)",
+                               "--fit WxH", "--scale P% | F", "--size WxH", "--crop WxH+X+Y",
+                               "--smooth", "--packed", "-j N, --jobs N", "'-' is"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     EXPECT_EQ(help.err, "");
     const Outcome version = Run({"--version"});
@@ -77,12 +81,20 @@ TEST_F(Bmp2biTest, UsageErrorsExitWithTwo) {
         {"-o", "x.bi", "--output-dir", "d", "a.bmp"}, {"--output-dir"},
         {"-o", "", "a.bmp"}, {"--output-dir", "", "a.bmp"}, {"--output-dir=", "a.bmp"},
         {"--max-pixels", "0", "a.bmp"}, {"--max-pixels=-5", "a.bmp"},
-        {"--max-pixels", "1e6", "a.bmp"}, {"--max-pixels", "99999999999999999999", "a.bmp"}};
+        {"--max-pixels", "1e6", "a.bmp"}, {"--max-pixels", "99999999999999999999", "a.bmp"},
+        {"--fit", "10x", "a.bmp"}, {"--fit=0x5", "a.bmp"}, {"--size", "5x5x5", "a.bmp"},
+        {"--size", "2147483648x1", "a.bmp"}, {"--scale", "0", "a.bmp"}, {"--scale=-50%", "a.bmp"},
+        {"--scale", "nan", "a.bmp"}, {"--scale", "2x", "a.bmp"}, {"--crop", "4x4+-1+0", "a.bmp"},
+        {"--crop", "4x4+1", "a.bmp"}, {"--fit", "1x1", "--size", "2x2", "a.bmp"},
+        {"-j", "0", "a.bmp"}, {"--jobs=x", "a.bmp"}, {"-j"}};
     // clang-format on
     for (const auto& args : cases) {
         const Outcome o = Run(args);
         EXPECT_EQ(o.status, 2) << o.err;
         EXPECT_EQ(o.err.rfind("bmp2bi: ", 0), 0u) << o.err;
+        if (!args.empty()) {  // the message names the option
+            EXPECT_NE(o.err.find(args[0].substr(0, args[0].find('='))), std::string::npos) << o.err;
+        }
         EXPECT_NE(o.err.find("Try 'bmp2bi --help'"), std::string::npos);
     }
     EXPECT_EQ(Files(), 2);
@@ -149,7 +161,8 @@ TEST_F(Bmp2biTest, KilledRunLeavesNoTemporaryFile) {
 TEST_F(Bmp2biTest, OutputDirectoryInBothSpellings) {
     Input("a.bmp", 1);
     Input("b.bmp", 2);
-    fs::create_directory(dir / "out");
+    EXPECT_EQ(Run({"--output-dir", "out/new/deep", "a.bmp"}).status, 0);  // made with its parents
+    EXPECT_EQ(ReadText(dir / "out/new/deep/Resa.bi"), OnePixelFile("Resa_bi", 1));
     EXPECT_EQ(Run({"--output-dir", "out", "a.bmp"}).status, 0);
     EXPECT_EQ(Run({"--output-dir=out/", "b.bmp"}).status, 0);
     EXPECT_EQ(ReadText(dir / "out/Resa.bi"), OnePixelFile("Resa_bi", 1));
@@ -178,13 +191,17 @@ TEST_F(Bmp2biTest, OneLinePerFailedFileAndTheRestConverted) {
     EXPECT_EQ(o.status, 2);  // "-o" without its value: nothing runs at all
     EXPECT_FALSE(fs::exists(dir / "Resgood.bi"));
 
-    const Outcome run = Run({"missing.bmp", "notes.txt", "good.bmp", "cut.bmp"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "bmp2bi: missing.bmp: cannot read: No such file or directory\n"
-              "bmp2bi: notes.txt: not a picture file this program reads (BMP, PNG, JPEG, GIF)\n"
-              "bmp2bi: cut.bmp: declares 1 x 1 pixels, more than its 55 bytes hold\n");
-    EXPECT_EQ(run.out, "good.bmp -> Resgood.bi\n");
+    // Files converted at once report in input order all the same.
+    for (const char* jobs : {"-j1", "-j3"}) {
+        const Outcome run =
+            Run({"--force", jobs, "missing.bmp", "notes.txt", "good.bmp", "cut.bmp"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err,
+                  "bmp2bi: missing.bmp: cannot read: No such file or directory\n"
+                  "bmp2bi: notes.txt: not a picture file this program reads (BMP, PNG, JPEG, GIF)\n"
+                  "bmp2bi: cut.bmp: declares 1 x 1 pixels, more than its 55 bytes hold\n");
+        EXPECT_EQ(run.out, "good.bmp -> Resgood.bi\n");
+    }
     EXPECT_EQ(ReadText(dir / "Resgood.bi"), OnePixelFile("Resgood_bi", 3));
     EXPECT_FALSE(fs::exists(dir / "Rescut.bi"));
 }
@@ -213,6 +230,48 @@ TEST_F(Bmp2biTest, NeverOverwritesItsOwnInputOrEarlierOutputs) {
     EXPECT_EQ(self.status, 1);
     EXPECT_EQ(self.err, "bmp2bi: self.bmp: the output self.bmp would replace the input\n");
     EXPECT_EQ(ReadText(dir / "self.bmp"), std::string(original.begin(), original.end()));
+}
+
+TEST_F(Bmp2biTest, StandardOutputIntoAPipeIsTheFileByteForByte) {
+    ASSERT_TRUE(WritePng(dir / "pic.png", 3, 2, {0xFF102030, 0x00FFFFFF, 0x80FF0000, 1, 2, 3}));
+    // What bmp2bi writes into a pipe, as a reader at its other end gets it.
+    const auto piped = [this](const std::string& args) {
+        const std::string command = "cd '" + dir.Path() + "' && '" + BMP2BI + "' " + args +
+                                    " pic.png 2>&1 | cat > piped.bi";
+        return std::system(command.c_str()) == 0 ? ReadText(dir / "piped.bi") : "";
+    };
+    for (const char* form : {"--quiet", "--packed"}) {
+        ASSERT_EQ(Run({"--force", form, "pic.png"}).status, 0);
+        // Labelled as the file of the default name.
+        EXPECT_EQ(piped(std::string("-o - ") + form), ReadText(dir / "Respic.bi")) << form;
+    }
+    // A pipe named through links is written in place, without --force or a message.
+    std::string expected = ReadText(dir / "Respic.bi");
+    EXPECT_EQ(piped("--packed -o /dev/stdout"), expected.replace(0, 9, "stdout"));
+}
+
+// The packed file reads as the unpacked one does, in the viewer's reader and in the stream its
+// build-time generator embeds.
+TEST_F(Bmp2biTest, PackedFileReadsAsTheUnpackedOne) {
+    const std::vector<uint32_t> pixels{0xFF102030, 0x00FFFFFF, 0x80FF0000, 0x01020304, 0, ~0u};
+    ASSERT_TRUE(WritePng(dir / "pic.png", 2, 3, pixels));
+    ASSERT_EQ(Run({"-o", "plain.bi", "pic.png"}).status, 0);
+    ASSERT_EQ(Run({"--packed", "-o", "packed.bi", "pic.png"}).status, 0);
+    const std::string packed = ReadText(dir / "packed.bi");
+    EXPECT_EQ(packed.substr(packed.find("Data &H")),
+              "Data &HFF102030\r\nData &H00FFFFFF\r\n"
+              "Data &H80FF0000\r\nData &H01020304\r\nData &H00000000\r\nData &HFFFFFFFF\r\n");
+    IncludeFileStream plainStream, packedStream;
+    IncludeFileError error;
+    ASSERT_TRUE(ReadIncludeFile(ReadText(dir / "plain.bi"), plainStream, error));
+    ASSERT_TRUE(ReadIncludeFile(packed, packedStream, error));
+    EXPECT_EQ(packedStream.bytes, plainStream.bytes);
+    EXPECT_EQ(ValueCountMismatch(packedStream), "");
+    const PictureFile picture = ReadPictureFile(dir / "packed.bi");
+    ASSERT_EQ(picture.status, PictureFileStatus::Ok) << picture.problem;
+    EXPECT_TRUE(picture.warnings.empty());
+    for (int64_t i = 0; i < 6; ++i)
+        EXPECT_EQ(picture.pixels.Row(i / 2)[i % 2], pixels[static_cast<size_t>(i)]) << i;
 }
 
 }  // namespace

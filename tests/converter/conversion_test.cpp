@@ -76,16 +76,30 @@ const std::string QuestionBox = "Error|This file allready exists! Overwrite?|20"
 // ---------------------------------------------------------------------------------------------
 // Label, names
 
+// Names that gave a BASIC label keep it; digits first and letters outside ASCII do not.
 TEST(MakeLabel, ReplacesBlanksAndMarksAndTrims) {
-    EXPECT_EQ(MakeLabel("Unnamed.bi"), "Unnamed_bi");
-    EXPECT_EQ(MakeLabel("Resflower.bi"), "Resflower_bi");
-    EXPECT_EQ(MakeLabel(" my pic.bi "), "my_pic_bi");
-    EXPECT_EQ(MakeLabel("C:\\out\\a.bi"), "C:\\out\\a_bi");
-    EXPECT_EQ(MakeLabel("out/dir-1/a+b.bi"), "out_dir_1_a_b_bi");
-    EXPECT_EQ(MakeLabel("!\"#$%&'()*+,-./09:;@[`{~"), "_______________09:;@[`{~");
-    EXPECT_EQ(MakeLabel(std::string("a\tb\x7f\xe9", 5)), std::string("a\tb\x7f\xe9", 5));
-    EXPECT_EQ(MakeLabel("   "), "");
-    EXPECT_EQ(MakeLabel("Resnew\nline\r.bi"), "Resnew_line__bi");  // a label is one line
+    const std::tuple<std::string, std::string> cases[] = {
+        {"Unnamed.bi", "Unnamed_bi"},
+        {"Resflower.bi", "Resflower_bi"},
+        {" my pic.bi ", "my_pic_bi"},
+        {"C:\\out\\a.bi", "C:\\out\\a_bi"},
+        {"out/dir-1/a+b.bi", "out_dir_1_a_b_bi"},
+        {"!\"#$%&'()*+,-./09:;@[`{~", "_______________09:;@[`{~"},
+        {"   ", ""},
+        {"Resnew\nline\r.bi", "Resnew_line__bi"},  // a label is one line
+        {"2024.bi", "_2024_bi"},
+        {" 9", "_9"},
+        {"Res\xc3\xa9t\xc3\xa9 \xc3\x86sop \xc5\x81\xc3\xb3"
+         "d\xc5\xba \xc3\x9f.bi",
+         "Resete_AEsop_Lodz_ss_bi"},
+        {"\xc3\xa9"
+         "clair.bi",
+         "eclair_bi"},
+        {"Res\xe2\x82\xac\xc3\x97\xf0\x9f\x98\x80.bi", "Res____bi"},    // euro, times, an emoji
+        {std::string("a\tb\x7f\xe9", 5), std::string("a\tb\x7f_", 5)},  // a stray byte
+        {"Res\xc3.bi", "Res__bi"},                                      // a cut-short character
+    };
+    for (const auto& [name, label] : cases) EXPECT_EQ(MakeLabel(name), label) << name;
 }
 
 TEST(DeriveOutputName, DropsTheExtensionFromTheLastDot) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "screen/headless.h"
@@ -24,9 +25,27 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
+// A value's text in the stream: in the packed form (its third value "&H" and eight hexadecimal
+// digits) every value after the size as the four of its pixel.
+std::string PlainValue(std::string_view text, uint64_t index, bool& packed) {
+    if (index == 2)
+        packed = text.size() == 10 && text[0] == '&' && (text[1] | 0x20) == 'h' &&
+                 text.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string_view::npos;
+    if (!packed || index < 2) return std::string(text);
+    const uint32_t pixel = ConvertValue(text);
+    std::string values;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        values += std::to_string((pixel >> shift) & 0xFF);
+        if (shift > 0) values += ValueSeparator;
+    }
+    return values;
+}
+
 // The rules read plainly: the stream, or the malformed line's number as `error`.
 std::string PlainReading(std::string_view text, uint64_t& error) {
     std::string stream;
+    uint64_t values = 0;
+    bool packed = false;
     uint64_t line = 0;
     uint64_t openLabel = 0;
     for (; !text.empty(); ++line) {
@@ -48,11 +67,11 @@ std::string PlainReading(std::string_view text, uint64_t& error) {
             openLabel = line + 1;
             continue;
         }
-        for (std::string_view values = content.substr(4);;) {
-            stream += Trimmed(values.substr(0, values.find(',')));
-            if (values.find(',') == std::string_view::npos) break;
+        for (std::string_view rest = content.substr(4);;) {
+            stream += PlainValue(Trimmed(rest.substr(0, rest.find(','))), values++, packed);
+            if (rest.find(',') == std::string_view::npos) break;
             stream += ValueSeparator;
-            values.remove_prefix(values.find(',') + 1);
+            rest.remove_prefix(rest.find(',') + 1);
         }
         stream += GroupEnd;
     }
@@ -109,7 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto groups = static_cast<uint64_t>(std::count(bytes.begin(), bytes.end(), GroupEnd));
     const auto separators =
         static_cast<uint64_t>(std::count(bytes.begin(), bytes.end(), ValueSeparator));
-    Check(stream.groupCount == groups && stream.valueCount == groups + separators);
+    // A packed pixel is one value of the file and four of the stream.
+    const uint64_t pixelsPacked = stream.packed ? stream.valueCount - 2 : 0;
+    Check(stream.groupCount == groups &&
+          stream.valueCount + 3 * pixelsPacked == groups + separators);
     Check(bytes.empty() || bytes.back() == GroupEnd);
     ValueCountMismatch(stream);
     ConversionCheck conversion;
