@@ -21,13 +21,15 @@ namespace {
 constexpr const char* UsageText =
     "Usage: bmp2bi [options] PICTURE...\n"
     "Converts pictures into pixel-data include files. It reads Windows BMP files, PNG, JPEG\n"
-    "(baseline and progressive) and GIF (the first image of an animation).\n"
+    "(baseline and progressive, CMYK too), GIF and WebP (the first image of an animation),\n"
+    "TIFF (the first page), HEIC and AVIF. Photos come upright, as their orientation tag says.\n"
     "\n"
     "  -o OUT              write the include file to OUT (one input file only)\n"
     "  --output-dir DIR    write the include files into DIR instead of beside their inputs\n"
     "  -f, --force         replace include files that already exist\n"
     "  -q, --quiet         report nothing but failures\n"
     "  --max-pixels N      refuse pictures of more than N pixels (default %lld)\n"
+    "  --keep-orientation  write the pixels as stored, not turned by the orientation tag\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"
@@ -44,6 +46,7 @@ struct Options {
     std::optional<std::string> outputDir;
     std::optional<int64_t> maxPixels;
     bool force = false;
+    bool keepOrientation = false;
     bool quiet = false;
     bool help = false;
     bool version = false;
@@ -86,6 +89,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
             o.outputDir = OptionValue(args, i, 12);
         } else if (arg == "--max-pixels" || arg.rfind("--max-pixels=", 0) == 0) {
             o.maxPixels = PixelCount(OptionValue(args, i, 12));
+        } else if (arg == "--keep-orientation") {
+            o.keepOrientation = true;
         } else if (arg == "-f" || arg == "--force") {
             o.force = true;
         } else if (arg == "-q" || arg == "--quiet") {
@@ -265,6 +270,7 @@ bool ConvertOne(const Options& o, const std::string& input, const Target& target
 
 int Run(const Options& o) {
     if (o.maxPixels) picture::SetPixelLimit(*o.maxPixels);
+    if (o.keepOrientation) picture::SetApplyOrientation(false);
     ProgressLine progress(!o.quiet && ::isatty(STDERR_FILENO));
     std::map<std::string, std::string> written;
     bool allConverted = true;

@@ -47,6 +47,14 @@ inline constexpr int64_t DefaultPixelLimit = 100'000'000;
 void SetPixelLimit(int64_t pixels);
 int64_t PixelLimit();
 
+// Whether a picture stored turned or mirrored (a camera's EXIF orientation tag in a JPEG, PNG,
+// WebP or TIFF file, HEIF's own transforms) comes out as a photo viewer shows it: upright, the
+// probe reporting its upright size. On by default, for the whole process; off (bmp2bi
+// --keep-orientation) the pixels come as stored. An orientation tag that is damaged or out of
+// range is ignored.
+void SetApplyOrientation(bool apply);
+bool ApplyOrientation();
+
 // The fill of picture memory that no pixel of the file covers (a GIF's logical screen outside
 // its first image, run-length BMP pixels passed over): the screen's mask colour.
 inline constexpr uint32_t UncoveredColour = 0xFFFF00FF;

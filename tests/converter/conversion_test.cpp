@@ -122,7 +122,7 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
         {dir / "missing.bmp", "cannot read: No such file or directory"},
         {"", "cannot read: No such file or directory"},
         {dir.Write("png.bmp", {0x89, 'P', 'N', 'G'}),
-         "not a picture file this program reads (BMP, PNG, JPEG, GIF)"},
+         "not a picture file this program reads (BMP, PNG, JPEG, GIF, WebP, TIFF, HEIC, AVIF)"},
         {dir.Write("cut.bmp", cut), "declares 3 x 2 pixels, more than its 73 bytes hold"},
         {dir.Write("cut0.bmp", cutNoOffset), "declares 3 x 2 pixels, more than its 73 bytes hold"},
         {dir.Write("rlecut.bmp", bmp::Encode(rleCut)),
