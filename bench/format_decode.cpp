@@ -40,7 +40,8 @@ bool HeifDirect(const std::string& path) {
     bool ok = heif_context_read_from_file(context, path.c_str(), nullptr).code == 0 &&
               heif_context_get_primary_image_handle(context, &handle).code == 0 &&
               heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGBA,
-                                nullptr).code == 0;
+                                nullptr)
+                      .code == 0;
     if (image) heif_image_release(image);
     if (handle) heif_image_handle_release(handle);
     heif_context_free(context);

@@ -92,7 +92,8 @@ public:
         }
         const auto sideLimit = static_cast<int>(std::min<int64_t>(PixelLimit(), INT32_MAX));
         heif_context_set_maximum_image_size_limit(context_.get(), sideLimit);
-        heif_error error = heif_context_read_from_reader(context_.get(), &Reader, &client_, nullptr);
+        heif_error error =
+            heif_context_read_from_reader(context_.get(), &Reader, &client_, nullptr);
         heif_image_handle* handle = nullptr;
         if (!error.code) error = heif_context_get_primary_image_handle(context_.get(), &handle);
         handle_.reset(handle);
@@ -103,8 +104,10 @@ public:
         // The stored size is that of the coded image; the upright one, that after its
         // transforms.
         const bool applied = ApplyOrientation();
-        width_ = applied ? heif_image_handle_get_width(handle) : heif_image_handle_get_ispe_width(handle);
-        height_ = applied ? heif_image_handle_get_height(handle) : heif_image_handle_get_ispe_height(handle);
+        width_ = applied ? heif_image_handle_get_width(handle)
+                         : heif_image_handle_get_ispe_width(handle);
+        height_ = applied ? heif_image_handle_get_height(handle)
+                          : heif_image_handle_get_ispe_height(handle);
         if (width_ < 1 || height_ < 1) problem_ = "no pixels (" + SizeText(width_, height_) + ")";
     }
 
@@ -131,9 +134,11 @@ void CopyRows(const uint8_t* plane, int64_t stride, int bits, bool premultiplied
         for (int64_t x = 0; x < whole.width; ++x) {
             uint32_t c[4];
             for (int i = 0; i < 4; ++i)
-                c[i] = bits <= 8 ? from[x * 4 + i]
-                                 : ((from[x * 8 + i * 2] | (from[x * 8 + i * 2 + 1] << 8)) >>
-                                    (bits - 8)) & 0xFF;
+                c[i] =
+                    bits <= 8
+                        ? from[x * 4 + i]
+                        : ((from[x * 8 + i * 2] | (from[x * 8 + i * 2 + 1] << 8)) >> (bits - 8)) &
+                              0xFF;
             if (premultiplied && c[3] != 0 && c[3] != 255)
                 for (int i = 0; i < 3; ++i) c[i] = std::min<uint32_t>(c[i] * 255 / c[3], 255);
             to[x] = (c[3] << 24) | (c[0] << 16) | (c[1] << 8) | c[2];
@@ -144,32 +149,41 @@ void CopyRows(const uint8_t* plane, int64_t stride, int bits, bool premultiplied
 DecodeResult HeifReader::Decode(const PixelView& whole) const {
     heif_image_handle* handle = handle_.get();
     const int bits = heif_image_handle_get_luma_bits_per_pixel(handle);
-    if (bits < 1 || bits > 16) return Refusal("a HEIF picture of " + std::to_string(bits) + "-bit samples, not supported");
-    const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
+    if (bits < 1 || bits > 16)
+        return Refusal("a HEIF picture of " + std::to_string(bits) + "-bit samples, not supported");
+    const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(
+        heif_decoding_options_alloc());
     if (!options) return Refusal("libheif cannot be used");
     options->ignore_transformations = ApplyOrientation() ? 0 : 1;
     options->strict_decoding = 1;
     heif_image* decoded = nullptr;
-    const heif_chroma chroma = bits <= 8 ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RRGGBBAA_LE;
-    const heif_error error = heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options.get());
+    const heif_chroma chroma =
+        bits <= 8 ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RRGGBBAA_LE;
+    const heif_error error =
+        heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options.get());
     const std::unique_ptr<heif_image, ImageDeleter> image(decoded);
-    if (error.code) return Refusal("cut short or damaged inside its pixel data (" + Text(error) + ")");
+    if (error.code == heif_error_Unsupported_feature ||
+        error.code == heif_error_Unsupported_filetype)
+        return Refusal("a kind of HEIF picture that libheif does not decode (" + Text(error) + ")");
+    if (error.code)
+        return Refusal("cut short or damaged inside its pixel data (" + Text(error) + ")");
     int stride = 0;
-    const uint8_t* plane = heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+    const uint8_t* plane =
+        heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
     if (!plane || heif_image_get_width(decoded, heif_channel_interleaved) != whole.width ||
         heif_image_get_height(decoded, heif_channel_interleaved) != whole.height)
         return Refusal("a HEIF picture whose decoded size differs from its header's");
     const int sampleBits = heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved);
-    CopyRows(plane, stride, bits <= 8 ? 8 : sampleBits, heif_image_handle_is_premultiplied_alpha(handle) != 0, whole);
+    CopyRows(plane, stride, bits <= 8 ? 8 : sampleBits,
+             heif_image_handle_is_premultiplied_alpha(handle) != 0, whole);
     DecodeResult done;
     done.wrote = true;
     return done;
 }
 
 bool IsHeif(std::span<const uint8_t> head) {
-    return head.size() >= 12 &&
-           heif_check_filetype(head.data(), static_cast<int>(head.size())) ==
-               heif_filetype_yes_supported;
+    return head.size() >= 12 && heif_check_filetype(head.data(), static_cast<int>(head.size())) ==
+                                    heif_filetype_yes_supported;
 }
 
 // "HEIC", "AVIF" or "HEIF", from the brands of the file type box.

@@ -101,9 +101,9 @@ std::optional<JpegFrame> ReadFrame(const InputFile& file) {
 }
 
 std::optional<std::string> FrameProblem(const JpegFrame& f) {
-    if (f.width == 0 || f.height == 0)
-        return "no pixels (" + SizeText(f.width, f.height) + ")";
-    if (f.marker == 0xC3 || f.marker == 0xCB) return "a lossless JPEG, which this program does not read";
+    if (f.width == 0 || f.height == 0) return "no pixels (" + SizeText(f.width, f.height) + ")";
+    if (f.marker == 0xC3 || f.marker == 0xCB)
+        return "a lossless JPEG, which this program does not read";
     if (!IsReadableFrame(f.marker)) return "a hierarchical JPEG, which this program does not read";
     if (f.precision != 8)
         return "a " + std::to_string(f.precision) + "-bit JPEG, which this program does not read";
@@ -198,10 +198,9 @@ DecodeResult DecodeJpeg(const InputFile& file, const PixelView& view) {
     std::vector<uint8_t> data;
     if (!frame || FrameProblem(*frame) || !handle || !ReadData(file, handle.get(), *frame, data))
         return Refusal(std::string(CutShortOrUnsupportedText));
-    return DecodeWhole(view, frame->width, frame->height, AppliedOrientation(frame->orientation),
-                       [&](const PixelView& whole) {
-                           return Decompress(handle.get(), data, *frame, whole);
-                       });
+    return DecodeWhole(
+        view, frame->width, frame->height, AppliedOrientation(frame->orientation),
+        [&](const PixelView& whole) { return Decompress(handle.get(), data, *frame, whole); });
 }
 
 }  // namespace

@@ -27,21 +27,29 @@ struct ExifDeleter {
 
 // Where pixel (x, y) of the upright picture lies in the stored one, `width` x `height`.
 struct Source {
-    int64_t x0, y0;       // of the upright picture's pixel (0, 0)
-    int64_t dxX, dxY;     // the step in the stored picture for one pixel to the right
-    int64_t dyX, dyY;     // and for one row down
+    int64_t x0, y0;    // of the upright picture's pixel (0, 0)
+    int64_t dxX, dxY;  // the step in the stored picture for one pixel to the right
+    int64_t dyX, dyY;  // and for one row down
 };
 
 Source SourceOf(int orientation, int64_t w, int64_t h) {
     switch (orientation) {
-        case 2: return {w - 1, 0, -1, 0, 0, 1};
-        case 3: return {w - 1, h - 1, -1, 0, 0, -1};
-        case 4: return {0, h - 1, 1, 0, 0, -1};
-        case 5: return {0, 0, 0, 1, 1, 0};
-        case 6: return {0, h - 1, 0, -1, 1, 0};
-        case 7: return {w - 1, h - 1, 0, -1, -1, 0};
-        case 8: return {w - 1, 0, 0, 1, -1, 0};
-        default: return {0, 0, 1, 0, 0, 1};
+        case 2:
+            return {w - 1, 0, -1, 0, 0, 1};
+        case 3:
+            return {w - 1, h - 1, -1, 0, 0, -1};
+        case 4:
+            return {0, h - 1, 1, 0, 0, -1};
+        case 5:
+            return {0, 0, 0, 1, 1, 0};
+        case 6:
+            return {0, h - 1, 0, -1, 1, 0};
+        case 7:
+            return {w - 1, h - 1, 0, -1, -1, 0};
+        case 8:
+            return {w - 1, 0, 0, 1, -1, 0};
+        default:
+            return {0, 0, 1, 0, 0, 1};
     }
 }
 
@@ -112,7 +120,8 @@ DecodeResult DecodeWhole(const PixelView& dest, int64_t width, int64_t height, i
     if (orientation == Upright && rows && (!packedRows || pitch == width * 4))
         return decode(PixelView{rows, width, height, pitch, 4});
     const Pixels stored = Pixels::Allocate(width, height);
-    if (!stored) return Refusal("too large for this machine's memory (" + SizeText(width, height) + ")");
+    if (!stored)
+        return Refusal("too large for this machine's memory (" + SizeText(width, height) + ")");
     DecodeResult result = decode(stored.View());
     if (result.status != DecodeStatus::Decoded) {
         result.wrote = false;

@@ -69,8 +69,8 @@ public:
     int Orientation() const {
         spng_exif exif{};
         if (spng_get_exif(context_.get(), &exif) != 0 || !exif.data) return Upright;
-        return AppliedOrientation(ExifOrientation(
-            {reinterpret_cast<const uint8_t*>(exif.data), exif.length}));
+        return AppliedOrientation(
+            ExifOrientation({reinterpret_cast<const uint8_t*>(exif.data), exif.length}));
     }
 
 private:

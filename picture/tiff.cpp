@@ -184,9 +184,9 @@ DecodeResult TiffReader::Decode(const PixelView& whole) {
         return Refusal(std::string("a kind of TIFF picture that is not read (") + message + ")");
     image.req_orientation = image.orientation;  // no flips: rows as stored
     client_.warningsAreErrors = true;
-    const int ok = TIFFRGBAImageGet(&image, reinterpret_cast<uint32_t*>(whole.pixels),
-                                    static_cast<uint32_t>(whole.width),
-                                    static_cast<uint32_t>(whole.height));
+    const int ok =
+        TIFFRGBAImageGet(&image, reinterpret_cast<uint32_t*>(whole.pixels),
+                         static_cast<uint32_t>(whole.width), static_cast<uint32_t>(whole.height));
     TIFFRGBAImageEnd(&image);
     if (!ok || !client_.error.empty())
         return Refusal("cut short or damaged inside its pixel data (" + Message() + ")", true);

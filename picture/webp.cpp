@@ -107,7 +107,8 @@ DecodeResult DecodeStill(const std::vector<uint8_t>& bytes, const PixelView& who
     config.output.is_external_memory = 1;
     config.output.u.RGBA.rgba = whole.pixels;
     config.output.u.RGBA.stride = static_cast<int>(whole.pitch);
-    config.output.u.RGBA.size = static_cast<size_t>(whole.pitch * (whole.height - 1) + whole.width * 4);
+    config.output.u.RGBA.size =
+        static_cast<size_t>(whole.pitch * (whole.height - 1) + whole.width * 4);
     const VP8StatusCode status = WebPDecode(bytes.data(), bytes.size(), &config);
     WebPFreeDecBuffer(&config.output);
     if (status == VP8_STATUS_OK) {
@@ -129,7 +130,8 @@ DecodeResult DecodeFirstFrame(const std::vector<uint8_t>& bytes, const PixelView
     options.color_mode = MODE_BGRA;
     options.use_threads = 0;
     const WebPData data = {bytes.data(), bytes.size()};
-    const std::unique_ptr<WebPAnimDecoder, AnimDeleter> decoder(WebPAnimDecoderNew(&data, &options));
+    const std::unique_ptr<WebPAnimDecoder, AnimDeleter> decoder(
+        WebPAnimDecoderNew(&data, &options));
     WebPAnimInfo info{};
     if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info) ||
         info.canvas_width != whole.width || info.canvas_height != whole.height)
@@ -175,11 +177,9 @@ DecodeResult DecodeWebP(const InputFile& file, const PixelView& view) {
     const WebPHeader header = ReadHeader(bytes, true);
     if (!header.problem.empty()) return Refusal(header.problem);
     const int orientation = header.exif ? Orientation(bytes) : Upright;
-    return DecodeWhole(view, header.width, header.height, orientation,
-                       [&](const PixelView& whole) {
-                           return header.animated ? DecodeFirstFrame(bytes, whole)
-                                                  : DecodeStill(bytes, whole);
-                       });
+    return DecodeWhole(view, header.width, header.height, orientation, [&](const PixelView& whole) {
+        return header.animated ? DecodeFirstFrame(bytes, whole) : DecodeStill(bytes, whole);
+    });
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ inline void DecodeInto(const picture::InputFile& file, int64_t w, int64_t h, int
     picture::Decode(file, {pixels.data(), w, h, (w + 1) * bytes, bytes});
 }
 
-inline int FuzzOne(const uint8_t* data, size_t size, std::initializer_list<std::string_view> formats) {
+inline int FuzzOne(const uint8_t* data, size_t size,
+                   std::initializer_list<std::string_view> formats) {
     static const bool limited = [] {
         picture::SetPixelLimit(4'000'000);  // no time spent on huge pictures
         return true;

@@ -62,8 +62,8 @@ void Check(const std::string& dir, const Case& c) {
     const std::string path = dir + "/" + c.name;
     const picture::LoadedPicture loaded = picture::Load(path);
     const std::string bytes = ReadText(path);
-    const picture::LoadedPicture fromMemory = picture::LoadMemory(
-        {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    const picture::LoadedPicture fromMemory =
+        picture::LoadMemory({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
     if (c.tolerance < 0) {
         EXPECT_NE(loaded.failure, picture::LoadFailure::None);
         EXPECT_NE(loaded.problem.find(c.formatOrReason), std::string::npos) << loaded.problem;
@@ -86,7 +86,8 @@ void Check(const std::string& dir, const Case& c) {
         const uint32_t expected = (uint32_t{p[3]} << 24) | (p[0] << 16) | (p[1] << 8) | p[2];
         const uint32_t actual = loaded.pixels.Row(i / c.width)[i % c.width];
         bool close = true;
-        for (int shift : {0, 8, 16, 24}) close = close && Distance(expected, actual, shift) <= c.tolerance;
+        for (int shift : {0, 8, 16, 24})
+            close = close && Distance(expected, actual, shift) <= c.tolerance;
         if (!close && mismatches++ < 3)
             ADD_FAILURE() << "pixel " << i % c.width << "," << i / c.width << std::hex
                           << ": expected " << expected << ", got " << actual;
@@ -95,8 +96,8 @@ void Check(const std::string& dir, const Case& c) {
     const int64_t w = (c.width + 1) / 2, h = std::max<int64_t>(c.height - 2, 1);
     std::vector<uint32_t> small(size_t(w + 3) * h, 0x12345678);
     const picture::InputFile file(path);
-    const picture::DecodeResult decoded = picture::Decode(
-        file, {reinterpret_cast<uint8_t*>(small.data()), w, h, (w + 3) * 4, 4});
+    const picture::DecodeResult decoded =
+        picture::Decode(file, {reinterpret_cast<uint8_t*>(small.data()), w, h, (w + 3) * 4, 4});
     EXPECT_EQ(decoded.status, picture::DecodeStatus::Decoded) << decoded.problem;
     for (int64_t y = 0; y < h && decoded.status == picture::DecodeStatus::Decoded; ++y)
         for (int64_t x = 0; x < w + 3; ++x) {
@@ -129,7 +130,8 @@ protected:
         dir_ = nullptr;
     }
     void SetUp() override {
-        if (!dir_) GTEST_SKIP() << "needs Pillow, ImageMagick, webp, libtiff-tools, libheif-examples";
+        if (!dir_)
+            GTEST_SKIP() << "needs Pillow, ImageMagick, webp, libtiff-tools, libheif-examples";
         ASSERT_TRUE(made_) << "the script failed";
     }
     static TempDir* dir_;
