@@ -9,8 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,8 +22,15 @@ bool EndsWith(const std::string& s, const std::string& end) {
 
 // The file read and decoded by libwebp into a buffer of its size.
 bool WebPDirect(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> data{std::istreambuf_iterator<char>(in), {}};
+    std::vector<uint8_t> data;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::fseek(f, 0, SEEK_END);
+        data.resize(static_cast<size_t>(std::ftell(f)));
+        std::rewind(f);
+        const size_t got = std::fread(data.data(), 1, data.size(), f);
+        std::fclose(f);
+        if (got != data.size()) return false;
+    }
     int w = 0, h = 0;
     if (!WebPGetInfo(data.data(), data.size(), &w, &h)) return false;
     std::vector<uint8_t> pixels(size_t(w) * h * 4);
