@@ -6,7 +6,8 @@ JOBS ?= $(shell nproc)
 PACKAGES = cmake g++ make pkg-config libsdl2-dev libgtk-3-dev libgtest-dev libgmock-dev \
            libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox python3-pil \
            clang libclang-rt-14-dev libstb-dev xclip wmctrl python3-xlib desktop-file-utils \
-           libspng-dev libturbojpeg0-dev libgif-dev
+           libspng-dev libturbojpeg0-dev libgif-dev libwebp-dev libtiff-dev libheif-dev \
+           libexif-dev webp libtiff-tools libheif-examples libjpeg-turbo-progs
 # The Debian package: its dependencies read from the binaries, its check, its manual pages.
 PACKAGES += dpkg-dev file lintian man-db
 PACKAGE_BUILD ?= build-package

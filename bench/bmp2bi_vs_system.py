@@ -21,8 +21,8 @@ def make_pictures(folder):
     sprite = Image.new("RGBA", (32, 32))
     sprite.putdata([(x * 8, y * 8, 128, 255) for y in range(32) for x in range(32)])
     sprite.save(os.path.join(folder, "sprite.bmp"))
-    big = Image.effect_mandelbrot((4000, 3000), (-2.2, -1.2, 1.0, 1.2), 100).convert("RGB")
-    big = Image.merge("RGB", (big, big.transpose(Image.FLIP_LEFT_RIGHT), big.rotate(180)))
+    grey = Image.effect_mandelbrot((4000, 3000), (-2.2, -1.2, 1.0, 1.2), 100)
+    big = Image.merge("RGB", (grey, grey.transpose(Image.FLIP_LEFT_RIGHT), grey.rotate(180)))
     for ext in ("bmp", "png", "jpg"):
         big.save(os.path.join(folder, "big." + ext))
     return ["sprite.bmp", "big.bmp", "big.png", "big.jpg"]

@@ -27,7 +27,8 @@ namespace {
 constexpr const char* UsageTemplate =
     "Usage: bmp2bi [options] PICTURE...\n"
     "Converts pictures into pixel-data include files. It reads Windows BMP files, PNG, JPEG\n"
-    "(baseline and progressive) and GIF (the first image of an animation).\n"
+    "(baseline and progressive, CMYK too), GIF and WebP (the first image of an animation),\n"
+    "TIFF (the first page), HEIC and AVIF. Photos come upright, as their orientation tag says.\n"
     "\n"
     "\n"
     "Output:\n"
@@ -65,6 +66,7 @@ constexpr const char* UsageTemplate =
     "  -q, --quiet         report nothing but failures, and show no progress line\n"
     "  --max-pixels N      refuse pictures of more than N pixels (default %lld)\n"
     "                        bmp2bi --max-pixels 200000000 panorama.jpg\n"
+    "  --keep-orientation  write the pixels as stored, not turned by the orientation tag\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"
@@ -102,6 +104,7 @@ struct Options {
     PixelForm form = PixelForm::Unpacked;
     std::optional<int> jobs;
     bool force = false;
+    bool keepOrientation = false;
     bool quiet = false;
     bool help = false;
     bool version = false;
@@ -209,6 +212,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
             o.outputDir = OptionValue(args, i, 12);
         } else if (arg == "--max-pixels" || arg.rfind("--max-pixels=", 0) == 0) {
             o.maxPixels = PixelCount(OptionValue(args, i, 12));
+        } else if (arg == "--keep-orientation") {
+            o.keepOrientation = true;
         } else if (arg == "-f" || arg == "--force") {
             o.force = true;
         } else if (arg == "-q" || arg == "--quiet") {
@@ -409,6 +414,7 @@ std::optional<std::string> MakeOutputDir(const Options& o) {
 
 int Run(const Options& o) {
     if (o.maxPixels) picture::SetPixelLimit(*o.maxPixels);
+    if (o.keepOrientation) picture::SetApplyOrientation(false);
     if (const auto failed = MakeOutputDir(o)) {
         Say(stderr, "bmp2bi: " + *failed);
         return 1;

@@ -15,7 +15,8 @@ using namespace std::string_literals;
 // then the system's bitmap filter, kept letter for letter. The desktop matches the patterns in
 // any case.
 const std::string PictureFilter =
-    "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0"
+    "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif, *.webp, *.tif, *.tiff, *.heic, *.heif, "
+    "*.avif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif;*.webp;*.tif;*.tiff;*.heic;*.heif;*.avif\0"
     "BMP Dateien (*.BMP)\0*.BMP\0\0"s;
 constexpr int32_t FirstFilter = 1;  // filter indices count from 1
 

@@ -17,7 +17,8 @@ namespace picture {
 
 namespace {
 
-constexpr const Format* Formats[] = {&BmpFormat, &PngFormat, &JpegFormat, &GifFormat};
+constexpr const Format* Formats[] = {&BmpFormat,  &PngFormat,  &JpegFormat, &GifFormat,
+                                     &WebPFormat, &TiffFormat, &HeifFormat};
 
 // As many first bytes as any format needs to be recognised, here or among the formats not read.
 constexpr int64_t SignatureBytes = 32;
@@ -51,7 +52,7 @@ ProbeResult Unrecognised(const Head& head) {
     }
     probe.format = OtherFormatName(head.Span());
     probe.problem = probe.format.empty()
-                        ? "not a picture file this program reads (BMP, PNG, JPEG, GIF)"
+                        ? "not a picture file this program reads (BMP, PNG, JPEG, GIF, WebP, TIFF, HEIC, AVIF)"
                         : probe.format + ", which this program does not read";
     return probe;
 }

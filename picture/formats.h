@@ -25,6 +25,9 @@ extern const Format BmpFormat;
 extern const Format PngFormat;
 extern const Format JpegFormat;
 extern const Format GifFormat;
+extern const Format WebPFormat;
+extern const Format TiffFormat;
+extern const Format HeifFormat;
 
 // Why a decode refused a file, when nothing more precise is known.
 inline constexpr std::string_view CutShortOrUnsupportedText =

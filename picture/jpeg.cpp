@@ -1,11 +1,14 @@
 #include <turbojpeg.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "picture/destination.h"
 #include "picture/formats.h"
+#include "picture/orientation.h"
 
 namespace picture {
 
@@ -14,6 +17,8 @@ namespace {
 constexpr uint8_t MarkerStart = 0xFF;
 constexpr uint8_t StartOfScan = 0xDA;
 constexpr uint8_t EndOfImage = 0xD9;
+constexpr uint8_t App1 = 0xE1;   // EXIF
+constexpr uint8_t App14 = 0xEE;  // Adobe's
 
 // Frame headers of the codings the decoder reads: baseline, extended and progressive, with
 // Huffman or arithmetic coding. Lossless and hierarchical frames are refused.
@@ -34,16 +39,42 @@ struct JpegFrame {
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t components = 0;
+    // From the segments before the frame header: the first EXIF block's orientation, and
+    // whether Adobe's segment says CMYK values are stored inverted (as Adobe writes them).
+    int orientation = Upright;
+    bool exifSeen = false;
+    bool adobe = false;
 };
 
 uint32_t Be16(const uint8_t* p) {
     return (p[0] << 8) | p[1];
 }
 
+// What a segment before the frame header tells: an EXIF block's orientation (the first one
+// only), Adobe's segment. Reads the segment's `length` bytes.
+void ReadSegment(FileStream& stream, uint8_t marker, int64_t length, JpegFrame& frame) {
+    static constexpr uint8_t Exif[] = {'E', 'x', 'i', 'f', 0, 0};
+    static constexpr uint8_t Adobe[] = {'A', 'd', 'o', 'b', 'e'};
+    if (marker == App14 && length >= 12) {
+        uint8_t start[5];
+        if (stream.Read(start, 5) != 5) return;
+        frame.adobe = frame.adobe || std::equal(start, start + 5, Adobe);
+        stream.Skip(length - 5);
+        return;
+    }
+    if (marker != App1 || length < 14 || frame.exifSeen) return stream.Skip(length);
+    std::vector<uint8_t> block(static_cast<size_t>(length));
+    if (stream.Read(block.data(), length) != length) return;
+    if (!std::equal(std::begin(Exif), std::end(Exif), block.begin())) return;
+    frame.exifSeen = true;
+    frame.orientation = ExifOrientation(block);
+}
+
 // The first frame header, reached by walking the markers from the start; nullopt when the image
 // data or the file's end comes first.
 std::optional<JpegFrame> ReadFrame(const InputFile& file) {
     FileStream stream(file);
+    JpegFrame frame;
     uint8_t bytes[8];
     if (stream.Read(bytes, 2) != 2) return std::nullopt;  // the start of image marker
     for (;;) {
@@ -56,21 +87,29 @@ std::optional<JpegFrame> ReadFrame(const InputFile& file) {
         if (stream.Read(bytes, 2) != 2 || Be16(bytes) < 2) return std::nullopt;
         const int64_t length = Be16(bytes) - 2;
         if (!IsFrame(marker)) {
-            stream.Skip(length);
+            ReadSegment(stream, marker, length, frame);
             continue;
         }
         if (length < 6 || stream.Read(bytes, 6) != 6) return std::nullopt;
-        return JpegFrame{marker, bytes[0], Be16(bytes + 3), Be16(bytes + 1), bytes[5]};
+        frame.marker = marker;
+        frame.precision = bytes[0];
+        frame.height = Be16(bytes + 1);
+        frame.width = Be16(bytes + 3);
+        frame.components = bytes[5];
+        return frame;
     }
 }
 
 std::optional<std::string> FrameProblem(const JpegFrame& f) {
-    if (f.width == 0 || f.height == 0)
-        return "no pixels (" + SizeText(f.width, f.height) + ")";
-    if (!IsReadableFrame(f.marker)) return "lossless or hierarchical JPEG coding, not supported";
-    if (f.precision != 8) return std::to_string(f.precision) + "-bit JPEG samples, not supported";
-    if (f.components != 1 && f.components != 3)
-        return std::to_string(f.components) + " colour components (CMYK?), not supported";
+    if (f.width == 0 || f.height == 0) return "no pixels (" + SizeText(f.width, f.height) + ")";
+    if (f.marker == 0xC3 || f.marker == 0xCB)
+        return "a lossless JPEG, which this program does not read";
+    if (!IsReadableFrame(f.marker)) return "a hierarchical JPEG, which this program does not read";
+    if (f.precision != 8)
+        return "a " + std::to_string(f.precision) + "-bit JPEG, which this program does not read";
+    if (f.components != 1 && f.components != 3 && f.components != 4)
+        return "a JPEG of " + std::to_string(f.components) +
+               " colour components, which this program does not read";
     return std::nullopt;
 }
 
@@ -79,20 +118,47 @@ struct HandleDeleter {
 };
 using Decompressor = std::unique_ptr<void, HandleDeleter>;
 
-// Decodes the whole picture into `rows` as 0xAARRGGBB (blue, green, red, alpha 255 in memory),
-// with the library's defaults: the accurate integer transform, smooth upsampling. Its warnings
-// fail the decode as its errors do: it warns when data is missing or damaged, and would fill in
-// what it could not read. Progressive files of unreasonably many scans are refused.
-DecodeResult Decompress(void* handle, const std::vector<uint8_t>& data, const JpegFrame& f,
-                        uint8_t* rows, int64_t pitch) {
-    constexpr int Flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
-    if (tjDecompress2(handle, data.data(), data.size(), rows, static_cast<int>(f.width),
-                      static_cast<int>(pitch), static_cast<int>(f.height), TJPF_BGRA, Flags) == 0) {
-        DecodeResult done;
-        done.wrote = true;
-        return done;
+// a x b / 255, rounded as Pillow rounds it.
+inline uint32_t MulDiv255(uint32_t a, uint32_t b) {
+    const uint32_t t = a * b + 128;
+    return ((t >> 8) + t) >> 8;
+}
+
+// CMYK pixels (as the decoder gives them: YCCK already turned into CMYK) into 0xAARRGGBB, in
+// place, by the usual naive conversion that ignores any colour profile, the one libjpeg's and
+// Pillow's users know: R = (255 - K) - C x (255 - K) / 255, and so on, with the ink values C, M,
+// Y, K from 0 (none) to 255. A file with Adobe's segment stores them inverted (255 - ink), as
+// Photoshop and ImageMagick write them; one without stores them plain.
+void CmykToColours(const PixelView& whole, bool inverted) {
+    const uint8_t flip = inverted ? 255 : 0;
+    for (int64_t y = 0; y < whole.height; ++y) {
+        uint8_t* p = whole.pixels + y * whole.pitch;
+        for (int64_t x = 0; x < whole.width; ++x, p += 4) {
+            const uint32_t paper = 255 - (p[3] ^ flip);
+            const uint32_t r = paper - MulDiv255(p[0] ^ flip, paper);
+            const uint32_t g = paper - MulDiv255(p[1] ^ flip, paper);
+            const uint32_t b = paper - MulDiv255(p[2] ^ flip, paper);
+            Store32(p, 0xFF000000u | (r << 16) | (g << 8) | b);
+        }
     }
-    return Refusal(std::string("damaged: ") + tjGetErrorStr2(handle), true);
+}
+
+// Decodes the whole picture into `whole` as 0xAARRGGBB (blue, green, red, alpha 255 in
+// memory), with the library's defaults: the accurate integer transform, smooth upsampling. Its
+// warnings fail the decode as its errors do: it warns when data is missing or damaged, and would
+// fill in what it could not read. Progressive files of unreasonably many scans are refused.
+DecodeResult Decompress(void* handle, const std::vector<uint8_t>& data, const JpegFrame& f,
+                        const PixelView& whole) {
+    constexpr int Flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
+    const bool cmyk = f.components == 4;
+    if (tjDecompress2(handle, data.data(), data.size(), whole.pixels, static_cast<int>(f.width),
+                      static_cast<int>(whole.pitch), static_cast<int>(f.height),
+                      cmyk ? TJPF_CMYK : TJPF_BGRA, Flags) != 0)
+        return Refusal(std::string("damaged: ") + tjGetErrorStr2(handle), true);
+    if (cmyk) CmykToColours(whole, f.adobe);
+    DecodeResult done;
+    done.wrote = true;
+    return done;
 }
 
 // The compressed data, whole, as the decoder wants it; only when the library reads the same
@@ -119,37 +185,22 @@ std::optional<ProbeResult> ProbeJpeg(const InputFile& file) {
         probe.problem = "no JPEG frame header before its image data";
         return probe;
     }
-    probe.storedWidth = static_cast<int32_t>(frame->width);
-    probe.storedHeight = static_cast<int32_t>(frame->height);
-    probe.width = frame->width;
-    probe.height = frame->height;
+    SetUprightSize(probe, frame->width, frame->height, AppliedOrientation(frame->orientation));
     probe.problem = FrameProblem(*frame).value_or("");
     return probe;
 }
 
-// A destination that holds the whole picture in 4-byte pixels takes it straight from the
-// decoder; any other gets the overlap of a decoded copy, once the whole decode succeeded.
+// A destination that holds the whole upright picture in 4-byte pixels takes it straight from
+// the decoder; any other gets the overlap of a decoded copy, once the whole decode succeeded.
 DecodeResult DecodeJpeg(const InputFile& file, const PixelView& view) {
     const std::optional<JpegFrame> frame = ReadFrame(file);
     const Decompressor handle(tjInitDecompress());
     std::vector<uint8_t> data;
     if (!frame || FrameProblem(*frame) || !handle || !ReadData(file, handle.get(), *frame, data))
         return Refusal(std::string(CutShortOrUnsupportedText));
-    const ColourDestination dest(view, frame->width, frame->height);
-    if (!dest.Usable()) return UnusableDestination();
-    int64_t pitch = 0;
-    if (uint8_t* rows = dest.WholePicture(pitch))
-        return Decompress(handle.get(), data, *frame, rows, pitch);
-    std::vector<uint32_t> pixels(size_t{frame->width} * frame->height);
-    DecodeResult result = Decompress(handle.get(), data, *frame,
-                                     reinterpret_cast<uint8_t*>(pixels.data()), frame->width * 4);
-    if (result.status != DecodeStatus::Decoded) {
-        result.wrote = false;
-        return result;
-    }
-    for (int64_t y = 0; y < dest.CopyHeight(); ++y)
-        dest.StoreRow(y, pixels.data() + y * frame->width);
-    return result;
+    return DecodeWhole(
+        view, frame->width, frame->height, AppliedOrientation(frame->orientation),
+        [&](const PixelView& whole) { return Decompress(handle.get(), data, *frame, whole); });
 }
 
 }  // namespace

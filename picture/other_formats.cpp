@@ -17,9 +17,6 @@ struct Signature {
 using namespace std::string_view_literals;
 
 constexpr Signature Signatures[] = {
-    {8, "WEBP"sv, "a WebP picture"sv},
-    {0, "II*\0"sv, "a TIFF picture"sv},
-    {0, "MM\0*"sv, "a TIFF picture"sv},
     {4, "ftypavif"sv, "an AVIF picture"sv},
     {4, "ftypavis"sv, "an AVIF picture"sv},
     {4, "ftypheic"sv, "a HEIC picture"sv},
@@ -30,6 +27,16 @@ constexpr Signature Signatures[] = {
     {4, "JXL \r\n\x87\n"sv, "a JPEG XL picture"sv},
     {4, "jP  \r\n\x87\n"sv, "a JPEG 2000 picture"sv},
     {0, "8BPS"sv, "a PSD file"sv},
+    {0, "v/1\1"sv, "an OpenEXR picture"sv},
+    {0, "#?RADIANCE"sv, "a Radiance HDR picture"sv},
+    {0, "#?RGBE"sv, "a Radiance HDR picture"sv},
+    {0, "II\xBC"sv, "a JPEG XR picture"sv},
+    {0, "icns"sv, "a macOS icon"sv},
+    {0, "FORM"sv, "an IFF picture"sv},
+    {0, "AT&TFORM"sv, "a DjVu document"sv},
+    {0, "BPG\xFB"sv, "a BPG picture"sv},
+    {0, "FUJIFILMCCD-RAW"sv, "a Fujifilm raw photo"sv},
+    {0, "\xFF\x4F\xFF\x51"sv, "a JPEG 2000 code stream"sv},
     {0, "%PDF"sv, "a PDF document"sv},
     {0, "%!PS"sv, "a PostScript document"sv},
     {0, "\0\0\1\0"sv, "a Windows icon"sv},
@@ -51,6 +58,9 @@ bool Matches(std::span<const uint8_t> head, const Signature& s) {
                       [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
 }
 
+// HEIF files that libheif does not take as pictures (image sequences without a still image, other
+// brands), and WebP or TIFF files are read by their own units; these come here only when those
+// refuse them as no such picture.
 // Pictures written as text: SVG drawings and the portable any-map family.
 std::string TextKind(std::span<const uint8_t> head) {
     std::string text(head.begin(), head.end());

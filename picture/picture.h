@@ -2,8 +2,8 @@
 // memory. Nothing here knows a screen, a window or a lock; the screen's LoadBitmap, the conversion
 // and the viewer all stand on it.
 //
-// Windows BMP, PNG, JPEG and GIF files are read, each recognised by its first bytes, from a file
-// or from bytes in memory. Every failure comes with a reason a person can read: the format found
+// Windows BMP, PNG, JPEG, GIF, WebP, TIFF, HEIC and AVIF files are read, each recognised by its
+// first bytes, from a file or from bytes in memory. Every failure comes with a reason a person can read: the format found
 // when it is one this library does not read, the damage and where, the size limit.
 //
 // Pixels are straight (not premultiplied) 0xAARRGGBB, values as stored, with no gamma or colour
@@ -15,7 +15,14 @@
 //   transparency chunk's gives alpha 0; palette entries take their alpha from the chunk (255 past
 //   its end); interlaced files are decoded whole.
 // - JPEG: as libjpeg-turbo decodes it by default (accurate integer transform, smooth upsampling),
-//   alpha 255.
+//   alpha 255; CMYK and YCCK by the naive R = (255 - K) - C x (255 - K) / 255 (Pillow's), the
+//   ink values inverted when Adobe's segment is there, as Adobe writes them.
+// - WebP: libwebp's decode, straight alpha; an animation's first frame on its canvas.
+// - TIFF: the first page as libtiff's RGBA reader gives it (16-bit samples (v + 128) / 257),
+//   associated alpha made straight (c x 255 / a), unassociated alpha as stored.
+// - HEIC, AVIF: libheif's decode of the primary image to RGB(A), transforms applied, samples of
+//   more than 8 bits reduced to their high 8 bits.
+// - The EXIF orientation of a JPEG, PNG, WebP or TIFF is applied (see SetApplyOrientation).
 // - GIF: the first image of the file on its logical screen, its transparent index alpha 0 with
 //   that entry's colour, others alpha 255.
 #pragma once
@@ -47,6 +54,14 @@ inline constexpr int64_t DefaultPixelLimit = 100'000'000;
 void SetPixelLimit(int64_t pixels);
 int64_t PixelLimit();
 
+// Whether a picture stored turned or mirrored (a camera's EXIF orientation tag in a JPEG, PNG,
+// WebP or TIFF file, HEIF's own transforms) comes out as a photo viewer shows it: upright, the
+// probe reporting its upright size. On by default, for the whole process; off (bmp2bi
+// --keep-orientation) the pixels come as stored. An orientation tag that is damaged or out of
+// range is ignored.
+void SetApplyOrientation(bool apply);
+bool ApplyOrientation();
+
 // The fill of picture memory that no pixel of the file covers (a GIF's logical screen outside
 // its first image, run-length BMP pixels passed over): the screen's mask colour.
 inline constexpr uint32_t UncoveredColour = 0xFFFF00FF;
@@ -54,14 +69,16 @@ inline constexpr uint32_t UncoveredColour = 0xFFFF00FF;
 // What a file's header says, before any pixel is decoded.
 struct ProbeResult {
     bool recognised = false;  // a format this library reads
-    // "BMP", "PNG", "JPEG", "GIF"; for a file of another kind, what it seems to be ("a WebP
-    // picture"), empty when nothing is known of it.
+    // "BMP", "PNG", "JPEG", "GIF", "WebP", "TIFF", "HEIC", "AVIF" or "HEIF"; for a file of
+    // another kind, what it seems to be ("a PSD file"), empty when nothing is known of it.
     std::string format;
-    // The picture a whole load gives, each side below 2^32.
+    // The picture a whole load gives, each side below 2^32: upright, when the orientation is
+    // applied.
     int64_t width = 0;
     int64_t height = 0;
     // The header's own width and height fields (a BMP's height negative for rows stored
-    // top-down); bytes missing from a file cut short count as 0.
+    // top-down), swapped for a picture turned a quarter upright; bytes missing from a file cut
+    // short count as 0.
     int32_t storedWidth = 0;
     int32_t storedHeight = 0;
     // Why no whole picture of that size can come from this file, seen from its header and its

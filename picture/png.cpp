@@ -9,6 +9,7 @@
 
 #include "picture/destination.h"
 #include "picture/formats.h"
+#include "picture/orientation.h"
 
 namespace picture {
 
@@ -64,6 +65,13 @@ public:
     }
     spng_ctx* Context() const { return context_.get(); }
     const spng_ihdr& Header() const { return header_; }
+    // The orientation of an eXIf chunk before the image data, as it applies.
+    int Orientation() const {
+        spng_exif exif{};
+        if (spng_get_exif(context_.get(), &exif) != 0 || !exif.data) return Upright;
+        return AppliedOrientation(
+            ExifOrientation({reinterpret_cast<const uint8_t*>(exif.data), exif.length}));
+    }
 
 private:
     FileStream stream_;
@@ -157,6 +165,38 @@ DecodeResult Damaged(int error) {
     return Refusal(std::string("damaged: ") + spng_strerror(error), true);
 }
 
+// Where each interlace pass starts its rows, and how far apart they are.
+constexpr std::array<int64_t, 7> PassFirstRow = {0, 0, 4, 0, 2, 0, 1};
+constexpr std::array<int64_t, 7> PassRowStep = {8, 8, 8, 4, 4, 2, 2};
+
+// The rows libspng hands out one by one: every row once, or the rows of each interlace pass
+// that has pixels.
+int64_t RowCount(const spng_ihdr& h) {
+    if (h.interlace_method == SPNG_INTERLACE_NONE) return h.height;
+    int64_t rows = 0;
+    for (size_t pass = 0; pass < PassRowStep.size(); ++pass) {
+        if (int64_t{h.width} <= PassFirstColumn[pass]) continue;  // a pass without columns
+        if (int64_t{h.height} > PassFirstRow[pass])
+            rows += (h.height - PassFirstRow[pass] + PassRowStep[pass] - 1) / PassRowStep[pass];
+    }
+    return rows;
+}
+
+// A decoded row into its places in the destination, if they lie there.
+void StoreDecodedRow(const uint8_t* row, RowForm form, const spng_row_info& info, bool interlaced,
+                     const ColourDestination& dest, uint32_t* colours) {
+    if (info.row_num >= dest.CopyHeight()) return;
+    if (!interlaced) {
+        ToColours(row, form, 0, 1, dest.CopyWidth(), colours);
+        dest.StoreRow(info.row_num, colours);
+        return;
+    }
+    const size_t pass = std::min<size_t>(info.pass, PassColumnStep.size() - 1);
+    const int64_t first = PassFirstColumn[pass], step = PassColumnStep[pass];
+    ToColours(row, form, first, step, dest.CopyWidth(), colours);
+    dest.StoreEvery(info.row_num, colours, first, dest.CopyWidth(), step);
+}
+
 DecodeResult DecodeRows(const PngReader& png, const ColourDestination& dest) {
     spng_ctx* c = png.Context();
     const RowForm form = FormOf(png);
@@ -166,22 +206,22 @@ DecodeResult DecodeRows(const PngReader& png, const ColourDestination& dest) {
         return Damaged(error);
     std::vector<uint8_t> row(static_cast<size_t>(png.Header().width * form.pixelBytes));
     std::vector<uint32_t> colours(static_cast<size_t>(dest.CopyWidth()));
-    int error = 0;
-    while (error != SPNG_EOI) {
+    int64_t rowsLeft = RowCount(png.Header());
+    for (;;) {
         spng_row_info info{};
-        if (const int infoError = spng_get_row_info(c, &info)) return Damaged(infoError);
-        error = spng_decode_row(c, row.data(), row.size());
-        if (error != 0 && error != SPNG_EOI) return Damaged(error);
-        if (info.row_num >= dest.CopyHeight()) continue;
-        if (!interlaced) {
-            ToColours(row.data(), form, 0, 1, dest.CopyWidth(), colours.data());
-            dest.StoreRow(info.row_num, colours.data());
-            continue;
+        // libspng enters its end-of-image state after the last row of the last pass that has
+        // pixels, but says so (SPNG_EOI from spng_decode_row) only when that pass is the seventh:
+        // an interlaced picture of one row, whose seventh pass is empty, reports it here.
+        if (const int infoError = spng_get_row_info(c, &info)) {
+            if (infoError == SPNG_EOI && rowsLeft == 0) break;
+            return Damaged(infoError);
         }
-        const size_t pass = std::min<size_t>(info.pass, PassColumnStep.size() - 1);
-        const int64_t first = PassFirstColumn[pass], step = PassColumnStep[pass];
-        ToColours(row.data(), form, first, step, dest.CopyWidth(), colours.data());
-        dest.StoreEvery(info.row_num, colours.data(), first, dest.CopyWidth(), step);
+        const int error = spng_decode_row(c, row.data(), row.size());
+        if (error != 0 && error != SPNG_EOI) return Damaged(error);
+        --rowsLeft;
+        if (error == SPNG_EOI && rowsLeft != 0) return Damaged(error);
+        StoreDecodedRow(row.data(), form, info, interlaced, dest, colours.data());
+        if (error == SPNG_EOI) break;
     }
     if (const int chunkError = spng_decode_chunks(c)) return Damaged(chunkError);
     DecodeResult done;
@@ -203,10 +243,7 @@ std::optional<ProbeResult> ProbePng(const InputFile& file) {
         return probe;
     }
     const spng_ihdr& h = png.Header();
-    probe.storedWidth = static_cast<int32_t>(h.width);
-    probe.storedHeight = static_cast<int32_t>(h.height);
-    probe.width = h.width;
-    probe.height = h.height;
+    SetUprightSize(probe, h.width, h.height, png.Orientation());
     probe.problem = DataProblem(h, file.Size()).value_or("");
     return probe;
 }
@@ -218,7 +255,12 @@ DecodeResult DecodePng(const InputFile& file, const PixelView& view) {
         return Refusal(std::string("a damaged PNG header: ") + spng_strerror(error));
     if (std::optional<std::string> problem = DataProblem(png.Header(), file.Size()))
         return Refusal(*problem);
-    const ColourDestination dest(view, png.Header().width, png.Header().height);
+    const spng_ihdr& h = png.Header();
+    if (const int orientation = png.Orientation(); orientation != Upright)
+        return DecodeWhole(view, h.width, h.height, orientation, [&](const PixelView& whole) {
+            return DecodeRows(png, ColourDestination(whole, h.width, h.height));
+        });
+    const ColourDestination dest(view, h.width, h.height);
     if (!dest.Usable()) return UnusableDestination();
     return DecodeRows(png, dest);
 }

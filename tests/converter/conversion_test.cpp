@@ -137,7 +137,7 @@ TEST_F(ConversionTest, PicturesThatCannotBeMade) {
         {dir / "missing.bmp", "cannot read: No such file or directory"},
         {"", "cannot read: No such file or directory"},
         {dir.Write("png.bmp", {0x89, 'P', 'N', 'G'}),
-         "not a picture file this program reads (BMP, PNG, JPEG, GIF)"},
+         "not a picture file this program reads (BMP, PNG, JPEG, GIF, WebP, TIFF, HEIC, AVIF)"},
         {dir.Write("cut.bmp", cut), "declares 3 x 2 pixels, more than its 73 bytes hold"},
         {dir.Write("cut0.bmp", cutNoOffset), "declares 3 x 2 pixels, more than its 73 bytes hold"},
         {dir.Write("rlecut.bmp", bmp::Encode(rleCut)),
@@ -471,16 +471,14 @@ TEST_F(ConversionTest, WriteFailureKeepsTheOldFileAndLeavesNoTemporary) {
 // Each box keeps its text; its detail says what the user needs to know.
 TEST_F(ConversionTest, BoxesSayWhatHappened) {
     const std::string input = dir.Write("in.bmp", Bmp24({{1, 2}}));
-    const std::string webp = dir.Write(
-        "photo.webp", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P', 'V', 'P', '8', ' '});
+    const std::string psd = dir.Write("layers.psd", {'8', 'B', 'P', 'S', 0, 1, 0, 0});
     std::vector<uint8_t> cutPng(8 + 25);
     std::copy_n("\x89PNG\r\n\x1A\n", 8, cutPng.begin());
     const std::string cut = dir.Write("cut.png", cutPng);
     const std::string nowhere = dir / "missing/out.bi";
     const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {input, dir / "out.bi", DoneBox, dir / "out.bi" + ", "},
-        {webp, dir / "w.bi", LoadFailedBox,
-         webp + ": a WebP picture, which this program does not read"},
+        {psd, dir / "p.bi", LoadFailedBox, psd + ": a PSD file, which this program does not read"},
         {cut, dir / "c.bi", LoadFailedBox, cut + ": a damaged PNG header: "},
         {dir.Path(), dir / "d.bi", LoadFailedBox, dir.Path() + ": a folder, not a picture file"},
         {input, nowhere, "Error|Error! Could not open output file!|16",

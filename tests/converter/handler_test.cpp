@@ -54,7 +54,8 @@ TEST_F(HandlerTest, ChoseFileAsksForABitmapInTheCurrentFolder) {
               "ffnen");
     EXPECT_EQ(
         asked.filter,
-        "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0"
+        "Alle Bilder (*.bmp, *.png, *.jpg, *.jpeg, *.gif, *.webp, *.tif, *.tiff, *.heic, *.heif, "
+        "*.avif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif;*.webp;*.tif;*.tiff;*.heic;*.heif;*.avif\0"
         "BMP Dateien (*.BMP)\0*.BMP\0\0"s);
     EXPECT_EQ(asked.filterIndex, 1);
     EXPECT_EQ(asked.initialFolder, ".");

@@ -53,5 +53,5 @@ endfunction()
 check_entry(converter "Name=converter" "Exec=converter" "Icon=pixeltools")
 # Not in the menu: the viewer without a file shows only its built-in picture.
 check_entry(viewer "Name=viewer" "Exec=viewer %f" "NoDisplay=true" "Icon=pixeltools"
-            "MimeType=image/bmp,image/png,image/jpeg,image/gif,")
+            "MimeType=image/bmp,image/png,image/jpeg,image/gif,image/webp,image/tiff,image/heic,image/heif,image/avif,")
 file(REMOVE_RECURSE ${PREFIX})

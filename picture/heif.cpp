@@ -1,0 +1,220 @@
+// HEIC and AVIF pictures through libheif (HEVC decoded by libde265, AV1 by dav1d or libaom): the
+// primary image with its alpha, its transforms (rotation, mirroring, cropping) applied unless
+// orientations are not, samples of more than 8 bits reduced to their high 8 bits. libheif reads
+// the file through a reader of ours, so memory input works alike and nothing past the file is
+// read; its own limit on picture sides is set from the pixel limit, and its strict decoding makes
+// what it would only warn about (damaged data) an error.
+#include <libheif/heif.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "picture/destination.h"
+#include "picture/formats.h"
+#include "picture/orientation.h"
+
+namespace picture {
+
+namespace {
+
+struct Client {
+    const InputFile* file = nullptr;
+    int64_t position = 0;
+};
+
+int64_t Position(void* user) {
+    return static_cast<Client*>(user)->position;
+}
+
+int Read(void* data, size_t size, void* user) {
+    auto* client = static_cast<Client*>(user);
+    if (!client->file->ReadExactly(client->position, data, static_cast<int64_t>(size))) return -1;
+    client->position += static_cast<int64_t>(size);
+    return 0;
+}
+
+int Seek(int64_t position, void* user) {
+    auto* client = static_cast<Client*>(user);
+    if (position < 0 || position > client->file->Size()) return -1;
+    client->position = position;
+    return 0;
+}
+
+heif_reader_grow_status WaitForSize(int64_t size, void* user) {
+    return size > static_cast<Client*>(user)->file->Size() ? heif_reader_grow_status_size_beyond_eof
+                                                           : heif_reader_grow_status_size_reached;
+}
+
+constexpr heif_reader Reader = {.reader_api_version = 1,
+                                .get_position = Position,
+                                .read = Read,
+                                .seek = Seek,
+                                .wait_for_file_size = WaitForSize};
+
+struct ContextDeleter {
+    void operator()(heif_context* context) const { heif_context_free(context); }
+};
+struct HandleDeleter {
+    void operator()(heif_image_handle* handle) const { heif_image_handle_release(handle); }
+};
+struct ImageDeleter {
+    void operator()(heif_image* image) const { heif_image_release(image); }
+};
+struct OptionsDeleter {
+    void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
+};
+
+// libheif's plugins are loaded once for the process.
+void InitialiseOnce() {
+    static const bool initialised = [] {
+        heif_init(nullptr);
+        return true;
+    }();
+    (void)initialised;
+}
+
+std::string Text(const heif_error& error) {
+    return error.message && *error.message ? error.message : "unreadable";
+}
+
+// The one reader of a HEIF file's header, for the probe and the loader.
+class HeifReader {
+public:
+    explicit HeifReader(const InputFile& file) {
+        InitialiseOnce();
+        client_.file = &file;
+        context_.reset(heif_context_alloc());
+        if (!context_) {
+            problem_ = "libheif cannot be used";
+            return;
+        }
+        const auto sideLimit = static_cast<int>(std::min<int64_t>(PixelLimit(), INT32_MAX));
+        heif_context_set_maximum_image_size_limit(context_.get(), sideLimit);
+        heif_error error =
+            heif_context_read_from_reader(context_.get(), &Reader, &client_, nullptr);
+        heif_image_handle* handle = nullptr;
+        if (!error.code) error = heif_context_get_primary_image_handle(context_.get(), &handle);
+        handle_.reset(handle);
+        if (error.code) {
+            problem_ = "a damaged HEIF file (" + Text(error) + ")";
+            return;
+        }
+        // The stored size is that of the coded image; the upright one, that after its
+        // transforms.
+        const bool applied = ApplyOrientation();
+        width_ = applied ? heif_image_handle_get_width(handle)
+                         : heif_image_handle_get_ispe_width(handle);
+        height_ = applied ? heif_image_handle_get_height(handle)
+                          : heif_image_handle_get_ispe_height(handle);
+        if (width_ < 1 || height_ < 1) problem_ = "no pixels (" + SizeText(width_, height_) + ")";
+    }
+
+    const std::string& Problem() const { return problem_; }
+    int64_t Width() const { return width_; }
+    int64_t Height() const { return height_; }
+    DecodeResult Decode(const PixelView& whole) const;
+
+private:
+    Client client_;
+    std::unique_ptr<heif_context, ContextDeleter> context_;
+    std::unique_ptr<heif_image_handle, HandleDeleter> handle_;
+    std::string problem_;
+    int64_t width_ = 0;
+    int64_t height_ = 0;
+};
+
+// Interleaved RGBA of 8 bits, or of 16-bit little-endian samples of `bits` bits, as 0xAARRGGBB.
+void CopyRows(const uint8_t* plane, int64_t stride, int bits, bool premultiplied,
+              const PixelView& whole) {
+    for (int64_t y = 0; y < whole.height; ++y) {
+        const uint8_t* from = plane + y * stride;
+        uint32_t* to = whole.Row(y);
+        for (int64_t x = 0; x < whole.width; ++x) {
+            uint32_t c[4];
+            for (int i = 0; i < 4; ++i)
+                c[i] =
+                    bits <= 8
+                        ? from[x * 4 + i]
+                        : ((from[x * 8 + i * 2] | (from[x * 8 + i * 2 + 1] << 8)) >> (bits - 8)) &
+                              0xFF;
+            if (premultiplied && c[3] != 0 && c[3] != 255)
+                for (int i = 0; i < 3; ++i) c[i] = std::min<uint32_t>(c[i] * 255 / c[3], 255);
+            to[x] = (c[3] << 24) | (c[0] << 16) | (c[1] << 8) | c[2];
+        }
+    }
+}
+
+DecodeResult HeifReader::Decode(const PixelView& whole) const {
+    heif_image_handle* handle = handle_.get();
+    const int bits = heif_image_handle_get_luma_bits_per_pixel(handle);
+    if (bits < 1 || bits > 16)
+        return Refusal("a HEIF picture of " + std::to_string(bits) + "-bit samples, not supported");
+    const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(
+        heif_decoding_options_alloc());
+    if (!options) return Refusal("libheif cannot be used");
+    options->ignore_transformations = ApplyOrientation() ? 0 : 1;
+    options->strict_decoding = 1;
+    heif_image* decoded = nullptr;
+    const heif_chroma chroma =
+        bits <= 8 ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RRGGBBAA_LE;
+    const heif_error error =
+        heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options.get());
+    const std::unique_ptr<heif_image, ImageDeleter> image(decoded);
+    if (error.code == heif_error_Unsupported_feature ||
+        error.code == heif_error_Unsupported_filetype)
+        return Refusal("a kind of HEIF picture that libheif does not decode (" + Text(error) + ")");
+    if (error.code)
+        return Refusal("cut short or damaged inside its pixel data (" + Text(error) + ")");
+    int stride = 0;
+    const uint8_t* plane =
+        heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+    if (!plane || heif_image_get_width(decoded, heif_channel_interleaved) != whole.width ||
+        heif_image_get_height(decoded, heif_channel_interleaved) != whole.height)
+        return Refusal("a HEIF picture whose decoded size differs from its header's");
+    const int sampleBits = heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved);
+    CopyRows(plane, stride, bits <= 8 ? 8 : sampleBits,
+             heif_image_handle_is_premultiplied_alpha(handle) != 0, whole);
+    DecodeResult done;
+    done.wrote = true;
+    return done;
+}
+
+bool IsHeif(std::span<const uint8_t> head) {
+    return head.size() >= 12 && heif_check_filetype(head.data(), static_cast<int>(head.size())) ==
+                                    heif_filetype_yes_supported;
+}
+
+// "HEIC", "AVIF" or "HEIF", from the brands of the file type box.
+std::string KindOf(const InputFile& file) {
+    uint8_t head[64] = {};
+    const int64_t got = std::max<int64_t>(file.ReadAt(0, head, sizeof head), 0);
+    const char* type = heif_get_file_mime_type(head, static_cast<int>(got));
+    const std::string mime = type ? type : "";
+    if (mime == "image/avif" || mime == "image/avif-sequence") return "AVIF";
+    if (mime == "image/heic" || mime == "image/heic-sequence") return "HEIC";
+    return "HEIF";
+}
+
+std::optional<ProbeResult> ProbeHeif(const InputFile& file) {
+    const HeifReader reader(file);
+    ProbeResult probe;
+    probe.format = KindOf(file);
+    probe.problem = reader.Problem();
+    SetUprightSize(probe, reader.Width(), reader.Height(), Upright);
+    return probe;
+}
+
+DecodeResult DecodeHeif(const InputFile& file, const PixelView& view) {
+    const HeifReader reader(file);
+    if (!reader.Problem().empty()) return Refusal(reader.Problem());
+    return DecodeWhole(view, reader.Width(), reader.Height(), Upright,
+                       [&](const PixelView& whole) { return reader.Decode(whole); });
+}
+
+}  // namespace
+
+const Format HeifFormat = {.recognises = IsHeif, .probe = ProbeHeif, .decode = DecodeHeif};
+
+}  // namespace picture

@@ -1,0 +1,12 @@
+# Copies the format fuzzers' seeds from FROM into one folder per target under TO.
+foreach(pair "webp:*.webp" "tiff:*.tif" "heif:*.heic;*.avif")
+  string(REPLACE ":" ";" parts "${pair}")
+  list(POP_FRONT parts target)
+  set(files)
+  foreach(pattern IN LISTS parts)
+    file(GLOB matched ${FROM}/${pattern})
+    list(APPEND files ${matched})
+  endforeach()
+  file(MAKE_DIRECTORY ${TO}/${target})
+  file(COPY ${files} DESTINATION ${TO}/${target})
+endforeach()
