@@ -13,6 +13,7 @@ Screenshots are kept in SHOT_DIR.
 """
 import os
 import re
+import unicodedata
 import subprocess
 import sys
 import tempfile
@@ -140,8 +141,10 @@ def include_file(label, rows):
 
 
 def expect_include(path, rows):
-    """Exits unless `path` is the include file of `rows`, labelled after the file's name."""
-    label = re.sub(r'[ .]', '_', os.path.basename(path))
+    """Exits unless `path` is the include file of `rows`, labelled after the file's name (its
+    letters outside ASCII as their base letters)."""
+    plain = unicodedata.normalize('NFKD', os.path.basename(path)).encode('ascii', 'ignore')
+    label = re.sub(r'[ .]', '_', plain.decode())
     if not os.path.exists(path) or read(path) != include_file(label, rows):
         sys.exit('%s is not the expected include file: %r'
                  % (path, read(path) if os.path.exists(path) else 'missing'))
