@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "picture/destination.h"
@@ -19,9 +20,9 @@ constexpr std::array<uint8_t, 8> Signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0
 
 // No side of a PNG can be longer.
 constexpr uint32_t LongestSide = INT32_MAX;
-// Ancillary chunks (text, profiles, metadata) are read into memory, compressed ones inflated:
-// these bound one of them and all of them together, so that a small file cannot make a large
-// allocation out of them. The image data itself is streamed and bounded by the pixel limit.
+// The ancillary chunks libspng is shown (transparency, orientation) are read into memory: these
+// bound one of them and all of them together. The image data itself is streamed and bounded by
+// the pixel limit.
 constexpr size_t ChunkBytesLimit = 4 << 20;
 constexpr size_t CachedChunkBytesLimit = 16 << 20;
 // Deflate never packs more than 1032 bytes into one; a file shorter than its pixels' rows can
@@ -37,8 +38,81 @@ struct ContextDeleter {
     void operator()(spng_ctx* context) const { spng_ctx_free(context); }
 };
 
+uint32_t Be32(const uint8_t* p) {
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+// The file as libspng reads it, less the ancillary chunks that have no bearing on the pixels:
+// text, colour profiles and the like are never read into memory or inflated, however large or
+// many, so they cannot fail a picture whose pixels are fine. Critical chunks, transparency and
+// an orientation of sane size pass unchanged, checksums and all.
+class PixelChunkStream {
+public:
+    explicit PixelChunkStream(const InputFile& file) : stream_(file) {}
+
+    int64_t Read(uint8_t* out, int64_t count) {
+        int64_t done = 0;
+        while (done < count) {
+            if (pendingAt_ < pending_.size()) {
+                const auto n = std::min<int64_t>(count - done, pending_.size() - pendingAt_);
+                std::memcpy(out + done, pending_.data() + pendingAt_, static_cast<size_t>(n));
+                pendingAt_ += static_cast<size_t>(n);
+                done += n;
+                continue;
+            }
+            if (passing_ == 0) {
+                if (!NextKeptChunk()) break;
+                continue;  // its header first
+            }
+            const int64_t n = stream_.Read(out + done, std::min(passing_, count - done));
+            if (n < 0) return -1;
+            if (n == 0) break;
+            passing_ -= n;
+            done += n;
+        }
+        return done;
+    }
+
+private:
+    static bool Kept(const uint8_t* type, uint32_t length) {
+        const std::string_view name(reinterpret_cast<const char*>(type), 4);
+        const bool critical = (type[0] & 0x20) == 0;
+        return critical || name == "tRNS" || (name == "eXIf" && length <= ChunkBytesLimit);
+    }
+
+    // Hands on the signature, then the header of the next chunk to keep, whose data and checksum
+    // pass after it; false at the end of the file.
+    bool NextKeptChunk() {
+        if (!started_) {
+            started_ = true;
+            passing_ = static_cast<int64_t>(Signature.size());
+            return true;
+        }
+        for (;;) {
+            std::array<uint8_t, 8> header{};
+            const int64_t got = stream_.Read(header.data(), header.size());
+            if (got <= 0) return false;
+            const uint32_t length = Be32(header.data());
+            if (got < 8 || Kept(header.data() + 4, length)) {
+                pending_.assign(header.begin(), header.begin() + got);
+                pendingAt_ = 0;
+                passing_ = got < 8 ? 0 : int64_t{length} + 4;  // the data and the checksum
+                return true;
+            }
+            stream_.Skip(int64_t{length} + 4);
+        }
+    }
+
+    FileStream stream_;
+    bool started_ = false;
+    std::vector<uint8_t> pending_;  // a chunk header read to judge it, for libspng
+    size_t pendingAt_ = 0;
+    int64_t passing_ = 0;  // bytes of the kept chunk still to pass
+};
+
 int ReadFromStream(spng_ctx*, void* user, void* out, size_t length) {
-    const int64_t got = static_cast<FileStream*>(user)->Read(out, static_cast<int64_t>(length));
+    const int64_t got = static_cast<PixelChunkStream*>(user)->Read(static_cast<uint8_t*>(out),
+                                                                    static_cast<int64_t>(length));
     if (got < 0) return SPNG_IO_ERROR;
     return got == static_cast<int64_t>(length) ? 0 : SPNG_IO_EOF;
 }
@@ -74,7 +148,7 @@ public:
     }
 
 private:
-    FileStream stream_;
+    PixelChunkStream stream_;
     std::unique_ptr<spng_ctx, ContextDeleter> context_;
     spng_ihdr header_{};
 };
@@ -100,9 +174,9 @@ std::optional<std::string> DataProblem(const spng_ihdr& h, int64_t fileSize) {
            std::to_string(fileSize) + " bytes can hold";
 }
 
-// What libspng decodes a row to: RGBA of 16-bit channels for 16-bit files, RGB bytes for 8-bit
-// colour without transparency (the most common kind, saving the library a pass), else RGBA
-// bytes. Channels come red first; 16-bit ones are reduced to their high byte.
+// What libspng decodes a row to: RGB bytes for 8-bit colour without transparency (the most common
+// kind, saving the library a pass), else RGBA bytes, 16-bit channels reduced to their high byte
+// by the library. Channels come red first.
 struct RowForm {
     int format = SPNG_FMT_RGBA8;
     int64_t pixelBytes = 4;
@@ -110,7 +184,6 @@ struct RowForm {
 
 RowForm FormOf(const PngReader& png) {
     const spng_ihdr& h = png.Header();
-    if (h.bit_depth == 16) return {SPNG_FMT_RGBA16, 8};
     spng_trns transparency{};
     if (h.color_type == SPNG_COLOR_TYPE_TRUECOLOR &&
         spng_get_trns(png.Context(), &transparency) == SPNG_ECHUNKAVAIL)
@@ -122,15 +195,10 @@ template <int64_t PixelBytes>
 uint32_t Colour(const uint8_t* p) {
     if constexpr (PixelBytes == 3) {
         return 0xFF000000u | (p[0] << 16) | (p[1] << 8) | p[2];
-    } else if constexpr (PixelBytes == 4) {
+    } else {
         uint32_t v;
         std::memcpy(&v, p, 4);
         return (v & 0xFF00FF00u) | ((v & 0xFF) << 16) | ((v >> 16) & 0xFF);
-    } else {
-        uint16_t c[4];
-        std::memcpy(c, p, 8);
-        return uint32_t(c[3] >> 8) << 24 | uint32_t(c[0] >> 8) << 16 | uint32_t(c[1] >> 8) << 8 |
-               uint32_t(c[2] >> 8);
     }
 }
 
@@ -147,13 +215,23 @@ void ConvertRow(const uint8_t* row, int64_t first, int64_t step, int64_t end, ui
 // Columns first, first + step, ... below `end` of a decoded row as colours, at the same places.
 void ToColours(const uint8_t* row, RowForm form, int64_t first, int64_t step, int64_t end,
                uint32_t* colours) {
-    switch (form.pixelBytes) {
-        case 3:
-            return ConvertRow<3>(row, first, step, end, colours);
-        case 4:
-            return ConvertRow<4>(row, first, step, end, colours);
-        default:
-            return ConvertRow<8>(row, first, step, end, colours);
+    if (form.pixelBytes == 3) return ConvertRow<3>(row, first, step, end, colours);
+    ConvertRow<4>(row, first, step, end, colours);
+}
+
+// A row libspng decoded into a destination row, made 0xAARRGGBB where it lies. RGB pixels widen
+// from the last one back, so that none is overwritten before it is read.
+void ToColoursInPlace(uint8_t* row, RowForm form, int64_t width) {
+    if (form.pixelBytes == 4) {
+        for (int64_t x = 0; x < width; ++x) std::swap(row[x * 4], row[x * 4 + 2]);
+        return;
+    }
+    for (int64_t x = width - 1; x >= 0; --x) {
+        const uint8_t red = row[x * 3], green = row[x * 3 + 1], blue = row[x * 3 + 2];
+        row[x * 4] = blue;
+        row[x * 4 + 1] = green;
+        row[x * 4 + 2] = red;
+        row[x * 4 + 3] = 0xFF;
     }
 }
 
@@ -197,6 +275,26 @@ void StoreDecodedRow(const uint8_t* row, RowForm form, const spng_row_info& info
     dest.StoreEvery(info.row_num, colours, first, dest.CopyWidth(), step);
 }
 
+// Memory beside the destination only where the rows cannot go straight into it: an interlaced
+// picture, a destination of another size or pixel format. Nothing is filled before libspng
+// writes it.
+struct RowBuffers {
+    std::unique_ptr<uint8_t[]> row;
+    std::unique_ptr<uint32_t[]> colours;
+    size_t rowBytes = 0;
+    uint8_t* straight = nullptr;  // the destination's rows, when rows go there directly
+    int64_t pitch = 0;
+
+    RowBuffers(const spng_ihdr& h, RowForm form, const ColourDestination& dest) {
+        straight = h.interlace_method == SPNG_INTERLACE_NONE ? dest.WholePicture(pitch) : nullptr;
+        rowBytes = static_cast<size_t>(h.width * form.pixelBytes);
+        if (straight) return;
+        row = std::make_unique_for_overwrite<uint8_t[]>(rowBytes);
+        colours = std::make_unique_for_overwrite<uint32_t[]>(static_cast<size_t>(dest.CopyWidth()));
+    }
+    uint8_t* RowFor(int64_t y) const { return straight ? straight + y * pitch : row.get(); }
+};
+
 DecodeResult DecodeRows(const PngReader& png, const ColourDestination& dest) {
     spng_ctx* c = png.Context();
     const RowForm form = FormOf(png);
@@ -204,8 +302,7 @@ DecodeResult DecodeRows(const PngReader& png, const ColourDestination& dest) {
     if (const int error = spng_decode_image(c, nullptr, 0, form.format,
                                             SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE))
         return Damaged(error);
-    std::vector<uint8_t> row(static_cast<size_t>(png.Header().width * form.pixelBytes));
-    std::vector<uint32_t> colours(static_cast<size_t>(dest.CopyWidth()));
+    const RowBuffers buffers(png.Header(), form, dest);
     int64_t rowsLeft = RowCount(png.Header());
     for (;;) {
         spng_row_info info{};
@@ -216,11 +313,16 @@ DecodeResult DecodeRows(const PngReader& png, const ColourDestination& dest) {
             if (infoError == SPNG_EOI && rowsLeft == 0) break;
             return Damaged(infoError);
         }
-        const int error = spng_decode_row(c, row.data(), row.size());
+        uint8_t* row = buffers.RowFor(info.row_num);
+        const int error = spng_decode_row(c, row, buffers.rowBytes);
         if (error != 0 && error != SPNG_EOI) return Damaged(error);
         --rowsLeft;
         if (error == SPNG_EOI && rowsLeft != 0) return Damaged(error);
-        StoreDecodedRow(row.data(), form, info, interlaced, dest, colours.data());
+        if (buffers.straight) {
+            ToColoursInPlace(row, form, png.Header().width);
+        } else {
+            StoreDecodedRow(row, form, info, interlaced, dest, buffers.colours.get());
+        }
         if (error == SPNG_EOI) break;
     }
     if (const int chunkError = spng_decode_chunks(c)) return Damaged(chunkError);

@@ -145,8 +145,12 @@ def main(out):
     written("bad_crc.png", png[:crc_at] + bytes([png[crc_at] ^ 1]) + png[crc_at + 1:], None)
     written("cut.png", png[:idat + 200], None)
     written("no_end.png", png[:-12], None)
-    written("text_bomb.png", png_bytes(1, 1, 8, 0, [b"\0"], chunk(
-        b"zTXt", b"Comment\0\0" + zlib.compress(b"\0" * (8 << 20), 9))), None)
+    # Text that inflates to 8 MB and a 5 MB profile: passed over, the pixels decide.
+    grey_rows = [bytes((x * 7 + y) % 256 for x in range(w)) for y in range(h)]
+    written("text_bomb.png", png_bytes(w, h, 8, 0, grey_rows, chunk(
+        b"zTXt", b"Comment\0\0" + zlib.compress(b"\0" * (8 << 20), 9)) + chunk(
+        b"iCCP", b"p\0\0" + bytes(5 << 20))),
+        b"".join(bytes((v, v, v, 255)) for row in grey_rows for v in row))
     written("too_large.png", png_bytes(30000, 30000, 8, 0, [b"\0" * 30000]), None)
     jpeg = open(path("420.jpg"), "rb").read()
     written("cut.jpg", jpeg[:len(jpeg) * 2 // 3], None)
