@@ -38,7 +38,7 @@ int ReadFromStream(GifFileType* gif, GifByteType* out, int count) {
 // control extension before it gives. Afterwards giflib goes on to that image's pixels.
 class GifReader {
 public:
-    explicit GifReader(const InputFile& file) : stream_(file) {
+    explicit GifReader(const InputFile& file) : stream_(file), fileSize_(file.Size()) {
         int error = 0;
         gif_.reset(DGifOpen(&stream_, ReadFromStream, &error));
         foundImage_ = gif_ && ReadToFirstImage();
@@ -56,6 +56,7 @@ private:
     bool ReadExtension();
 
     FileStream stream_;
+    int64_t fileSize_ = 0;
     std::unique_ptr<GifFileType, GifDeleter> gif_;
     int transparent_ = NO_TRANSPARENT_COLOR;
     bool foundImage_ = false;
@@ -97,6 +98,11 @@ std::optional<std::string> GifReader::Problem() const {
                ", " + std::to_string(i.Top) + ") lies outside its " +
                SizeText(g.SWidth, g.SHeight) + " screen";
     if (!i.ColorMap && !g.SColorMap) return "no colour table";
+    // A code of the image data stands for at most 4096 pixels and takes at least 3 bits.
+    const int64_t pixels = int64_t{i.Width} * i.Height;
+    if (fileSize_ < (pixels + 4095) / 4096 * 3 / 8)
+        return "declares " + SizeText(i.Width, i.Height) + " pixels, more than its " +
+               std::to_string(fileSize_) + " bytes can hold";
     return std::nullopt;
 }
 
@@ -156,7 +162,8 @@ std::optional<ProbeResult> ProbeGif(const InputFile& file) {
         probe.width = g.SWidth;
         probe.height = g.SHeight;
         const GifImageDesc& i = g.Image;
-        probe.coversWhole = i.Left == 0 && i.Top == 0 && i.Width == g.SWidth && i.Height == g.SHeight;
+        probe.coversWhole =
+            i.Left == 0 && i.Top == 0 && i.Width == g.SWidth && i.Height == g.SHeight;
     }
     probe.problem = reader.Problem().value_or("");
     return probe;

@@ -113,6 +113,44 @@ std::optional<std::string> FrameProblem(const JpegFrame& f) {
     return std::nullopt;
 }
 
+// The fewest bytes the entropy-coded data of a picture this size can take: every block of every
+// minimum coded unit (at most 32 x 32 pixels) takes at least a bit.
+std::optional<std::string> DataProblem(const JpegFrame& f, int64_t fileSize) {
+    const int64_t units = (int64_t{f.width} + 31) / 32 * ((int64_t{f.height} + 31) / 32);
+    if (fileSize >= units / 8) return std::nullopt;
+    return "declares " + SizeText(f.width, f.height) + " pixels, more than its " +
+           std::to_string(fileSize) + " bytes can hold";
+}
+
+// Progressive files need a dozen scans or so; more than this only makes work without pixels.
+constexpr int64_t MostScans = 100;
+
+// The scans of the data, counted by walking its markers and passing over each scan's coded data
+// (where 0xFF is followed by 0, a restart marker or more 0xFF).
+int64_t CountScans(const std::vector<uint8_t>& data) {
+    int64_t scans = 0;
+    const size_t n = data.size();
+    for (size_t i = 2; i + 1 < n;) {
+        if (data[i] != MarkerStart || data[i + 1] == MarkerStart) {
+            ++i;
+            continue;
+        }
+        const uint8_t marker = data[i + 1];
+        if (marker == EndOfImage) break;
+        if (HasNoLength(marker) || i + 3 >= n) {
+            i += 2;
+            continue;
+        }
+        i += 2 + ((size_t{data[i + 2]} << 8) | data[i + 3]);
+        if (marker != StartOfScan) continue;
+        ++scans;
+        while (i + 1 < n && !(data[i] == MarkerStart && data[i + 1] != 0 &&
+                              data[i + 1] != MarkerStart && (data[i + 1] & 0xF8) != 0xD0))
+            ++i;
+    }
+    return scans;
+}
+
 struct HandleDeleter {
     void operator()(void* handle) const { tjDestroy(handle); }
 };
@@ -186,7 +224,9 @@ std::optional<ProbeResult> ProbeJpeg(const InputFile& file) {
         return probe;
     }
     SetUprightSize(probe, frame->width, frame->height, AppliedOrientation(frame->orientation));
-    probe.problem = FrameProblem(*frame).value_or("");
+    std::optional<std::string> problem = FrameProblem(*frame);
+    if (!problem) problem = DataProblem(*frame, file.Size());
+    probe.problem = problem.value_or("");
     return probe;
 }
 
@@ -196,8 +236,12 @@ DecodeResult DecodeJpeg(const InputFile& file, const PixelView& view) {
     const std::optional<JpegFrame> frame = ReadFrame(file);
     const Decompressor handle(tjInitDecompress());
     std::vector<uint8_t> data;
-    if (!frame || FrameProblem(*frame) || !handle || !ReadData(file, handle.get(), *frame, data))
+    if (!frame || FrameProblem(*frame) || DataProblem(*frame, file.Size()) || !handle ||
+        !ReadData(file, handle.get(), *frame, data))
         return Refusal(std::string(CutShortOrUnsupportedText));
+    if (const int64_t scans = CountScans(data); scans > MostScans)
+        return Refusal("has " + std::to_string(scans) + " scans, more than the " +
+                       std::to_string(MostScans) + " any JPEG needs");
     return DecodeWhole(
         view, frame->width, frame->height, AppliedOrientation(frame->orientation),
         [&](const PixelView& whole) { return Decompress(handle.get(), data, *frame, whole); });

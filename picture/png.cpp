@@ -112,7 +112,7 @@ private:
 
 int ReadFromStream(spng_ctx*, void* user, void* out, size_t length) {
     const int64_t got = static_cast<PixelChunkStream*>(user)->Read(static_cast<uint8_t*>(out),
-                                                                    static_cast<int64_t>(length));
+                                                                   static_cast<int64_t>(length));
     if (got < 0) return SPNG_IO_ERROR;
     return got == static_cast<int64_t>(length) ? 0 : SPNG_IO_EOF;
 }

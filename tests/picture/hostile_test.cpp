@@ -1,0 +1,75 @@
+// Files made to cost far more than their pixels: refused before the work, with the reason.
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "picture/picture.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A progressive JPEG of a 64 x 64 gradient, as TurboJPEG writes it.
+Bytes ProgressiveJpeg() {
+    std::vector<uint8_t> rgb(64 * 64 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 7);
+    tjhandle handle = tjInitCompress();
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    tjCompress2(handle, rgb.data(), 64, 0, 64, TJPF_RGB, &out, &size, TJSAMP_420, 90,
+                TJFLAG_PROGRESSIVE);
+    Bytes jpeg(out, out + size);
+    tjFree(out);
+    tjDestroy(handle);
+    return jpeg;
+}
+
+// The same file with its last scan repeated until it has `scans` more.
+Bytes WithScansRepeated(Bytes jpeg, int scans) {
+    const uint8_t sos[] = {0xFF, 0xDA};
+    const auto last = std::find_end(jpeg.begin(), jpeg.end(), sos, sos + 2);
+    const Bytes scan(last, jpeg.end() - 2);  // up to the end-of-image marker
+    for (int i = 0; i < scans; ++i) jpeg.insert(jpeg.end() - 2, scan.begin(), scan.end());
+    return jpeg;
+}
+
+// A frame header claiming 10000 x 10000 pixels in the file's few bytes.
+Bytes WithHugeFrame(Bytes jpeg) {
+    const uint8_t sof[] = {0xFF, 0xC2};
+    const auto frame = std::search(jpeg.begin(), jpeg.end(), sof, sof + 2);
+    for (const int at : {5, 7}) frame[at] = 10000 >> 8, frame[at + 1] = 10000 & 0xFF;
+    return jpeg;
+}
+
+// A GIF whose first image claims 10000 x 10000 pixels and holds a few bytes of data.
+Bytes HugeGif() {
+    Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 0x10, 0x27, 0x10, 0x27, 0x80, 0, 0};
+    gif.insert(gif.end(), {0, 0, 0, 255, 255, 255});  // a two-colour table
+    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 0x10, 0x27, 0x10, 0x27, 0});
+    gif.insert(gif.end(), {2, 2, 0x4C, 0x01, 0, 0x3B});
+    return gif;
+}
+
+TEST(HostilePictures, RefusedBeforeTheWorkWithTheReason) {
+    const Bytes jpeg = ProgressiveJpeg();
+    ASSERT_TRUE(picture::LoadMemory(jpeg).pixels);
+    const std::tuple<const char*, Bytes, std::string> cases[] = {
+        {"a JPEG of 150 scans more", WithScansRepeated(jpeg, 150), "has 1"},
+        {"a JPEG frame too large for its data", WithHugeFrame(jpeg),
+         "declares 10000 x 10000 pixels, more than its "},
+        {"a GIF image too large for its data", HugeGif(),
+         "declares 10000 x 10000 pixels, more than its 35 bytes can hold"},
+    };
+    for (const auto& [what, bytes, problem] : cases) {
+        const picture::LoadedPicture loaded = picture::LoadMemory(bytes);
+        EXPECT_EQ(picture::ProbeMemory(bytes).problem.empty(), problem.starts_with("has")) << what;
+        EXPECT_EQ(loaded.problem.rfind(problem, 0), 0u) << what << ": " << loaded.problem;
+        EXPECT_FALSE(loaded.pixels) << what;
+    }
+}
+
+}  // namespace
