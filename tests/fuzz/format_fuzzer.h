@@ -1,5 +1,4 @@
-// The body of the fuzz targets of the formats read through a library of their own (WebP, TIFF,
-// HEIC and AVIF): bytes of the target's format through the probe, the whole load and decodes
+// The body of the fuzz targets of the decoders: bytes of the target's format through the probe, the whole load and decodes
 // into smaller views of 4 and 2 bytes a pixel, orientations applied and not. Inputs the probe
 // does not take as the target's format are passed over, so that each target explores its own
 // decoder.
