@@ -11,7 +11,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
+#include <tuple>
 
 #include "converter/dialogs_fake.h"
 #include "converter/file_dialog.h"
@@ -108,6 +110,32 @@ TEST_F(HandlerTest, ADroppedFileFillsBothFieldsTheFirstOfSeveral) {
     EXPECT_EQ(outputName.Text, "ResB\xC3\xA4ume \xC3\x9C.bi");
     EXPECT_TRUE(script.requests.empty());  // no dialog, no conversion
     EXPECT_TRUE(script.boxes.empty());
+}
+
+// The output name follows the path, typed, pasted or dropped, until the user writes their own;
+// choosing or dropping a file makes it the converter's again. Each step: what is done, then the
+// two fields' texts.
+TEST_F(HandlerTest, TheOutputNameFollowsThePathUntilTheUserEditsIt) {
+    const auto type = [this](const char* path) { inputPath.Text = path; };
+    const std::tuple<std::function<void()>, const char*> steps[] = {
+        {[] {}, "Unnamed.bi"},
+        {[&] { type("/p/a.png"); }, "Resa.bi"},
+        {[&] { type("/p/a.png.jpg"); }, "Resa.png.bi"},  // a paste arrives the same way
+        {[&] { type(""); }, "Unnamed.bi"},
+        {[&] { TakeDroppedFile(state, {"/d/drop.gif"}); }, "Resdrop.bi"},
+        {[&] { outputName.Text = "mine.bi"; }, "mine.bi"},
+        {[&] { type("/p/b.bmp"); }, "mine.bi"},  // the user's own name stays
+        {[&] {
+             ChooseFile({ChoiceStatus::Chosen, "/c/chosen.bmp"});
+         },
+         "Reschosen.bi"},
+        {[&] { type("/p/c.tif"); }, "Resc.bi"},
+    };
+    for (const auto& [act, output] : steps) {
+        act();
+        FollowInputPath(state);
+        EXPECT_EQ(outputName.Text, output) << inputPath.Text;
+    }
 }
 
 TEST_F(HandlerTest, OnlyTheExactIdsAct) {

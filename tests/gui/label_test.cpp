@@ -1,5 +1,9 @@
 #include "gui/label.h"
 
+#include <tuple>
+
+#include "gui/button.h"
+#include "gui/element_list.h"
 #include "tests/gui/widget_test_support.h"
 
 namespace {
@@ -64,6 +68,29 @@ TEST_F(LabelTest, HiddenLabelNeitherDrawsNorErasesUntilShown) {
     ExpectedFrame expected;
     PaintLabel(expected, 20, 20, 2, "Hi");
     EXPECT_TRUE(ShowsFrame(expected));
+}
+
+// Texts are UTF-8, measured and drawn by characters: each shows its code page 437 glyph, or "?"
+// where the font has none. The expected glyph codes are written out by hand.
+TEST_F(LabelTest, Utf8TextsAreMeasuredAndDrawnByCharacters) {
+    const std::tuple<const char*, const char*> cases[] = {{"Gr\xC3\xBCn", "Gr\x81n"},
+                                                          {"\xE2\x82\xAC"
+                                                           "5",
+                                                           "?5"},
+                                                          {"\xC3\x84\xC3\x9F!", "\x8E\xE1!"}};
+    for (const auto& [utf8, glyphs] : cases) {
+        ClearScreen();
+        Label label(10, 10, utf8);
+        Button button("b", nullptr, utf8, 10, 30);
+        Draw(label);
+        Draw(button);
+        ExpectedFrame expected;
+        PaintLabel(expected, 10, 10, static_cast<int32_t>(std::string_view(glyphs).size()), glyphs);
+        PaintButton(expected, 10, 30, glyphs);
+        EXPECT_TRUE(ShowsFrame(expected)) << glyphs;
+    }
+    ElementList list(0, 0, "\xC3\xA4", 5, nullptr);  // five characters, nine bytes, fit
+    EXPECT_EQ(NewElement(list, "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F!", "id"), 0);
 }
 
 }  // namespace
