@@ -313,8 +313,12 @@ void ToggleFullScreen(void* self) {
     w.clearBars = true;
 }
 
+// SDL's own title call leaves _NET_WM_NAME as it was and garbles WM_NAME outside ASCII in the C
+// locale: the properties are set directly.
+void SetX11Title(const SdlWindow& w, const char* title);
+
 void SetTitle(void* self, const char* title) {
-    SDL_SetWindowTitle(WindowOf(self).window, title);
+    SetX11Title(WindowOf(self), title);
 }
 
 uint64_t NativeWindowId(void* self) {
@@ -362,6 +366,9 @@ void UseWindowBackend() {
 // Last in this file: the window-system header brings Xlib's macros (NotifyPointer, Status, ...),
 // which would clash with the names above.
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
+
+#include <cstring>
 
 namespace screen_internal {
 namespace {
@@ -374,6 +381,23 @@ std::optional<RawButton> RawButtonOf(const SdlWindow& w, const SDL_SysWMmsg* mes
     const std::optional<int32_t> bit = ButtonBitOfX11Button(event.xbutton.button);
     if (!bit) return std::nullopt;
     return RawButton{*bit, event.type == ButtonPress, event.xbutton.x, event.xbutton.y};
+}
+
+void SetX11Title(const SdlWindow& w, const char* title) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(w.window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    Display* display = info.info.x11.display;
+    const auto window = static_cast<::Window>(w.nativeWindow);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(title);
+    const int length = static_cast<int>(std::strlen(title));
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"})
+        XChangeProperty(display, window, XInternAtom(display, name, False), utf8, 8,
+                        PropModeReplace, bytes, length);
+    // Older clients read WM_NAME: the UTF-8 bytes as they are, typed as UTF-8.
+    XChangeProperty(display, window, XA_WM_NAME, utf8, 8, PropModeReplace, bytes, length);
+    XFlush(display);
 }
 
 uint64_t X11WindowOf(SDL_Window* window) {
