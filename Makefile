@@ -10,6 +10,8 @@ PACKAGES = cmake g++ make pkg-config libsdl2-dev libgtk-3-dev libgtest-dev libgm
            libexif-dev webp libtiff-tools libheif-examples libjpeg-turbo-progs
 # The Debian package: its dependencies read from the binaries, its check, its manual pages.
 PACKAGES += dpkg-dev file lintian man-db
+# The include files' MIME type and its check: update-mime-database, gio, xdg-mime.
+PACKAGES += shared-mime-info libglib2.0-bin xdg-utils
 PACKAGE_BUILD ?= build-package
 
 .PHONY: deps configure build run viewer gallery test test-package package test-asan test-tsan \

@@ -20,3 +20,9 @@ if(TARGET viewer)
     DEPENDS viewer
     VERBATIM)
 endif()
+
+# The viewer's window work on a large JPEG: view_bench PICTURE.jpg
+if(TARGET viewer_browse)
+  add_executable(view_bench ${CMAKE_CURRENT_LIST_DIR}/viewer/view_bench.cpp)
+  target_link_libraries(view_bench PRIVATE viewer_browse benchmark::benchmark)
+endif()

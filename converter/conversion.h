@@ -1,5 +1,5 @@
-// Turning one picture file (BMP, PNG, JPEG or GIF) into a pixel-data include file: a label line,
-// then "Data" lines with the width, the height and the alpha, red, green and blue values of every
+// Turning one picture file (any format the picture library reads) into a pixel-data include
+// file: a label line, then "Data" lines with the width, the height and the alpha, red, green and blue values of every
 // pixel (or one packed value per pixel), row by row, each line ended by CR LF. No screen and no
 // desktop: the converter's window and the batch tool stand on this alike.
 #pragma once

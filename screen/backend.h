@@ -34,6 +34,8 @@ struct Backend {
     void (*warpPointer)(void* self, int32_t x, int32_t y);
     // Switches between window and full screen.
     void (*toggleFullScreen)(void* self);
+    // Names the window in the desktop's title bar and task list (UTF-8).
+    void (*setTitle)(void* self, const char* title);
     // The desktop's id of the window (the X11 window id); 0 without one.
     uint64_t (*nativeWindowId)(void* self);
     // The desktop clipboard's text (UTF-8); empty when it holds none. The window thread asks for

@@ -56,6 +56,10 @@ void WarpPointer(void* /*self*/, int32_t x, int32_t y) {
 
 void ToggleFullScreen(void* /*self*/) {}  // no window to switch
 
+void SetTitle(void* self, const char* title) {
+    HeadlessWindowOf(self).title = title;
+}
+
 uint64_t NativeWindowId(void* /*self*/) {
     return 0;
 }
@@ -79,6 +83,7 @@ constexpr Backend Headless{
     .capturePointer = CapturePointer,
     .warpPointer = WarpPointer,
     .toggleFullScreen = ToggleFullScreen,
+    .setTitle = SetTitle,
     .nativeWindowId = NativeWindowId,
     .clipboardText = ClipboardText,
     .destroy = Destroy,

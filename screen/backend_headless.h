@@ -17,6 +17,7 @@ struct HeadlessWindow {
     int32_t height = 0;
     std::vector<uint32_t> frame;  // width x height, as presented so far
     int64_t presents = 0;         // present calls that carried at least one row
+    std::string title;            // the latest title set after the window opened
     // The pointer state the back end was asked for.
     bool pointerShown = true;
     bool pointerBusy = false;

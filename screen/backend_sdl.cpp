@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "screen/backend.h"
+#include "screen/desktop.h"
 #include "screen/placement.h"
 #include "screen/shown_rows.h"
 #include "screen/window_backend.h"
@@ -42,6 +43,7 @@ struct SdlWindow {
     bool minimised = false;
     bool fullScreen = false;
     bool clearBars = false;  // the next present repaints the whole window, bars included
+    int32_t scale = 1;       // the desktop's, in a window; full screen places the frame anew
     Placement placement;
     uint64_t nativeWindow = 0;
     std::vector<std::string> dropping;  // the files of the drop under way
@@ -64,6 +66,21 @@ struct RawButton {
 };
 std::optional<RawButton> RawButtonOf(const SdlWindow& w, const SDL_SysWMmsg* message);
 
+// The desktop's scale, as far as the scaled window still fits its work area.
+int32_t WindowScale(int32_t width, int32_t height) {
+    const Desktop desktop = ReadDesktop();
+    return FittingScale(desktop.scale, width, height, desktop.width, desktop.height);
+}
+
+// The frame at the window's scale from its top-left corner, or placed in the full screen.
+Placement WindowPlacement(const SdlWindow& w) {
+    if (!w.fullScreen) return Placement{.scale = w.scale, .offsetX = 0, .offsetY = 0};
+    int32_t areaWidth = 0;
+    int32_t areaHeight = 0;
+    SDL_GetWindowSize(w.window, &areaWidth, &areaHeight);
+    return PlaceFrame(w.width, w.height, areaWidth, areaHeight);
+}
+
 void* Create(int32_t width, int32_t height, const char* title, std::string& failure) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
@@ -78,8 +95,10 @@ void* Create(int32_t width, int32_t height, const char* title, std::string& fail
     auto w = std::make_unique<SdlWindow>();
     w->width = width;
     w->height = height;
-    w->window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                 height, SDL_WINDOW_SHOWN);
+    w->scale = WindowScale(width, height);
+    w->placement = WindowPlacement(*w);
+    w->window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                 width * w->scale, height * w->scale, SDL_WINDOW_SHOWN);
     if (!w->window) {
         failure = std::string("cannot create the window: ") + SDL_GetError();
         SDL_Quit();
@@ -126,8 +145,7 @@ void Present(void* self, const uint8_t* frame, int32_t /*width*/, int32_t /*heig
     SDL_Surface* surface = SDL_GetWindowSurface(w.window);
     if (!surface) return;
     RememberRows(w.shown, frame, w.width, w.height, first, last);
-    w.placement =
-        w.fullScreen ? PlaceFrame(w.width, w.height, surface->w, surface->h) : Placement{};
+    w.placement = WindowPlacement(w);
     if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
     if (w.clearBars) SDL_FillRect(surface, nullptr, 0);
     CopyRows(w, surface, frame, first, last);
@@ -295,6 +313,14 @@ void ToggleFullScreen(void* self) {
     w.clearBars = true;
 }
 
+// SDL's own title call leaves _NET_WM_NAME as it was and garbles WM_NAME outside ASCII in the C
+// locale: the properties are set directly.
+void SetX11Title(const SdlWindow& w, const char* title);
+
+void SetTitle(void* self, const char* title) {
+    SetX11Title(WindowOf(self), title);
+}
+
 uint64_t NativeWindowId(void* self) {
     return WindowOf(self).nativeWindow;
 }
@@ -323,6 +349,7 @@ constexpr Backend Sdl{
     .capturePointer = CapturePointer,
     .warpPointer = WarpPointer,
     .toggleFullScreen = ToggleFullScreen,
+    .setTitle = SetTitle,
     .nativeWindowId = NativeWindowId,
     .clipboardText = ClipboardText,
     .destroy = Destroy,
@@ -339,6 +366,9 @@ void UseWindowBackend() {
 // Last in this file: the window-system header brings Xlib's macros (NotifyPointer, Status, ...),
 // which would clash with the names above.
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
+
+#include <cstring>
 
 namespace screen_internal {
 namespace {
@@ -351,6 +381,23 @@ std::optional<RawButton> RawButtonOf(const SdlWindow& w, const SDL_SysWMmsg* mes
     const std::optional<int32_t> bit = ButtonBitOfX11Button(event.xbutton.button);
     if (!bit) return std::nullopt;
     return RawButton{*bit, event.type == ButtonPress, event.xbutton.x, event.xbutton.y};
+}
+
+void SetX11Title(const SdlWindow& w, const char* title) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(w.window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    Display* display = info.info.x11.display;
+    const auto window = static_cast<::Window>(w.nativeWindow);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(title);
+    const int length = static_cast<int>(std::strlen(title));
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"})
+        XChangeProperty(display, window, XInternAtom(display, name, False), utf8, 8,
+                        PropModeReplace, bytes, length);
+    // Older clients read WM_NAME: the UTF-8 bytes as they are, typed as UTF-8.
+    XChangeProperty(display, window, XA_WM_NAME, utf8, 8, PropModeReplace, bytes, length);
+    XFlush(display);
 }
 
 uint64_t X11WindowOf(SDL_Window* window) {

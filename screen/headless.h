@@ -49,6 +49,8 @@ void Sync();
 
 // What the window shows: width x height pixels as presented so far (0xAARRGGBB as stored).
 std::vector<uint32_t> PresentedFrame();
+// The title the program last gave the window ("" before it gave one).
+std::string WindowTitle();
 // How many present calls carried at least one row.
 int64_t PresentCount();
 // The pointer state the back end was asked for.

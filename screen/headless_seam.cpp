@@ -138,6 +138,12 @@ std::vector<uint32_t> PresentedFrame() {
     return w ? w->frame : std::vector<uint32_t>();
 }
 
+std::string WindowTitle() {
+    ScopedScreenLock lock;
+    const HeadlessWindow* w = OpenWindow();
+    return w ? w->title : std::string();
+}
+
 int64_t PresentCount() {
     ScopedScreenLock lock;
     const HeadlessWindow* w = OpenWindow();

@@ -64,6 +64,8 @@ ScreenResult OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t pa
 // Why the last OpenScreen failed, in words for the user (the program decides whether and how to
 // tell); empty after one that succeeded.
 std::string ScreenOpenFailure();
+// Names the window (UTF-8) in the desktop's title bar; the window thread carries it out.
+void SetWindowTitle(std::string_view title);
 // Closes the window and discards the screen state (the programs simply end instead).
 void CloseScreen();
 bool ScreenIsOpen();

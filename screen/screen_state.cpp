@@ -269,6 +269,14 @@ std::string ScreenOpenFailure() {
     return Holder().openFailure;
 }
 
+void SetWindowTitle(std::string_view title) {
+    ScopedScreenLock lock;
+    ScreenState* s = Screen();
+    if (!s || !s->windowThread) return;
+    s->titleRequest = std::string(title);
+    s->windowThread->Wake();
+}
+
 bool ScreenIsOpen() {
     return Screen() != nullptr;
 }

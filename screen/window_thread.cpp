@@ -235,6 +235,10 @@ void WindowThread::ApplyRequestsFromPump() {
         backend_.capturePointer(instance_, *s.input.captureRequest);
         s.input.captureRequest.reset();
     }
+    if (s.titleRequest) {
+        backend_.setTitle(instance_, s.titleRequest->c_str());
+        s.titleRequest.reset();
+    }
     if (s.fullScreenRequested) {
         s.fullScreenRequested = false;
         backend_.toggleFullScreen(instance_);

@@ -1,15 +1,18 @@
-// The viewer: shows a picture, waits for a key and ends. Without an argument the picture is the one
-// built into the program; with one, the include file or picture file it names.
+// The viewer. Without an argument it shows the picture built into the program at the top left of
+// a 640 x 480 window until a key is pressed. Given files (include files or pictures), it opens a
+// window fitted to the first one that can be shown and browses them (browse.h).
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "converter/dialogs.h"
 #include "screen/command_line.h"
 #include "screen/screen.h"
 #include "screen/window_backend.h"
+#include "viewer/browse.h"
 #include "viewer/build_image.h"
 #include "viewer/picture_file.h"
 #include "viewer/value_stream.h"
@@ -21,19 +24,29 @@ extern "C" const char viewer_stream_end[];
 namespace {
 
 constexpr const char* Usage =
-    "Usage: viewer [FILE]\n"
-    "Shows a picture at the top-left of a 640 x 480 window until a key is pressed.\n"
+    "Usage: viewer [FILE...]\n"
+    "Shows pixel-data include files, as the converter writes them, and picture files (BMP, PNG,\n"
+    "JPEG, GIF), each fitted whole into a window sized to the first. Without a file, shows the\n"
+    "picture built into the program at the top-left of a 640 x 480 window until a key is pressed.\n"
     "\n"
-    "  FILE         a pixel-data include file, as the converter writes it, or a picture file;\n"
-    "               without it, the picture built into the program\n"
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"
     "\n"
-    "Exit status: 0 when the picture was shown, 1 when the file cannot be shown (one line on\n"
-    "standard error says why) or no window could be opened, 2 for a usage error.\n";
+    "Keys: + or the wheel up zooms in, - or the wheel down out (by halves; enlargements show\n"
+    "sharp pixels); 1 shows the picture at 1:1, f or 0 fits it to the window again; the arrow\n"
+    "keys or dragging with the left button move it. Space or Page Down shows the next file,\n"
+    "Backspace or Page Up the one before, Home the first, End the last. Alt+Enter switches to\n"
+    "full screen and back. Escape, q or the close box ends the viewer.\n"
+    "\n"
+    "On a high-density screen the window is shown at the desktop's whole scale (GDK_SCALE, or\n"
+    "Xft.dpi of 192 and more gives 2); PIXELTOOLS_SCALE=N chooses one.\n"
+    "\n"
+    "Exit status: 0 when a picture was shown, 1 when no file could be shown (one line on\n"
+    "standard error for each says why, and a message box too when standard error is not a\n"
+    "terminal) or no window could be opened, 2 for a usage error.\n";
 
 struct Arguments {
-    std::optional<std::string> file;
+    std::vector<std::string> files;
     bool help = false;
     bool version = false;
     std::string usageError;
@@ -51,22 +64,22 @@ Arguments ParseArguments(const std::vector<std::string>& args) {
             parsed.version = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             parsed.usageError = "unknown option " + arg;
-        } else if (parsed.file) {
-            parsed.usageError = "one file at a time";
         } else {
-            parsed.file = arg;
+            parsed.files.push_back(arg);
         }
     }
     return parsed;
 }
 
-// The window the picture is shown in; false, after saying so, when there is none.
-bool OpenWindow() {
+// The window the pictures are shown in; false, after saying so, when there is none.
+bool OpenWindow(Extent size) {
     UseWindowBackend();
-    if (OpenScreen(640, 480, 32) != ScreenResult::Ok) {
+    if (OpenScreen(static_cast<int32_t>(size.width), static_cast<int32_t>(size.height), 32) !=
+        ScreenResult::Ok) {
         // Without a window no key could ever end the wait below.
         std::fprintf(stderr, "viewer: %s\n", ScreenOpenFailure().c_str());
-        std::fputs("viewer: cannot open the 640 x 480 window\n", stderr);
+        std::fprintf(stderr, "viewer: cannot open the %lld x %lld window\n",
+                     static_cast<long long>(size.width), static_cast<long long>(size.height));
         return false;
     }
     return true;
@@ -83,44 +96,51 @@ void ShowAndWait(ImageBuffer* picture) {
 int ShowBuiltInPicture() {
     ValueStream stream{viewer_stream_begin, viewer_stream_end, viewer_stream_begin};
     Rewind(stream);
-    if (!OpenWindow()) return 1;
+    if (!OpenWindow({640, 480})) return 1;
     const ImageHandle picture(BuildImage(stream));
     ShowAndWait(picture.get());
     return 0;
 }
 
-// The screen's image of decoded pixels; none when memory is short.
-ImageBuffer* ImageOf(const picture::Pixels& pixels) {
-    ImageBuffer* image = CreateImage(static_cast<int32_t>(pixels.Width()),
-                                     static_cast<int32_t>(pixels.Height()), 0, 32, 0);
-    int32_t pitch = 0;
-    uint8_t* rows = nullptr;
-    if (!image ||
-        GetImageInfo(image, nullptr, nullptr, nullptr, &pitch, &rows, nullptr) != ScreenResult::Ok)
-        return image;
-    for (int64_t y = 0; y < pixels.Height(); ++y)
-        std::memcpy(rows + y * pitch, pixels.Row(y), static_cast<size_t>(pixels.Pitch()));
-    return image;
+// The work area in the frame's pixels, which the window shows at the desktop's scale; the
+// smallest window without a display (opening it will fail and say why).
+Extent WorkArea() {
+    const Desktop desktop = ReadDesktop();
+    if (desktop.width <= 0 || desktop.height <= 0) return MinWindow;
+    return {desktop.width / desktop.scale, desktop.height / desktop.scale};
 }
 
-// The file is read before the window opens, so that a file that cannot be shown opens none.
-int ShowFile(const std::string& path) {
-    PictureFile file = ReadPictureFile(path);
-    if (file.status != PictureFileStatus::Ok) {
-        std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), file.problem.c_str());
-        return 1;
+// Started from a file manager, standard error goes nowhere anyone looks: the reasons go into a
+// message box as well.
+void ShowRefusals(const std::vector<std::string>& reasons) {
+    if (reasons.empty() || ::isatty(STDERR_FILENO)) return;
+    std::string detail;
+    for (const std::string& reason : reasons) detail += (detail.empty() ? "" : "\n") + reason;
+    const char* text = reasons.size() == 1 ? "The file cannot be shown." : "No file can be shown.";
+    DesktopDialogs().messageBox(text, "viewer", BoxOk | IconError, detail);
+}
+
+// The first file that can be shown sizes the window; the ones before it are kept in the list,
+// which shows why they failed when stepped back to.
+int ShowFiles(const std::vector<std::string>& paths) {
+    const Extent area = WorkArea();
+    std::vector<std::string> refusals;
+    for (size_t index = 0; index < paths.size(); ++index) {
+        PictureFile file = ReadPictureFile(paths[index]);
+        const Extent window = file.status == PictureFileStatus::Ok
+                                  ? WindowFor({file.pixels.Width(), file.pixels.Height()}, area)
+                                  : MinWindow;
+        LoadedFile loaded = Prepared(paths[index], std::move(file), window);
+        if (!loaded.problem.empty()) {
+            refusals.push_back(paths[index] + ": " + loaded.problem);
+            continue;
+        }
+        if (!OpenWindow(window)) return 1;
+        Browse(paths, index, std::move(loaded), window);
+        return 0;
     }
-    for (const std::string& warning : file.warnings)
-        std::fprintf(stderr, "viewer: %s: warning: %s\n", path.c_str(), warning.c_str());
-    if (!OpenWindow()) return 1;
-    const ImageHandle image(ImageOf(file.pixels));
-    file.pixels = {};
-    if (!image) {
-        std::fprintf(stderr, "viewer: %s: no memory for the picture\n", path.c_str());
-        return 1;
-    }
-    ShowAndWait(image.get());
-    return 0;
+    ShowRefusals(refusals);
+    return 1;
 }
 
 }  // namespace
@@ -130,5 +150,5 @@ int main(int argc, char** argv) {
     if (!args.usageError.empty()) return command_line::UsageError("viewer", args.usageError);
     if (args.help) return command_line::ShowHelp(Usage);
     if (args.version) return command_line::ShowVersion("viewer");
-    return args.file ? ShowFile(*args.file) : ShowBuiltInPicture();
+    return args.files.empty() ? ShowBuiltInPicture() : ShowFiles(args.files);
 }

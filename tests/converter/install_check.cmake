@@ -11,12 +11,19 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${errors}")
 endif()
 
-foreach(file bin/converter bin/viewer bin/bmp2bi share/man/man1/converter.1.gz
-             share/man/man1/viewer.1.gz share/man/man1/bmp2bi.1.gz
+foreach(file bin/pixeltools-converter bin/pixeltools-viewer bin/bmp2bi
+             share/man/man1/pixeltools-converter.1.gz share/man/man1/pixeltools-viewer.1.gz
+             share/man/man1/bmp2bi.1.gz share/mime/packages/pixeltools.xml
              share/icons/hicolor/scalable/apps/pixeltools.svg
              share/icons/hicolor/48x48/apps/pixeltools.png)
   if(NOT EXISTS ${PREFIX}/${file})
     message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+# The short names of the build tree belong to other packages once installed.
+foreach(file bin/converter bin/viewer share/man/man1/converter.1.gz share/man/man1/viewer.1.gz)
+  if(EXISTS ${PREFIX}/${file})
+    message(FATAL_ERROR "installed under a name another package owns: ${file}")
   endif()
 endforeach()
 execute_process(COMMAND ${PREFIX}/bin/bmp2bi --version RESULT_VARIABLE status OUTPUT_QUIET)
@@ -50,8 +57,9 @@ function(check_entry name)
   endif()
 endfunction()
 
-check_entry(converter "Name=converter" "Exec=converter" "Icon=pixeltools")
+check_entry(pixeltools-converter "Name=converter" "Exec=pixeltools-converter" "Icon=pixeltools")
 # Not in the menu: the viewer without a file shows only its built-in picture.
-check_entry(viewer "Name=viewer" "Exec=viewer %f" "NoDisplay=true" "Icon=pixeltools"
-            "MimeType=image/bmp,image/png,image/jpeg,image/gif,image/webp,image/tiff,image/heic,image/heif,image/avif,")
+check_entry(pixeltools-viewer "Name=viewer" "Exec=pixeltools-viewer %F" "NoDisplay=true"
+            "Icon=pixeltools"
+            "MimeType=image/bmp,image/png,image/jpeg,image/gif,image/webp,image/tiff,image/heic,image/heif,image/avif,text/x-pixeltools-pixel-data,")
 file(REMOVE_RECURSE ${PREFIX})

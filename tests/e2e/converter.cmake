@@ -18,3 +18,12 @@ if(E2E_PYTHON AND TARGET converter)
                    ${CMAKE_CURRENT_BINARY_DIR}/converter_desktop)
   set_tests_properties(converter_desktop_e2e PROPERTIES LABELS e2e TIMEOUT 180)
 endif()
+
+# The converter at the desktop's scale of 2 on a 3840 x 2160 screen: 2 x 2 blocks, and a click on
+# each button where it is drawn.
+if(E2E_PYTHON AND TARGET converter)
+  add_test(NAME converter_scaled_e2e
+           COMMAND ${E2E_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/converter_scaled_e2e.py
+                   $<TARGET_FILE:converter> ${CMAKE_CURRENT_BINARY_DIR}/converter_scaled)
+  set_tests_properties(converter_scaled_e2e PROPERTIES LABELS e2e TIMEOUT 180)
+endif()

@@ -40,11 +40,12 @@ def xdotool(env, *args):
 
 
 @contextlib.contextmanager
-def private_display(**settings):
+def private_display(screen='1024x768', **settings):
     """An Xvfb of its own for the block, on a display number it picks itself (so tests can run side
-    by side); yields the environment that reaches it, with `settings` added."""
+    by side), its screen `screen` pixels; yields the environment that reaches it, with `settings`
+    added."""
     read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write_end), '-screen', '0', '1024x768x24',
+    xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write_end), '-screen', '0', screen + 'x24',
                              '-nolisten', 'tcp'], pass_fds=(write_end,),
                             stderr=subprocess.DEVNULL)
     os.close(write_end)

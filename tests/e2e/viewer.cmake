@@ -40,3 +40,12 @@ if(E2E_PYTHON AND TARGET viewer_stream_generator)
     set_tests_properties(viewer_e2e_refusals PROPERTIES LABELS e2e TIMEOUT 120)
   endif()
 endif()
+
+# Several files on a 1920 x 1080 screen: fitted, zoomed, panned, stepped through with a damaged
+# one; a damaged file alone started without a terminal gives a message box.
+if(E2E_PYTHON AND TARGET viewer)
+  add_test(NAME viewer_e2e_browse
+           COMMAND ${E2E_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/viewer_browse_e2e.py
+                   $<TARGET_FILE:viewer> ${CMAKE_CURRENT_BINARY_DIR}/viewer_browse)
+  set_tests_properties(viewer_e2e_browse PROPERTIES LABELS e2e TIMEOUT 180)
+endif()

@@ -10,7 +10,8 @@
 
 Checks the window's title and size, compares a screenshot pixel by pixel with what the picture
 must show at the window's top-left corner (black elsewhere), presses a key and expects the
-program to end with status 0. On a mismatch the screenshot and the expected image are kept in
+program to end with status 0. Given a file, the window fits the picture (700 x 300 at 1:1, the
+mask colour left out as the panel grey) and Escape ends it. On a mismatch the screenshot and the expected image are kept in
 the current folder.
 """
 import argparse
@@ -41,6 +42,15 @@ def expected_from_test_picture():
     return window
 
 
+def expected_opened():
+    """The test picture as `viewer FILE` shows it: the whole window, the mask colour as grey."""
+    size = (viewer_test_picture.WIDTH, viewer_test_picture.HEIGHT)
+    window = Image.new('RGB', size)
+    colours = (viewer_test_picture.pixel(x, y)[1:] for y in range(size[1]) for x in range(size[0]))
+    window.putdata([(0xDD, 0xDD, 0xDD) if c == (255, 0, 255) else c for c in colours])
+    return window
+
+
 def expect_run(viewer, argument, status, line):
     """`viewer argument` ends at once without a display (opening a window would fail) with `status`
     and `line` first on standard output (status 0) or error, the only line of a refused file."""
@@ -64,7 +74,7 @@ def check_refusals(viewer, folder):
                           ('notes.bmp', 'not an include file or a picture')]:
         path = os.path.join(folder, name) if name else folder
         expect_run(viewer, path, 1, 'viewer: %s: %s' % (path, problem))
-    expect_run(viewer, '--help', 0, 'Usage: viewer [FILE]')
+    expect_run(viewer, '--help', 0, 'Usage: viewer [FILE...]')
     expect_run(viewer, '--version', 0, 'viewer ')
     expect_run(viewer, '--frobnicate', 2, 'viewer: unknown option --frobnicate')
 
@@ -82,18 +92,22 @@ def main():
         check_refusals(args.viewer, args.refusals)
         return
     expected = expected_from_bmp(args.bmp) if args.bmp else expected_from_test_picture()
+    title, size, key = 'viewer', WINDOW, 'space'
+    if args.open:
+        expected, size, key = expected_opened(), expected_opened().size, 'Escape'
+        title = '%s \u2014 %d \u00d7 %d \u2014 100 %%' % (os.path.basename(args.open), *size)
     command = [args.viewer] + ([args.open] if args.open else [])
 
     with desktop.private_display() as env, \
             desktop.running(command, env, stderr=subprocess.PIPE, text=True) as viewer:
-        window = desktop.wait_for_window(env, 'viewer', viewer)
-        desktop.expect_window(env, window, 'viewer', WINDOW)
+        window = desktop.wait_for_window(env, title, viewer)
+        desktop.expect_window(env, window, title, size)
         # The picture appears within a few window cycles of the window.
-        desktop.expect_picture(env, window, WINDOW, desktop.Picture.of_image(expected),
+        desktop.expect_picture(env, window, size, desktop.Picture.of_image(expected),
                                'the picture in every pixel', keep='viewer_screenshot')
         xdotool(env, 'mousemove', '--window', window, 320, 240)
         xdotool(env, 'windowfocus', '--sync', window)
-        xdotool(env, 'key', 'space')
+        xdotool(env, 'key', key)
         desktop.expect_exit(viewer, 'after a key press')
 
 

@@ -20,14 +20,31 @@ arch=$(dpkg --print-architecture)
 
 # Every file, and nothing else (no test programs, no libraries), owned by root.
 share=./usr/share
-expected=$(printf '%s\n' ./usr/bin/{bmp2bi,converter,viewer} \
-    $share/applications/{converter,viewer}.desktop $share/doc/pixeltools/{changelog.gz,copyright} \
+expected=$(printf '%s\n' ./usr/bin/{bmp2bi,pixeltools-converter,pixeltools-viewer} \
+    $share/applications/pixeltools-{converter,viewer}.desktop \
+    $share/doc/pixeltools/{changelog.gz,copyright} \
     $share/icons/hicolor/{48x48/apps/pixeltools.png,scalable/apps/pixeltools.svg} \
-    $share/man/man1/{bmp2bi,converter,viewer}.1.gz)
+    $share/man/man1/{bmp2bi,pixeltools-converter,pixeltools-viewer}.1.gz \
+    $share/mime/packages/pixeltools.xml)
 listing=$(dpkg-deb -c "$deb")
 files=$(awk '$1 !~ /^d/ { print $6 }' <<<"$listing" | sort)
 [ "$files" = "$expected" ] || fail "the package holds:"$'\n'"$files"
 ! awk '$2 != "root/root"' <<<"$listing" | grep . || fail "files not owned by root"
+
+# No installed name is one another package uses. Without apt-file there is no asking the archive
+# who ships a path, so the names known to be taken are listed (/usr/bin/viewer is embree-tools';
+# converter is as generic), and the packages installed here are asked with dpkg -S.
+taken=(viewer converter)
+for file in $files; do
+    name=$(basename "$file")
+    for other in "${taken[@]}"; do
+        [[ "$name" != "$other" && "$name" != "$other".* ]] ||
+            fail "$file is a name another package uses"
+    done
+    [[ "$file" == ./usr/share/doc/pixeltools/* ]] && continue
+    ! owner=$(dpkg -S "${file#.}" 2>/dev/null) || [[ "$owner" == pixeltools:* ]] ||
+        fail "${file#.} belongs to $owner"
+done
 
 # The dependencies come from the binaries, versions included.
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -41,9 +58,10 @@ done
 
 root=$work/root
 rm -rf "$root" "$work/convert" && dpkg -x "$deb" "$root" && mkdir "$work/convert"
-for program in bmp2bi converter viewer; do
+# Installed under the package's prefix, the programs still call themselves by their short names.
+for program in bmp2bi pixeltools-converter pixeltools-viewer; do
     said=$("$root/usr/bin/$program" --version) || fail "$program --version failed"
-    [ "$said" = "$program $version" ] || fail "$program --version says '$said'"
+    [ "$said" = "${program#pixeltools-} $version" ] || fail "$program --version says '$said'"
     page=$root/usr/share/man/man1/$program.1.gz
     shown=$(MANWIDTH=80 man -l "$page" 2>&1)
     grep -q "^NAME" <<<"$shown" && grep -Eq "^ +$program +- " <<<"$shown" ||
@@ -61,7 +79,7 @@ printf "$bmp" >"$work/convert/t.bmp"
     fail "the packaged bmp2bi wrote: $(od -c "$work/convert/Rest.bi")"
 
 # Both entries name the icon, and it is there in both sizes.
-for entry in converter viewer; do
+for entry in pixeltools-converter pixeltools-viewer; do
     file=$root/usr/share/applications/$entry.desktop
     problems=$(desktop-file-validate --no-hints "$file" 2>&1) && [ -z "$problems" ] ||
         fail "$entry.desktop: $problems"

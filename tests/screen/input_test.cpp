@@ -263,3 +263,11 @@ TEST_F(Input, TheFilesOfTheLatestDropAreTakenOnce) {
               (std::vector<std::string>{"/tmp/B\xC3\xA4ume \xC3\x9C.bmp", "/home/u/b.bmp"}));
     EXPECT_TRUE(TakeDroppedFiles().empty());
 }
+
+TEST_F(Input, TheWindowTakesTheLatestTitleWholeAsUtf8) {
+    EXPECT_EQ(headless::WindowTitle(), "");
+    SetWindowTitle("first");
+    SetWindowTitle("sunset.png \u2014 4000 \u00d7 3000 \u2014 16 %");
+    headless::Sync();
+    EXPECT_EQ(headless::WindowTitle(), "sunset.png \u2014 4000 \u00d7 3000 \u2014 16 %");
+}

@@ -1,0 +1,235 @@
+#include "viewer/browse.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "screen/screen.h"
+#include "viewer/commands.h"
+#include "viewer/title.h"
+
+namespace {
+
+constexpr uint32_t TextColour = 0xFF000000;
+constexpr int32_t Glyph = 8;
+
+struct Session {
+    const std::vector<std::string>& paths;
+    size_t index;
+    LoadedFile file;
+    Extent window;
+    View view;
+    ImageHandle canvas;
+    std::string title;  // as last given to the window
+};
+
+bool Shown(const LoadedFile& file) {
+    return !file.pyramid.levels.empty();
+}
+
+WindowPixels CanvasPixels(const ImageBuffer* canvas) {
+    WindowPixels pixels;
+    uint8_t* rows = nullptr;
+    GetImageInfo(canvas, &pixels.width, &pixels.height, nullptr, &pixels.pitch, &rows, nullptr);
+    pixels.pixels = reinterpret_cast<uint32_t*>(rows);
+    return pixels;
+}
+
+// The reason cut into lines that fit the window, at most `count` of them.
+std::vector<std::string> Wrapped(const std::string& text, size_t columns, size_t count) {
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < text.size() && lines.size() < count; at += columns)
+        lines.push_back(text.substr(at, columns));
+    return lines;
+}
+
+// The file's name and why it cannot be shown, centred on the panel.
+void DrawProblem(const Session& s) {
+    const size_t columns = std::max<size_t>(1, static_cast<size_t>(s.window.width / Glyph) - 2);
+    std::vector<std::string> lines = Wrapped(s.paths[s.index], columns, 3);
+    lines.push_back("cannot be shown:");
+    for (std::string& line : Wrapped(s.file.problem, columns, 6)) lines.push_back(std::move(line));
+    const auto height = static_cast<int64_t>(lines.size()) * 2 * Glyph;
+    int64_t y = (s.window.height - height) / 2;
+    for (const std::string& line : lines) {
+        const auto x = (s.window.width - static_cast<int64_t>(line.size()) * Glyph) / 2;
+        DrawText(nullptr, static_cast<float>(x), static_cast<float>(y), 0, line, TextColour);
+        y += 2 * Glyph;
+    }
+}
+
+void Redraw(Session& s) {
+    const WindowPixels canvas = CanvasPixels(s.canvas.get());
+    if (Shown(s.file)) {
+        Render(s.file.pyramid, s.view, canvas);
+    } else {
+        for (int32_t y = 0; y < canvas.height; ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(canvas.pixels) +
+                                                    int64_t{y} * canvas.pitch);
+            std::fill(row, row + canvas.width, PanelGrey);
+        }
+    }
+    LockScreen();
+    PutImage(nullptr, 0, 0, s.canvas.get());
+    if (!Shown(s.file)) DrawProblem(s);
+    UnlockScreen();
+    std::string title = WindowTitleOf({.path = s.paths[s.index],
+                                       .shown = Shown(s.file),
+                                       .size = Shown(s.file) ? s.file.pyramid.Size() : Extent{},
+                                       .zoom = s.view.zoom,
+                                       .index = s.index,
+                                       .count = s.paths.size()});
+    if (title != s.title) SetWindowTitle(s.title = std::move(title));
+}
+
+double SmallestZoom(const Session& s) {
+    return std::min(FitZoom(s.file.pyramid.Size(), s.window), 1.0);
+}
+
+void StepTo(Session& s, size_t index) {
+    if (index == s.index) return;
+    s.file = {};  // the old picture goes before the new one is read
+    s.index = index;
+    s.file = Prepared(s.paths[index], ReadPictureFile(s.paths[index]), s.window);
+    if (Shown(s.file)) s.view = Fitted(s.file.pyramid.Size(), s.window);
+}
+
+void ZoomTo(Session& s, double zoom, int64_t x, int64_t y) {
+    s.view = ZoomedAbout(s.view, s.file.pyramid.Size(), s.window, zoom, x, y);
+}
+
+void Pan(Session& s, int64_t dx, int64_t dy) {
+    s.view = Panned(s.view, s.file.pyramid.Size(), s.window, dx, dy);
+}
+
+// Carries a command out; false for Quit.
+bool Apply(Session& s, Command command) {
+    const size_t last = s.paths.size() - 1;
+    const int64_t cx = s.window.width / 2;
+    const int64_t cy = s.window.height / 2;
+    const int64_t stepX = std::max<int64_t>(16, s.window.width / 8);
+    const int64_t stepY = std::max<int64_t>(16, s.window.height / 8);
+    switch (command) {
+        case Command::Quit:
+            return false;
+        case Command::Next:
+            StepTo(s, std::min(s.index + 1, last));
+            return true;
+        case Command::Previous:
+            StepTo(s, s.index > 0 ? s.index - 1 : 0);
+            return true;
+        case Command::First:
+            StepTo(s, 0);
+            return true;
+        case Command::Last:
+            StepTo(s, last);
+            return true;
+        default:
+            break;
+    }
+    if (!Shown(s.file)) return true;
+    switch (command) {
+        case Command::ZoomIn:
+            ZoomTo(s, ZoomStepIn(s.view.zoom), cx, cy);
+            break;
+        case Command::ZoomOut:
+            ZoomTo(s, ZoomStepOut(s.view.zoom, SmallestZoom(s)), cx, cy);
+            break;
+        case Command::ActualSize:
+            ZoomTo(s, 1, cx, cy);
+            break;
+        case Command::Fit:
+            s.view = Fitted(s.file.pyramid.Size(), s.window);
+            break;
+        case Command::PanLeft:
+            Pan(s, stepX, 0);
+            break;
+        case Command::PanRight:
+            Pan(s, -stepX, 0);
+            break;
+        case Command::PanUp:
+            Pan(s, 0, stepY);
+            break;
+        case Command::PanDown:
+            Pan(s, 0, -stepY);
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+// The pointer as last seen: the wheel's count and where a drag with the left button stood.
+struct Pointer {
+    bool known = false;  // the wheel's count has been read once
+    int32_t wheel = 0;
+    bool dragging = false;
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+// Wheel steps zoom about the pointer; a drag with the left button moves the picture along.
+// True when the view changed.
+bool FollowPointer(Session& s, Pointer& p) {
+    int32_t x = 0, y = 0, wheel = 0, buttons = 0;
+    if (GetMouse(&x, &y, &wheel, &buttons) != 0) {
+        p.dragging = false;
+        return false;
+    }
+    const View before = s.view;
+    if (!p.known) p.wheel = wheel;
+    p.known = true;
+    if (Shown(s.file)) {
+        for (; p.wheel < wheel; ++p.wheel) ZoomTo(s, ZoomStepIn(s.view.zoom), x, y);
+        for (; p.wheel > wheel; --p.wheel)
+            ZoomTo(s, ZoomStepOut(s.view.zoom, SmallestZoom(s)), x, y);
+        if (p.dragging && (buttons & 1)) Pan(s, x - p.x, y - p.y);
+    }
+    p.wheel = wheel;
+    p.dragging = (buttons & 1) != 0;
+    p.x = x;
+    p.y = y;
+    return before.zoom != s.view.zoom || before.left != s.view.left || before.top != s.view.top;
+}
+
+}  // namespace
+
+LoadedFile Prepared(const std::string& path, PictureFile file, Extent window) {
+    if (file.status != PictureFileStatus::Ok) {
+        std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), file.problem.c_str());
+        return {{}, file.problem};
+    }
+    for (const std::string& warning : file.warnings)
+        std::fprintf(stderr, "viewer: %s: warning: %s\n", path.c_str(), warning.c_str());
+    const Extent size{file.pixels.Width(), file.pixels.Height()};
+    LoadedFile loaded{BuildPyramid(std::move(file.pixels), std::min(FitZoom(size, window), 1.0)),
+                      {}};
+    if (!Shown(loaded)) {
+        loaded.problem = "no memory for the picture";
+        std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), loaded.problem.c_str());
+    }
+    return loaded;
+}
+
+void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile current,
+            Extent window) {
+    Session s{paths, index, std::move(current), window, {}, nullptr, {}};
+    s.canvas.reset(CreateImage(static_cast<int32_t>(window.width),
+                               static_cast<int32_t>(window.height), PanelGrey, 32));
+    if (!s.canvas) {
+        std::fputs("viewer: no memory for the window's picture\n", stderr);
+        return;
+    }
+    if (Shown(s.file)) s.view = Fitted(s.file.pyramid.Size(), window);
+    Redraw(s);
+    Pointer pointer;
+    for (;;) {
+        const int32_t key = ReadKeyPress().code;
+        if (key != 0) {
+            if (!Apply(s, CommandOf(key))) return;
+            Redraw(s);
+            continue;
+        }
+        if (FollowPointer(s, pointer)) Redraw(s);
+        SleepMs(10);
+    }
+}

@@ -1,0 +1,25 @@
+// The viewer's window over the files named on its command line: each shown whole at first, then
+// zoomed, panned and stepped through by keys, the wheel and dragging. A file that cannot be shown
+// shows why in its place; the others stay reachable.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "viewer/picture_file.h"
+#include "viewer/render.h"
+#include "viewer/view.h"
+
+// A file as the window has it: its pyramid, or why it cannot be shown (empty levels).
+struct LoadedFile {
+    Pyramid pyramid;
+    std::string problem;
+};
+
+// A file read for a window of this size. A failure, and every warning, is also one line on
+// standard error.
+LoadedFile Prepared(const std::string& path, PictureFile file, Extent window);
+
+// Runs the open window (window pixels in size) until the user ends it; `current` is the loaded
+// file paths[index].
+void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile current, Extent window);

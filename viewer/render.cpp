@@ -1,0 +1,218 @@
+#include "viewer/render.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr double Tolerance = 1e-9;
+constexpr uint32_t MaskKey = 0x00FF00FF;
+constexpr uint32_t ColourBits = 0x00FFFFFF;
+
+// A picture pixel as shown: opaque, the mask colour left out as the panel grey.
+uint32_t Opaque(uint32_t pixel) {
+    const uint32_t rgb = pixel & ColourBits;
+    return rgb == MaskKey ? PanelGrey : 0xFF000000u | rgb;
+}
+
+// An average that comes out as the mask colour is a picture pixel all the same: one step of red
+// off, so that the screen's colour-keyed copy does not leave it out.
+uint32_t Averaged(uint32_t pixel) {
+    const uint32_t rgb = pixel & ColourBits;
+    return 0xFF000000u | (rgb == MaskKey ? 0x00FE00FF : rgb);
+}
+
+uint32_t AverageOfFour(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    constexpr uint32_t Lanes = 0x00FF00FF;
+    const uint32_t rb = (a & Lanes) + (b & Lanes) + (c & Lanes) + (d & Lanes);
+    const uint32_t ag =
+        ((a >> 8) & Lanes) + ((b >> 8) & Lanes) + ((c >> 8) & Lanes) + ((d >> 8) & Lanes);
+    return (((rb + 0x00020002) >> 2) & Lanes) | ((((ag + 0x00020002) >> 2) & Lanes) << 8);
+}
+
+// Each pixel the average of a 2 x 2 block; the last row and column of an odd size stand in for
+// the one missing beyond them.
+picture::Pixels Halved(const picture::Pixels& from) {
+    const int64_t w = (from.Width() + 1) / 2;
+    const int64_t h = (from.Height() + 1) / 2;
+    picture::Pixels half = picture::Pixels::Allocate(w, h);
+    if (!half) return half;
+    const int64_t lastX = from.Width() - 1;
+    for (int64_t y = 0; y < h; ++y) {
+        const uint32_t* top = from.Row(2 * y);
+        const uint32_t* bottom = from.Row(std::min(2 * y + 1, from.Height() - 1));
+        uint32_t* out = half.Row(y);
+        for (int64_t x = 0; x < w; ++x) {
+            const int64_t right = std::min(2 * x + 1, lastX);
+            out[x] = Averaged(AverageOfFour(top[2 * x], top[right], bottom[2 * x], bottom[right]));
+        }
+    }
+    return half;
+}
+
+// The level a zoom below 1 reads from, and the zoom left to apply to it (in (0.5, 1]).
+struct LevelZoom {
+    size_t level = 0;
+    double zoom = 1;
+};
+
+LevelZoom LevelFor(const Pyramid& pyramid, double zoom) {
+    if (zoom >= 1 - Tolerance) return {0, zoom};
+    const auto wanted = static_cast<size_t>(std::floor(-std::log2(zoom) + Tolerance));
+    const size_t level = std::min(wanted, pyramid.levels.size() - 1);
+    return {level, zoom * std::exp2(static_cast<double>(level))};
+}
+
+// The window's rows and columns the picture covers.
+struct Span {
+    int64_t first = 0;
+    int64_t end = 0;  // one past the last
+};
+
+Span Covered(int64_t position, int64_t shown, int64_t window) {
+    return {std::clamp<int64_t>(position, 0, window),
+            std::clamp<int64_t>(position + shown, 0, window)};
+}
+
+uint32_t* RowOf(const WindowPixels& window, int64_t y) {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(window.pixels) +
+                                       y * window.pitch);
+}
+
+void FillGreyAround(const WindowPixels& window, Span columns, Span rows) {
+    for (int64_t y = 0; y < window.height; ++y) {
+        uint32_t* row = RowOf(window, y);
+        if (y < rows.first || y >= rows.end) {
+            std::fill(row, row + window.width, PanelGrey);
+            continue;
+        }
+        std::fill(row, row + columns.first, PanelGrey);
+        std::fill(row + columns.end, row + window.width, PanelGrey);
+    }
+}
+
+// Window pixel `at` (relative to the picture's corner) at `zoom` >= 1 repeats this level pixel.
+int64_t NearestIndex(int64_t at, double zoom, int64_t size) {
+    return std::min(static_cast<int64_t>(std::floor(at / zoom)), size - 1);
+}
+
+void RenderNearest(const picture::Pixels& level, double zoom, const View& view, Span columns,
+                   Span rows, const WindowPixels& window) {
+    std::vector<int64_t> sourceColumn(static_cast<size_t>(columns.end - columns.first));
+    for (int64_t x = columns.first; x < columns.end; ++x)
+        sourceColumn[x - columns.first] = NearestIndex(x - view.left, zoom, level.Width());
+    int64_t previous = -1;
+    for (int64_t y = rows.first; y < rows.end; ++y) {
+        uint32_t* out = RowOf(window, y) + columns.first;
+        const int64_t source = NearestIndex(y - view.top, zoom, level.Height());
+        if (source == previous) {
+            std::memcpy(out, RowOf(window, y - 1) + columns.first, sourceColumn.size() * 4);
+            continue;
+        }
+        const uint32_t* in = level.Row(source);
+        for (size_t i = 0; i < sourceColumn.size(); ++i) out[i] = in[sourceColumn[i]];
+        previous = source;
+    }
+}
+
+// The pixels a window pixel covers along one axis at a zoom in (0.5, 1): at most three, with
+// weights in 256ths by the length each lies under it.
+struct Taps {
+    int64_t first = 0;
+    std::array<uint32_t, 3> weight{};
+};
+
+Taps TapsOf(int64_t at, double zoom, int64_t size) {
+    const double from = at / zoom;
+    const double to = (at + 1) / zoom;
+    Taps taps;
+    taps.first = static_cast<int64_t>(std::floor(from));
+    uint32_t given = 0;
+    for (int k = 0; k < 3; ++k) {
+        const double cell = static_cast<double>(taps.first + k);
+        const double overlap = std::max(0.0, std::min(to, cell + 1) - std::max(from, cell));
+        taps.weight[k] = static_cast<uint32_t>(std::lround(overlap * zoom * 256));
+        given += taps.weight[k];
+    }
+    taps.weight[0] += 256 - given;  // the rounding's rest, so that the weights make 256
+    taps.first = std::min(taps.first, size - 1);
+    return taps;
+}
+
+// Channels spread over 16-bit lanes (A, R, G, B from the top), so weighted sums of 256ths cannot
+// run from one lane into the next.
+uint64_t Spread(uint32_t p) {
+    const uint64_t v = p;
+    return ((v & 0xFF000000) << 24) | ((v & 0x00FF0000) << 16) | ((v & 0x0000FF00) << 8) |
+           (v & 0xFF);
+}
+
+uint32_t Mixed(uint32_t a, uint32_t b, uint32_t c, const Taps& taps) {
+    const uint64_t sum = Spread(a) * taps.weight[0] + Spread(b) * taps.weight[1] +
+                         Spread(c) * taps.weight[2] + 0x0080008000800080ull;
+    const uint64_t v = (sum >> 8) & 0x00FF00FF00FF00FFull;
+    return static_cast<uint32_t>((v >> 24 & 0xFF000000) | (v >> 16 & 0xFF0000) | (v >> 8 & 0xFF00) |
+                                 (v & 0xFF));
+}
+
+void RenderAveraged(const picture::Pixels& level, double zoom, const View& view, Span columns,
+                    Span rows, const WindowPixels& window) {
+    std::vector<Taps> columnTaps;
+    for (int64_t x = columns.first; x < columns.end; ++x)
+        columnTaps.push_back(TapsOf(x - view.left, zoom, level.Width()));
+    const int64_t firstColumn = columnTaps.front().first;
+    const int64_t lastColumn = std::min(columnTaps.back().first + 2, level.Width() - 1);
+    // One row of column averages, with room for the taps that reach past the level's edge.
+    std::vector<uint32_t> blended(static_cast<size_t>(lastColumn - firstColumn + 3));
+    const auto clampRow = [&](int64_t y) { return level.Row(std::min(y, level.Height() - 1)); };
+    for (int64_t y = rows.first; y < rows.end; ++y) {
+        const Taps t = TapsOf(y - view.top, zoom, level.Height());
+        const uint32_t* r0 = clampRow(t.first);
+        const uint32_t* r1 = clampRow(t.first + 1);
+        const uint32_t* r2 = clampRow(t.first + 2);
+        for (int64_t x = firstColumn; x <= lastColumn; ++x)
+            blended[x - firstColumn] = Mixed(r0[x], r1[x], r2[x], t);
+        std::fill(blended.begin() + (lastColumn - firstColumn + 1), blended.end(),
+                  blended[lastColumn - firstColumn]);
+        uint32_t* out = RowOf(window, y) + columns.first;
+        for (size_t i = 0; i < columnTaps.size(); ++i) {
+            const uint32_t* in = blended.data() + (columnTaps[i].first - firstColumn);
+            out[i] = Averaged(Mixed(in[0], in[1], in[2], columnTaps[i]));
+        }
+    }
+}
+
+}  // namespace
+
+Pyramid BuildPyramid(picture::Pixels picture, double smallestZoom) {
+    Pyramid pyramid;
+    for (int64_t y = 0; y < picture.Height(); ++y) {
+        uint32_t* row = picture.Row(y);
+        for (int64_t x = 0; x < picture.Width(); ++x) row[x] = Opaque(row[x]);
+    }
+    pyramid.levels.push_back(std::move(picture));
+    for (double scale = 0.5; scale >= smallestZoom - Tolerance; scale /= 2) {
+        const picture::Pixels& last = pyramid.levels.back();
+        if (last.Width() == 1 && last.Height() == 1) break;
+        picture::Pixels half = Halved(last);
+        if (!half) return {};
+        pyramid.levels.push_back(std::move(half));
+    }
+    return pyramid;
+}
+
+void Render(const Pyramid& pyramid, const View& view, const WindowPixels& window) {
+    const Extent shown = Shown(pyramid.Size(), view.zoom);
+    const Span columns = Covered(view.left, shown.width, window.width);
+    const Span rows = Covered(view.top, shown.height, window.height);
+    FillGreyAround(window, columns, rows);
+    if (columns.first == columns.end || rows.first == rows.end) return;
+    const LevelZoom at = LevelFor(pyramid, view.zoom);
+    const picture::Pixels& level = pyramid.levels[at.level];
+    if (at.zoom >= 1 - Tolerance)
+        RenderNearest(level, at.level == 0 ? at.zoom : 1, view, columns, rows, window);
+    else
+        RenderAveraged(level, at.zoom, view, columns, rows, window);
+}

@@ -1,0 +1,33 @@
+// Drawing a view of a picture into window pixels: enlargements repeat each picture pixel (sharp),
+// reductions average the picture's pixels over the area each window pixel covers, taken from a
+// level of halvings so that no window pixel reads more than 3 x 3 of them. What the picture does
+// not cover is the panel grey.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "picture/picture.h"
+#include "viewer/view.h"
+
+inline constexpr uint32_t PanelGrey = 0xFFDDDDDD;
+
+// A picture as the viewer shows it: opaque, with its halvings down to one that fits `smallest`.
+struct Pyramid {
+    std::vector<picture::Pixels> levels;  // levels[0] is the picture; each next one half as large
+    Extent Size() const { return {levels[0].Width(), levels[0].Height()}; }
+};
+
+// The pyramid of a decoded picture, taken over. Its pixels are shown as the screen's images show
+// them: alpha is not looked at, and the mask colour 0xFF00FF is left out (shows the panel grey).
+// Empty levels when memory is short.
+Pyramid BuildPyramid(picture::Pixels picture, double smallestZoom);
+
+struct WindowPixels {
+    uint32_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t pitch = 0;  // in bytes
+};
+
+void Render(const Pyramid& pyramid, const View& view, const WindowPixels& window);
