@@ -96,11 +96,11 @@ void CheckPicture(std::string_view text, const IncludeFileStream& stream) {
     Rewind(values);
     ImageBuffer* built = BuildImage(values);
     const PictureFile read = ReadIncludePicture(text);
-    Check(built != nullptr && read.image != nullptr);
-    Check(read.image->width == built->width && read.image->height == built->height);
+    Check(built != nullptr && read.pixels);
+    Check(read.pixels.Width() == built->width && read.pixels.Height() == built->height);
     for (int32_t y = 0; y < built->height; ++y)
         for (int32_t x = 0; x < built->width; ++x)
-            Check(GetPixel(read.image.get(), x, y) == GetPixel(built, x, y));
+            Check(read.pixels.Row(y)[x] == GetPixel(built, x, y));
     DestroyImage(built);
 }
 
