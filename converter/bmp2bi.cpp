@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -347,10 +349,10 @@ bool IsStandardOutput(const std::string& path) {
 }
 
 Report ConvertOne(const Options& o, const std::string& input, const Target& target,
-                  const ProgressReport& progress) {
-    const ConversionJob job{input,        target.path,
-                            target.label, [&] { return o.force || IsPipeOrDevice(target.path); },
-                            progress,     {}};
+                  const ProgressReport& progress, const std::function<void()>& written) {
+    const ConversionJob job{
+        input,    target.path, target.label, [&] { return o.force || IsPipeOrDevice(target.path); },
+        progress, {},          written};
     const ConversionResult result =
         RunConversion(job, {o.shaping, o.form, target.toStandardOutput});
     switch (result.status) {
@@ -424,17 +426,25 @@ int Run(const Options& o) {
     BatchProgress progress(!o.quiet && ::isatty(STDERR_FILENO), InputBytes(o.inputs));
     MemoryBudget memory(HalfOfPhysicalMemory());
     bool allConverted = true;
+    // Once the last file is written or has failed, a signal no longer changes what was done.
+    std::atomic<size_t> unsettled = o.inputs.size();
+    const std::function<void()> settle = [&unsettled] {
+        if (--unsettled == 0) OutcomeSettled();
+    };
     RunInOrder({
         .count = o.inputs.size(),
         .threads = static_cast<size_t>(o.jobs.value_or(ProcessorCount())),
         .work =
             [&](size_t i) {
-                if (!targets[i]) return;
+                if (!targets[i]) return settle();
                 const MemoryBudget::Reservation held(memory, PictureBytes(o, o.inputs[i]));
-                reports[i] = ConvertOne(o, o.inputs[i], *targets[i],
-                                        [&progress, i](int64_t done, int64_t total) {
-                                            progress.Advance(i, done, total);
-                                        });
+                reports[i] = ConvertOne(
+                    o, o.inputs[i], *targets[i],
+                    [&progress, i](int64_t done, int64_t total) {
+                        progress.Advance(i, done, total);
+                    },
+                    settle);
+                if (!reports[i].converted) settle();
             },
         .finished =
             [&](size_t i) {

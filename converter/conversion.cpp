@@ -132,6 +132,9 @@ ConversionResult RunConversion(const ConversionJob& job, const ConversionOptions
     if (!shaped.problem.empty()) return {ConversionStatus::LoadFailed, shaped.problem};
     if (job.allowLarge && !AllowedSize(job, shaped.view))
         return {ConversionStatus::DeclinedLarge, {}};
-    return options.toStandardOutput ? WriteToStandardOutput(job, options.form, shaped.view)
-                                    : WriteToFile(job, options.form, shaped.view);
+    const ConversionResult result = options.toStandardOutput
+                                        ? WriteToStandardOutput(job, options.form, shaped.view)
+                                        : WriteToFile(job, options.form, shaped.view);
+    if (result.status == ConversionStatus::Done && job.written) job.written();
+    return result;
 }

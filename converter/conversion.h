@@ -61,6 +61,9 @@ struct ConversionJob {
     // Optional: asked, once the picture is loaded, when its include file would be larger than
     // LargeIncludeFileBytes; true writes it.
     std::function<bool(int64_t bytes, int64_t width, int64_t height)> allowLarge;
+    // Optional: called once the include file is whole in place, before the picture's memory is
+    // given back.
+    std::function<void()> written;
 };
 
 // What bmp2bi's options change; the converter's window uses none of it.

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <utility>
 
+#include "converter/temporary_names.h"
+
 namespace {
 
 // The temporary files being written, as a signal handler may see them: fixed buffers, each with a
@@ -135,6 +137,7 @@ void RemoveTemporaryFilesOnSignals() {
     struct sigaction action {};
     action.sa_handler = RemoveTemporaryAndEnd;
     action.sa_mask = CleanedUpSignalSet();
+    action.sa_flags = SA_RESTART;  // a signal that OutcomeSettled turns away interrupts no call
     for (const int s : CleanedUpSignals) {
         struct sigaction current {};
         // A program started ignoring a signal (nohup) goes on ignoring it.
@@ -142,6 +145,16 @@ void RemoveTemporaryFilesOnSignals() {
             ::sigaction(s, &action, nullptr);
     }
     ::signal(SIGXFSZ, SIG_IGN);
+}
+
+void OutcomeSettled() {
+    struct sigaction ignored {};
+    ignored.sa_handler = SIG_IGN;
+    for (const int s : CleanedUpSignals) {
+        struct sigaction current {};
+        if (::sigaction(s, nullptr, &current) == 0 && current.sa_handler == RemoveTemporaryAndEnd)
+            ::sigaction(s, &ignored, nullptr);
+    }
 }
 
 OutputFile::OutputFile(const std::string& name, bool mayReplace) : mayReplace_(mayReplace) {
@@ -207,8 +220,9 @@ bool OutputFile::OpenInPlace() {
 bool OutputFile::OpenTemporary(const struct stat* old) {
     const size_t slash = target_.rfind('/');
     const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-    // Hidden, named after the target, and short enough for any file-name limit.
-    std::string pattern = FolderOf(target_) + "/." + base.substr(0, 200) + ".XXXXXX";
+    const std::string folder = FolderOf(target_);
+    RemoveStaleTemporaries(folder);
+    std::string pattern = TemporaryPattern(folder, base);
     // No signal between making the file and telling the signal handler its name.
     const sigset_t cleanedUp = CleanedUpSignalSet();
     sigset_t previous;

@@ -4,7 +4,9 @@
 // an uncommitted temporary file is removed. A symbolic link is followed, so the file it names is
 // replaced and the link stays. A target that is not a regular file (a device, a pipe) is written
 // in place: renaming over it would replace the device. So is an existing file in a folder that
-// refuses new files, as opening it for writing would.
+// refuses new files, as opening it for writing would. The temporary file's name says which process
+// of which host writes it (temporary_names.h); making one first removes those that writers which
+// died left in the folder.
 #pragma once
 
 #include <sys/types.h>
@@ -19,6 +21,13 @@
 // Up to MaxTemporaryFilesAtOnce files written at once are removed.
 void RemoveTemporaryFilesOnSignals();
 inline constexpr int MaxTemporaryFilesAtOnce = 64;
+
+// For a program to call once its outcome is settled, every output put in place or failed: from
+// then on those signals are ignored, so that one arriving while the program lets go of its memory
+// on the way out cannot turn the exit status into "interrupted" when the work is done. The
+// converter, which goes on after a conversion, never calls it: a signal ends it as asked, and the
+// file it has put in place stays whole.
+void OutcomeSettled();
 
 // Writes all of `bytes` to `fd`, again after interruptions: 0, or the errno of the failure.
 int WriteAll(int fd, std::string_view bytes);

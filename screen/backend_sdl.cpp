@@ -35,6 +35,11 @@ static_assert(SameKey(SDL_SCANCODE_A, hid::A) && SameKey(SDL_SCANCODE_RETURN, hi
 // SDL keycodes below this bit are the key's character in the current layout.
 constexpr SDL_Keycode KeycodeWithoutCharacter = SDLK_SCANCODE_MASK;
 
+// Drops and the clipboard, which this layer reads through Xlib itself: SDL decodes a dropped URI
+// list by rules of its own and reads no incremental (large) clipboard. Defined at the end.
+struct X11Transfers;
+std::shared_ptr<X11Transfers> MakeX11Transfers(SDL_Window* window);
+
 struct SdlWindow {
     SDL_Window* window = nullptr;
     int32_t width = 0;
@@ -46,8 +51,8 @@ struct SdlWindow {
     int32_t scale = 1;       // the desktop's, in a window; full screen places the frame anew
     Placement placement;
     uint64_t nativeWindow = 0;
-    std::vector<std::string> dropping;  // the files of the drop under way
-    SDL_Cursor* busyCursor = nullptr;   // made on first use
+    std::shared_ptr<X11Transfers> transfers;  // drops and the clipboard, read through Xlib
+    SDL_Cursor* busyCursor = nullptr;         // made on first use
     ShownRows shown;
 };
 
@@ -65,6 +70,9 @@ struct RawButton {
     int32_t y = 0;
 };
 std::optional<RawButton> RawButtonOf(const SdlWindow& w, const SDL_SysWMmsg* message);
+// The files of a drop onto the window that this message completes; nothing for other messages.
+std::optional<std::vector<std::string>> DroppedFilesOf(SdlWindow& w, const SDL_SysWMmsg* message);
+std::string ReadClipboardText(SdlWindow& w);
 
 // The desktop's scale, as far as the scaled window still fits its work area.
 int32_t WindowScale(int32_t width, int32_t height) {
@@ -106,10 +114,10 @@ void* Create(int32_t width, int32_t height, const char* title, std::string& fail
     }
     w->nativeWindow = X11WindowOf(w->window);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
-    // Files dropped onto the window come in; dropped text is not taken.
-    for (const Uint32 drop : {SDL_DROPBEGIN, SDL_DROPFILE, SDL_DROPCOMPLETE})
-        SDL_EventState(drop, SDL_ENABLE);
-    SDL_EventState(SDL_DROPTEXT, SDL_DISABLE);
+    // SDL takes no drops itself; the window's own drop target does.
+    for (const Uint32 drop : {SDL_DROPBEGIN, SDL_DROPFILE, SDL_DROPTEXT, SDL_DROPCOMPLETE})
+        SDL_EventState(drop, SDL_DISABLE);
+    w->transfers = MakeX11Transfers(w->window);
     SDL_RaiseWindow(w->window);
     SDL_StartTextInput();
     return w.release();
@@ -218,18 +226,6 @@ KeyDown KeyDownOf(const SDL_KeyboardEvent& e) {
     return key;
 }
 
-// A drop comes as its begin, one event per file and its end; its files are handed on together.
-// SDL gives each file's local path (a file URI decoded).
-void HandleDrop(SdlWindow& w, const SDL_DropEvent& e) {
-    if (e.type == SDL_DROPFILE && e.file) {
-        const std::unique_ptr<char, decltype(&SDL_free)> file(e.file, SDL_free);
-        w.dropping.emplace_back(file.get());
-        return;
-    }
-    if (e.type == SDL_DROPBEGIN) w.dropping.clear();
-    if (e.type == SDL_DROPCOMPLETE) NotifyDroppedFiles(std::exchange(w.dropping, {}));
-}
-
 void HandleEvent(SdlWindow& w, const SDL_Event& e) {
     switch (e.type) {
         case SDL_WINDOWEVENT:
@@ -246,6 +242,7 @@ void HandleEvent(SdlWindow& w, const SDL_Event& e) {
                 ReportPointer(w, b->x, b->y);
                 NotifyButton(b->bit, b->pressed);
             }
+            if (const auto files = DroppedFilesOf(w, e.syswm.msg)) NotifyDroppedFiles(*files);
             break;
         case SDL_MOUSEWHEEL:
             if (e.wheel.y != 0)
@@ -258,11 +255,6 @@ void HandleEvent(SdlWindow& w, const SDL_Event& e) {
             // Alt+letter types text too, but presses with Alt held push nothing.
             if (!(SDL_GetModState() & KMOD_ALT)) NotifyText(e.text.text);
             break;
-        case SDL_DROPBEGIN:
-        case SDL_DROPFILE:
-        case SDL_DROPCOMPLETE:
-            HandleDrop(w, e.drop);
-            break;
         default:
             break;  // SDL_QUIT follows the close box, which already pushed its key
     }
@@ -272,8 +264,6 @@ void Pump(void* self) {
     SdlWindow& w = WindowOf(self);
     SDL_Event e;
     while (SDL_PollEvent(&e)) HandleEvent(w, e);
-    // Files whose drop has not said it is complete are not held back past the pump.
-    if (!w.dropping.empty()) NotifyDroppedFiles(std::exchange(w.dropping, {}));
 }
 
 void SampleKeys(void* /*self*/, KeyStateTable& table) {
@@ -325,14 +315,13 @@ uint64_t NativeWindowId(void* self) {
     return WindowOf(self).nativeWindow;
 }
 
-std::string ClipboardText(void* /*self*/) {
-    if (!SDL_HasClipboardText()) return {};
-    const std::unique_ptr<char, decltype(&SDL_free)> text(SDL_GetClipboardText(), SDL_free);
-    return text ? std::string(text.get()) : std::string();
+std::string ClipboardText(void* self) {
+    return ReadClipboardText(WindowOf(self));
 }
 
 void Destroy(void* self) {
     const std::unique_ptr<SdlWindow> w(&WindowOf(self));
+    w->transfers.reset();  // its window goes with SDL's display
     SDL_FreeCursor(w->busyCursor);
     SDL_DestroyWindow(w->window);
     SDL_Quit();
@@ -370,6 +359,9 @@ void UseWindowBackend() {
 
 #include <cstring>
 
+#include "screen/x11_drop.h"
+#include "screen/x11_selection.h"
+
 namespace screen_internal {
 namespace {
 
@@ -405,6 +397,40 @@ uint64_t X11WindowOf(SDL_Window* window) {
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
     return info.info.x11.window;
+}
+
+// On SDL's own connection, used only on the window thread as SDL uses it.
+struct X11Transfers {
+    explicit X11Transfers(const SDL_SysWMinfo& info)
+        : display(info.info.x11.display),
+          selection(display),
+          drop(display, info.info.x11.window, selection) {}
+    Display* display;
+    SelectionWindow selection;
+    DropTarget drop;
+};
+
+// Clipboards of any size give at least this much, which holds their first line.
+constexpr size_t ClipboardLimit = size_t{16} << 20;
+
+std::shared_ptr<X11Transfers> MakeX11Transfers(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
+    return std::make_shared<X11Transfers>(info);
+}
+
+std::optional<std::vector<std::string>> DroppedFilesOf(SdlWindow& w, const SDL_SysWMmsg* message) {
+    if (!w.transfers || !message || message->subsystem != SDL_SYSWM_X11) return std::nullopt;
+    return w.transfers->drop.Handle(message->msg.x11.event);
+}
+
+std::string ReadClipboardText(SdlWindow& w) {
+    if (!w.transfers) return {};
+    Display* display = w.transfers->display;
+    return w.transfers->selection.Read(XInternAtom(display, "CLIPBOARD", False),
+                                       XInternAtom(display, "UTF8_STRING", False), CurrentTime,
+                                       ClipboardLimit);
 }
 
 }  // namespace

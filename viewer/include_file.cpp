@@ -100,6 +100,12 @@ bool Refuse(const IncludeFileReader& reader, std::string_view line, IncludeFileE
     return false;
 }
 
+bool RefuseLongLine(const IncludeFileReader& reader, std::string_view line,
+                    IncludeFileError& error) {
+    error = {reader.line, Printable(line), ExpectedShorterLine};
+    return false;
+}
+
 }  // namespace include_file_detail
 
 bool FinishLines(const IncludeFileReader& reader, IncludeFileError& error) {

@@ -4,6 +4,8 @@
 // The file is made of lines ending in LF or CR LF; blanks and TABs around a line are ignored. Each
 // line is one of:
 // - blank;
+// Lines are at most MaxLineBytes long; a longer line is refused as soon as that many bytes of it
+// are seen, so that a file with a huge line costs no more than a short one.
 // - a label: any bytes but the blank (code 32), then ":"; an empty label is just ":". The
 //   conversion writes the output name there with only the codes 32-47 replaced, so TABs, other
 //   control codes and even line feeds may appear: a label may span lines, each free of blanks, up
@@ -19,6 +21,7 @@
 // is handed on as the four values of the unpacked form, so that every reader sees one form.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -31,14 +34,24 @@
 #include "viewer/line_blocks.h"
 #include "viewer/value_stream.h"
 
-struct IncludeFileError {
-    uint64_t line = 0;  // 1-based
-    std::string found;  // the offending line, shortened and with unprintable bytes escaped
-};
-
 // What a line must be, for error messages.
 inline constexpr std::string_view ExpectedLine =
     "expected a label (a name followed by \":\"), a \"Data\" line or a blank line";
+
+// The longest line read, without its LF (a CR before it counts). The conversion's longest line is
+// its label, the output name of at most PATH_MAX (4096) bytes with a few letters spelled out; Data
+// lines it writes are below 40 bytes. Four times that leaves room for labels and hand-written Data
+// lines of a few hundred values, and stays below LineBlocks' block, so that memory never grows with
+// a line.
+inline constexpr size_t MaxLineBytes = 16384;
+inline constexpr std::string_view ExpectedShorterLine = "expected a line of at most 16384 bytes";
+static_assert(MaxLineBytes == 16384, "the message above says how long");
+
+struct IncludeFileError {
+    uint64_t line = 0;  // 1-based
+    std::string found;  // the offending line, shortened and with unprintable bytes escaped
+    std::string_view expected = ExpectedLine;
+};
 
 // Where a reading stands, carried from one block of lines to the next.
 struct IncludeFileReader {
@@ -121,6 +134,17 @@ LineKind ContinueLabel(std::string_view line);
 
 // Fills `error` for the open label if there is one, else for `line`; always false.
 bool Refuse(const IncludeFileReader& reader, std::string_view line, IncludeFileError& error);
+// Fills `error` for `line`, the current one, which is longer than MaxLineBytes; always false.
+bool RefuseLongLine(const IncludeFileReader& reader, std::string_view line,
+                    IncludeFileError& error);
+
+// The line feed ending the line that starts at `lineStart`, looked for from `p` on and before
+// `end`; nullptr when there is none within MaxLineBytes of the line's start.
+inline const char* FindLineEnd(const char* lineStart, const char* p, const char* end) {
+    const size_t reach = std::min(static_cast<size_t>(end - p),
+                                  MaxLineBytes + 1 - static_cast<size_t>(p - lineStart));
+    return static_cast<const char*>(std::memchr(p, '\n', reach));
+}
 
 inline bool IsDigit(char c) {
     return static_cast<unsigned char>(c - '0') <= 9;
@@ -181,11 +205,13 @@ inline const char* ReadPackedLine(const char* p, uint32_t& pixel) {
 }
 
 // Reads the values of a Data line from `p`, just after its keyword, with a line feed at its end
-// and before `end`; gives the place after the line. A line of one pixel as the conversion writes
-// it, four plain values or one packed value, takes a quick way and goes to the sink at once; any
-// other line goes the full way.
+// and before `end`; gives the place after the line, or nullptr for a line longer than
+// MaxLineBytes from `lineStart`. A line of one pixel as the conversion writes it, four plain
+// values or one packed value, takes a quick way and goes to the sink at once; any other line goes
+// the full way.
 template <class Sink>
-const char* ReadValues(const char* p, const char* end, IncludeFileReader& reader, Sink& sink) {
+const char* ReadValues(const char* lineStart, const char* p, const char* end,
+                       IncludeFileReader& reader, Sink& sink) {
     uint32_t pixel = 0;
     const char* afterPacked = reader.packed ? ReadPackedLine(p, pixel) : nullptr;
     if (afterPacked != nullptr) {
@@ -217,7 +243,8 @@ const char* ReadValues(const char* p, const char* end, IncludeFileReader& reader
             return after + 1;
         }
     }
-    const auto* newline = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    const auto* newline = FindLineEnd(lineStart, p, end);
+    if (newline == nullptr) return nullptr;
     ReadValuesToLineEnd(p, newline, reader, sink);
     return newline + 1;
 }
@@ -242,12 +269,15 @@ bool ReadLines(IncludeFileReader& reader, std::string_view text, Sink& sink,
         // The keyword and a blank make a Data line whatever follows, since labels hold no blanks:
         // every line but the first that the conversion writes takes this short way.
         if (reader.openLabelLine == 0 && linesEnd - p > 4 && p[4] == ' ' && IsDataKeyword(p)) {
-            p = ReadValues(p + 4, linesEnd, reader, sink);
+            const char* after = ReadValues(p, p + 4, linesEnd, reader, sink);
+            if (after == nullptr) return RefuseLongLine(reader, {p, MaxLineBytes}, error);
+            p = after;
             continue;
         }
-        const auto* newline = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* newline = FindLineEnd(p, p, end);
         const char* lineEnd = newline != nullptr ? newline : end;
         const std::string_view line(p, static_cast<size_t>(lineEnd - p));
+        if (line.size() > MaxLineBytes) return RefuseLongLine(reader, line, error);
         p = newline != nullptr ? newline + 1 : end;
 
         const Line l =

@@ -18,13 +18,13 @@ LineBlocks::LineBlocks(const std::string& path)
     }
 }
 
-// Moves the bytes not handed out yet to the front and reads after them, growing the buffer when
-// they fill it: a line never has to be cut. False at the end of the file or on a failure.
+// Moves the bytes not handed out yet to the front and reads after them. False at the end of the
+// file, on a failure, and when they fill the buffer: a line that long is handed out cut.
 bool LineBlocks::Fill() {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    if (end_ == buffer_.size()) return false;
     const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_.get());
     if (got == 0) {
         if (std::ferror(file_.get())) error_ = errno;
@@ -47,7 +47,8 @@ std::string_view LineBlocks::Next() {
         }
         if (atEnd_ || !Fill()) break;
     }
-    // At the end: the last line without its line end, unless a failure cut it short.
+    // At the end: the last line without its line end, unless a failure cut it short; or the start
+    // of a line longer than the buffer, which readers refuse.
     const std::string_view rest(buffer_.data() + begin_, error_ == 0 ? end_ - begin_ : 0);
     begin_ = end_;
     return rest;

@@ -1,6 +1,7 @@
-// A text file read in blocks of whole lines through one reused buffer, so that a file of
-// gigabytes costs no more memory than its longest line and stays in the processor's cache while
-// it is parsed.
+// A text file read in blocks of whole lines through one buffer of a fixed size, so that a file of
+// gigabytes costs no more memory than a short one and stays in the processor's cache while it is
+// parsed. A line longer than the buffer (256 KiB) is not read whole: its start comes as a block
+// without a line end, which the include-file reader refuses as too long.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +15,9 @@ class LineBlocks {
 public:
     explicit LineBlocks(const std::string& path);
 
-    // The next block: whole lines, of which only the file's last one may lack its line end. Empty
-    // at the end of the file, and after a failure (see Error). Valid until the next call.
+    // The next block: whole lines, of which only the file's last one may lack its line end (or one
+    // too long for the buffer, cut). Empty at the end of the file, and after a failure (see
+    // Error). Valid until the next call.
     std::string_view Next();
 
     // The errno of a failed open or read; 0 when there was none.

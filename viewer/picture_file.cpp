@@ -117,7 +117,8 @@ PictureFile IncludePicture(const IncludeFileRead& read, PictureSink& sink) {
         case IncludeFileStatus::Malformed:
             return Refused(PictureFileStatus::Malformed,
                            "malformed line " + std::to_string(read.error.line) + ": " +
-                               std::string(ExpectedLine) + ", found \"" + read.error.found + "\"");
+                               std::string(read.error.expected) + ", found \"" + read.error.found +
+                               "\"");
         case IncludeFileStatus::Read:
             break;
     }

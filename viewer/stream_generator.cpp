@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (read.status == IncludeFileStatus::Malformed) {
-        std::cerr << input << ':' << read.error.line << ": error: " << ExpectedLine << ", found \""
-                  << read.error.found << "\"\n";
+        std::cerr << input << ':' << read.error.line << ": error: " << read.error.expected
+                  << ", found \"" << read.error.found << "\"\n";
         return 1;
     }
     if (read.truncation) std::cerr << input << ": warning: " << *read.truncation << '\n';

@@ -253,7 +253,8 @@ TEST_F(ConversionTest, LargePictureAcrossManyBlocks) {
                               EXPECT_EQ(total, int64_t{w} * h);
                               reported.push_back(done);
                           },
-                      .allowLarge = {}};
+                      .allowLarge = {},
+                      .written = {}};
     ASSERT_EQ(RunConversion(job).status, ConversionStatus::Done);
     EXPECT_EQ(ReadText(dir / "big.bi"), ExpectedFile("big_bi", w, h, argb));
     ASSERT_GE(reported.size(), 3u);
@@ -334,7 +335,8 @@ TEST_F(ConversionTest, OutputAppearingWhileWritingIsAskedAboutOnceMore) {
                                         if (!fs::exists(dir / "out.bi"))
                                             WriteText(dir / "out.bi", "the other run's");
                                     },
-                                .allowLarge = {}};
+                                .allowLarge = {},
+                                .written = {}};
         EXPECT_EQ(RunConversion(job).status,
                   yes ? ConversionStatus::Done : ConversionStatus::DeclinedAppeared);
         EXPECT_EQ(asked, 1);

@@ -4,8 +4,10 @@
     converter_desktop.py CONVERTER FONT.txt SHOT_DIR
 
 Taps (clicks without a hold) on "Start": with an empty path, one load-failure box; with a path
-with umlauts pasted by Ctrl+V, or typed into the chooser, a conversion. Files dropped by XDND fill
-both fields from the first. wmctrl's close, and Alt+F4, end it with status 0. Shots in SHOT_DIR.
+with umlauts pasted by Ctrl+V (the first line of a 10 MB clipboard), or typed into the chooser, a
+conversion. Files dropped by XDND fill both fields from the first; a dropped data: URI, a file URI
+with %00 or of another host change nothing. wmctrl's close, and Alt+F4, end it with status 0.
+Shots in SHOT_DIR.
 """
 import os
 import subprocess
@@ -26,12 +28,24 @@ def tap_start_on_empty_path(s):
     s.no_window('Error', 'one tap converted twice')
 
 
+def wait_for_clipboard(env, start):
+    deadline = time.monotonic() + 60
+    while time.monotonic() < deadline:
+        shown = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], env=env,
+                               capture_output=True).stdout
+        if shown.startswith(start):
+            return
+        time.sleep(0.2)
+    sys.exit('xclip did not take the clipboard')
+
+
 def paste_path(s, picture, rows):
+    """The path is the first line of 10 MB, which reach us in pieces (INCR)."""
     with desktop.running(['xclip', '-quiet', '-selection', 'clipboard'], s.env,
                          stdin=subprocess.PIPE, stderr=subprocess.DEVNULL) as clipboard:
-        clipboard.stdin.write(picture.encode())
+        clipboard.stdin.write(picture.encode() + b'\n' + b'0123456789abcde\n' * 655360)
         clipboard.stdin.close()
-        time.sleep(0.5)  # xclip owns the clipboard once it has read its input
+        wait_for_clipboard(s.env, picture.encode() + b'\n')
         s.xdotool('mousemove', '--window', s.window, base.INPUT_FIELD[0] + 20,
                   base.INPUT_FIELD[1] + 6, 'sleep', '0.1', 'click', '1')  # a tap
         s.xdotool('key', 'ctrl+v', 'Return')  # Return ends the entry: no caret in the shot
@@ -120,6 +134,13 @@ def main():
             drop_files(env, s.window, '%s\r\nfile://%s/other.bmp\r\n' % (uri, work))
             s.compare(s.expected_frame(dropped, 'ResGrün Blatt.bi'), 'dropped',
                       'both fields filled from the first dropped file (%s)' % uri)
+            base.make_bitmap(os.path.join(work, 'other.bmp'), [[(1, 2, 3)]])
+            for name, other in (('data', 'data:image/png;base64,AAAA'),
+                                ('nul', 'file://%s/other.bmp%%00.png' % work),
+                                ('host', 'file://elsewhere.example%s/other.bmp' % work)):
+                drop_files(env, s.window, other + '\r\n')
+                s.compare(s.expected_frame(dropped, 'ResGrün Blatt.bi'), 'dropped_' + name,
+                          'the fields unchanged by a drop of %s' % other)
             desktop.run(['wmctrl', '-c', 'converter'], env)
             desktop.expect_exit(app, 'on the window manager\'s close (wmctrl -c)')
         with s.running() as app:

@@ -18,6 +18,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unicodedata
 
 from PIL import Image
 
@@ -141,10 +142,10 @@ def include_file(label, rows):
 
 
 def expect_include(path, rows):
-    """Exits unless `path` is the include file of `rows`, labelled after the file's name (its
-    letters outside ASCII as their base letters)."""
-    plain = unicodedata.normalize('NFKD', os.path.basename(path)).encode('ascii', 'ignore')
-    label = re.sub(r'[ .]', '_', plain.decode())
+    """Exits unless `path` is the include file of `rows`, labelled after the file's name, whose
+    accented letters become their base letters (the names here hold no others)."""
+    label = re.sub(r'[ .]', '_', os.path.basename(path))
+    label = unicodedata.normalize('NFKD', label).encode('ascii', 'ignore').decode()
     if not os.path.exists(path) or read(path) != include_file(label, rows):
         sys.exit('%s is not the expected include file: %r'
                  % (path, read(path) if os.path.exists(path) else 'missing'))

@@ -29,11 +29,20 @@ file(WRITE ${viewer_fuzz_seeds}/viewer_include_file_fuzzer/picture.bi
      "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\n\r\nrow:\r\nDATA &HFF, 0, 0,255\r\n")
 file(WRITE ${viewer_fuzz_seeds}/viewer_include_file_fuzzer/labels.bi
      "a\tb\nc_bi:\r\n:\nData 2\nData 2\nData -1, 99999999999, 12345678,123456789\nData 7\r")
+# Lines up to just above the reader's limit of 16384 bytes, and seeds at and above it.
+string(REPEAT "x" 16383 long_label)
+file(WRITE ${viewer_fuzz_seeds}/viewer_include_file_fuzzer/long_label.bi
+     "${long_label}:\nData 1\nData 1\nData 1,2,3,4\n${long_label}y:\n")
+string(REPEAT ",7" 8189 long_values)
+file(WRITE ${viewer_fuzz_seeds}/viewer_include_file_fuzzer/long_values.bi
+     "Data 1\nData 2${long_values}\nData 3${long_values}9\n")
+set(viewer_include_file_fuzzer_length -max_len=17000)
 foreach(fuzzer viewer_stream_fuzzer viewer_include_file_fuzzer)
   file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/viewer_corpus/${fuzzer})
   string(REPLACE "_fuzzer" "" test ${fuzzer})
   add_test(NAME fuzz_${test}
            COMMAND ${fuzzer} -max_total_time=${VIEWER_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048
+                   ${${fuzzer}_length}
                    -print_final_stats=1 ${CMAKE_CURRENT_BINARY_DIR}/viewer_corpus/${fuzzer}
                    ${viewer_fuzz_seeds}/${fuzzer})
   set_tests_properties(fuzz_${test} PROPERTIES LABELS fuzz TIMEOUT 600)

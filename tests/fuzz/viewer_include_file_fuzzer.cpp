@@ -51,6 +51,7 @@ std::string PlainReading(std::string_view text, uint64_t& error) {
     for (; !text.empty(); ++line) {
         std::string_view content = text.substr(0, text.find('\n'));
         text.remove_prefix(std::min(text.size(), content.size() + 1));
+        if (content.size() > MaxLineBytes) return error = line + 1, stream;
         if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
         content = Trimmed(content);
         const bool noBlank = content.find(' ') == std::string_view::npos;

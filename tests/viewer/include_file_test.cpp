@@ -58,6 +58,27 @@ TEST(ReadIncludeFile, StopsAtTheFirstLineOfNoKnownKind) {
     EXPECT_EQ(ErrorOf(std::string(100, 'x')).found, std::string(60, 'x') + "...");
 }
 
+// Every kind of line, on either way through the reader, up to the limit and just above it.
+TEST(ReadIncludeFile, RefusesLinesLongerThanTheLimit) {
+    const size_t limit = MaxLineBytes;
+    const std::string values = "Data 1" + std::string(limit - 6, ',');
+    const std::string label = std::string(limit - 1, 'x') + ":";
+    const std::pair<std::string, uint64_t> cases[] = {
+        // text, line refused (0: none)
+        {"Data 1\n" + values + "\n", 0},       {"Data 1\n" + values + ",\n", 2},
+        {"Data 1\n" + values + "\r\n", 2},     {"Data 1\n" + values + ",", 2},
+        {label.substr(1) + "\r\n", 0},         {label + "x\n", 1},
+        {"open\n" + label + "x\nData 1\n", 2}, {std::string(limit, 'x') + ":\n", 1},
+    };
+    for (const auto& [text, line] : cases) {
+        IncludeFileStream stream;
+        IncludeFileError error;
+        EXPECT_EQ(ReadIncludeFile(text, stream, error), line == 0) << text.size();
+        EXPECT_EQ(error.line, line) << text.size();
+        EXPECT_EQ(error.expected, line == 0 ? ExpectedLine : ExpectedShorterLine) << text.size();
+    }
+}
+
 TEST(ValueCountMismatch, GivesBothCounts) {
     EXPECT_EQ(ValueCountMismatch(Read("Data 2\nData 1\nData 1,2,3,4\nData 5,6\n")),
               "8 values, but width 2 and height 1 call for 10; the missing ones read as 0");

@@ -123,11 +123,12 @@ TEST_F(PictureFileTest, FilesAreRecognisedByTheirContent) {
     EXPECT_EQ(ReadPictureFile(dir.Path()).problem, "is a folder, not a picture");
 }
 
-// A file read in blocks, with a line far longer than a block and line ends of both kinds, gives
-// what its text gives read whole.
+// A file read in blocks, with long lines across the blocks' ends and line ends of both kinds,
+// gives what its text gives read whole.
 TEST_F(PictureFileTest, LargeFilesReadInBlocksAsWhole) {
     std::string text = "big_bi:\r\nData 300\r\nData 300\r\nData 1";
-    for (int i = 0; i < 100 * 300 * 4; ++i) text += ", " + std::to_string(i % 251);
+    for (int i = 0; i < 100 * 300 * 4; ++i)
+        text += (i % 3000 == 2999 ? "\nData " : ", ") + std::to_string(i % 251);
     for (int i = 0; i < 200 * 300; ++i)
         text += (i % 2 ? "\r\nData 255, " : "\nData 9, ") + std::to_string(i % 253) + ", 8,5";
     const TempDir dir;
