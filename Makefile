@@ -14,8 +14,8 @@ PACKAGES += dpkg-dev file lintian man-db
 PACKAGES += shared-mime-info libglib2.0-bin xdg-utils
 PACKAGE_BUILD ?= build-package
 
-.PHONY: deps configure build run viewer gallery test test-package package test-asan test-tsan \
-        fuzz format clean
+.PHONY: deps configure build run viewer gallery test test-release test-package package test-asan \
+        test-tsan fuzz format clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -45,6 +45,12 @@ gallery: build
 # Every test but the package's, which builds a package of its own and takes minutes.
 test: build
 	ctest --test-dir $(BUILD) -LE package --output-on-failure -j$(JOBS)
+
+# The optimised build users and the benchmarks get: built, and its unit tests run.
+test-release: deps
+	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-release -j$(JOBS)
+	ctest --test-dir build-release -LE 'package|e2e' --output-on-failure -j$(JOBS)
 
 # Builds the package as `make package` does, checks its contents, programs, manual pages and
 # desktop entries, and runs lintian on it.
