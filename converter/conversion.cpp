@@ -94,6 +94,19 @@ ConversionResult WriteToFile(const ConversionJob& job, PixelForm form,
     return {ConversionStatus::Done, {}, bytesWritten};
 }
 
+// A picture that is to be made smaller may be decoded smaller where its format does so for
+// little work (a JPEG's scaled inverse transform, which averages as it shrinks): to no less than
+// the size it is brought to, which the filter then reaches. A crop is taken from the whole
+// picture.
+picture::LoadOptions LoadOptionsFor(const Shaping& shaping) {
+    if (shaping.crop || shaping.resize == Resize::Keep) return {};
+    return {[shaping](int64_t width, int64_t height) {
+        const Dimensions size = PlanShape(shaping, {width, height}).size;
+        return std::max(static_cast<double>(size.width) / static_cast<double>(width),
+                        static_cast<double>(size.height) / static_cast<double>(height));
+    }};
+}
+
 }  // namespace
 
 std::string MakeLabel(std::string_view outputName) {
@@ -117,18 +130,19 @@ std::string DeriveOutputName(std::string_view inputPath) {
     return "Res" + std::string(name) + ".bi";
 }
 
-picture::LoadedPicture LoadPicture(const std::string& path) {
-    picture::LoadedPicture loaded = picture::Load(path);
+picture::LoadedPicture LoadPicture(const std::string& path, const picture::LoadOptions& options) {
+    picture::LoadedPicture loaded = picture::Load(path, options);
     if (loaded.failure == picture::LoadFailure::OverLimit)
         loaded.problem += " (bmp2bi --max-pixels raises it)";
     return loaded;
 }
 
 ConversionResult RunConversion(const ConversionJob& job, const ConversionOptions& options) {
-    picture::LoadedPicture loaded = LoadPicture(job.inputPath);
+    picture::LoadedPicture loaded = LoadPicture(job.inputPath, LoadOptionsFor(options.shaping));
     if (!loaded.pixels) return {ConversionStatus::LoadFailed, loaded.problem};
     // The picture is whole in memory before anything about the output is looked at.
-    const ShapedPicture shaped = ApplyShaping(std::move(loaded.pixels), options.shaping);
+    const ShapedPicture shaped = ApplyShaping(std::move(loaded.pixels), options.shaping,
+                                              {loaded.fullWidth, loaded.fullHeight});
     if (!shaped.problem.empty()) return {ConversionStatus::LoadFailed, shaped.problem};
     if (job.allowLarge && !AllowedSize(job, shaped.view))
         return {ConversionStatus::DeclinedLarge, {}};

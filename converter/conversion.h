@@ -1,7 +1,7 @@
 // Turning one picture file (any format the picture library reads) into a pixel-data include
-// file: a label line, then "Data" lines with the width, the height and the alpha, red, green and blue values of every
-// pixel (or one packed value per pixel), row by row, each line ended by CR LF. No screen and no
-// desktop: the converter's window and the batch tool stand on this alike.
+// file: a label line, then "Data" lines with the width, the height and the alpha, red, green and
+// blue values of every pixel (or one packed value per pixel), row by row, each line ended by CR LF.
+// No screen and no desktop: the converter's window and the batch tool stand on this alike.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +15,8 @@
 
 // The picture of a file, decoded whole through the picture library, or why not; over the pixel
 // limit, the reason says how bmp2bi lifts it.
-picture::LoadedPicture LoadPicture(const std::string& path);
+picture::LoadedPicture LoadPicture(const std::string& path,
+                                   const picture::LoadOptions& options = {});
 
 // The include file's label: the output name without blanks around it, with every character
 // from the blank to "/" (codes 32 to 47), and the line breaks CR and LF, replaced by "_"; a

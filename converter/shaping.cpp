@@ -110,8 +110,8 @@ ShapedSize PlanShape(const Shaping& shaping, Dimensions source) {
     return {source, {}};
 }
 
-ShapedPicture ApplyShaping(picture::Pixels picture, const Shaping& shaping) {
-    const ShapedSize plan = PlanShape(shaping, {picture.Width(), picture.Height()});
+ShapedPicture ApplyShaping(picture::Pixels picture, const Shaping& shaping, Dimensions full) {
+    const ShapedSize plan = PlanShape(shaping, full);
     if (!plan.problem.empty()) return {{}, {}, plan.problem};
     const Dimensions size = plan.size;
     if (size.width * size.height > picture::PixelLimit())

@@ -59,6 +59,7 @@ struct ShapedPicture {
     std::string problem;  // when `view` is empty: why
 };
 
-// `picture` through the shaping. A picture the shaping leaves as it is, or only crops, keeps
-// its pixels.
-ShapedPicture ApplyShaping(picture::Pixels picture, const Shaping& shaping);
+// `picture` through the shaping, sized as the shaping makes a picture of `full` pixels (the
+// picture's own size, of which `picture` may be a reduced decode). A picture the shaping leaves as
+// it is, or only crops, keeps its pixels.
+ShapedPicture ApplyShaping(picture::Pixels picture, const Shaping& shaping, Dimensions full);

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "picture/bmp_header.h"
-#include "picture/formats.h"
 #include "picture/bmp_pixels.h"
 #include "picture/bmp_rle.h"
 #include "picture/destination.h"
+#include "picture/formats.h"
 
 namespace picture {
 
@@ -115,6 +115,7 @@ std::optional<ProbeResult> ProbeBmp(const InputFile& file) {
 
 }  // namespace
 
-const Format BmpFormat = {.recognises = IsBmp, .probe = ProbeBmp, .decode = DecodeBmp};
+const Format BmpFormat = {
+    .recognises = IsBmp, .probe = ProbeBmp, .decode = DecodeBmp, .decodeReduced = nullptr};
 
 }  // namespace picture

@@ -51,9 +51,10 @@ ProbeResult Unrecognised(const Head& head) {
         return probe;
     }
     probe.format = OtherFormatName(head.Span());
-    probe.problem = probe.format.empty()
-                        ? "not a picture file this program reads (BMP, PNG, JPEG, GIF, WebP, TIFF, HEIC, AVIF)"
-                        : probe.format + ", which this program does not read";
+    probe.problem =
+        probe.format.empty()
+            ? "not a picture file this program reads (BMP, PNG, JPEG, GIF, WebP, TIFF, HEIC, AVIF)"
+            : probe.format + ", which this program does not read";
     return probe;
 }
 
@@ -97,7 +98,15 @@ ProbeResult Probe(const InputFile& file) {
     return format ? ProbeAs(*format, file, head) : Unrecognised(head);
 }
 
+const Format* FormatOfFile(const InputFile& file) {
+    return file.IsRegular() ? FormatOf(ReadHead(file)) : nullptr;
+}
+
 DecodeResult Decode(const InputFile& file, const PixelView& dest) {
+    return DecodeReduced(file, dest, 1);
+}
+
+DecodeResult DecodeReduced(const InputFile& file, const PixelView& dest, int64_t denominator) {
     if (!file.IsOpen()) {
         DecodeResult result;
         result.status = DecodeStatus::CannotOpen;
@@ -109,6 +118,8 @@ DecodeResult Decode(const InputFile& file, const PixelView& dest) {
     if (!format) return Refusal(Unrecognised(head).problem);
     const ProbeResult probe = ProbeAs(*format, file, head);
     if (probe.overPixelLimit) return Refusal(OverLimitText(probe.width, probe.height));
+    if (denominator > 1 && format->decodeReduced)
+        return format->decodeReduced(file, dest, denominator);
     return format->decode(file, dest);
 }
 

@@ -18,7 +18,16 @@ struct Format {
     std::optional<ProbeResult> (*probe)(const InputFile& file);
     // Called only for a file whose probe found no problem and that is within the pixel limit.
     DecodeResult (*decode)(const InputFile& file, const PixelView& dest);
+    // Optional: the same at 1/denominator (2, 4 or 8) of each side, rounded up, for little work.
+    DecodeResult (*decodeReduced)(const InputFile& file, const PixelView& dest,
+                                  int64_t denominator);
 };
+
+// The format of an open file, or nullptr.
+const Format* FormatOfFile(const InputFile& file);
+
+// Decode at 1/denominator of each side, for a format that has decodeReduced.
+DecodeResult DecodeReduced(const InputFile& file, const PixelView& dest, int64_t denominator);
 
 // The formats read, one unit each, in the order the dispatcher tries them.
 extern const Format BmpFormat;

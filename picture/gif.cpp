@@ -183,6 +183,7 @@ DecodeResult DecodeGif(const InputFile& file, const PixelView& view) {
 
 }  // namespace
 
-const Format GifFormat = {.recognises = IsGif, .probe = ProbeGif, .decode = DecodeGif};
+const Format GifFormat = {
+    .recognises = IsGif, .probe = ProbeGif, .decode = DecodeGif, .decodeReduced = nullptr};
 
 }  // namespace picture

@@ -215,6 +215,7 @@ DecodeResult DecodeHeif(const InputFile& file, const PixelView& view) {
 
 }  // namespace
 
-const Format HeifFormat = {.recognises = IsHeif, .probe = ProbeHeif, .decode = DecodeHeif};
+const Format HeifFormat = {
+    .recognises = IsHeif, .probe = ProbeHeif, .decode = DecodeHeif, .decodeReduced = nullptr};
 
 }  // namespace picture

@@ -232,7 +232,9 @@ std::optional<ProbeResult> ProbeJpeg(const InputFile& file) {
 
 // A destination that holds the whole upright picture in 4-byte pixels takes it straight from
 // the decoder; any other gets the overlap of a decoded copy, once the whole decode succeeded.
-DecodeResult DecodeJpeg(const InputFile& file, const PixelView& view) {
+// The picture at 1/`denominator` of its size (1, 2, 4 or 8), as the decoder's scaled inverse
+// transform makes it: each side rounded up.
+DecodeResult DecodeJpegReduced(const InputFile& file, const PixelView& view, int64_t denominator) {
     const std::optional<JpegFrame> frame = ReadFrame(file);
     const Decompressor handle(tjInitDecompress());
     std::vector<uint8_t> data;
@@ -242,13 +244,23 @@ DecodeResult DecodeJpeg(const InputFile& file, const PixelView& view) {
     if (const int64_t scans = CountScans(data); scans > MostScans)
         return Refusal("has " + std::to_string(scans) + " scans, more than the " +
                        std::to_string(MostScans) + " any JPEG needs");
+    JpegFrame reduced = *frame;
+    reduced.width = static_cast<uint32_t>((frame->width + denominator - 1) / denominator);
+    reduced.height = static_cast<uint32_t>((frame->height + denominator - 1) / denominator);
     return DecodeWhole(
-        view, frame->width, frame->height, AppliedOrientation(frame->orientation),
-        [&](const PixelView& whole) { return Decompress(handle.get(), data, *frame, whole); });
+        view, reduced.width, reduced.height, AppliedOrientation(frame->orientation),
+        [&](const PixelView& whole) { return Decompress(handle.get(), data, reduced, whole); });
+}
+
+DecodeResult DecodeJpeg(const InputFile& file, const PixelView& view) {
+    return DecodeJpegReduced(file, view, 1);
 }
 
 }  // namespace
 
-const Format JpegFormat = {.recognises = IsJpeg, .probe = ProbeJpeg, .decode = DecodeJpeg};
+const Format JpegFormat = {.recognises = IsJpeg,
+                           .probe = ProbeJpeg,
+                           .decode = DecodeJpeg,
+                           .decodeReduced = DecodeJpegReduced};
 
 }  // namespace picture

@@ -69,18 +69,33 @@ std::optional<LoadedPicture> ProbeFailure(const ProbeResult& probe) {
     return std::nullopt;
 }
 
-LoadedPicture LoadOpenFile(const InputFile& file) {
+// The largest reduction (1, 2, 4 or 8) the format can decode at that keeps each side at least
+// the fraction the caller asked for.
+int64_t ReductionFor(const InputFile& file, const ProbeResult& probe, const LoadOptions& options) {
+    const Format* format = FormatOfFile(file);
+    if (!options.smallestFraction || !format || !format->decodeReduced) return 1;
+    const double fraction = options.smallestFraction(probe.width, probe.height);
+    for (const int64_t denominator : {8, 4, 2})
+        if (1.0 / static_cast<double>(denominator) >= fraction) return denominator;
+    return 1;
+}
+
+LoadedPicture LoadOpenFile(const InputFile& file, const LoadOptions& options = {}) {
     const ProbeResult probe = Probe(file);
     if (std::optional<LoadedPicture> failure = ProbeFailure(probe)) return std::move(*failure);
     LoadedPicture loaded;
     loaded.format = probe.format;
-    loaded.pixels = Pixels::Allocate(probe.width, probe.height);
+    loaded.fullWidth = probe.width;
+    loaded.fullHeight = probe.height;
+    const int64_t reduction = ReductionFor(file, probe, options);
+    loaded.pixels = Pixels::Allocate((probe.width + reduction - 1) / reduction,
+                                     (probe.height + reduction - 1) / reduction);
     if (!loaded.pixels)
         return Failed(LoadFailure::TooLarge,
                       "too large for a picture (" + SizeText(probe.width, probe.height) + ")",
                       probe.format);
     if (!probe.coversWhole) loaded.pixels.Fill(UncoveredColour);
-    const DecodeResult decoded = Decode(file, loaded.pixels.View());
+    const DecodeResult decoded = DecodeReduced(file, loaded.pixels.View(), reduction);
     if (decoded.status != DecodeStatus::Decoded)
         return Failed(LoadFailure::Damaged, decoded.problem, probe.format);
     // Written to in place while it was read: its pixels may be half old, half new.
@@ -109,7 +124,7 @@ ProbeResult ProbeMemory(std::span<const uint8_t> bytes) {
     return Probe(InputFile(bytes));
 }
 
-LoadedPicture Load(const std::string& path) {
+LoadedPicture Load(const std::string& path, const LoadOptions& options) {
     const InputFile file(path);
     if (!file.IsOpen()) {
         LoadedPicture loaded = Failed(LoadFailure::CannotOpen, std::string("cannot read: ") +
@@ -119,7 +134,7 @@ LoadedPicture Load(const std::string& path) {
     }
     if (!file.IsRegular())
         return Failed(LoadFailure::NotAFile, NotAFileProblem(file.Status().st_mode));
-    return LoadOpenFile(file);
+    return LoadOpenFile(file, options);
 }
 
 LoadedPicture LoadMemory(std::span<const uint8_t> bytes) {

@@ -3,8 +3,9 @@
 // and the viewer all stand on it.
 //
 // Windows BMP, PNG, JPEG, GIF, WebP, TIFF, HEIC and AVIF files are read, each recognised by its
-// first bytes, from a file or from bytes in memory. Every failure comes with a reason a person can read: the format found
-// when it is one this library does not read, the damage and where, the size limit.
+// first bytes, from a file or from bytes in memory. Every failure comes with a reason a person can
+// read: the format found when it is one this library does not read, the damage and where, the size
+// limit.
 //
 // Pixels are straight (not premultiplied) 0xAARRGGBB, values as stored, with no gamma or colour
 // profile correction:
@@ -29,6 +30,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -142,7 +144,9 @@ enum class LoadFailure {
 };
 
 struct LoadedPicture {
-    Pixels pixels;  // empty unless the whole picture was decoded
+    Pixels pixels;          // empty unless the whole picture was decoded
+    int64_t fullWidth = 0;  // the picture's own size, which a reduced load does not have
+    int64_t fullHeight = 0;
     LoadFailure failure = LoadFailure::None;
     int openError = 0;
     std::string format;   // as the probe found it
@@ -152,7 +156,13 @@ struct LoadedPicture {
 // The one way from a file to its pixels: one open file from the probe to the last pixel (so the
 // size and the pixels come from the same file, whatever happens to its name meanwhile), the
 // header's verdict and the pixel limit before any allocation, and the picture whole or not at all.
-LoadedPicture Load(const std::string& path);
+// A load may give the picture smaller than it is where its format decodes so for little work
+// (JPEG at 1/2, 1/4 or 1/8 of each side, rounded up): `smallestFraction`, given the upright
+// picture's size, says how small each side may come (1 or no function: the whole picture).
+struct LoadOptions {
+    std::function<double(int64_t width, int64_t height)> smallestFraction;
+};
+LoadedPicture Load(const std::string& path, const LoadOptions& options = {});
 LoadedPicture LoadMemory(std::span<const uint8_t> bytes);
 
 // 0x00BBGGRR entries (red in the low byte), as a palette BMP stores them.

@@ -369,6 +369,7 @@ DecodeResult DecodePng(const InputFile& file, const PixelView& view) {
 
 }  // namespace
 
-const Format PngFormat = {.recognises = IsPng, .probe = ProbePng, .decode = DecodePng};
+const Format PngFormat = {
+    .recognises = IsPng, .probe = ProbePng, .decode = DecodePng, .decodeReduced = nullptr};
 
 }  // namespace picture

@@ -223,6 +223,7 @@ DecodeResult DecodeTiff(const InputFile& file, const PixelView& view) {
 
 }  // namespace
 
-const Format TiffFormat = {.recognises = IsTiff, .probe = ProbeTiff, .decode = DecodeTiff};
+const Format TiffFormat = {
+    .recognises = IsTiff, .probe = ProbeTiff, .decode = DecodeTiff, .decodeReduced = nullptr};
 
 }  // namespace picture

@@ -184,6 +184,7 @@ DecodeResult DecodeWebP(const InputFile& file, const PixelView& view) {
 
 }  // namespace
 
-const Format WebPFormat = {.recognises = IsWebP, .probe = ProbeWebP, .decode = DecodeWebP};
+const Format WebPFormat = {
+    .recognises = IsWebP, .probe = ProbeWebP, .decode = DecodeWebP, .decodeReduced = nullptr};
 
 }  // namespace picture

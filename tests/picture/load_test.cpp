@@ -1,10 +1,13 @@
-// Files made to cost far more than their pixels: refused before the work, with the reason.
+// Loading: files made to cost far more than their pixels, refused before the work with the
+// reason; reduced loads.
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "picture/picture.h"
@@ -69,6 +72,25 @@ TEST(HostilePictures, RefusedBeforeTheWorkWithTheReason) {
         EXPECT_EQ(picture::ProbeMemory(bytes).problem.empty(), problem.starts_with("has")) << what;
         EXPECT_EQ(loaded.problem.rfind(problem, 0), 0u) << what << ": " << loaded.problem;
         EXPECT_FALSE(loaded.pixels) << what;
+    }
+}
+
+// A JPEG may come at 1/2, 1/4 or 1/8 of its size, the largest reduction that keeps the fraction
+// asked for; other formats come whole.
+TEST(ReducedLoads, TheLargestReductionThatKeepsTheFraction) {
+    const std::string path = testing::TempDir() + "reduced.jpg";
+    const Bytes jpeg = ProgressiveJpeg();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(file && std::fwrite(jpeg.data(), 1, jpeg.size(), file) == jpeg.size());
+    std::fclose(file);
+    for (const auto& [fraction, side] :
+         {std::pair{1.0, 64}, {0.6, 64}, {0.5, 32}, {0.3, 32}, {0.25, 16}, {0.01, 8}}) {
+        const picture::LoadedPicture loaded =
+            picture::Load(path, {[fraction](int64_t, int64_t) { return fraction; }});
+        ASSERT_TRUE(loaded.pixels) << loaded.problem;
+        EXPECT_EQ(loaded.pixels.Width(), side) << fraction;
+        EXPECT_EQ(loaded.pixels.Height(), side) << fraction;
+        EXPECT_EQ(loaded.fullWidth, 64);
     }
 }
 
