@@ -82,15 +82,20 @@ ConversionResult WriteToFile(const ConversionJob& job, PixelForm form,
             return out->Write(bytes);
         },
         job.progress, form);
+    // From before the file is put in place until its outcome is settled; not while asking.
+    std::optional<SignalsHeldForCommit> held(std::in_place);
     CommitResult committed = written ? out->Commit() : CommitResult::Failed;
     if (committed == CommitResult::TargetExists) {
+        held.reset();
         if (!allowed()) return {ConversionStatus::DeclinedAppeared, {}};
         out->AllowReplacing();
+        held.emplace();
         committed = out->Commit();
     }
     if (committed != CommitResult::Done)
         return {ConversionStatus::WriteFailed,
                 ErrorText("cannot write", job.outputPath, out->Error())};
+    if (job.written) job.written();
     return {ConversionStatus::Done, {}, bytesWritten};
 }
 
@@ -149,6 +154,7 @@ ConversionResult RunConversion(const ConversionJob& job, const ConversionOptions
     const ConversionResult result = options.toStandardOutput
                                         ? WriteToStandardOutput(job, options.form, shaped.view)
                                         : WriteToFile(job, options.form, shaped.view);
-    if (result.status == ConversionStatus::Done && job.written) job.written();
+    if (options.toStandardOutput && result.status == ConversionStatus::Done && job.written)
+        job.written();
     return result;
 }

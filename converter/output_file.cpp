@@ -32,6 +32,10 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 std::atomic<int> MakingTemporary = 0;
 static_assert(std::atomic<int>::is_always_lock_free);
 std::atomic<bool> Ending = false;
+// Commits under way between their rename and their settled outcome, and a signal that came
+// meanwhile.
+std::atomic<int> Committing = 0;
+std::atomic<int> HeldSignal = 0;
 
 constexpr int CleanedUpSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -45,6 +49,10 @@ sigset_t CleanedUpSignalSet() {
 // Only async-signal-safe calls. The signal stays blocked until the handler returns and then,
 // with its default action back, ends the program as it would have without us.
 void RemoveTemporaryAndEnd(int signal) {
+    if (Committing > 0) {
+        HeldSignal = signal;
+        return;
+    }
     Ending = true;
     while (MakingTemporary > 0) {
     }
@@ -145,6 +153,15 @@ void RemoveTemporaryFilesOnSignals() {
             ::sigaction(s, &action, nullptr);
     }
     ::signal(SIGXFSZ, SIG_IGN);
+}
+
+SignalsHeldForCommit::SignalsHeldForCommit() {
+    ++Committing;
+}
+
+SignalsHeldForCommit::~SignalsHeldForCommit() {
+    if (--Committing == 0)
+        if (const int signal = HeldSignal.exchange(0)) ::raise(signal);  // ignored once settled
 }
 
 void OutcomeSettled() {

@@ -29,6 +29,17 @@ inline constexpr int MaxTemporaryFilesAtOnce = 64;
 // file it has put in place stays whole.
 void OutcomeSettled();
 
+// Held from just before an output is put in place until the program has settled that outcome
+// (OutcomeSettled, if it was the last): a signal meanwhile waits, and is acted on when the last
+// hold ends, so it can never find the file in place and the outcome not yet settled.
+class SignalsHeldForCommit {
+public:
+    SignalsHeldForCommit();
+    ~SignalsHeldForCommit();
+    SignalsHeldForCommit(const SignalsHeldForCommit&) = delete;
+    SignalsHeldForCommit& operator=(const SignalsHeldForCommit&) = delete;
+};
+
 // Writes all of `bytes` to `fd`, again after interruptions: 0, or the errno of the failure.
 int WriteAll(int fd, std::string_view bytes);
 
