@@ -45,7 +45,7 @@ with open(target, "w", newline="") as out:
 def best_time(command, output, runs, work):
     best = float("inf")
     for _ in range(runs):
-        if os.path.exists(output):
+        if output and os.path.exists(output):
             os.remove(output)
         start = time.perf_counter()
         subprocess.run(command, check=True, stdout=subprocess.DEVNULL, cwd=work)

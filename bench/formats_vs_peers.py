@@ -24,30 +24,10 @@ import time
 
 from PIL import Image
 
+from bmp2bi_vs_peers import PILLOW_SCRIPT, best_time  # the same Pillow peer and timing
+
 WIDTH, HEIGHT = 4000, 3000
 PYTHON = "/usr/bin/python3"
-PILLOW_SCRIPT = r'''
-import sys
-from PIL import Image
-source, target, label = sys.argv[1:4]
-image = Image.open(source).convert("RGBA")
-width, height = image.size
-with open(target, "w", newline="") as out:
-    out.write(f"{label}:\r\nData {width}\r\nData {height}\r\n")
-    for r, g, b, a in image.getdata():
-        out.write(f"Data {a}, {r}, {g},{b}\r\n")
-'''
-
-
-def best_time(command, output, runs, work):
-    best = float("inf")
-    for _ in range(runs):
-        if output and os.path.exists(output):
-            os.remove(output)
-        start = time.perf_counter()
-        subprocess.run(command, check=True, stdout=subprocess.DEVNULL, cwd=work)
-        best = min(best, time.perf_counter() - start)
-    return best
 
 
 def peak_kb(command, work):
