@@ -20,7 +20,6 @@ import re
 import shutil
 import subprocess
 import tempfile
-import time
 
 from PIL import Image
 
