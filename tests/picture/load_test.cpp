@@ -86,7 +86,7 @@ TEST(ReducedLoads, TheLargestReductionThatKeepsTheFraction) {
     for (const auto& [fraction, side] :
          {std::pair{1.0, 64}, {0.6, 64}, {0.5, 32}, {0.3, 32}, {0.25, 16}, {0.01, 8}}) {
         const picture::LoadedPicture loaded =
-            picture::Load(path, {[fraction](int64_t, int64_t) { return fraction; }});
+            picture::Load(path, {[f = fraction](int64_t, int64_t) { return f; }});
         ASSERT_TRUE(loaded.pixels) << loaded.problem;
         EXPECT_EQ(loaded.pixels.Width(), side) << fraction;
         EXPECT_EQ(loaded.pixels.Height(), side) << fraction;
