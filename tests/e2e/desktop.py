@@ -62,19 +62,28 @@ def private_display(screen='1024x768', **settings):
 
 @contextlib.contextmanager
 def window_manager(env):
-    """openbox on the display for the block, from the moment it has announced itself."""
-    wm = subprocess.Popen(['openbox'], env=env, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL)
-    try:
-        deadline = time.monotonic() + 60
-        while 'window id' not in run(['xprop', '-root', '_NET_SUPPORTING_WM_CHECK'], env).stdout:
-            if time.monotonic() > deadline:
-                sys.exit('openbox did not start')
-            time.sleep(0.1)
-        yield
-    finally:
-        wm.terminate()
-        wm.wait()
+    """openbox on the display for the block, from the moment it has announced itself. An openbox
+    that ends before announcing itself is started again (a loaded machine can make its first start
+    fail); what it said is reported if it never comes up."""
+    with tempfile.TemporaryFile(mode='w+') as said:
+        wm = None
+        try:
+            deadline = time.monotonic() + 60
+            while True:
+                if wm is None or wm.poll() is not None:
+                    wm = subprocess.Popen(['openbox', '--replace'], env=env,
+                                          stdout=subprocess.DEVNULL, stderr=said)
+                if 'window id' in run(['xprop', '-root', '_NET_SUPPORTING_WM_CHECK'], env).stdout:
+                    break
+                if time.monotonic() > deadline:
+                    said.seek(0)
+                    sys.exit('openbox did not start (status %s): %s' % (wm.poll(), said.read()))
+                time.sleep(0.1)
+            yield
+        finally:
+            if wm is not None:
+                wm.terminate()
+                wm.wait()
 
 
 @contextlib.contextmanager

@@ -3,24 +3,25 @@
 
 start_display() {
     local with_wm=${1:-}
-    for n in $(seq 40 140); do
-        if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
-            Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-            XVFB_PID=$!
-            export DISPLAY=:$n
-            for _ in $(seq 1200); do
-                xdpyinfo >/dev/null 2>&1 && break
-                sleep 0.05
-            done
-            if xdpyinfo >/dev/null 2>&1; then break; fi
-            kill $XVFB_PID 2>/dev/null
-        fi
-    done
+    # The server picks a free display number itself and writes it to fd 3 once it accepts clients.
+    DISPLAY_FILE=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$DISPLAY_FILE" >/dev/null 2>&1 &
+    XVFB_PID=$!
     trap stop_display EXIT
+    for _ in $(seq 1200); do
+        [ -s "$DISPLAY_FILE" ] && break
+        sleep 0.05
+    done
+    [ -s "$DISPLAY_FILE" ] || fail "Xvfb did not start"
+    export DISPLAY=:$(head -n 1 "$DISPLAY_FILE")
     if [ "$with_wm" = with-wm ]; then
         openbox >/dev/null 2>&1 &
         WM_PID=$!
-        sleep 0.5
+        for _ in $(seq 1200); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            sleep 0.05
+        done
+        fail "openbox did not start"
     fi
 }
 
@@ -29,6 +30,7 @@ stop_display() {
     [ -n "${WM_PID:-}" ] && kill $WM_PID 2>/dev/null
     [ -n "${XVFB_PID:-}" ] && kill $XVFB_PID 2>/dev/null
     wait 2>/dev/null
+    [ -n "${DISPLAY_FILE:-}" ] && rm -f "$DISPLAY_FILE"
     return 0
 }
 

@@ -144,8 +144,9 @@ def main():
     make_files(folder)
     with desktop.private_display('1920x1080') as env:
         browse(viewer, env, shots, folder)
-        with desktop.window_manager(env):
-            message_box(viewer, env, shots, folder)
+    # A display of its own, so that nothing the browsing left behind meets the window manager.
+    with desktop.private_display('1920x1080') as env, desktop.window_manager(env):
+        message_box(viewer, env, shots, folder)
 
 
 if __name__ == '__main__':
