@@ -464,6 +464,7 @@ int Run(const Options& o) {
 
 int main(int argc, char** argv) {
     RemoveTemporaryFilesOnSignals();
+    picture::ReturnLargeBlocksWhenFreed();
     Options options;
     try {
         options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));

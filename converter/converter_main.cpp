@@ -7,6 +7,7 @@
 #include "converter/handler.h"
 #include "converter/output_file.h"
 #include "gui/gui.h"
+#include "picture/picture.h"
 #include "screen/command_line.h"
 #include "screen/native_window.h"
 #include "screen/screen.h"
@@ -52,8 +53,8 @@ std::optional<int> AnswerArguments(int argc, char** argv) {
 
 void AddWidgets(GUI& gui, ConverterState& state) {
     state.InputPath = GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 10, FieldLength));
-    state.OutputName =
-        GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 30, FieldLength, std::string(DefaultOutputName)));
+    state.OutputName = GetScrollTextBox(
+        gui, AddScrollTextBox(gui, 10, 30, FieldLength, std::string(DefaultOutputName)));
     const WidgetEvent handleButton = [&state](const std::string& buttID) {
         HandleButton(state, buttID);
     };
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
     if (const std::optional<int> status = AnswerArguments(argc, argv)) return *status;
     // Killed from its console while converting, it leaves no temporary file behind.
     RemoveTemporaryFilesOnSignals();
+    picture::ReturnLargeBlocksWhenFreed();
     // Without a window nothing could ever be shown or end the program: say why in one line.
     UseWindowBackend();
     if (OpenScreen(640, 50, 32) != ScreenResult::Ok) {

@@ -115,7 +115,10 @@ std::optional<ProbeResult> ProbeBmp(const InputFile& file) {
 
 }  // namespace
 
-const Format BmpFormat = {
-    .recognises = IsBmp, .probe = ProbeBmp, .decode = DecodeBmp, .decodeReduced = nullptr};
+const Format BmpFormat = {.recognises = IsBmp,
+                          .probe = ProbeBmp,
+                          .decode = DecodeBmp,
+                          .decodeReduced = nullptr,
+                          .decodeOwnMemory = nullptr};
 
 }  // namespace picture

@@ -21,6 +21,9 @@ struct Format {
     // Optional: the same at 1/denominator (2, 4 or 8) of each side, rounded up, for little work.
     DecodeResult (*decodeReduced)(const InputFile& file, const PixelView& dest,
                                   int64_t denominator);
+    // Optional, for a format whose library decodes only into memory of its own: the whole upright
+    // picture, in that memory where it can be adopted, so that a load holds one copy, not two.
+    DecodeResult (*decodeOwnMemory)(const InputFile& file, Pixels& pixels);
 };
 
 // The format of an open file, or nullptr.

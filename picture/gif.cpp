@@ -183,7 +183,10 @@ DecodeResult DecodeGif(const InputFile& file, const PixelView& view) {
 
 }  // namespace
 
-const Format GifFormat = {
-    .recognises = IsGif, .probe = ProbeGif, .decode = DecodeGif, .decodeReduced = nullptr};
+const Format GifFormat = {.recognises = IsGif,
+                          .probe = ProbeGif,
+                          .decode = DecodeGif,
+                          .decodeReduced = nullptr,
+                          .decodeOwnMemory = nullptr};
 
 }  // namespace picture

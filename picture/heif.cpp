@@ -115,8 +115,20 @@ public:
     int64_t Width() const { return width_; }
     int64_t Height() const { return height_; }
     DecodeResult Decode(const PixelView& whole) const;
+    // The whole picture in libheif's own memory where it can be, for a load.
+    DecodeResult DecodeOwn(Pixels& pixels) const;
 
 private:
+    struct Decoded {
+        std::unique_ptr<heif_image, ImageDeleter> image;
+        uint8_t* plane = nullptr;
+        int stride = 0;
+        int bits = 8;  // of each sample in the plane
+        bool premultiplied = false;
+        DecodeResult result;
+    };
+    Decoded DecodeImage() const;
+
     Client client_;
     std::unique_ptr<heif_context, ContextDeleter> context_;
     std::unique_ptr<heif_image_handle, HandleDeleter> handle_;
@@ -146,14 +158,21 @@ void CopyRows(const uint8_t* plane, int64_t stride, int bits, bool premultiplied
     }
 }
 
-DecodeResult HeifReader::Decode(const PixelView& whole) const {
+HeifReader::Decoded HeifReader::DecodeImage() const {
+    Decoded out;
     heif_image_handle* handle = handle_.get();
     const int bits = heif_image_handle_get_luma_bits_per_pixel(handle);
-    if (bits < 1 || bits > 16)
-        return Refusal("a HEIF picture of " + std::to_string(bits) + "-bit samples, not supported");
+    if (bits < 1 || bits > 16) {
+        out.result =
+            Refusal("a HEIF picture of " + std::to_string(bits) + "-bit samples, not supported");
+        return out;
+    }
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(
         heif_decoding_options_alloc());
-    if (!options) return Refusal("libheif cannot be used");
+    if (!options) {
+        out.result = Refusal("libheif cannot be used");
+        return out;
+    }
     options->ignore_transformations = ApplyOrientation() ? 0 : 1;
     options->strict_decoding = 1;
     heif_image* decoded = nullptr;
@@ -161,24 +180,58 @@ DecodeResult HeifReader::Decode(const PixelView& whole) const {
         bits <= 8 ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RRGGBBAA_LE;
     const heif_error error =
         heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options.get());
-    const std::unique_ptr<heif_image, ImageDeleter> image(decoded);
+    out.image.reset(decoded);
     if (error.code == heif_error_Unsupported_feature ||
-        error.code == heif_error_Unsupported_filetype)
-        return Refusal("a kind of HEIF picture that libheif does not decode (" + Text(error) + ")");
-    if (error.code)
-        return Refusal("cut short or damaged inside its pixel data (" + Text(error) + ")");
-    int stride = 0;
-    const uint8_t* plane =
-        heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
-    if (!plane || heif_image_get_width(decoded, heif_channel_interleaved) != whole.width ||
-        heif_image_get_height(decoded, heif_channel_interleaved) != whole.height)
-        return Refusal("a HEIF picture whose decoded size differs from its header's");
-    const int sampleBits = heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved);
-    CopyRows(plane, stride, bits <= 8 ? 8 : sampleBits,
-             heif_image_handle_is_premultiplied_alpha(handle) != 0, whole);
+        error.code == heif_error_Unsupported_filetype) {
+        out.result =
+            Refusal("a kind of HEIF picture that libheif does not decode (" + Text(error) + ")");
+        return out;
+    }
+    if (error.code) {
+        out.result = Refusal("cut short or damaged inside its pixel data (" + Text(error) + ")");
+        return out;
+    }
+    out.plane = heif_image_get_plane(decoded, heif_channel_interleaved, &out.stride);
+    if (!out.plane || heif_image_get_width(decoded, heif_channel_interleaved) != width_ ||
+        heif_image_get_height(decoded, heif_channel_interleaved) != height_) {
+        out.result = Refusal("a HEIF picture whose decoded size differs from its header's");
+        return out;
+    }
+    out.bits =
+        bits <= 8 ? 8 : heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved);
+    out.premultiplied = heif_image_handle_is_premultiplied_alpha(handle) != 0;
+    return out;
+}
+
+DecodeResult HeifReader::Decode(const PixelView& whole) const {
+    const Decoded decoded = DecodeImage();
+    if (decoded.result.status != DecodeStatus::Decoded) return decoded.result;
+    CopyRows(decoded.plane, decoded.stride, decoded.bits, decoded.premultiplied, whole);
     DecodeResult done;
     done.wrote = true;
     return done;
+}
+
+void ReleaseImage(void* image) {
+    heif_image_release(static_cast<heif_image*>(image));
+}
+
+// 8-bit samples become 0xAARRGGBB where libheif put them (each pixel is read before its place is
+// written, and rows only move towards the start), and that memory is adopted.
+DecodeResult HeifReader::DecodeOwn(Pixels& pixels) const {
+    Decoded decoded = DecodeImage();
+    if (decoded.result.status != DecodeStatus::Decoded) return decoded.result;
+    if (decoded.bits == 8) {
+        const PixelView packed{decoded.plane, width_, height_, width_ * 4, 4};
+        CopyRows(decoded.plane, decoded.stride, 8, decoded.premultiplied, packed);
+        pixels =
+            Pixels::Adopt(decoded.plane, width_, height_, ReleaseImage, decoded.image.release());
+        return decoded.result;
+    }
+    pixels = Pixels::Allocate(width_, height_);
+    if (!pixels) return Refusal("too large for this machine's memory");
+    CopyRows(decoded.plane, decoded.stride, decoded.bits, decoded.premultiplied, pixels.View());
+    return decoded.result;
 }
 
 bool IsHeif(std::span<const uint8_t> head) {
@@ -213,9 +266,18 @@ DecodeResult DecodeHeif(const InputFile& file, const PixelView& view) {
                        [&](const PixelView& whole) { return reader.Decode(whole); });
 }
 
+DecodeResult DecodeHeifOwnMemory(const InputFile& file, Pixels& pixels) {
+    const HeifReader reader(file);
+    if (!reader.Problem().empty()) return Refusal(reader.Problem());
+    return reader.DecodeOwn(pixels);
+}
+
 }  // namespace
 
-const Format HeifFormat = {
-    .recognises = IsHeif, .probe = ProbeHeif, .decode = DecodeHeif, .decodeReduced = nullptr};
+const Format HeifFormat = {.recognises = IsHeif,
+                           .probe = ProbeHeif,
+                           .decode = DecodeHeif,
+                           .decodeReduced = nullptr,
+                           .decodeOwnMemory = DecodeHeifOwnMemory};
 
 }  // namespace picture

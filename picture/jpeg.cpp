@@ -261,6 +261,7 @@ DecodeResult DecodeJpeg(const InputFile& file, const PixelView& view) {
 const Format JpegFormat = {.recognises = IsJpeg,
                            .probe = ProbeJpeg,
                            .decode = DecodeJpeg,
-                           .decodeReduced = DecodeJpegReduced};
+                           .decodeReduced = DecodeJpegReduced,
+                           .decodeOwnMemory = nullptr};
 
 }  // namespace picture

@@ -1,5 +1,6 @@
 // From a file to its pixels: the probe, the checks that come before any allocation, the block of
 // memory, the decode.
+#include <malloc.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,6 +81,25 @@ int64_t ReductionFor(const InputFile& file, const ProbeResult& probe, const Load
     return 1;
 }
 
+// Written to in place while it was read: its pixels may be half old, half new.
+std::optional<LoadedPicture> ChangedFailure(const InputFile& file, const std::string& format) {
+    if (!file.ChangedSinceOpened()) return std::nullopt;
+    return Failed(LoadFailure::Changed, "changed while it was being read", format);
+}
+
+LoadedPicture DecodedInOwnMemory(const InputFile& file, const Format& format,
+                                 LoadedPicture loaded) {
+    const DecodeResult decoded = format.decodeOwnMemory(file, loaded.pixels);
+    if (decoded.status != DecodeStatus::Decoded)
+        return Failed(LoadFailure::Damaged, decoded.problem, loaded.format);
+    if (loaded.pixels.Width() != loaded.fullWidth || loaded.pixels.Height() != loaded.fullHeight)
+        return Failed(LoadFailure::Damaged, "decoded to another size than its header's",
+                      loaded.format);
+    if (std::optional<LoadedPicture> changed = ChangedFailure(file, loaded.format))
+        return std::move(*changed);
+    return loaded;
+}
+
 LoadedPicture LoadOpenFile(const InputFile& file, const LoadOptions& options = {}) {
     const ProbeResult probe = Probe(file);
     if (std::optional<LoadedPicture> failure = ProbeFailure(probe)) return std::move(*failure);
@@ -88,6 +108,9 @@ LoadedPicture LoadOpenFile(const InputFile& file, const LoadOptions& options = {
     loaded.fullWidth = probe.width;
     loaded.fullHeight = probe.height;
     const int64_t reduction = ReductionFor(file, probe, options);
+    if (const Format* format = FormatOfFile(file);
+        reduction == 1 && format && format->decodeOwnMemory)
+        return DecodedInOwnMemory(file, *format, std::move(loaded));
     loaded.pixels = Pixels::Allocate((probe.width + reduction - 1) / reduction,
                                      (probe.height + reduction - 1) / reduction);
     if (!loaded.pixels)
@@ -98,9 +121,8 @@ LoadedPicture LoadOpenFile(const InputFile& file, const LoadOptions& options = {
     const DecodeResult decoded = DecodeReduced(file, loaded.pixels.View(), reduction);
     if (decoded.status != DecodeStatus::Decoded)
         return Failed(LoadFailure::Damaged, decoded.problem, probe.format);
-    // Written to in place while it was read: its pixels may be half old, half new.
-    if (file.ChangedSinceOpened())
-        return Failed(LoadFailure::Changed, "changed while it was being read", probe.format);
+    if (std::optional<LoadedPicture> changed = ChangedFailure(file, probe.format))
+        return std::move(*changed);
     return loaded;
 }
 
@@ -141,6 +163,11 @@ LoadedPicture LoadMemory(std::span<const uint8_t> bytes) {
     return LoadOpenFile(InputFile(bytes));
 }
 
+void ReturnLargeBlocksWhenFreed() {
+    // A fixed threshold also stops glibc from raising it after the first large block is freed.
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
+}
+
 Pixels Pixels::Allocate(int64_t width, int64_t height) {
     Pixels p;
     if (width < 1 || height < 1 || height > INT64_MAX / 4 / width) return p;
@@ -168,32 +195,49 @@ Pixels Pixels::AllocateZeroed(int64_t width, int64_t height) {
     return p;
 }
 
+Pixels Pixels::Adopt(uint8_t* memory, int64_t width, int64_t height, void (*release)(void*),
+                     void* owner) {
+    Pixels p;
+    p.memory_ = memory;
+    p.bytes_ = static_cast<size_t>(width * height * 4);
+    p.release_ = release;
+    p.owner_ = owner;
+    p.width_ = width;
+    p.height_ = height;
+    return p;
+}
+
 Pixels::~Pixels() {
     Release();
 }
 
-Pixels::Pixels(Pixels&& other) noexcept
-    : memory_(std::exchange(other.memory_, nullptr)),
-      bytes_(std::exchange(other.bytes_, 0)),
-      mapped_(std::exchange(other.mapped_, false)),
-      width_(std::exchange(other.width_, 0)),
-      height_(std::exchange(other.height_, 0)) {}
+Pixels::Pixels(Pixels&& other) noexcept {
+    Take(other);
+}
 
 Pixels& Pixels::operator=(Pixels&& other) noexcept {
     if (this != &other) {
         Release();
-        memory_ = std::exchange(other.memory_, nullptr);
-        bytes_ = std::exchange(other.bytes_, 0);
-        mapped_ = std::exchange(other.mapped_, false);
-        width_ = std::exchange(other.width_, 0);
-        height_ = std::exchange(other.height_, 0);
+        Take(other);
     }
     return *this;
 }
 
+void Pixels::Take(Pixels& other) {
+    memory_ = std::exchange(other.memory_, nullptr);
+    bytes_ = std::exchange(other.bytes_, 0);
+    mapped_ = std::exchange(other.mapped_, false);
+    release_ = std::exchange(other.release_, nullptr);
+    owner_ = std::exchange(other.owner_, nullptr);
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+}
+
 void Pixels::Release() {
     if (!memory_) return;
-    if (mapped_) {
+    if (release_) {
+        release_(owner_);
+    } else if (mapped_) {
         ::munmap(memory_, bytes_);
     } else {
         std::free(memory_);

@@ -109,6 +109,10 @@ public:
     static Pixels Allocate(int64_t width, int64_t height);
     // Every byte 0, filled only where the system does not hand out zeroed memory already.
     static Pixels AllocateZeroed(int64_t width, int64_t height);
+    // Pixels in memory that a decoding library allocated, rows width x 4 bytes apart, given
+    // back by `release(owner)`: taken over so that its copy is not held beside one of ours.
+    static Pixels Adopt(uint8_t* memory, int64_t width, int64_t height, void (*release)(void*),
+                        void* owner);
     ~Pixels();
     Pixels(Pixels&& other) noexcept;
     Pixels& operator=(Pixels&& other) noexcept;
@@ -125,9 +129,12 @@ public:
 
 private:
     void Release();
+    void Take(Pixels& other);
     void* memory_ = nullptr;
     size_t bytes_ = 0;
     bool mapped_ = false;
+    void (*release_)(void*) = nullptr;  // set for adopted memory
+    void* owner_ = nullptr;
     int64_t width_ = 0;
     int64_t height_ = 0;
 };
@@ -164,6 +171,11 @@ struct LoadOptions {
 };
 LoadedPicture Load(const std::string& path, const LoadOptions& options = {});
 LoadedPicture LoadMemory(std::span<const uint8_t> bytes);
+
+// For a program's start: every block of a megabyte or more that the decoding libraries allocate
+// becomes a mapping of its own, given back to the system when freed. Otherwise the heap keeps
+// freed decoder frames, and they add to the peak of the pixels allocated after them.
+void ReturnLargeBlocksWhenFreed();
 
 // 0x00BBGGRR entries (red in the low byte), as a palette BMP stores them.
 using Palette = std::array<uint32_t, 256>;

@@ -369,7 +369,10 @@ DecodeResult DecodePng(const InputFile& file, const PixelView& view) {
 
 }  // namespace
 
-const Format PngFormat = {
-    .recognises = IsPng, .probe = ProbePng, .decode = DecodePng, .decodeReduced = nullptr};
+const Format PngFormat = {.recognises = IsPng,
+                          .probe = ProbePng,
+                          .decode = DecodePng,
+                          .decodeReduced = nullptr,
+                          .decodeOwnMemory = nullptr};
 
 }  // namespace picture

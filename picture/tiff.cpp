@@ -223,7 +223,10 @@ DecodeResult DecodeTiff(const InputFile& file, const PixelView& view) {
 
 }  // namespace
 
-const Format TiffFormat = {
-    .recognises = IsTiff, .probe = ProbeTiff, .decode = DecodeTiff, .decodeReduced = nullptr};
+const Format TiffFormat = {.recognises = IsTiff,
+                           .probe = ProbeTiff,
+                           .decode = DecodeTiff,
+                           .decodeReduced = nullptr,
+                           .decodeOwnMemory = nullptr};
 
 }  // namespace picture

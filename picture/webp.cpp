@@ -184,7 +184,10 @@ DecodeResult DecodeWebP(const InputFile& file, const PixelView& view) {
 
 }  // namespace
 
-const Format WebPFormat = {
-    .recognises = IsWebP, .probe = ProbeWebP, .decode = DecodeWebP, .decodeReduced = nullptr};
+const Format WebPFormat = {.recognises = IsWebP,
+                           .probe = ProbeWebP,
+                           .decode = DecodeWebP,
+                           .decodeReduced = nullptr,
+                           .decodeOwnMemory = nullptr};
 
 }  // namespace picture

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "converter/dialogs.h"
+#include "picture/picture.h"
 #include "screen/command_line.h"
 #include "screen/screen.h"
 #include "screen/window_backend.h"
@@ -150,5 +151,6 @@ int main(int argc, char** argv) {
     if (!args.usageError.empty()) return command_line::UsageError("viewer", args.usageError);
     if (args.help) return command_line::ShowHelp(Usage);
     if (args.version) return command_line::ShowVersion("viewer");
+    picture::ReturnLargeBlocksWhenFreed();
     return args.files.empty() ? ShowBuiltInPicture() : ShowFiles(args.files);
 }
