@@ -89,7 +89,10 @@ void StepTo(Session& s, size_t index) {
     if (index == s.index) return;
     s.file = {};  // the old picture goes before the new one is read
     s.index = index;
-    s.file = Prepared(s.paths[index], ReadPictureFile(s.paths[index]), s.window);
+    const Extent window = s.window;
+    s.file = Prepared(
+        s.paths[index],
+        ReadPictureFile(s.paths[index], FirstFrameRead([=](Extent) { return window; })), s.window);
     if (Shown(s.file)) s.view = Fitted(s.file.pyramid.Size(), s.window);
 }
 
@@ -99,6 +102,25 @@ void ZoomTo(Session& s, double zoom, int64_t x, int64_t y) {
 
 void Pan(Session& s, int64_t dx, int64_t dy) {
     s.view = Panned(s.view, s.file.pyramid.Size(), s.window, dx, dy);
+}
+
+// A picture read reduced for its first frame gets its whole pixels once that frame is up, before
+// any zoom can need them.
+void CompleteFile(Session& s) {
+    if (!Shown(s.file) || s.file.pyramid.pending == 0) return;
+    const std::string& path = s.paths[s.index];
+    PictureFile whole = ReadPictureFile(path);
+    const bool sameSize = whole.fullWidth == s.file.pyramid.size.width &&
+                          whole.fullHeight == s.file.pyramid.size.height;
+    if (whole.status == PictureFileStatus::Ok && sameSize &&
+        CompletePyramid(s.file.pyramid, std::move(whole.pixels)))
+        return;
+    std::string problem = whole.status != PictureFileStatus::Ok ? whole.problem
+                          : sameSize                            ? "no memory for the picture"
+                                                                : "changed while it was being read";
+    std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), problem.c_str());
+    s.file = {{}, std::move(problem)};
+    Redraw(s);
 }
 
 // Carries a command out; false for Quit.
@@ -193,6 +215,15 @@ bool FollowPointer(Session& s, Pointer& p) {
 
 }  // namespace
 
+picture::LoadOptions FirstFrameRead(std::function<Extent(Extent picture)> windowFor) {
+    picture::LoadOptions options;
+    options.smallestFraction = [windowFor = std::move(windowFor)](int64_t width, int64_t height) {
+        const Extent picture{width, height};
+        return std::min(FitZoom(picture, windowFor(picture)), 1.0);
+    };
+    return options;
+}
+
 LoadedFile Prepared(const std::string& path, PictureFile file, Extent window) {
     if (file.status != PictureFileStatus::Ok) {
         std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), file.problem.c_str());
@@ -200,9 +231,9 @@ LoadedFile Prepared(const std::string& path, PictureFile file, Extent window) {
     }
     for (const std::string& warning : file.warnings)
         std::fprintf(stderr, "viewer: %s: warning: %s\n", path.c_str(), warning.c_str());
-    const Extent size{file.pixels.Width(), file.pixels.Height()};
-    LoadedFile loaded{BuildPyramid(std::move(file.pixels), std::min(FitZoom(size, window), 1.0)),
-                      {}};
+    const Extent size{file.fullWidth, file.fullHeight};
+    LoadedFile loaded{
+        BuildPyramid(std::move(file.pixels), std::min(FitZoom(size, window), 1.0), size), {}};
     if (!Shown(loaded)) {
         loaded.problem = "no memory for the picture";
         std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), loaded.problem.c_str());
@@ -221,12 +252,14 @@ void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile curr
     }
     if (Shown(s.file)) s.view = Fitted(s.file.pyramid.Size(), window);
     Redraw(s);
+    CompleteFile(s);
     Pointer pointer;
     for (;;) {
         const int32_t key = ReadKeyPress().code;
         if (key != 0) {
             if (!Apply(s, CommandOf(key))) return;
             Redraw(s);
+            CompleteFile(s);
             continue;
         }
         if (FollowPointer(s, pointer)) Redraw(s);

@@ -3,6 +3,7 @@
 // shows why in its place; the others stay reachable.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ struct LoadedFile {
     Pyramid pyramid;
     std::string problem;
 };
+
+// How a picture may be read for its first frame: no larger than its fit in the window
+// `windowFor` gives a picture of its size. The rest is read once that frame is shown.
+picture::LoadOptions FirstFrameRead(std::function<Extent(Extent picture)> windowFor);
 
 // A file read for a window of this size. A failure, and every warning, is also one line on
 // standard error.

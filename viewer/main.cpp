@@ -127,9 +127,10 @@ int ShowFiles(const std::vector<std::string>& paths) {
     const Extent area = WorkArea();
     std::vector<std::string> refusals;
     for (size_t index = 0; index < paths.size(); ++index) {
-        PictureFile file = ReadPictureFile(paths[index]);
+        PictureFile file = ReadPictureFile(
+            paths[index], FirstFrameRead([=](Extent picture) { return WindowFor(picture, area); }));
         const Extent window = file.status == PictureFileStatus::Ok
-                                  ? WindowFor({file.pixels.Width(), file.pixels.Height()}, area)
+                                  ? WindowFor({file.fullWidth, file.fullHeight}, area)
                                   : MinWindow;
         LoadedFile loaded = Prepared(paths[index], std::move(file), window);
         if (!loaded.problem.empty()) {

@@ -134,6 +134,8 @@ PictureFile IncludePicture(const IncludeFileRead& read, PictureSink& sink) {
         ValueCountMismatch(read.reader.valueCount, sink.Width(), sink.Height(), read.reader.packed);
     if (!mismatch.empty()) file.warnings.push_back(std::move(mismatch));
     file.pixels = sink.TakePixels();
+    file.fullWidth = file.pixels.Width();
+    file.fullHeight = file.pixels.Height();
     return file;
 }
 
@@ -171,18 +173,20 @@ std::string ProblemText(PictureFileStatus status, const picture::LoadedPicture& 
 }
 
 // A picture file of the picture library.
-PictureFile DecodedPicture(const std::string& path) {
-    picture::LoadedPicture loaded = picture::Load(path);
+PictureFile DecodedPicture(const std::string& path, const picture::LoadOptions& options) {
+    picture::LoadedPicture loaded = picture::Load(path, options);
     const PictureFileStatus status = StatusOf(loaded);
     if (status != PictureFileStatus::Ok) return Refused(status, ProblemText(status, loaded));
     PictureFile file;
     file.pixels = std::move(loaded.pixels);
+    file.fullWidth = loaded.fullWidth;
+    file.fullHeight = loaded.fullHeight;
     return file;
 }
 
 }  // namespace
 
-PictureFile ReadPictureFile(const std::string& path) {
+PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions& options) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT) return Refused(PictureFileStatus::Missing, "no such file");
@@ -209,7 +213,7 @@ PictureFile ReadPictureFile(const std::string& path) {
                            std::string("cannot be read: ") + std::strerror(errno));
     }
     if (head.empty()) return Refused(PictureFileStatus::NotAPicture, "the file is empty");
-    if (!LooksLikeIncludeFile(head)) return DecodedPicture(path);
+    if (!LooksLikeIncludeFile(head)) return DecodedPicture(path, options);
     PictureSink sink;
     const IncludeFileRead read = ReadIncludeFileAt(path, sink);
     return IncludePicture(read, sink);

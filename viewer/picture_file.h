@@ -25,10 +25,14 @@ struct PictureFile {
     std::vector<std::string> warnings;  // what is odd about a picture shown all the same
     // 0xAARRGGBB, when Ok: missing values of an include file leave pixels 0x00000000.
     picture::Pixels pixels;
+    // The picture's own size, larger than the pixels' where a picture was read reduced.
+    int64_t fullWidth = 0;
+    int64_t fullHeight = 0;
 };
 
-// Reads the file into plain memory; no screen is needed.
-PictureFile ReadPictureFile(const std::string& path);
+// Reads the file into plain memory; no screen is needed. A picture may come reduced as
+// `options` allow (include files never do).
+PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions& options = {});
 
 // The picture of an include file's text, made as ReadPictureFile makes it from a file.
 PictureFile ReadIncludePicture(std::string_view text);

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -59,9 +61,10 @@ struct LevelZoom {
 };
 
 LevelZoom LevelFor(const Pyramid& pyramid, double zoom) {
-    if (zoom >= 1 - Tolerance) return {0, zoom};
+    if (zoom >= 1 - Tolerance)
+        return {pyramid.pending, zoom * std::exp2(static_cast<double>(pyramid.pending))};
     const auto wanted = static_cast<size_t>(std::floor(-std::log2(zoom) + Tolerance));
-    const size_t level = std::min(wanted, pyramid.levels.size() - 1);
+    const size_t level = std::max(std::min(wanted, pyramid.levels.size() - 1), pyramid.pending);
     return {level, zoom * std::exp2(static_cast<double>(level))};
 }
 
@@ -149,10 +152,14 @@ uint64_t Spread(uint32_t p) {
            (v & 0xFF);
 }
 
-uint32_t Mixed(uint32_t a, uint32_t b, uint32_t c, const Taps& taps) {
-    const uint64_t sum = Spread(a) * taps.weight[0] + Spread(b) * taps.weight[1] +
-                         Spread(c) * taps.weight[2] + 0x0080008000800080ull;
-    const uint64_t v = (sum >> 8) & 0x00FF00FF00FF00FFull;
+// The weighted sum of three spread pixels, rounded, still spread.
+uint64_t Mixed(uint64_t a, uint64_t b, uint64_t c, const Taps& taps) {
+    const uint64_t sum =
+        a * taps.weight[0] + b * taps.weight[1] + c * taps.weight[2] + 0x0080008000800080ull;
+    return (sum >> 8) & 0x00FF00FF00FF00FFull;
+}
+
+uint32_t Packed(uint64_t v) {
     return static_cast<uint32_t>((v >> 24 & 0xFF000000) | (v >> 16 & 0xFF0000) | (v >> 8 & 0xFF00) |
                                  (v & 0xFF));
 }
@@ -164,8 +171,9 @@ void RenderAveraged(const picture::Pixels& level, double zoom, const View& view,
         columnTaps.push_back(TapsOf(x - view.left, zoom, level.Width()));
     const int64_t firstColumn = columnTaps.front().first;
     const int64_t lastColumn = std::min(columnTaps.back().first + 2, level.Width() - 1);
-    // One row of column averages, with room for the taps that reach past the level's edge.
-    std::vector<uint32_t> blended(static_cast<size_t>(lastColumn - firstColumn + 3));
+    // One row of column averages, spread, with room for the taps that reach past the level's
+    // edge.
+    std::vector<uint64_t> blended(static_cast<size_t>(lastColumn - firstColumn + 3));
     const auto clampRow = [&](int64_t y) { return level.Row(std::min(y, level.Height() - 1)); };
     for (int64_t y = rows.first; y < rows.end; ++y) {
         const Taps t = TapsOf(y - view.top, zoom, level.Height());
@@ -173,27 +181,68 @@ void RenderAveraged(const picture::Pixels& level, double zoom, const View& view,
         const uint32_t* r1 = clampRow(t.first + 1);
         const uint32_t* r2 = clampRow(t.first + 2);
         for (int64_t x = firstColumn; x <= lastColumn; ++x)
-            blended[x - firstColumn] = Mixed(r0[x], r1[x], r2[x], t);
+            blended[x - firstColumn] = Mixed(Spread(r0[x]), Spread(r1[x]), Spread(r2[x]), t);
         std::fill(blended.begin() + (lastColumn - firstColumn + 1), blended.end(),
                   blended[lastColumn - firstColumn]);
         uint32_t* out = RowOf(window, y) + columns.first;
         for (size_t i = 0; i < columnTaps.size(); ++i) {
-            const uint32_t* in = blended.data() + (columnTaps[i].first - firstColumn);
-            out[i] = Averaged(Mixed(in[0], in[1], in[2], columnTaps[i]));
+            const uint64_t* in = blended.data() + (columnTaps[i].first - firstColumn);
+            out[i] = Averaged(Packed(Mixed(in[0], in[1], in[2], columnTaps[i])));
         }
     }
 }
 
-}  // namespace
+// Averaging costs some nanoseconds a window pixel: a large frame is drawn in bands, one a core,
+// so that a picture shows fitted soon after it is read.
+void RenderAveragedOnEveryCore(const picture::Pixels& level, double zoom, const View& view,
+                               Span columns, Span rows, const WindowPixels& window) {
+    constexpr int64_t SmallestBand = 64;
+    const int64_t bands = std::clamp<int64_t>((rows.end - rows.first) / SmallestBand, 1,
+                                              std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::jthread> helpers;
+    const int64_t rowsPerBand = (rows.end - rows.first + bands - 1) / bands;
+    for (int64_t first = rows.first + rowsPerBand; first < rows.end; first += rowsPerBand) {
+        const Span band{first, std::min(first + rowsPerBand, rows.end)};
+        helpers.emplace_back(
+            [&, band] { RenderAveraged(level, zoom, view, columns, band, window); });
+    }
+    RenderAveraged(level, zoom, view, columns, {rows.first, rows.first + rowsPerBand}, window);
+}
 
-Pyramid BuildPyramid(picture::Pixels picture, double smallestZoom) {
-    Pyramid pyramid;
+void MakeOpaque(picture::Pixels& picture) {
     for (int64_t y = 0; y < picture.Height(); ++y) {
         uint32_t* row = picture.Row(y);
         for (int64_t x = 0; x < picture.Width(); ++x) row[x] = Opaque(row[x]);
     }
+}
+
+// The level a read of the picture at `read` size stands for (0 for the picture itself), or
+// nullopt when it is no level of it.
+std::optional<size_t> LevelOfRead(Extent picture, Extent read) {
+    for (size_t level = 0; level <= 3; ++level) {
+        const int64_t reduction = int64_t{1} << level;
+        if ((picture.width + reduction - 1) / reduction == read.width &&
+            (picture.height + reduction - 1) / reduction == read.height)
+            return level;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+Pyramid BuildPyramid(picture::Pixels picture, double smallestZoom, Extent size) {
+    const Extent read{picture.Width(), picture.Height()};
+    if (size.width == 0 && size.height == 0) size = read;
+    const std::optional<size_t> level = LevelOfRead(size, read);
+    if (!level || !picture) return {};
+    Pyramid pyramid;
+    pyramid.size = size;
+    pyramid.pending = *level;
+    MakeOpaque(picture);
+    pyramid.levels.resize(*level);
     pyramid.levels.push_back(std::move(picture));
-    for (double scale = 0.5; scale >= smallestZoom - Tolerance; scale /= 2) {
+    for (double scale = std::exp2(-static_cast<double>(*level) - 1);
+         scale >= smallestZoom - Tolerance; scale /= 2) {
         const picture::Pixels& last = pyramid.levels.back();
         if (last.Width() == 1 && last.Height() == 1) break;
         picture::Pixels half = Halved(last);
@@ -201,6 +250,22 @@ Pyramid BuildPyramid(picture::Pixels picture, double smallestZoom) {
         pyramid.levels.push_back(std::move(half));
     }
     return pyramid;
+}
+
+bool CompletePyramid(Pyramid& pyramid, picture::Pixels picture) {
+    if (picture.Width() != pyramid.size.width || picture.Height() != pyramid.size.height)
+        return false;
+    std::vector<picture::Pixels> larger;
+    MakeOpaque(picture);
+    larger.push_back(std::move(picture));
+    for (size_t level = 1; level < pyramid.pending; ++level) {
+        picture::Pixels half = Halved(larger.back());
+        if (!half) return false;
+        larger.push_back(std::move(half));
+    }
+    std::move(larger.begin(), larger.end(), pyramid.levels.begin());
+    pyramid.pending = 0;
+    return true;
 }
 
 void Render(const Pyramid& pyramid, const View& view, const WindowPixels& window) {
@@ -212,7 +277,7 @@ void Render(const Pyramid& pyramid, const View& view, const WindowPixels& window
     const LevelZoom at = LevelFor(pyramid, view.zoom);
     const picture::Pixels& level = pyramid.levels[at.level];
     if (at.zoom >= 1 - Tolerance)
-        RenderNearest(level, at.level == 0 ? at.zoom : 1, view, columns, rows, window);
+        RenderNearest(level, at.zoom, view, columns, rows, window);
     else
-        RenderAveraged(level, at.zoom, view, columns, rows, window);
+        RenderAveragedOnEveryCore(level, at.zoom, view, columns, rows, window);
 }

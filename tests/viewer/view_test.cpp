@@ -71,17 +71,27 @@ bool Near(uint32_t a, uint32_t b) {
     return true;
 }
 
-// A 4 x 2 picture drawn into a 6 x 4 window: the expected frame, one letter a pixel.
-std::vector<uint32_t> Drawn(const View& view, double smallest) {
+// A 4 x 2 picture, or a copy of another.
+picture::Pixels Sample(const picture::Pixels* copied = nullptr) {
     constexpr uint32_t Colours[] = {0xFF102030, 0x00FF00FF, 0x80406080, 0xFFFFFFFF,
                                     0xFF000000, 0xFF204060, 0xFF808080, 0xFFF0F0F0};
-    picture::Pixels pixels = picture::Pixels::Allocate(4, 2);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x) pixels.Row(y)[x] = Colours[y * 4 + x];
-    const Pyramid pyramid = BuildPyramid(std::move(pixels), smallest);
+    const int64_t w = copied ? copied->Width() : 4, h = copied ? copied->Height() : 2;
+    picture::Pixels pixels = picture::Pixels::Allocate(w, h);
+    for (int64_t y = 0; y < h; ++y)
+        for (int64_t x = 0; x < w; ++x)
+            pixels.Row(y)[x] = copied ? copied->Row(y)[x] : Colours[y * 4 + x];
+    return pixels;
+}
+
+// A pyramid drawn into a 6 x 4 window.
+std::vector<uint32_t> Drawn(const Pyramid& pyramid, const View& view) {
     std::vector<uint32_t> window(6 * 4, 0);
     Render(pyramid, view, {window.data(), 6, 4, 6 * 4});
     return window;
+}
+
+std::vector<uint32_t> Drawn(const View& view, double smallest) {
+    return Drawn(BuildPyramid(Sample(), smallest), view);
 }
 
 TEST(ViewerRender, SharpEnlargementsAveragedReductionsOnTheGrey) {
@@ -105,6 +115,22 @@ TEST(ViewerRender, SharpEnlargementsAveragedReductionsOnTheGrey) {
     EXPECT_PRED2(Near, shrunk[2], 0xFFD0D6DC);  // the last column: 1/4 of x 2, 3/4 of x 3
     EXPECT_EQ(shrunk[3], G);
     EXPECT_EQ(shrunk[6 * 2], G);
+}
+
+// The first frame may come from a read at half size; the whole picture completes the pyramid.
+TEST(ViewerRender, AReducedReadShowsTheFitAndTheWholePictureEveryZoom) {
+    const Pyramid whole = BuildPyramid(Sample(), 0.5);
+    Pyramid reduced = BuildPyramid(Sample(&whole.levels[1]), 0.5, {4, 2});
+    ASSERT_EQ(reduced.pending, 1u);
+    EXPECT_EQ(reduced.Size().width, 4);
+    EXPECT_EQ(Drawn(reduced, {0.5, 2, 1}), Drawn(whole, {0.5, 2, 1}));
+    EXPECT_FALSE(CompletePyramid(reduced, picture::Pixels::Allocate(3, 2)));
+    ASSERT_TRUE(CompletePyramid(reduced, Sample()));
+    EXPECT_EQ(reduced.pending, 0u);
+    for (const View& view : {View{2, -2, 0}, View{0.75, 0, 0}, View{0.5, 2, 1}})
+        EXPECT_EQ(Drawn(reduced, view), Drawn(whole, view)) << view.zoom;
+    // A read of a size that is no level of the picture is not shown.
+    EXPECT_TRUE(BuildPyramid(picture::Pixels::Allocate(3, 1), 0.5, {4, 2}).levels.empty());
 }
 
 TEST(ViewerTitle, NameSizeZoomAndPlace) {
