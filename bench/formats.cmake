@@ -2,7 +2,7 @@
 # against the library's own plain decode (format_decode), and bmp2bi's whole run against a Pillow
 # script, with its peak memory (formats_vs_peers.py, run by the target below).
 add_executable(format_decode ${CMAKE_CURRENT_LIST_DIR}/format_decode.cpp)
-target_link_libraries(format_decode PRIVATE picture)
+target_link_libraries(format_decode PRIVATE picture PkgConfig::HEIF)
 
 if(TARGET bmp2bi)
   # cmake --build <dir> --target bench_formats_vs_peers

@@ -9,15 +9,63 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "picture/destination.h"
 #include "picture/formats.h"
 #include "picture/orientation.h"
+#include "picture/shared_library.h"
 
 namespace picture {
 
 namespace {
+
+// libheif, opened the first time a HEIF file comes (shared_library.h).
+#define HEIF_FUNCTIONS(X)                        \
+    X(heif_check_filetype)                       \
+    X(heif_context_alloc)                        \
+    X(heif_context_free)                         \
+    X(heif_context_get_primary_image_handle)     \
+    X(heif_context_read_from_reader)             \
+    X(heif_context_set_maximum_image_size_limit) \
+    X(heif_decode_image)                         \
+    X(heif_decoding_options_alloc)               \
+    X(heif_decoding_options_free)                \
+    X(heif_get_file_mime_type)                   \
+    X(heif_image_get_bits_per_pixel_range)       \
+    X(heif_image_get_height)                     \
+    X(heif_image_get_plane)                      \
+    X(heif_image_get_width)                      \
+    X(heif_image_handle_get_height)              \
+    X(heif_image_handle_get_ispe_height)         \
+    X(heif_image_handle_get_ispe_width)          \
+    X(heif_image_handle_get_luma_bits_per_pixel) \
+    X(heif_image_handle_get_width)               \
+    X(heif_image_handle_is_premultiplied_alpha)  \
+    X(heif_image_handle_release)                 \
+    X(heif_image_release)                        \
+    X(heif_init)
+
+struct HeifApi {
+    HEIF_FUNCTIONS(DECLARE_LIBRARY_FUNCTION)
+};
+
+const std::optional<HeifApi>& Library() {
+    static const std::optional<HeifApi> api =
+        OpenLibrary<HeifApi>(HEIF_SONAME, [](void* library, HeifApi& api) {
+            bool complete = true;
+            HEIF_FUNCTIONS(BIND_LIBRARY_FUNCTION)
+            if (complete) api.heif_init(nullptr);
+            return complete;
+        });
+    return api;
+}
+
+// Called only once Library() has been found: every reader checks it first.
+const HeifApi& Api() {
+    return *Library();
+}
 
 struct Client {
     const InputFile* file = nullptr;
@@ -54,26 +102,19 @@ constexpr heif_reader Reader = {.reader_api_version = 1,
                                 .wait_for_file_size = WaitForSize};
 
 struct ContextDeleter {
-    void operator()(heif_context* context) const { heif_context_free(context); }
+    void operator()(heif_context* context) const { Api().heif_context_free(context); }
 };
 struct HandleDeleter {
-    void operator()(heif_image_handle* handle) const { heif_image_handle_release(handle); }
+    void operator()(heif_image_handle* handle) const { Api().heif_image_handle_release(handle); }
 };
 struct ImageDeleter {
-    void operator()(heif_image* image) const { heif_image_release(image); }
+    void operator()(heif_image* image) const { Api().heif_image_release(image); }
 };
 struct OptionsDeleter {
-    void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
+    void operator()(heif_decoding_options* options) const {
+        Api().heif_decoding_options_free(options);
+    }
 };
-
-// libheif's plugins are loaded once for the process.
-void InitialiseOnce() {
-    static const bool initialised = [] {
-        heif_init(nullptr);
-        return true;
-    }();
-    (void)initialised;
-}
 
 std::string Text(const heif_error& error) {
     return error.message && *error.message ? error.message : "unreadable";
@@ -83,19 +124,23 @@ std::string Text(const heif_error& error) {
 class HeifReader {
 public:
     explicit HeifReader(const InputFile& file) {
-        InitialiseOnce();
         client_.file = &file;
-        context_.reset(heif_context_alloc());
+        if (!Library()) {
+            problem_ = "libheif cannot be opened (" HEIF_SONAME ")";
+            return;
+        }
+        context_.reset(Api().heif_context_alloc());
         if (!context_) {
             problem_ = "libheif cannot be used";
             return;
         }
         const auto sideLimit = static_cast<int>(std::min<int64_t>(PixelLimit(), INT32_MAX));
-        heif_context_set_maximum_image_size_limit(context_.get(), sideLimit);
+        Api().heif_context_set_maximum_image_size_limit(context_.get(), sideLimit);
         heif_error error =
-            heif_context_read_from_reader(context_.get(), &Reader, &client_, nullptr);
+            Api().heif_context_read_from_reader(context_.get(), &Reader, &client_, nullptr);
         heif_image_handle* handle = nullptr;
-        if (!error.code) error = heif_context_get_primary_image_handle(context_.get(), &handle);
+        if (!error.code)
+            error = Api().heif_context_get_primary_image_handle(context_.get(), &handle);
         handle_.reset(handle);
         if (error.code) {
             problem_ = "a damaged HEIF file (" + Text(error) + ")";
@@ -104,10 +149,10 @@ public:
         // The stored size is that of the coded image; the upright one, that after its
         // transforms.
         const bool applied = ApplyOrientation();
-        width_ = applied ? heif_image_handle_get_width(handle)
-                         : heif_image_handle_get_ispe_width(handle);
-        height_ = applied ? heif_image_handle_get_height(handle)
-                          : heif_image_handle_get_ispe_height(handle);
+        width_ = applied ? Api().heif_image_handle_get_width(handle)
+                         : Api().heif_image_handle_get_ispe_width(handle);
+        height_ = applied ? Api().heif_image_handle_get_height(handle)
+                          : Api().heif_image_handle_get_ispe_height(handle);
         if (width_ < 1 || height_ < 1) problem_ = "no pixels (" + SizeText(width_, height_) + ")";
     }
 
@@ -161,14 +206,14 @@ void CopyRows(const uint8_t* plane, int64_t stride, int bits, bool premultiplied
 HeifReader::Decoded HeifReader::DecodeImage() const {
     Decoded out;
     heif_image_handle* handle = handle_.get();
-    const int bits = heif_image_handle_get_luma_bits_per_pixel(handle);
+    const int bits = Api().heif_image_handle_get_luma_bits_per_pixel(handle);
     if (bits < 1 || bits > 16) {
         out.result =
             Refusal("a HEIF picture of " + std::to_string(bits) + "-bit samples, not supported");
         return out;
     }
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(
-        heif_decoding_options_alloc());
+        Api().heif_decoding_options_alloc());
     if (!options) {
         out.result = Refusal("libheif cannot be used");
         return out;
@@ -179,7 +224,7 @@ HeifReader::Decoded HeifReader::DecodeImage() const {
     const heif_chroma chroma =
         bits <= 8 ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RRGGBBAA_LE;
     const heif_error error =
-        heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options.get());
+        Api().heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options.get());
     out.image.reset(decoded);
     if (error.code == heif_error_Unsupported_feature ||
         error.code == heif_error_Unsupported_filetype) {
@@ -191,15 +236,16 @@ HeifReader::Decoded HeifReader::DecodeImage() const {
         out.result = Refusal("cut short or damaged inside its pixel data (" + Text(error) + ")");
         return out;
     }
-    out.plane = heif_image_get_plane(decoded, heif_channel_interleaved, &out.stride);
-    if (!out.plane || heif_image_get_width(decoded, heif_channel_interleaved) != width_ ||
-        heif_image_get_height(decoded, heif_channel_interleaved) != height_) {
+    out.plane = Api().heif_image_get_plane(decoded, heif_channel_interleaved, &out.stride);
+    if (!out.plane || Api().heif_image_get_width(decoded, heif_channel_interleaved) != width_ ||
+        Api().heif_image_get_height(decoded, heif_channel_interleaved) != height_) {
         out.result = Refusal("a HEIF picture whose decoded size differs from its header's");
         return out;
     }
-    out.bits =
-        bits <= 8 ? 8 : heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved);
-    out.premultiplied = heif_image_handle_is_premultiplied_alpha(handle) != 0;
+    out.bits = bits <= 8
+                   ? 8
+                   : Api().heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved);
+    out.premultiplied = Api().heif_image_handle_is_premultiplied_alpha(handle) != 0;
     return out;
 }
 
@@ -213,7 +259,7 @@ DecodeResult HeifReader::Decode(const PixelView& whole) const {
 }
 
 void ReleaseImage(void* image) {
-    heif_image_release(static_cast<heif_image*>(image));
+    Api().heif_image_release(static_cast<heif_image*>(image));
 }
 
 // 8-bit samples become 0xAARRGGBB where libheif put them (each pixel is read before its place is
@@ -234,16 +280,18 @@ DecodeResult HeifReader::DecodeOwn(Pixels& pixels) const {
     return decoded.result;
 }
 
+// Every HEIF file starts with its file type box; only such a file opens the library.
 bool IsHeif(std::span<const uint8_t> head) {
-    return head.size() >= 12 && heif_check_filetype(head.data(), static_cast<int>(head.size())) ==
-                                    heif_filetype_yes_supported;
+    return head.size() >= 12 && std::memcmp(head.data() + 4, "ftyp", 4) == 0 && Library() &&
+           Api().heif_check_filetype(head.data(), static_cast<int>(head.size())) ==
+               heif_filetype_yes_supported;
 }
 
 // "HEIC", "AVIF" or "HEIF", from the brands of the file type box.
 std::string KindOf(const InputFile& file) {
     uint8_t head[64] = {};
     const int64_t got = std::max<int64_t>(file.ReadAt(0, head, sizeof head), 0);
-    const char* type = heif_get_file_mime_type(head, static_cast<int>(got));
+    const char* type = Api().heif_get_file_mime_type(head, static_cast<int>(got));
     const std::string mime = type ? type : "";
     if (mime == "image/avif" || mime == "image/avif-sequence") return "AVIF";
     if (mime == "image/heic" || mime == "image/heic-sequence") return "HEIC";

@@ -13,16 +13,46 @@
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "picture/destination.h"
 #include "picture/formats.h"
 #include "picture/orientation.h"
+#include "picture/shared_library.h"
 
 namespace picture {
 
 namespace {
+
+// libtiff, opened the first time a TIFF file comes (shared_library.h).
+#define TIFF_FUNCTIONS(X)                                                                        \
+    X(TIFFClientOpenExt)                                                                         \
+    X(TIFFClose) X(TIFFGetField) X(TIFFGetFieldDefaulted) X(TIFFOpenOptionsAlloc)                \
+        X(TIFFOpenOptionsFree) X(TIFFOpenOptionsSetErrorHandlerExtR)                             \
+            X(TIFFOpenOptionsSetMaxSingleMemAlloc) X(TIFFOpenOptionsSetWarningHandlerExtR)       \
+                X(TIFFRGBAImageBegin) X(TIFFRGBAImageEnd) X(TIFFRGBAImageGet) X(TIFFRGBAImageOK) \
+                    X(TIFFSetField)
+
+struct TiffApi {
+    TIFF_FUNCTIONS(DECLARE_LIBRARY_FUNCTION)
+};
+
+const std::optional<TiffApi>& Library() {
+    static const std::optional<TiffApi> api =
+        OpenLibrary<TiffApi>(TIFF_SONAME, [](void* library, TiffApi& api) {
+            bool complete = true;
+            TIFF_FUNCTIONS(BIND_LIBRARY_FUNCTION)
+            return complete;
+        });
+    return api;
+}
+
+// Called only once Library() has been found: every reader checks it first.
+const TiffApi& Api() {
+    return *Library();
+}
 
 // What libtiff reads through: the file, a position in it, and the first message it gave.
 struct Client {
@@ -88,10 +118,10 @@ int OnWarning(TIFF*, void* user, const char* module, const char* format, va_list
 }
 
 struct TiffDeleter {
-    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+    void operator()(TIFF* tiff) const { Api().TIFFClose(tiff); }
 };
 struct OptionsDeleter {
-    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
+    void operator()(TIFFOpenOptions* options) const { Api().TIFFOpenOptionsFree(options); }
 };
 
 // No allocation libtiff makes for a picture within the pixel limit needs more than a strip or
@@ -105,27 +135,31 @@ class TiffReader {
 public:
     explicit TiffReader(const InputFile& file) {
         client_.file = &file;
-        const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
+        if (!Library()) return;
+        const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(
+            Api().TIFFOpenOptionsAlloc());
         if (!options) return;
-        TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), AllocationLimit());
-        TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &client_);
-        TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &client_);
-        tiff_.reset(TIFFClientOpenExt("TIFF", "rm", &client_, ReadProc, WriteProc, SeekProc,
-                                      CloseProc, SizeProc, MapProc, UnmapProc, options.get()));
+        Api().TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), AllocationLimit());
+        Api().TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &client_);
+        Api().TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &client_);
+        tiff_.reset(Api().TIFFClientOpenExt("TIFF", "rm", &client_, ReadProc, WriteProc, SeekProc,
+                                            CloseProc, SizeProc, MapProc, UnmapProc,
+                                            options.get()));
         if (!tiff_) return;
-        TIFFGetField(tiff_.get(), TIFFTAG_IMAGEWIDTH, &width_);
-        TIFFGetField(tiff_.get(), TIFFTAG_IMAGELENGTH, &height_);
+        Api().TIFFGetField(tiff_.get(), TIFFTAG_IMAGEWIDTH, &width_);
+        Api().TIFFGetField(tiff_.get(), TIFFTAG_IMAGELENGTH, &height_);
         uint16_t orientation = ORIENTATION_TOPLEFT;
-        TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_ORIENTATION, &orientation);
+        Api().TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_ORIENTATION, &orientation);
         orientation_ = AppliedOrientation(orientation);
     }
 
     // Why its first image cannot be read, if it cannot.
     std::optional<std::string> Problem() {
+        if (!Library()) return "libtiff cannot be opened (" TIFF_SONAME ")";
         if (!tiff_) return "a damaged TIFF header (" + Message() + ")";
         if (width_ < 1 || height_ < 1) return "no pixels (" + SizeText(width_, height_) + ")";
         char message[1024] = "";
-        if (!TIFFRGBAImageOK(tiff_.get(), message))
+        if (!Api().TIFFRGBAImageOK(tiff_.get(), message))
             return std::string("a kind of TIFF picture that is not read (") + message + ")";
         return std::nullopt;
     }
@@ -170,24 +204,24 @@ DecodeResult TiffReader::Decode(const PixelView& whole) {
     uint16_t extraCount = 0;
     uint16_t* extra = nullptr;
     bool premultiplied = false;
-    if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extraCount >= 1) {
+    if (Api().TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extraCount >= 1) {
         premultiplied = extra[0] == EXTRASAMPLE_ASSOCALPHA;
         if (extra[0] == EXTRASAMPLE_UNASSALPHA) {
             std::vector<uint16_t> kinds(extra, extra + extraCount);
             kinds[0] = EXTRASAMPLE_ASSOCALPHA;
-            TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, extraCount, kinds.data());
+            Api().TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, extraCount, kinds.data());
         }
     }
     char message[1024] = "";
     TIFFRGBAImage image{};
-    if (!TIFFRGBAImageBegin(&image, tiff, 1, message))
+    if (!Api().TIFFRGBAImageBegin(&image, tiff, 1, message))
         return Refusal(std::string("a kind of TIFF picture that is not read (") + message + ")");
     image.req_orientation = image.orientation;  // no flips: rows as stored
     client_.warningsAreErrors = true;
-    const int ok =
-        TIFFRGBAImageGet(&image, reinterpret_cast<uint32_t*>(whole.pixels),
-                         static_cast<uint32_t>(whole.width), static_cast<uint32_t>(whole.height));
-    TIFFRGBAImageEnd(&image);
+    const int ok = Api().TIFFRGBAImageGet(&image, reinterpret_cast<uint32_t*>(whole.pixels),
+                                          static_cast<uint32_t>(whole.width),
+                                          static_cast<uint32_t>(whole.height));
+    Api().TIFFRGBAImageEnd(&image);
     if (!ok || !client_.error.empty())
         return Refusal("cut short or damaged inside its pixel data (" + Message() + ")", true);
     ToColours(whole, premultiplied);

@@ -6,6 +6,7 @@ set(bitmap_fuzz_options -fsanitize=fuzzer-no-link,address,undefined -fno-omit-fr
 get_property(picture_sources GLOBAL PROPERTY picture_sources)
 add_library(bitmap_fuzz_code STATIC ${picture_sources})
 target_include_directories(bitmap_fuzz_code PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(bitmap_fuzz_code PRIVATE picture_lazy_libraries)
 target_compile_options(bitmap_fuzz_code PRIVATE ${bitmap_fuzz_options})
 
 add_executable(bitmap_fuzzer ${CMAKE_CURRENT_LIST_DIR}/bitmap_fuzzer.cpp)

@@ -74,6 +74,11 @@ done
 bmp='BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0\0\0\0\0\x04\0\0\0'
 bmp+='\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0\x10\x20\x30\0'
 printf "$bmp" >"$work/convert/t.bmp"
+# libheif and libtiff (with their codecs) are opened when a file of theirs comes, not at every start.
+for program in bmp2bi pixeltools-viewer pixeltools-converter; do
+    needed=$(readelf -d "$root/usr/bin/$program" | grep NEEDED)
+    ! grep -E 'libheif|libtiff' <<<"$needed" || fail "$program loads libheif or libtiff at its start"
+done
 "$root/usr/bin/bmp2bi" -q "$work/convert/t.bmp" || fail "the packaged bmp2bi did not convert"
 [ "$(cat "$work/convert/Rest.bi")" = $'Rest_bi:\r\nData 1\r\nData 1\r\nData 255, 48, 32,16\r' ] ||
     fail "the packaged bmp2bi wrote: $(od -c "$work/convert/Rest.bi")"
