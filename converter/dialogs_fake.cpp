@@ -34,6 +34,8 @@ FileChoice AnswerChooser(DialogScript& script, const FileChooserRequest& request
 Dialogs ScriptedDialogs(DialogScript& script) {
     return {
         [&script](std::string_view text, std::string_view caption, uint32_t flags,
-                  std::string_view detail) { return AnswerBox(script, text, caption, flags, detail); },
+                  std::string_view detail) {
+            return AnswerBox(script, text, caption, flags, detail);
+        },
         [&script](const FileChooserRequest& request) { return AnswerChooser(script, request); }};
 }

@@ -27,13 +27,21 @@ namespace picture {
 namespace {
 
 // libtiff, opened the first time a TIFF file comes (shared_library.h).
-#define TIFF_FUNCTIONS(X)                                                                     \
-    X(TIFFClientOpenExt)                                                                      \
-    X(TIFFClose)                                                                              \
-    X(TIFFGetField) X(TIFFGetFieldDefaulted) X(TIFFOpenOptionsAlloc) X(TIFFOpenOptionsFree)   \
-        X(TIFFOpenOptionsSetErrorHandlerExtR) X(TIFFOpenOptionsSetMaxSingleMemAlloc)          \
-            X(TIFFOpenOptionsSetWarningHandlerExtR) X(TIFFRGBAImageBegin) X(TIFFRGBAImageEnd) \
-                X(TIFFRGBAImageGet) X(TIFFRGBAImageOK) X(TIFFSetField)
+#define TIFF_FUNCTIONS(X)                   \
+    X(TIFFClientOpenExt)                    \
+    X(TIFFClose)                            \
+    X(TIFFGetField)                         \
+    X(TIFFGetFieldDefaulted)                \
+    X(TIFFOpenOptionsAlloc)                 \
+    X(TIFFOpenOptionsFree)                  \
+    X(TIFFOpenOptionsSetErrorHandlerExtR)   \
+    X(TIFFOpenOptionsSetMaxSingleMemAlloc)  \
+    X(TIFFOpenOptionsSetWarningHandlerExtR) \
+    X(TIFFRGBAImageBegin)                   \
+    X(TIFFRGBAImageEnd)                     \
+    X(TIFFRGBAImageGet)                     \
+    X(TIFFRGBAImageOK)                      \
+    X(TIFFSetField)
 
 struct TiffApi {
     TIFF_FUNCTIONS(DECLARE_LIBRARY_FUNCTION)
