@@ -102,8 +102,7 @@ int32_t ShowMessageBox(uint64_t owner, std::string_view text, std::string_view c
         gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
                                                  std::string(detail).c_str());
     ShowIcon(dialog, type);
-    if (yesNo)
-        MakeTheDefault(dialog, flags & DefaultSecond ? GTK_RESPONSE_NO : GTK_RESPONSE_YES);
+    if (yesNo) MakeTheDefault(dialog, flags & DefaultSecond ? GTK_RESPONSE_NO : GTK_RESPONSE_YES);
     const ForeignWindow ownerWindow = StayAbove(dialog, owner);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);

@@ -20,7 +20,7 @@ namespace {
 // lock-free flag raised only while it holds a whole path. Conversions running at once write one
 // file each.
 struct SignalledPath {
-    char path[PATH_MAX] = {};  // constant-initialised: zero pages, no work at start
+    char path[PATH_MAX] = {};           // constant-initialised: zero pages, no work at start
     std::atomic<bool> claimed = false;  // by the thread that fills it and later clears it
     std::atomic<bool> set = false;
 };

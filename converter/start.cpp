@@ -9,8 +9,8 @@ namespace {
 // Shows a box; one that no desktop could show is kept in `unshown` for the program to tell.
 int32_t ShowBox(const Dialogs& dialogs, std::string_view text, std::string_view caption,
                 uint32_t flags, std::string_view detail, std::vector<UnshownBox>& unshown) {
-    const int32_t answer = dialogs.messageBox ? dialogs.messageBox(text, caption, flags, detail)
-                                              : AnswerUnavailable;
+    const int32_t answer =
+        dialogs.messageBox ? dialogs.messageBox(text, caption, flags, detail) : AnswerUnavailable;
     if (answer == AnswerUnavailable)
         unshown.push_back({std::string(caption), std::string(text), std::string(detail)});
     return answer;

@@ -196,11 +196,12 @@ TEST_F(Bmp2biTest, OneLinePerFailedFileAndTheRestConverted) {
         const Outcome run =
             Run({"--force", jobs, "missing.bmp", "notes.txt", "good.bmp", "cut.bmp"});
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err,
-                  "bmp2bi: missing.bmp: cannot read: No such file or directory\n"
-                  "bmp2bi: notes.txt: not a picture file this program reads (BMP, PNG, JPEG, GIF, WebP, "
-                  "TIFF, HEIC, AVIF)\n"
-                  "bmp2bi: cut.bmp: declares 1 x 1 pixels, more than its 55 bytes hold\n");
+        EXPECT_EQ(
+            run.err,
+            "bmp2bi: missing.bmp: cannot read: No such file or directory\n"
+            "bmp2bi: notes.txt: not a picture file this program reads (BMP, PNG, JPEG, GIF, WebP, "
+            "TIFF, HEIC, AVIF)\n"
+            "bmp2bi: cut.bmp: declares 1 x 1 pixels, more than its 55 bytes hold\n");
         EXPECT_EQ(run.out, "good.bmp -> Resgood.bi\n");
     }
     EXPECT_EQ(ReadText(dir / "Resgood.bi"), OnePixelFile("Resgood_bi", 3));

@@ -1,7 +1,7 @@
-// The body of the fuzz targets of the decoders: bytes of the target's format through the probe, the whole load and decodes
-// into smaller views of 4 and 2 bytes a pixel, orientations applied and not. Inputs the probe
-// does not take as the target's format are passed over, so that each target explores its own
-// decoder.
+// The body of the fuzz targets of the decoders: bytes of the target's format through the probe, the
+// whole load and decodes into smaller views of 4 and 2 bytes a pixel, orientations applied and not.
+// Inputs the probe does not take as the target's format are passed over, so that each target
+// explores its own decoder.
 #pragma once
 
 #include <cstdint>
