@@ -161,7 +161,9 @@ void StoreFileRow(RowSink& sink, const uint8_t* in, int64_t count, int64_t y) {
 DecodeResult LoadPlainRows(const InputFile& file, const BmpLayout& h, RowSink& sink) {
     const RowPlan plan = PlanRows(h, sink.dest, file.Size());
     // Rows short enough are read many at a time; for longer ones only the used part is read.
-    const int64_t rowsPerRead = std::max<int64_t>(1, ReadChunkBytes / plan.rowBytes);
+    // The buffer holds no more rows than the picture has to read: a sprite's is a few bytes.
+    const int64_t rowsPerRead = std::clamp<int64_t>(
+        ReadChunkBytes / plan.rowBytes, 1, std::max<int64_t>(1, plan.endRow - plan.firstRow));
     std::vector<uint8_t> buffer(
         static_cast<size_t>((rowsPerRead - 1) * plan.rowBytes + plan.neededBytes));
     for (int64_t row = plan.firstRow; row < plan.endRow; row += rowsPerRead) {
