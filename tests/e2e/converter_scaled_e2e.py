@@ -43,9 +43,7 @@ def dialog_after(env, app, window, caption, shots):
     name = caption.replace(' ', '_').lower()
     desktop.save_screenshot(env, 'root', os.path.join(shots, 'converter_scaled_%s.png' % name))
     print('"%s" opened "%s"' % (caption, desktop.window_title_and_size(env, dialog)[0]))
-    xdotool(env, 'windowactivate', '--sync', dialog)
-    xdotool(env, 'key', 'Escape')
-    desktop.wait_until_closed(env, dialog, 'dialog of "%s"' % caption)
+    desktop.close_with_escape(env, dialog, 'dialog of "%s"' % caption)
 
 
 def main():

@@ -157,10 +157,26 @@ def expect_window(env, window, title, size):
     print('window "%s", %d x %d' % (title, *size))
 
 
-def wait_until_closed(env, window, what, seconds=60):
+def close_with_escape(env, window, what, seconds=60):
+    """Escape to the window until it closes: a dialog that is still being built on a loaded
+    machine may miss the first one."""
     deadline = time.monotonic() + seconds
     while run(['xwininfo', '-id', window], env).returncode == 0:
         if time.monotonic() > deadline:
+            sys.exit('the %s did not close' % what)
+        # A window that went meanwhile cannot be activated: the key would reach another one.
+        if xdotool(env, 'windowactivate', '--sync', window).returncode == 0:
+            xdotool(env, 'key', 'Escape')
+        wait_until_closed(env, window, what, seconds=5, give_up=False)
+
+
+def wait_until_closed(env, window, what, seconds=60, give_up=True):
+    """Waits for the window to go; ends the script if it does not (unless `give_up` is False)."""
+    deadline = time.monotonic() + seconds
+    while run(['xwininfo', '-id', window], env).returncode == 0:
+        if time.monotonic() > deadline:
+            if not give_up:
+                return
             sys.exit('the %s did not close' % what)
         time.sleep(0.1)
 
