@@ -74,7 +74,7 @@ test-asan: deps
 # setarch -R: the sanitizer's shadow memory needs a fixed address layout.
 test-tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIXELTOOLS_TSAN=ON
-	cmake --build build-tsan -j$(JOBS)
+	cmake --build build-tsan -j$(JOBS) --target window_thread_tests
 	TSAN_OPTIONS=halt_on_error=1 setarch -R ctest --test-dir build-tsan -L window-thread \
 	    --output-on-failure -j$(JOBS)
 
