@@ -177,9 +177,6 @@ Pixels Pixels::Allocate(int64_t width, int64_t height) {
             ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (memory == MAP_FAILED) return p;
         ::madvise(memory, bytes, MADV_HUGEPAGE);  // a hint; refused where there are none
-        // Every pixel is written: the pages are made in one call rather than one fault each,
-        // which costs most where the machine is itself virtual (a hint too, before Linux 5.14).
-        ::madvise(memory, bytes, MADV_POPULATE_WRITE);
         p.memory_ = memory;
         p.mapped_ = true;
     } else {
