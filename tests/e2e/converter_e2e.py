@@ -89,8 +89,9 @@ class Session:
         return dialog
 
     def answer(self, dialog, what, *keys):
-        """Answers the dialog with keys and waits until it is gone."""
-        self.xdotool('key', *keys)
+        """Answers the dialog with keys (if any) and waits until it is gone."""
+        if keys:
+            self.xdotool('key', *keys)
         desktop.wait_until_closed(self.env, dialog, what)
         # The converter's next click must work at once, although the button that opened this
         # dialog was released over the dialog, not over the converter.
@@ -205,11 +206,20 @@ def choose_file(s, chosen, rows, shot, type_path=None, tap=False):
     output = 'Res%s.bi' % os.path.splitext(os.path.basename(chosen))[0]
     chooser = s.press_button('Chose File', CHOOSER_TITLE)
     s.shoot_root('chooser')
-    s.xdotool('key', 'ctrl+l')
-    time.sleep(0.3)
-    (type_path or (lambda path: desktop.type_text(s.env, path)))(chosen)
-    time.sleep(0.3)
-    s.answer(chooser, 'file chooser', 'Return')
+    # A chooser still being built on a loaded machine may lose keys: the path is typed again
+    # (over what the location field holds) until the chooser takes it.
+    for _ in range(3):
+        s.xdotool('key', 'ctrl+l')
+        time.sleep(0.3)
+        s.xdotool('key', 'ctrl+a')
+        (type_path or (lambda path: desktop.type_text(s.env, path)))(chosen)
+        time.sleep(0.3)
+        s.xdotool('key', 'Return')
+        desktop.wait_until_closed(s.env, chooser, 'file chooser', seconds=20, give_up=False)
+        if desktop.run(['xwininfo', '-id', chooser], s.env).returncode != 0:
+            break
+        s.activate(chooser)
+    s.answer(chooser, 'file chooser')
     s.pointer_away()
     s.compare(s.expected_frame(chosen, output), shot,
               'both fields filled by "Chose File" (%s and %s)' % (chosen, output))
