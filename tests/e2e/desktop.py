@@ -45,8 +45,10 @@ def private_display(screen='1024x768', **settings):
     by side), its screen `screen` pixels; yields the environment that reaches it, with `settings`
     added."""
     read_end, write_end = os.pipe()
+    # -noreset: a server left by its last client resets, and a program connecting meanwhile
+    # (the one under test, while xdotool polls for its window) is refused.
     xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write_end), '-screen', '0', screen + 'x24',
-                             '-nolisten', 'tcp'], pass_fds=(write_end,),
+                             '-nolisten', 'tcp', '-noreset'], pass_fds=(write_end,),
                             stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end) as pipe:

@@ -4,8 +4,9 @@
 start_display() {
     local with_wm=${1:-}
     # The server picks a free display number itself and writes it to fd 3 once it accepts clients.
+    # -noreset: a server that resets when its last client leaves refuses whoever connects meanwhile.
     DISPLAY_FILE=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$DISPLAY_FILE" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$DISPLAY_FILE" >/dev/null 2>&1 &
     XVFB_PID=$!
     trap stop_display EXIT
     for _ in $(seq 1200); do
