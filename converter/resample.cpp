@@ -1,7 +1,10 @@
 #include "converter/resample.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 // The resampler's implementation lives in this unit only. It is third-party code, compiled
@@ -82,6 +85,21 @@ bool FitsResampler(int64_t width, int64_t height) {
     return width <= INT_MAX && height <= INT_MAX && width * 4 <= INT_MAX;
 }
 
+// The filter runs in bands of output rows, on every core. The bands depend on the height alone,
+// so the result does not depend on how many cores a machine has; each band sets its filters up
+// afresh, so there are few of them.
+constexpr int MostBands = 4;
+constexpr int FewestBandRows = 64;
+
+bool IsOpaque(const picture::PixelView& source) {
+    for (int64_t y = 0; y < source.height; ++y) {
+        const uint32_t* row = source.Row(y);
+        if (!std::all_of(row, row + source.width, [](uint32_t p) { return p >> 24 == 0xFF; }))
+            return false;
+    }
+    return true;
+}
+
 // The filter over the part of `source` from (0, 0) to (s1, t1) in fractions of its size.
 picture::Pixels Filter(const picture::PixelView& source, int64_t width, int64_t height, float s1,
                        float t1) {
@@ -91,13 +109,39 @@ picture::Pixels Filter(const picture::PixelView& source, int64_t width, int64_t 
     picture::Pixels out = picture::Pixels::Allocate(width, height);
     if (!out) return out;
     const auto w = static_cast<int>(width), h = static_cast<int>(height);
-    const int done =
-        stbir_resize_region(source.pixels, static_cast<int>(source.width),
-                            static_cast<int>(source.height), static_cast<int>(source.pitch),
-                            out.Row(0), w, h, static_cast<int>(out.Pitch()), STBIR_TYPE_UINT8, 4,
-                            AlphaByte, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, STBIR_FILTER_TRIANGLE,
-                            STBIR_FILTER_TRIANGLE, STBIR_COLORSPACE_LINEAR, nullptr, 0, 0, s1, t1);
-    if (!done) return {};
+    // The scales the resampler derives from a region, so that every band maps as the whole would.
+    const float xScale = static_cast<float>(w) / static_cast<float>(source.width) / s1;
+    const float yScale = static_cast<float>(h) / static_cast<float>(source.height) / t1;
+    // Opaque colours need no weighting by alpha: they are as good as premultiplied.
+    const int flags = IsOpaque(source) ? STBIR_FLAG_ALPHA_PREMULTIPLIED : 0;
+    const int bands = std::clamp((h + FewestBandRows - 1) / FewestBandRows, 1, MostBands);
+    const int bandRows = (h + bands - 1) / bands;
+    const auto filterBand = [&](int first) {
+        const int rows = std::min(bandRows, h - first);
+        return stbir_resize_subpixel(
+            source.pixels, static_cast<int>(source.width), static_cast<int>(source.height),
+            static_cast<int>(source.pitch), out.Row(first), w, rows, static_cast<int>(out.Pitch()),
+            STBIR_TYPE_UINT8, 4, AlphaByte, flags, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP,
+            STBIR_FILTER_TRIANGLE, STBIR_FILTER_TRIANGLE, STBIR_COLORSPACE_LINEAR, nullptr, xScale,
+            yScale, 0, static_cast<float>(first));
+    };
+    std::atomic<int> nextBand{0};
+    std::atomic<bool> failed{false};
+    const auto filterBands = [&] {
+        for (int band = nextBand++; band < bands; band = nextBand++)
+            if (!filterBand(band * bandRows)) failed = true;
+    };
+    {
+        const int threads = std::min(bands, static_cast<int>(std::thread::hardware_concurrency()));
+        std::vector<std::jthread> helpers;
+        try {
+            for (int i = 1; i < threads; ++i) helpers.emplace_back(filterBands);
+        } catch (const std::system_error&) {
+            // No more threads to be had: the bands left are filtered here.
+        }
+        filterBands();
+    }
+    if (failed) return {};
     return out;
 }
 

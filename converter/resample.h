@@ -11,8 +11,9 @@
 // weighted by alpha, so a transparent pixel lends its neighbours no colour; the filter has no
 // negative lobes, so no colour rings where alpha is clipped. Shrinking by 4 or more first averages
 // whole blocks of pixels down to at most twice the final size, as Pillow's reducing_gap=2 does: the
-// filter then reads far fewer pixels for nearly the same result. Empty when memory is short or a
-// side exceeds what the resampler takes (2^31 - 1).
+// filter then reads far fewer pixels for nearly the same result. The filter runs on every core,
+// with the same result on any number of them. Empty when memory is short or a side exceeds what the
+// resampler takes (2^31 - 1).
 picture::Pixels ResampleFiltered(const picture::PixelView& source, int64_t width, int64_t height);
 
 // Every pixel of `source` repeated `factorX` times across and `factorY` times down: enlarged pixel

@@ -56,6 +56,8 @@ CASES = [
     ("photo", ["--crop", "5x3+92+58"], lambda p: p.crop((92, 58, 97, 61)), 0),
     ("sprite", ["--scale", "0.5"], lambda p: p.resize((20, 14), BILINEAR, reducing_gap=2.0), 3),
     ("sprite", ["--size", "57x31"], lambda p: p.resize((57, 31), BILINEAR), 3),
+    # Tall enough that the filter runs in bands, with transparent pixels at their edges.
+    ("sprite", ["--size", "30x200"], lambda p: p.resize((30, 200), BILINEAR), 3),
     ("sprite", ["--fit", "9x9"], lambda p: p.resize((9, 6), BILINEAR, reducing_gap=2.0), 6),
     ("pixels", ["--scale", "3"], lambda p: p.resize((24, 24), NEAREST), 0),
     ("pixels", ["--size", "16x24"], lambda p: p.resize((16, 24), NEAREST), 0),
