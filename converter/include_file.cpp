@@ -140,7 +140,7 @@ private:
     std::thread thread_;  // last, so that it starts with every member above in place
 };
 
-constexpr size_t BlockBytes = size_t{1} << 20;
+constexpr size_t BlockBytes = size_t{1} << 18;
 // Room after the block's end for one more line and the whole-slot copies that write it.
 constexpr size_t SlackBytes = 64;
 
