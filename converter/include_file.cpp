@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -84,14 +85,20 @@ char* PutPackedLine(char* out, uint32_t c, const HexTable& hex) {
 // the one before; one block is in flight at a time.
 class OverlappedSink {
 public:
-    explicit OverlappedSink(const ByteSink& sink) : sink_(sink), thread_([this] { Run(); }) {}
+    explicit OverlappedSink(const ByteSink& sink) : sink_(sink) {
+        try {
+            thread_ = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: each block is written as it is handed over.
+        }
+    }
     ~OverlappedSink() {
         {
             std::lock_guard lock(mutex_);
             closing_ = true;
         }
         changed_.notify_all();
-        thread_.join();
+        if (thread_.joinable()) thread_.join();
     }
     OverlappedSink(const OverlappedSink&) = delete;
     OverlappedSink& operator=(const OverlappedSink&) = delete;
@@ -99,6 +106,10 @@ public:
     // Waits until the block before is written, then hands over `block`, which must stay as it
     // is until the next call. False once the sink has refused a block.
     bool Put(std::string_view block) {
+        if (!thread_.joinable()) {
+            failed_ = failed_ || !sink_(block);
+            return !failed_;
+        }
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return !busy_; });
         if (failed_) return false;
@@ -137,7 +148,7 @@ private:
     bool busy_ = false;
     bool failed_ = false;
     bool closing_ = false;
-    std::thread thread_;  // last, so that it starts with every member above in place
+    std::thread thread_;
 };
 
 constexpr size_t BlockBytes = size_t{1} << 18;

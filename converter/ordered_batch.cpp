@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -45,7 +46,12 @@ void RunInOrder(const OrderedBatch& batch) {
     // Joined when leaving, after every item is finished.
     std::vector<std::jthread> workers;
     const size_t threads = std::clamp<size_t>(batch.threads, 1, std::max<size_t>(batch.count, 1));
-    for (size_t t = 0; t < threads; ++t) workers.emplace_back(worker);
+    try {
+        for (size_t t = 0; t < threads; ++t) workers.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // As many workers as the system gives.
+    }
+    if (workers.empty()) worker();  // none: every item runs here
     for (size_t index = 0; index < batch.count; ++index) {
         while (!completion.WaitFor(index, batch.tickEvery))
             if (batch.tick) batch.tick();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 #include <utility>
 
 #include "screen/screen_state.h"
@@ -18,7 +19,12 @@ constexpr auto WaitCyclesTimeout = std::chrono::seconds(10);
 WindowThread::WindowThread(const Backend& backend, ScreenState& state, ScreenLock& screenLock,
                            const std::array<uint32_t, 256>& palette, std::string title)
     : backend_(backend), state_(state), screenLock_(screenLock), palette_(palette) {
-    thread_ = std::thread([this, title = std::move(title)] { Run(title); });
+    try {
+        thread_ = std::thread([this, title = std::move(title)] { Run(title); });
+    } catch (const std::system_error& e) {
+        failure_ = std::string("cannot start the window's thread: ") + e.what();
+        return;
+    }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return started_; });
     if (!created_) {

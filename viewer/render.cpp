@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -203,8 +204,12 @@ void RenderAveragedOnEveryCore(const picture::Pixels& level, double zoom, const 
     const int64_t rowsPerBand = (rows.end - rows.first + bands - 1) / bands;
     for (int64_t first = rows.first + rowsPerBand; first < rows.end; first += rowsPerBand) {
         const Span band{first, std::min(first + rowsPerBand, rows.end)};
-        helpers.emplace_back(
-            [&, band] { RenderAveraged(level, zoom, view, columns, band, window); });
+        try {
+            helpers.emplace_back(
+                [&, band] { RenderAveraged(level, zoom, view, columns, band, window); });
+        } catch (const std::system_error&) {
+            RenderAveraged(level, zoom, view, columns, band, window);  // no thread to be had
+        }
     }
     RenderAveraged(level, zoom, view, columns, {rows.first, rows.first + rowsPerBand}, window);
 }

@@ -29,10 +29,14 @@ struct Case {
     std::string error;                 // the start of the first line on standard error
     std::set<std::string> filesAfter;  // the folder's entries afterwards
     bool signalOnceWritten = false;    // SIGTERM once Resa.bi exists, standard output held
+    bool noThreads = false;            // every thread the program starts is refused
 };
 
 [[noreturn]] void RunChild(const TempDir& dir, const Case& c, int out) {
     ::alarm(60);  // a program that hangs ends by SIGALRM instead of holding up the test
+    // New threads get stacks of the stack limit's size: one of a terabyte cannot be mapped.
+    const rlimit hugeStacks{rlim_t{1} << 40, rlim_t{1} << 40};
+    if (c.noThreads && ::setrlimit(RLIMIT_STACK, &hugeStacks) != 0) ::_exit(97);
     const int err = ::open((dir / ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (::chdir(dir.Path().c_str()) != 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(99);
     std::vector<char*> argv;
@@ -118,6 +122,17 @@ TEST(HostileRuns, RefusedQuicklyInLittleMemoryOrDoneAsPromised) {
          0,
          "",
          {"a.bmp", "Resa.bi"},
+         true},
+        {"no threads to be had: a batch, its filter and its writer on the one thread",
+         {BMP2BI, "-j", "2", "--size", "8x130", "a.bmp", "b.bmp"},
+         [](const TempDir& d) {
+             d.Write("a.bmp", bmp::Encode24({{0x123456}}));
+             d.Write("b.bmp", bmp::Encode24({{0x654321}}));
+         },
+         0,
+         "",
+         {"a.bmp", "b.bmp", "Resa.bi", "Resb.bi"},
+         false,
          true},
         {"temporary files of writers",
          {BMP2BI, "a.bmp"},

@@ -1,4 +1,6 @@
 // Drawing on the headless screen, checked pixel by pixel against the drawing rules.
+#include <pthread.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -45,6 +47,23 @@ TEST_F(Drawing, OpenRejectsBadSizesAndDepthsAndStartsBlack) {
     EXPECT_EQ(ScreenOpenFailure(), "");
     EXPECT_EQ(Count(0xFF000000), 640u * 50u);
     EXPECT_EQ(GetPixel(nullptr, 639, 49), 0xFF000000);
+}
+
+// With a terabyte for every new thread's stack, no thread can start. Then the open fails with a
+// reason instead of ending the program.
+bool OpenRefusedWithoutThreads() {
+    pthread_attr_t hugeStacks;
+    pthread_attr_init(&hugeStacks);
+    const bool set = pthread_attr_setstacksize(&hugeStacks, size_t{1} << 40) == 0 &&
+                     pthread_setattr_default_np(&hugeStacks) == 0;
+    pthread_attr_destroy(&hugeStacks);
+    return set && OpenScreen(640, 50, 32) == ScreenResult::IllegalCall &&
+           ScreenOpenFailure().starts_with("cannot start the window's thread");
+}
+
+TEST_F(Drawing, OpenWithoutAThreadForTheWindowFails) {
+    CloseScreen();  // the child of the fork below would not have its window thread
+    EXPECT_EXIT(std::_Exit(OpenRefusedWithoutThreads() ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 // The lock outlives each screen: a thread waiting for it while the screen closes finds either
