@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <system_error>
-#include <thread>
 #include <vector>
+
+#include "picture/on_every_core.h"
 
 // The resampler's implementation lives in this unit only. It is third-party code, compiled
 // without the warnings the project's own code is held to.
@@ -131,16 +131,7 @@ picture::Pixels Filter(const picture::PixelView& source, int64_t width, int64_t 
         for (int band = nextBand++; band < bands; band = nextBand++)
             if (!filterBand(band * bandRows)) failed = true;
     };
-    {
-        const int threads = std::min(bands, static_cast<int>(std::thread::hardware_concurrency()));
-        std::vector<std::jthread> helpers;
-        try {
-            for (int i = 1; i < threads; ++i) helpers.emplace_back(filterBands);
-        } catch (const std::system_error&) {
-            // No more threads to be had: the bands left are filtered here.
-        }
-        filterBands();
-    }
+    picture::RunOnThreads(std::min<int64_t>(bands, picture::CoreCount()), filterBands);
     if (failed) return {};
     return out;
 }

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <optional>
-#include <system_error>
-#include <thread>
+
+#include "picture/on_every_core.h"
 
 namespace {
 
@@ -198,20 +199,17 @@ void RenderAveraged(const picture::Pixels& level, double zoom, const View& view,
 void RenderAveragedOnEveryCore(const picture::Pixels& level, double zoom, const View& view,
                                Span columns, Span rows, const WindowPixels& window) {
     constexpr int64_t SmallestBand = 64;
-    const int64_t bands = std::clamp<int64_t>((rows.end - rows.first) / SmallestBand, 1,
-                                              std::max(1u, std::thread::hardware_concurrency()));
-    std::vector<std::jthread> helpers;
+    const int64_t bands =
+        std::clamp<int64_t>((rows.end - rows.first) / SmallestBand, 1, picture::CoreCount());
     const int64_t rowsPerBand = (rows.end - rows.first + bands - 1) / bands;
-    for (int64_t first = rows.first + rowsPerBand; first < rows.end; first += rowsPerBand) {
-        const Span band{first, std::min(first + rowsPerBand, rows.end)};
-        try {
-            helpers.emplace_back(
-                [&, band] { RenderAveraged(level, zoom, view, columns, band, window); });
-        } catch (const std::system_error&) {
-            RenderAveraged(level, zoom, view, columns, band, window);  // no thread to be had
+    std::atomic<int64_t> nextBand{0};
+    picture::RunOnThreads(bands, [&] {
+        for (int64_t band = nextBand++; band < bands; band = nextBand++) {
+            const int64_t first = rows.first + band * rowsPerBand;
+            const Span part{first, std::min(first + rowsPerBand, rows.end)};
+            RenderAveraged(level, zoom, view, columns, part, window);
         }
-    }
-    RenderAveraged(level, zoom, view, columns, {rows.first, rows.first + rowsPerBand}, window);
+    });
 }
 
 void MakeOpaque(picture::Pixels& picture) {
