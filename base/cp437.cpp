@@ -1,10 +1,10 @@
-#include "screen/cp437.h"
+#include "base/cp437.h"
 
 #include <array>
 #include <cstddef>
 #include <string>
 
-#include "screen/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace screen_internal {
 

@@ -7,8 +7,6 @@
 #include <thread>
 #include <vector>
 
-namespace picture {
-
 inline int64_t CoreCount() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
@@ -26,5 +24,3 @@ void RunOnThreads(int64_t threads, const Work& work) {
     }
     work();
 }
-
-}  // namespace picture

@@ -1,4 +1,4 @@
-#include "screen/utf8.h"
+#include "base/utf8.h"
 
 #include <cstdint>
 

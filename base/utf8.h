@@ -1,11 +1,11 @@
 // UTF-8, the encoding of the desktop's typed text and of the text users edit (whose public
-// part is screen/text_encoding.h).
+// part is base/text_encoding.h).
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "screen/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace screen_internal {
 

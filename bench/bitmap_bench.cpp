@@ -22,7 +22,7 @@
 #include <string>
 
 #include "screen/bitmap.h"
-#include "screen/headless.h"
+#include "screen/window/headless.h"
 #include "tests/bitmap/bmp_builder.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <random>
 #include <vector>
 
-#include "screen/headless.h"
 #include "screen/screen.h"
+#include "screen/window/headless.h"
 
 namespace {
 

@@ -15,14 +15,14 @@
 #include <string_view>
 #include <vector>
 
+#include "base/command_line.h"
+#include "base/text_encoding.h"
 #include "converter/batch_progress.h"
 #include "converter/conversion.h"
 #include "converter/memory_budget.h"
 #include "converter/ordered_batch.h"
 #include "converter/output_file.h"
 #include "picture/picture.h"
-#include "screen/command_line.h"
-#include "screen/text_encoding.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <optional>
 
-#include "converter/ascii_letters.h"
+#include "base/text_encoding.h"
 #include "converter/output_file.h"
-#include "screen/text_encoding.h"
+#include "pixeldata/ascii_letters.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "converter/include_file.h"
 #include "converter/shaping.h"
 #include "picture/picture.h"
+#include "pixeldata/writer.h"
 
 // The picture of a file, decoded whole through the picture library, or why not; over the pixel
 // limit, the reason says how bmp2bi lifts it.

@@ -4,14 +4,14 @@
 #include <cstdio>
 #include <optional>
 
+#include "base/command_line.h"
 #include "converter/handler.h"
 #include "converter/output_file.h"
 #include "gui/gui.h"
 #include "picture/picture.h"
-#include "screen/command_line.h"
 #include "screen/native_window.h"
 #include "screen/screen.h"
-#include "screen/window_backend.h"
+#include "screen/window/window_backend.h"
 
 namespace {
 

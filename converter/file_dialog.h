@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "converter/dialogs.h"
+#include "desktop/dialogs.h"
 
 inline constexpr int32_t FileDialogOpen = 0;  // any other mode is the save dialog
 

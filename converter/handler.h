@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/dialogs.h"
+#include "desktop/dialogs.h"
 #include "gui/text_field.h"
 
 // The buttons' IDs: the window gives them, the handler tells the buttons apart by them.

@@ -5,7 +5,7 @@
 #include <climits>
 #include <vector>
 
-#include "picture/on_every_core.h"
+#include "base/on_every_core.h"
 
 // The resampler's implementation lives in this unit only. It is third-party code, compiled
 // without the warnings the project's own code is held to.
@@ -131,7 +131,7 @@ picture::Pixels Filter(const picture::PixelView& source, int64_t width, int64_t 
         for (int band = nextBand++; band < bands; band = nextBand++)
             if (!filterBand(band * bandRows)) failed = true;
     };
-    picture::RunOnThreads(std::min<int64_t>(bands, picture::CoreCount()), filterBands);
+    RunOnThreads(std::min<int64_t>(bands, CoreCount()), filterBands);
     if (failed) return {};
     return out;
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "converter/conversion.h"
-#include "converter/dialogs.h"
+#include "desktop/dialogs.h"
 
 // A message box that no desktop could show.
 struct UnshownBox {

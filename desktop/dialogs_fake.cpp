@@ -1,4 +1,4 @@
-#include "converter/dialogs_fake.h"
+#include "desktop/dialogs_fake.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/dialogs.h"
+#include "desktop/dialogs.h"
 
 struct AskedBox {
     std::string text;

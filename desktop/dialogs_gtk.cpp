@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "converter/dialogs.h"
+#include "desktop/dialogs.h"
 
 namespace {
 

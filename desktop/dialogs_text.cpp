@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "converter/dialogs.h"
-#include "screen/text_encoding.h"
+#include "base/text_encoding.h"
+#include "desktop/dialogs.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "base/text_encoding.h"
 #include "screen/bitmap.h"
-#include "screen/text_encoding.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "gui/fold_out.h"
 
-#include "screen/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace {
 

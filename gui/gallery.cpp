@@ -8,7 +8,7 @@
 
 #include "gui/gui.h"
 #include "screen/screen.h"
-#include "screen/window_backend.h"
+#include "screen/window/window_backend.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "base/text_encoding.h"
 #include "gui/text_entry.h"
-#include "screen/text_encoding.h"
 
 namespace {
 

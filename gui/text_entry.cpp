@@ -1,6 +1,6 @@
 #include "gui/text_entry.h"
 
-#include "screen/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "base/text_encoding.h"
 #include "gui/text_entry.h"
-#include "screen/text_encoding.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "converter/ascii_letters.h"
+#include "pixeldata/ascii_letters.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "viewer/line_blocks.h"
+#include "pixeldata/line_blocks.h"
 
 #include <cerrno>
 #include <cstring>

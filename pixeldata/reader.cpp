@@ -1,10 +1,10 @@
-#include "viewer/include_file.h"
+#include "pixeldata/reader.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "picture/picture.h"
-#include "viewer/value_stream.h"
+#include "pixeldata/value_stream.h"
 
 namespace include_file_detail {
 

@@ -31,8 +31,8 @@
 #include <string>
 #include <string_view>
 
-#include "viewer/line_blocks.h"
-#include "viewer/value_stream.h"
+#include "pixeldata/line_blocks.h"
+#include "pixeldata/value_stream.h"
 
 // What a line must be, for error messages.
 inline constexpr std::string_view ExpectedLine =

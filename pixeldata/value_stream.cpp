@@ -1,4 +1,4 @@
-#include "viewer/value_stream.h"
+#include "pixeldata/value_stream.h"
 
 namespace {
 

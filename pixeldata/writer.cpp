@@ -1,4 +1,4 @@
-#include "converter/include_file.h"
+#include "pixeldata/writer.h"
 
 #include <array>
 #include <condition_variable>

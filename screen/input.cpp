@@ -7,9 +7,9 @@
 #include <thread>
 #include <utility>
 
-#include "screen/cp437.h"
+#include "base/cp437.h"
+#include "base/utf8.h"
 #include "screen/screen_state.h"
-#include "screen/utf8.h"
 
 namespace screen_internal {
 

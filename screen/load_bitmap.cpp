@@ -48,7 +48,8 @@ ScreenResult LoadBitmap(const std::string& fileName, ImageBuffer* image, uint32_
     if (!image && !ScreenIsOpen()) return ScreenResult::IllegalCall;
     const InputFile file(fileName);
     if (!file.IsOpen()) return ScreenResult::FileNotFound;
-    if (picture::IsRawImageFile(file)) return picture::LoadRawImage(file, image, palette);
+    if (screen_internal::IsRawImageFile(file))
+        return screen_internal::LoadRawImage(file, image, palette);
     // Pictures belong to a screen: its palette, its pixel format.
     if (!ScreenIsOpen())
         return picture::Probe(file).recognised ? ScreenResult::IllegalCall : ScreenResult::FileIO;
@@ -56,7 +57,7 @@ ScreenResult LoadBitmap(const std::string& fileName, ImageBuffer* image, uint32_
         image ? picture::Decode(file, ViewOf(screen_internal::ImageSurface(image)))
               : DecodeOntoScreen(file);
     if (result.paletteEntries > 0)
-        picture::InstallPalette(result.palette, result.paletteEntries, palette);
+        screen_internal::InstallPalette(result.palette, result.paletteEntries, palette);
     return ResultOf(result.status);
 }
 

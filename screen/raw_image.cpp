@@ -8,11 +8,14 @@
 
 #include "screen/internal.h"
 
-namespace picture {
+namespace screen_internal {
+
+using picture::InputFile;
+using picture::Le16;
+using picture::Le32;
+using picture::Palette;
 
 namespace {
-
-using screen_internal::Surface;
 
 constexpr uint8_t LongLengthKind = 0xFE;   // followed by a 32-bit length
 constexpr uint8_t ShortLengthKind = 0xFD;  // followed by 4 ignored bytes and a 16-bit length
@@ -111,4 +114,4 @@ ScreenResult LoadRawImage(const InputFile& file, ImageBuffer* image, uint32_t* p
     return image ? LoadRawIntoImage(file, *raw, image) : LoadRawOntoScreen(file, *raw, palette);
 }
 
-}  // namespace picture
+}  // namespace screen_internal

@@ -10,15 +10,15 @@
 #include "picture/picture.h"
 #include "screen/screen.h"
 
-namespace picture {
+namespace screen_internal {
 
 // Whether the file begins as a raw image file does.
-bool IsRawImageFile(const InputFile& file);
+bool IsRawImageFile(const picture::InputFile& file);
 
 // Copies the first `count` entries into the screen's palette and, if asked, hands the whole
 // screen palette to the caller.
-void InstallPalette(const Palette& entries, int64_t count, uint32_t* callerPalette);
+void InstallPalette(const picture::Palette& entries, int64_t count, uint32_t* callerPalette);
 
-ScreenResult LoadRawImage(const InputFile& file, ImageBuffer* image, uint32_t* palette);
+ScreenResult LoadRawImage(const picture::InputFile& file, ImageBuffer* image, uint32_t* palette);
 
-}  // namespace picture
+}  // namespace screen_internal

@@ -13,12 +13,12 @@
 #include <thread>
 #include <vector>
 
-#include "screen/backend.h"
 #include "screen/internal.h"
 #include "screen/key_buffer.h"
 #include "screen/keyboard.h"
 #include "screen/screen.h"
-#include "screen/window_thread.h"
+#include "screen/window/backend.h"
+#include "screen/window/window_thread.h"
 
 namespace screen_internal {
 

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "converter/dialogs.h"
+#include "base/command_line.h"
+#include "desktop/dialogs.h"
 #include "picture/picture.h"
-#include "screen/command_line.h"
+#include "pixeldata/value_stream.h"
 #include "screen/screen.h"
-#include "screen/window_backend.h"
+#include "screen/window/window_backend.h"
 #include "viewer/browse.h"
 #include "viewer/build_image.h"
 #include "viewer/picture_file.h"
-#include "viewer/value_stream.h"
 
 // The value stream's bytes, placed into the program by the generated assembler file.
 extern "C" const char viewer_stream_begin[];

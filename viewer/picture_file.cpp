@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "viewer/include_file.h"
-#include "viewer/value_stream.h"
+#include "pixeldata/reader.h"
+#include "pixeldata/value_stream.h"
 
 namespace {
 

@@ -45,7 +45,7 @@ viewer_stream_end:
   set_source_files_properties(${assembly} PROPERTIES OBJECT_DEPENDS ${stream})
 
   add_executable(${target} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/main.cpp ${assembly} ${stream})
-  target_link_libraries(${target} PRIVATE viewer_image viewer_browse dialogs screen_window)
+  target_link_libraries(${target} PRIVATE viewer_image viewer_browse desktop screen_window)
   target_compile_definitions(${target} PRIVATE PIXELTOOLS_VERSION="${PROJECT_VERSION}")
   set_target_properties(${target} PROPERTIES OUTPUT_NAME viewer VIEWER_STREAM ${stream})
   if(NOT target STREQUAL "viewer")

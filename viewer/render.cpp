@@ -7,7 +7,7 @@
 #include <cstring>
 #include <optional>
 
-#include "picture/on_every_core.h"
+#include "base/on_every_core.h"
 
 namespace {
 
@@ -200,10 +200,10 @@ void RenderAveragedOnEveryCore(const picture::Pixels& level, double zoom, const 
                                Span columns, Span rows, const WindowPixels& window) {
     constexpr int64_t SmallestBand = 64;
     const int64_t bands =
-        std::clamp<int64_t>((rows.end - rows.first) / SmallestBand, 1, picture::CoreCount());
+        std::clamp<int64_t>((rows.end - rows.first) / SmallestBand, 1, CoreCount());
     const int64_t rowsPerBand = (rows.end - rows.first + bands - 1) / bands;
     std::atomic<int64_t> nextBand{0};
-    picture::RunOnThreads(bands, [&] {
+    RunOnThreads(bands, [&] {
         for (int64_t band = nextBand++; band < bands; band = nextBand++) {
             const int64_t first = rows.first + band * rowsPerBand;
             const Span part{first, std::min(first + rowsPerBand, rows.end)};

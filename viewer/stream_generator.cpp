@@ -18,8 +18,8 @@
 #include <string>
 #include <string_view>
 
-#include "viewer/include_file.h"
-#include "viewer/value_stream.h"
+#include "pixeldata/reader.h"
+#include "pixeldata/value_stream.h"
 
 namespace {
 

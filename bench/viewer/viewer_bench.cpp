@@ -17,12 +17,12 @@
 #include <sstream>
 #include <string>
 
-#include "screen/headless.h"
+#include "pixeldata/reader.h"
+#include "pixeldata/value_stream.h"
 #include "screen/screen.h"
+#include "screen/window/headless.h"
 #include "viewer/build_image.h"
-#include "viewer/include_file.h"
 #include "viewer/picture_file.h"
-#include "viewer/value_stream.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The headless back end: no window. What would be shown is kept in the instance's record, and
 // the desktop's keyboard and clipboard are read from it; pumping finds nothing, as no desktop
 // sends anything.
-#include "screen/backend_headless.h"
+#include "screen/window/backend_headless.h"
 
 #include <cstring>
 #include <memory>

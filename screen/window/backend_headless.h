@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "screen/backend.h"
+#include "screen/window/backend.h"
 
 namespace screen_internal {
 

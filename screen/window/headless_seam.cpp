@@ -7,9 +7,9 @@
 #include <functional>
 #include <utility>
 
-#include "screen/backend_headless.h"
-#include "screen/headless.h"
 #include "screen/screen_state.h"
+#include "screen/window/backend_headless.h"
+#include "screen/window/headless.h"
 
 namespace {
 

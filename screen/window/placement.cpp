@@ -1,4 +1,4 @@
-#include "screen/placement.h"
+#include "screen/window/placement.h"
 
 #include <algorithm>
 #include <cstring>

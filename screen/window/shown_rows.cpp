@@ -1,4 +1,4 @@
-#include "screen/shown_rows.h"
+#include "screen/window/shown_rows.h"
 
 #include <cstring>
 

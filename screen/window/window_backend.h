@@ -2,7 +2,7 @@
 // linked with the window back end (the screen_window library) have it; the others stay headless.
 #pragma once
 
-#include "screen/desktop.h"
+#include "screen/window/desktop.h"
 
 void UseWindowBackend();
 

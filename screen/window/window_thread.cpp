@@ -1,4 +1,4 @@
-#include "screen/window_thread.h"
+#include "screen/window/window_thread.h"
 
 #include <algorithm>
 #include <chrono>

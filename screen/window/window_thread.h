@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "screen/backend.h"
+#include "screen/window/backend.h"
 
 namespace screen_internal {
 

@@ -1,4 +1,4 @@
-#include "screen/x11_buttons.h"
+#include "screen/x11/buttons.h"
 
 namespace screen_internal {
 

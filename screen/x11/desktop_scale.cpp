@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "screen/desktop.h"
+#include "screen/window/desktop.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "screen/x11_drop.h"
+#include "screen/x11/drop.h"
 
 #include <X11/Xatom.h>
 
-#include "screen/uri_list.h"
+#include "screen/x11/uri_list.h"
 
 namespace screen_internal {
 

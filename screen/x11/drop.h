@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "screen/x11_selection.h"
+#include "screen/x11/selection.h"
 
 namespace screen_internal {
 

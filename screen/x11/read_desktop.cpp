@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "screen/desktop.h"
-#include "screen/window_backend.h"
+#include "screen/window/desktop.h"
+#include "screen/window/window_backend.h"
 
 namespace {
 

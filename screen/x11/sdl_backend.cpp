@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "screen/backend.h"
-#include "screen/desktop.h"
-#include "screen/placement.h"
-#include "screen/shown_rows.h"
-#include "screen/window_backend.h"
-#include "screen/x11_buttons.h"
+#include "screen/window/backend.h"
+#include "screen/window/desktop.h"
+#include "screen/window/placement.h"
+#include "screen/window/shown_rows.h"
+#include "screen/window/window_backend.h"
+#include "screen/x11/buttons.h"
 
 namespace screen_internal {
 
@@ -359,8 +359,8 @@ void UseWindowBackend() {
 
 #include <cstring>
 
-#include "screen/x11_drop.h"
-#include "screen/x11_selection.h"
+#include "screen/x11/drop.h"
+#include "screen/x11/selection.h"
 
 namespace screen_internal {
 namespace {

@@ -1,4 +1,4 @@
-#include "screen/x11_selection.h"
+#include "screen/x11/selection.h"
 
 #include <X11/Xatom.h>
 #include <poll.h>

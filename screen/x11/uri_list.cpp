@@ -1,4 +1,4 @@
-#include "screen/uri_list.h"
+#include "screen/x11/uri_list.h"
 
 #include <unistd.h>
 

@@ -1,11 +1,11 @@
 // Typed text decoded, one replacement per malformed part; edited by characters, shown in glyphs.
-#include "screen/utf8.h"
+#include "base/utf8.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "screen/text_encoding.h"
+#include "base/text_encoding.h"
 
 using screen_internal::DecodeUtf8;
 

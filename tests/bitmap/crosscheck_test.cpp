@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "screen/bitmap.h"
-#include "screen/headless.h"
+#include "screen/window/headless.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <sstream>
 
 #include "converter/conversion.h"
+#include "pixeldata/reader.h"
 #include "tests/bitmap/bmp_builder.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/temp_dir.h"
-#include "viewer/include_file.h"
 #include "viewer/picture_file.h"
 
 namespace {

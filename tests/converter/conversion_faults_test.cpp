@@ -23,8 +23,8 @@
 #include <thread>
 
 #include "converter/conversion.h"
-#include "converter/dialogs_fake.h"
 #include "converter/start.h"
+#include "desktop/dialogs_fake.h"
 #include "tests/bitmap/bmp_builder.h"
 #include "tests/support/pixel_limit.h"
 #include "tests/support/temp_dir.h"

@@ -17,9 +17,9 @@
 #include <iterator>
 #include <tuple>
 
-#include "converter/dialogs_fake.h"
-#include "converter/include_file.h"
 #include "converter/start.h"
+#include "desktop/dialogs_fake.h"
+#include "pixeldata/writer.h"
 #include "tests/bitmap/bmp_builder.h"
 #include "tests/support/pixel_limit.h"
 #include "tests/support/png_writer.h"

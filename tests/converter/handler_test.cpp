@@ -15,10 +15,10 @@
 #include <thread>
 #include <tuple>
 
-#include "converter/dialogs_fake.h"
 #include "converter/file_dialog.h"
-#include "screen/headless.h"
+#include "desktop/dialogs_fake.h"
 #include "screen/screen.h"
+#include "screen/window/headless.h"
 #include "tests/bitmap/bmp_builder.h"
 #include "tests/support/temp_dir.h"
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "converter/dialogs.h"
+#include "desktop/dialogs.h"
 
 using namespace std::string_literals;
 

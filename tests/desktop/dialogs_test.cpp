@@ -1,12 +1,12 @@
 // The desktop boundary's pure pieces, the desktop without a display, and the scripted fake.
-#include "converter/dialogs.h"
+#include "desktop/dialogs.h"
 
 #include <fnmatch.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "converter/dialogs_fake.h"
+#include "desktop/dialogs_fake.h"
 
 namespace {
 

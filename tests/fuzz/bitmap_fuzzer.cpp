@@ -9,7 +9,7 @@
 #include <string>
 
 #include "screen/bitmap.h"
-#include "screen/headless.h"
+#include "screen/window/headless.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "converter/include_file.h"
 #include "picture/picture.h"
+#include "pixeldata/writer.h"
 
 namespace {
 

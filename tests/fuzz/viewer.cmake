@@ -3,10 +3,10 @@
 # the fuzzer's coverage instrumentation, which the ordinary libraries must not carry.
 set(viewer_fuzz_options -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
 add_library(viewer_fuzz_code STATIC
-  ${PROJECT_SOURCE_DIR}/viewer/value_stream.cpp
+  ${PROJECT_SOURCE_DIR}/pixeldata/value_stream.cpp
   ${PROJECT_SOURCE_DIR}/viewer/build_image.cpp
-  ${PROJECT_SOURCE_DIR}/viewer/include_file.cpp
-  ${PROJECT_SOURCE_DIR}/viewer/line_blocks.cpp
+  ${PROJECT_SOURCE_DIR}/pixeldata/reader.cpp
+  ${PROJECT_SOURCE_DIR}/pixeldata/line_blocks.cpp
   ${PROJECT_SOURCE_DIR}/viewer/picture_file.cpp)
 target_include_directories(viewer_fuzz_code PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(viewer_fuzz_code PRIVATE ${viewer_fuzz_options})

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "screen/headless.h"
+#include "pixeldata/reader.h"
+#include "pixeldata/value_stream.h"
+#include "screen/window/headless.h"
 #include "viewer/build_image.h"
-#include "viewer/include_file.h"
 #include "viewer/picture_file.h"
-#include "viewer/value_stream.h"
 
 namespace {
 

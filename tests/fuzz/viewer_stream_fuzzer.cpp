@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "screen/headless.h"
+#include "pixeldata/value_stream.h"
 #include "screen/screen.h"
+#include "screen/window/headless.h"
 #include "viewer/build_image.h"
-#include "viewer/value_stream.h"
 
 namespace {
 

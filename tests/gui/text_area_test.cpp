@@ -2,7 +2,7 @@
 
 #include <tuple>
 
-#include "screen/text_encoding.h"
+#include "base/text_encoding.h"
 #include "tests/gui/widget_test_support.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <tuple>
 
+#include "base/text_encoding.h"
 #include "screen/keyboard.h"
-#include "screen/text_encoding.h"
 #include "tests/gui/widget_test_support.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "screen/headless.h"
 #include "screen/screen.h"
+#include "screen/window/headless.h"
 
 namespace widget_test {
 

@@ -1,10 +1,10 @@
-#include "viewer/include_file.h"
+#include "pixeldata/reader.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "viewer/value_stream.h"
+#include "pixeldata/value_stream.h"
 
 namespace {
 

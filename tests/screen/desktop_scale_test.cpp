@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "screen/desktop.h"
+#include "screen/window/desktop.h"
 
 namespace {
 

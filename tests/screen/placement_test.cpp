@@ -1,5 +1,5 @@
 // Showing the frame at full screen and mapping the pointer back; X pointer buttons.
-#include "screen/placement.h"
+#include "screen/window/placement.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "screen/x11_buttons.h"
+#include "screen/x11/buttons.h"
 
 using namespace screen_internal;
 

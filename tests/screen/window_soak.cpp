@@ -6,7 +6,7 @@
 #include <string>
 
 #include "screen/screen.h"
-#include "screen/window_backend.h"
+#include "screen/window/window_backend.h"
 
 namespace {
 

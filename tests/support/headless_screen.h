@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "picture/picture.h"
-#include "screen/headless.h"
 #include "screen/screen.h"
+#include "screen/window/headless.h"
 
 // Every pixel of `image`, row by row, read back through GetPixel; none of no image.
 inline std::vector<uint32_t> ImagePixels(const ImageBuffer* image) {

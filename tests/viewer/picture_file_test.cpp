@@ -6,11 +6,11 @@
 #include <tuple>
 #include <vector>
 
+#include "pixeldata/reader.h"
 #include "tests/bitmap/bmp_builder.h"
 #include "tests/support/headless_screen.h"
 #include "tests/support/temp_dir.h"
 #include "viewer/build_image.h"
-#include "viewer/include_file.h"
 
 namespace {
 
