@@ -1,7 +1,7 @@
-// The real window, on SDL2's X11 driver. The only unit that includes SDL; it translates between
-// SDL's calls and events and this layer's own pure units (keyboard, UTF-8 text, placement, X
-// buttons). Everything here runs on the window thread, or on a program's thread holding the
-// screen lock, which keeps it apart from the window thread's calls.
+// The real window, on SDL2's X11 driver. With sdl_x11.cpp, the only units that include SDL; it
+// translates between SDL's calls and events and this layer's own pure units (keyboard, UTF-8
+// text, placement, X buttons). Everything here runs on the window thread, or on a program's thread
+// holding the screen lock, which keeps it apart from the window thread's calls.
 #include <SDL.h>
 
 #include <memory>
@@ -15,7 +15,7 @@
 #include "screen/window/placement.h"
 #include "screen/window/shown_rows.h"
 #include "screen/window/window_backend.h"
-#include "screen/x11/buttons.h"
+#include "screen/x11/sdl_window.h"
 
 namespace screen_internal {
 
@@ -34,45 +34,6 @@ static_assert(SameKey(SDL_SCANCODE_A, hid::A) && SameKey(SDL_SCANCODE_RETURN, hi
 
 // SDL keycodes below this bit are the key's character in the current layout.
 constexpr SDL_Keycode KeycodeWithoutCharacter = SDLK_SCANCODE_MASK;
-
-// Drops and the clipboard, which this layer reads through Xlib itself: SDL decodes a dropped URI
-// list by rules of its own and reads no incremental (large) clipboard. Defined at the end.
-struct X11Transfers;
-std::shared_ptr<X11Transfers> MakeX11Transfers(SDL_Window* window);
-
-struct SdlWindow {
-    SDL_Window* window = nullptr;
-    int32_t width = 0;
-    int32_t height = 0;
-    bool focused = true;
-    bool minimised = false;
-    bool fullScreen = false;
-    bool clearBars = false;  // the next present repaints the whole window, bars included
-    int32_t scale = 1;       // the desktop's, in a window; full screen places the frame anew
-    Placement placement;
-    uint64_t nativeWindow = 0;
-    std::shared_ptr<X11Transfers> transfers;  // drops and the clipboard, read through Xlib
-    SDL_Cursor* busyCursor = nullptr;         // made on first use
-    ShownRows shown;
-};
-
-SdlWindow& WindowOf(void* self) {
-    return *static_cast<SdlWindow*>(self);
-}
-
-uint64_t X11WindowOf(SDL_Window* window);
-// A press or release of a pointer button in the window system's own event, with the pointer's
-// position in the window; nothing for other events.
-struct RawButton {
-    int32_t bit = 0;
-    bool pressed = false;
-    int32_t x = 0;
-    int32_t y = 0;
-};
-std::optional<RawButton> RawButtonOf(const SdlWindow& w, const SDL_SysWMmsg* message);
-// The files of a drop onto the window that this message completes; nothing for other messages.
-std::optional<std::vector<std::string>> DroppedFilesOf(SdlWindow& w, const SDL_SysWMmsg* message);
-std::string ReadClipboardText(SdlWindow& w);
 
 // The desktop's scale, as far as the scaled window still fits its work area.
 int32_t WindowScale(int32_t width, int32_t height) {
@@ -303,10 +264,6 @@ void ToggleFullScreen(void* self) {
     w.clearBars = true;
 }
 
-// SDL's own title call leaves _NET_WM_NAME as it was and garbles WM_NAME outside ASCII in the C
-// locale: the properties are set directly.
-void SetX11Title(const SdlWindow& w, const char* title);
-
 void SetTitle(void* self, const char* title) {
     SetX11Title(WindowOf(self), title);
 }
@@ -351,87 +308,3 @@ constexpr Backend Sdl{
 void UseWindowBackend() {
     screen_internal::ChooseBackend(&screen_internal::Sdl);
 }
-
-// Last in this file: the window-system header brings Xlib's macros (NotifyPointer, Status, ...),
-// which would clash with the names above.
-#include <SDL_syswm.h>
-#include <X11/Xatom.h>
-
-#include <cstring>
-
-#include "screen/x11/drop.h"
-#include "screen/x11/selection.h"
-
-namespace screen_internal {
-namespace {
-
-std::optional<RawButton> RawButtonOf(const SdlWindow& w, const SDL_SysWMmsg* message) {
-    if (!message || message->subsystem != SDL_SYSWM_X11) return std::nullopt;
-    const XEvent& event = message->msg.x11.event;
-    if (event.type != ButtonPress && event.type != ButtonRelease) return std::nullopt;
-    if (event.xbutton.window != static_cast<::Window>(w.nativeWindow)) return std::nullopt;
-    const std::optional<int32_t> bit = ButtonBitOfX11Button(event.xbutton.button);
-    if (!bit) return std::nullopt;
-    return RawButton{*bit, event.type == ButtonPress, event.xbutton.x, event.xbutton.y};
-}
-
-void SetX11Title(const SdlWindow& w, const char* title) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(w.window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    Display* display = info.info.x11.display;
-    const auto window = static_cast<::Window>(w.nativeWindow);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(title);
-    const int length = static_cast<int>(std::strlen(title));
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"})
-        XChangeProperty(display, window, XInternAtom(display, name, False), utf8, 8,
-                        PropModeReplace, bytes, length);
-    // Older clients read WM_NAME: the UTF-8 bytes as they are, typed as UTF-8.
-    XChangeProperty(display, window, XA_WM_NAME, utf8, 8, PropModeReplace, bytes, length);
-    XFlush(display);
-}
-
-uint64_t X11WindowOf(SDL_Window* window) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
-    return info.info.x11.window;
-}
-
-// On SDL's own connection, used only on the window thread as SDL uses it.
-struct X11Transfers {
-    explicit X11Transfers(const SDL_SysWMinfo& info)
-        : display(info.info.x11.display),
-          selection(display),
-          drop(display, info.info.x11.window, selection) {}
-    Display* display;
-    SelectionWindow selection;
-    DropTarget drop;
-};
-
-// Clipboards of any size give at least this much, which holds their first line.
-constexpr size_t ClipboardLimit = size_t{16} << 20;
-
-std::shared_ptr<X11Transfers> MakeX11Transfers(SDL_Window* window) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
-    return std::make_shared<X11Transfers>(info);
-}
-
-std::optional<std::vector<std::string>> DroppedFilesOf(SdlWindow& w, const SDL_SysWMmsg* message) {
-    if (!w.transfers || !message || message->subsystem != SDL_SYSWM_X11) return std::nullopt;
-    return w.transfers->drop.Handle(message->msg.x11.event);
-}
-
-std::string ReadClipboardText(SdlWindow& w) {
-    if (!w.transfers) return {};
-    Display* display = w.transfers->display;
-    return w.transfers->selection.Read(XInternAtom(display, "CLIPBOARD", False),
-                                       XInternAtom(display, "UTF8_STRING", False), CurrentTime,
-                                       ClipboardLimit);
-}
-
-}  // namespace
-}  // namespace screen_internal
