@@ -11,24 +11,13 @@
 
 #include "converter/shaping.h"
 #include "picture/picture.h"
+#include "pixeldata/label.h"
 #include "pixeldata/writer.h"
 
 // The picture of a file, decoded whole through the picture library, or why not; over the pixel
 // limit, the reason says how bmp2bi lifts it.
 picture::LoadedPicture LoadPicture(const std::string& path,
                                    const picture::LoadOptions& options = {});
-
-// The include file's label: the output name without blanks around it, with every character
-// from the blank to "/" (codes 32 to 47), and the line breaks CR and LF, replaced by "_"; a
-// letter outside ASCII becomes its ASCII base letter (é gives e, ß ss), any other character
-// outside ASCII, and every byte that is no UTF-8, "_"; a label that would start with a digit
-// starts with "_" before it.
-std::string MakeLabel(std::string_view outputName);
-
-// The output name the converter derives from an input path: "Res", the file name less its
-// extension (from its last dot on), ".bi": flower.bmp gives Resflower.bi, photo.jpeg
-// Resphoto.bi, a name without a dot is kept whole. "/" and "\" separate folders.
-std::string DeriveOutputName(std::string_view inputPath);
 
 enum class ConversionStatus {
     Done,
