@@ -1,4 +1,6 @@
-// The ring of typed keys: 16 slots, at most 15 keys; a push into a full ring drops the oldest.
+// The ring of typed keys: 1024 slots, at most 1023 keys; a push into a full ring drops the oldest.
+// Room for far more keys than anyone types between two frames, even while the program's thread is
+// busy for a moment (a burst of zoom keys, a path typed by a tool at machine speed).
 // Each slot holds the key code and, beside it, the Unicode character the key typed, which text
 // widgets need where the code page has no code for it.
 #pragma once
@@ -25,7 +27,7 @@ public:
     }
 
 private:
-    static constexpr int Slots = 16;
+    static constexpr int Slots = 1024;
     std::array<KeyPress, Slots> keys_{};
     int read_ = 0;
     int write_ = 0;

@@ -271,3 +271,15 @@ TEST_F(Input, TheWindowTakesTheLatestTitleWholeAsUtf8) {
     headless::Sync();
     EXPECT_EQ(headless::WindowTitle(), "sunset.png \u2014 4000 \u00d7 3000 \u2014 16 %");
 }
+
+TEST_F(Input, TheKeyBufferKeepsABurstAndDropsTheOldestBeyondItsRoom) {
+    // A burst that fits comes back whole, in order; beyond 1023 keys the oldest go first.
+    for (const int burst : {300, 1100}) {
+        for (int i = 0; i < burst; ++i) headless::TypeCharacter(static_cast<uint8_t>('a' + i % 26));
+        headless::Sync();
+        const int kept = std::min(burst, 1023);
+        for (int i = burst - kept; i < burst; ++i)
+            ASSERT_EQ(ReadKey(), std::string(1, static_cast<char>('a' + i % 26))) << i;
+        EXPECT_EQ(ReadKey(), "");
+    }
+}
