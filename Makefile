@@ -12,6 +12,9 @@ PACKAGES = cmake g++ make pkg-config libsdl2-dev libx11-dev libgtk-3-dev libgtes
 PACKAGES += dpkg-dev file lintian man-db
 # The include files' MIME type and its check: update-mime-database, gio, xdg-mime.
 PACKAGES += shared-mime-info libglib2.0-bin xdg-utils
+# Colour reduction for the palette form; the BASIC interpreters that run the examples; pngquant,
+# the peer the palette form is measured against.
+PACKAGES += libimagequant-dev bwbasic yabasic pngquant
 PACKAGE_BUILD ?= build-package
 
 .PHONY: deps configure build run viewer gallery test test-release test-package package test-asan \
