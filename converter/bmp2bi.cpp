@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,10 +53,12 @@ std::string OutputPath(const Bmp2biOptions& o, const std::string& input) {
 // The label names the data, not where it was put: it comes from the file's own name, or the
 // name it would have had for data written to the standard output.
 Target TargetFor(const Bmp2biOptions& o, const std::string& input) {
-    if (o.output == "-") return {"standard output", MakeLabel(DeriveOutputName(input)), true};
-    const std::string path = OutputPath(o, input);
+    const std::string path = o.output == "-" ? "standard output" : OutputPath(o, input);
     const size_t slash = path.rfind('/');
-    return {path, MakeLabel(slash == std::string::npos ? path : path.substr(slash + 1))};
+    const std::string name = o.output == "-"              ? DeriveOutputName(input)
+                             : slash == std::string::npos ? path
+                                                          : path.substr(slash + 1);
+    return {path, MakeLabel(o.label.value_or(name)), o.output == "-"};
 }
 
 // One character of a name as an escape: "\n", "\x1b".
@@ -143,13 +146,54 @@ bool IsStandardOutput(const std::string& path) {
            named.st_dev == out.st_dev && named.st_ino == out.st_ino;
 }
 
+// "280 MB", "1.1 GB".
+std::string Size(int64_t bytes) {
+    char text[32];
+    if (bytes >= 1'000'000'000)
+        std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
+    else
+        std::snprintf(text, sizeof text, "%.0f MB", static_cast<double>(bytes) / 1e6);
+    return text;
+}
+
+// Where the lines of a run go: one at a time, the progress line taken away first.
+struct Terminal {
+    std::mutex mutex;
+    BatchProgress& progress;
+
+    void Say(FILE* stream, const std::string& line) {
+        const std::lock_guard lock(mutex);
+        progress.Clear();
+        ::Say(stream, line);
+    }
+    void ShowProgress() {
+        const std::lock_guard lock(mutex);
+        progress.Show();
+    }
+};
+
+// Said before a large include file is written, which then is.
+std::function<bool(int64_t, int64_t, int64_t)> LargeFileWarning(const Bmp2biOptions& o,
+                                                                const std::string& input,
+                                                                Terminal& terminal) {
+    if (o.quiet) return {};
+    return [&input, &terminal](int64_t bytes, int64_t width, int64_t height) {
+        terminal.Say(stderr, "bmp2bi: " + input + ": warning: the include file takes " +
+                                 Size(bytes) + " for " + std::to_string(width) + " x " +
+                                 std::to_string(height) + " pixels; --fit WxH makes it smaller");
+        return true;
+    };
+}
+
 Report ConvertOne(const Bmp2biOptions& o, const std::string& input, const Target& target,
-                  const ProgressReport& progress, const std::function<void()>& written) {
-    const ConversionJob job{
-        input,    target.path, target.label, [&] { return o.force || IsPipeOrDevice(target.path); },
-        progress, {},          written};
+                  const ProgressReport& progress, const std::function<void()>& written,
+                  Terminal& terminal) {
+    const ConversionJob job{input,        target.path,
+                            target.label, [&] { return o.force || IsPipeOrDevice(target.path); },
+                            progress,     LargeFileWarning(o, input, terminal),
+                            written};
     const ConversionResult result =
-        RunConversion(job, {o.shaping, o.form, target.toStandardOutput});
+        RunConversion(job, {o.shaping, o.treatment, o.format, target.toStandardOutput});
     switch (result.status) {
         case ConversionStatus::Done:
             if (o.quiet || target.toStandardOutput || IsStandardOutput(target.path))
@@ -192,6 +236,22 @@ std::vector<std::optional<Target>> Targets(const Bmp2biOptions& o, std::vector<R
     return targets;
 }
 
+// Two pictures of one run with one label cannot be included in one program together; the
+// numbered dialect has no labels.
+void WarnOfSharedLabels(const Bmp2biOptions& o, const std::vector<std::optional<Target>>& targets) {
+    if (o.quiet || o.format.dialect == Dialect::Numbered) return;
+    std::map<std::string, size_t> first;
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (!targets[i]) continue;
+        const std::string label = DialectLabel(o.format.dialect, targets[i]->label);
+        const auto [earlier, fresh] = first.emplace(label, i);
+        if (!fresh)
+            Say(stderr, "bmp2bi: warning: " + o.inputs[earlier->second] + " and " + o.inputs[i] +
+                            " both get the label " + label +
+                            ", which one program cannot include twice");
+    }
+}
+
 std::vector<int64_t> InputBytes(const std::vector<std::string>& inputs) {
     std::vector<int64_t> bytes;
     for (const std::string& input : inputs) {
@@ -218,7 +278,9 @@ int Run(const Bmp2biOptions& o) {
     }
     std::vector<Report> reports(o.inputs.size());
     const std::vector<std::optional<Target>> targets = Targets(o, reports);
+    WarnOfSharedLabels(o, targets);
     BatchProgress progress(!o.quiet && ::isatty(STDERR_FILENO), InputBytes(o.inputs));
+    Terminal terminal{{}, progress};
     MemoryBudget memory(HalfOfPhysicalMemory());
     bool allConverted = true;
     // Once the last file is written or has failed, a signal no longer changes what was done.
@@ -238,18 +300,20 @@ int Run(const Bmp2biOptions& o) {
                     [&progress, i](int64_t done, int64_t total) {
                         progress.Advance(i, done, total);
                     },
-                    settle);
+                    settle, terminal);
                 if (!reports[i].converted) settle();
             },
         .finished =
             [&](size_t i) {
-                progress.Finished(i);
-                progress.Clear();
-                if (!reports[i].out.empty()) Say(stdout, reports[i].out);
-                if (!reports[i].err.empty()) Say(stderr, reports[i].err);
+                {
+                    const std::lock_guard lock(terminal.mutex);
+                    progress.Finished(i);
+                }
+                if (!reports[i].out.empty()) terminal.Say(stdout, reports[i].out);
+                if (!reports[i].err.empty()) terminal.Say(stderr, reports[i].err);
                 allConverted = reports[i].converted && allConverted;
             },
-        .tick = [&progress] { progress.Show(); },
+        .tick = [&terminal] { terminal.ShowProgress(); },
     });
     progress.Clear();
     return allConverted ? 0 : 1;

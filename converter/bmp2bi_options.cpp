@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "converter/output_file.h"
+#include "converter/quantise.h"
 #include "picture/picture.h"
+#include "pixeldata/label.h"
 
 namespace {
 
@@ -155,6 +157,92 @@ bool ParseSizeOption(const std::vector<std::string>& args, size_t& i, Shaping& s
     return true;
 }
 
+// A whole number from `least` to `most`, digits only.
+int WholeNumber(const std::string& text, const std::string& option, int least, int most) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < least || value > most)
+        throw UsageError{option + " needs a whole number from " + std::to_string(least) + " to " +
+                         std::to_string(most) + ", not '" + text + "'"};
+    return value;
+}
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.size() <= 3 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "--mask", "--mask=A", or "--mask A" when A is a number.
+uint32_t MaskAlpha(const std::vector<std::string>& args, size_t& i) {
+    const std::string& arg = args[i];
+    if (arg.size() > 6) return static_cast<uint32_t>(WholeNumber(arg.substr(7), "--mask", 1, 255));
+    if (i + 1 < args.size() && AllDigits(args[i + 1]))
+        return static_cast<uint32_t>(WholeNumber(args[++i], "--mask", 1, 255));
+    return DefaultMaskAlpha;
+}
+
+Dialect DialectOf(const std::string& text) {
+    if (const std::optional<Dialect> dialect = DialectNamed(text)) return *dialect;
+    throw UsageError{"--dialect needs default, yabasic or numbered, not '" + text + "'"};
+}
+
+// The options of the form and of what is done to the pixels; false for any other argument.
+bool ParseFormOption(const std::vector<std::string>& args, size_t& i, Bmp2biOptions& o) {
+    const std::string& arg = args[i];
+    IncludeFormat& format = o.format;
+    PixelTreatment& treatment = o.treatment;
+    if (arg == "--packed") {
+        format.form = PixelForm::Packed;
+    } else if (arg == "--palette") {
+        format.palette = true;
+    } else if (IsOption(arg, "--dialect")) {
+        format.dialect = DialectOf(OptionValue(args, i, 9));
+    } else if (IsOption(arg, "--per-line")) {
+        format.perLine = WholeNumber(OptionValue(args, i, 10), "--per-line", 1, LongestBasicLine);
+    } else if (IsOption(arg, "--first-line")) {
+        format.firstLine =
+            WholeNumber(OptionValue(args, i, 12), "--first-line", 0, HighestLineNumber);
+        o.numbering = true;
+    } else if (IsOption(arg, "--step")) {
+        format.lineStep = WholeNumber(OptionValue(args, i, 6), "--step", 1, HighestLineNumber);
+        o.numbering = true;
+    } else if (IsOption(arg, "--colours") || IsOption(arg, "--colors")) {
+        treatment.colours = WholeNumber(OptionValue(args, i, arg[6] == 'r' ? 8 : 9), "--colours",
+                                        FewestReducedColours, MostReducedColours);
+    } else if (arg == "--dither") {
+        treatment.dither = true;
+    } else if (IsOption(arg, "--mask")) {
+        treatment.maskBelow = MaskAlpha(args, i);
+    } else if (IsOption(arg, "--tiles")) {
+        const std::string text = OptionValue(args, i, 7);
+        treatment.tiles = Valid(ParseDimensions(text), "--tiles", "WxH", text);
+    } else if (IsOption(arg, "--label")) {
+        o.label = OptionValue(args, i, 7);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The form's options that exclude each other or need another.
+void CheckForm(const Bmp2biOptions& o) {
+    const IncludeFormat& format = o.format;
+    if (format.dialect == Dialect::Yabasic && format.form == PixelForm::Packed)
+        throw UsageError{"--packed cannot go with --dialect yabasic: yabasic has no &H numbers"};
+    if (o.numbering && format.dialect != Dialect::Numbered)
+        throw UsageError{"--first-line and --step number the lines of --dialect numbered only"};
+    if (format.perLine > MostPerLine(format))
+        throw UsageError{"--per-line " + std::to_string(format.perLine) +
+                         " is too many: " + std::to_string(MostPerLine(format)) +
+                         " fit in a line of 255 characters in this form"};
+    if (o.treatment.colours && !format.palette)
+        throw UsageError{"--colours reduces the colours of --palette only"};
+    if (o.treatment.dither && !o.treatment.colours)
+        throw UsageError{"--dither goes with --colours only"};
+    if (o.label && o.inputs.size() > 1) throw UsageError{"--label takes exactly one input file"};
+    if (o.label && MakeLabel(*o.label).empty()) throw UsageError{"--label needs a name, not ''"};
+}
+
 }  // namespace
 
 Bmp2biOptions ParseArguments(const std::vector<std::string>& args) {
@@ -168,9 +256,7 @@ Bmp2biOptions ParseArguments(const std::vector<std::string>& args) {
             optionsEnded = true;
         } else if (arg.rfind("-o", 0) == 0 && arg.rfind("--", 0) != 0) {
             o.output = OptionValue(args, i, 2);
-        } else if (ParseSizeOption(args, i, o.shaping)) {
-        } else if (arg == "--packed") {
-            o.form = PixelForm::Packed;
+        } else if (ParseSizeOption(args, i, o.shaping) || ParseFormOption(args, i, o)) {
         } else if (arg.rfind("-j", 0) == 0 || IsOption(arg, "--jobs")) {
             const bool shortForm = arg[1] == 'j';
             o.jobs = JobCount(OptionValue(args, i, shortForm ? 2 : 6), shortForm ? "-j" : "--jobs");
@@ -199,5 +285,6 @@ Bmp2biOptions ParseArguments(const std::vector<std::string>& args) {
         throw UsageError{"--output-dir needs a folder, not ''"};
     if (o.output && o.outputDir) throw UsageError{"-o and --output-dir exclude each other"};
     if (o.output && o.inputs.size() > 1) throw UsageError{"-o takes exactly one input file"};
+    CheckForm(o);
     return o;
 }

@@ -7,17 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "converter/include_content.h"
 #include "converter/shaping.h"
-#include "pixeldata/writer.h"
+#include "pixeldata/include_format.h"
 
 struct Bmp2biOptions {
     std::vector<std::string> inputs;
     std::optional<std::string> output;
     std::optional<std::string> outputDir;
+    std::optional<std::string> label;  // as given, for a single input
     std::optional<int64_t> maxPixels;
     Shaping shaping;
-    PixelForm form = PixelForm::Unpacked;
+    PixelTreatment treatment;
+    IncludeFormat format;
     std::optional<int> jobs;
+    bool numbering = false;  // --first-line or --step given
     bool force = false;
     bool keepOrientation = false;
     bool quiet = false;

@@ -26,26 +26,32 @@ std::string ErrorText(const std::string& what, const std::string& path, int erro
 
 // Whether a large include file may be written; the exact size is counted only when the largest
 // lines could reach the limit.
-bool AllowedSize(const ConversionJob& job, const picture::PixelView& pixels) {
-    if (int64_t{IncludeFileLongestLine} * pixels.width * pixels.height <= LargeIncludeFileBytes)
-        return true;
-    const int64_t bytes = IncludeFileBytes(job.label, pixels);
+bool AllowedSize(const ConversionJob& job, const IncludeContent& content,
+                 const IncludeFormat& format, const picture::PixelView& pixels) {
+    // No form takes more than a numbered listing of one pixel a line, "65529 DATA 255,255,255,255".
+    constexpr int64_t mostBytesPerPixel = 32;
+    if (mostBytesPerPixel * pixels.width * pixels.height <= LargeIncludeFileBytes) return true;
+    const int64_t bytes = IncludeFileBytes(content.sections, format);
     return bytes <= LargeIncludeFileBytes || job.allowLarge(bytes, pixels.width, pixels.height);
 }
 
-ConversionResult WriteToStandardOutput(const ConversionJob& job, PixelForm form,
-                                       const picture::PixelView& view) {
+// What is written, and how.
+struct Writing {
+    const IncludeContent& content;
+    const IncludeFormat& format;
+};
+
+ConversionResult WriteToStandardOutput(const ConversionJob& job, const Writing& writing) {
     int error = 0;
     const bool written = WriteIncludeFile(
-        job.label, view,
+        writing.content.sections,
         [&error](std::string_view bytes) { return (error = WriteAll(STDOUT_FILENO, bytes)) == 0; },
-        job.progress, form);
+        job.progress, writing.format);
     if (written) return {};
     return {ConversionStatus::WriteFailed, ErrorText("cannot write", job.outputPath, error)};
 }
 
-ConversionResult WriteToFile(const ConversionJob& job, PixelForm form,
-                             const picture::PixelView& view) {
+ConversionResult WriteToFile(const ConversionJob& job, const Writing& writing) {
     const auto allowed = [&job] { return job.allowOverwrite && job.allowOverwrite(); };
     const bool existed = OutputExists(job.outputPath);
     if (existed && !allowed()) return {ConversionStatus::Declined, {}};
@@ -59,12 +65,12 @@ ConversionResult WriteToFile(const ConversionJob& job, PixelForm form,
                 ErrorText("cannot open", job.outputPath, out->Error())};
     int64_t bytesWritten = 0;
     const bool written = WriteIncludeFile(
-        job.label, view,
+        writing.content.sections,
         [&out, &bytesWritten](std::string_view bytes) {
             bytesWritten += static_cast<int64_t>(bytes.size());
             return out->Write(bytes);
         },
-        job.progress, form);
+        job.progress, writing.format);
     // From before the file is put in place until its outcome is settled; not while asking.
     std::optional<SignalsHeldForCommit> held(std::in_place);
     CommitResult committed = written ? out->Commit() : CommitResult::Failed;
@@ -111,11 +117,14 @@ ConversionResult RunConversion(const ConversionJob& job, const ConversionOptions
     const ShapedPicture shaped = ApplyShaping(std::move(loaded.pixels), options.shaping,
                                               {loaded.fullWidth, loaded.fullHeight});
     if (!shaped.problem.empty()) return {ConversionStatus::LoadFailed, shaped.problem};
-    if (job.allowLarge && !AllowedSize(job, shaped.view))
+    const IncludeContent content =
+        PrepareContent(shaped.view, job.label, options.format, options.treatment);
+    if (!content.problem.empty()) return {ConversionStatus::Unfit, content.problem};
+    if (job.allowLarge && !AllowedSize(job, content, options.format, shaped.view))
         return {ConversionStatus::DeclinedLarge, {}};
-    const ConversionResult result = options.toStandardOutput
-                                        ? WriteToStandardOutput(job, options.form, shaped.view)
-                                        : WriteToFile(job, options.form, shaped.view);
+    const Writing writing{content, options.format};
+    const ConversionResult result =
+        options.toStandardOutput ? WriteToStandardOutput(job, writing) : WriteToFile(job, writing);
     if (options.toStandardOutput && result.status == ConversionStatus::Done && job.written)
         job.written();
     return result;

@@ -1,6 +1,7 @@
 // Turning one picture file (any format the picture library reads) into a pixel-data include
 // file: a label line, then "Data" lines with the width, the height and the alpha, red, green and
-// blue values of every pixel (or one packed value per pixel), row by row, each line ended by CR LF.
+// blue values of every pixel (or one packed value per pixel), row by row, each line ended by CR LF;
+// or any other form and dialect of include_format.h.
 // No screen and no desktop: the converter's window and the batch tool stand on this alike.
 #pragma once
 
@@ -9,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "converter/include_content.h"
 #include "converter/shaping.h"
 #include "picture/picture.h"
 #include "pixeldata/label.h"
@@ -22,6 +24,7 @@ picture::LoadedPicture LoadPicture(const std::string& path,
 enum class ConversionStatus {
     Done,
     LoadFailed,        // or could not be brought to the shaping's size
+    Unfit,             // does not go into the chosen form (colours, numbered lines)
     Declined,          // the output existed; replacing it was not allowed
     DeclinedAppeared,  // the output appeared while converting; replacing it was not allowed
     DeclinedLarge,     // the include file would be large; writing it was not allowed
@@ -59,13 +62,14 @@ struct ConversionJob {
 // What bmp2bi's options change; the converter's window uses none of it.
 struct ConversionOptions {
     Shaping shaping;
-    PixelForm form = PixelForm::Unpacked;
+    PixelTreatment treatment;
+    IncludeFormat format;
     // Written to the standard output as it is (a file there is neither asked about nor replaced
     // atomically); the job's `outputPath` only names it in messages.
     bool toStandardOutput = false;
 };
 
-// Loads and shapes the picture, asks about a large include file and an existing output, and writes
-// the include file so that it appears whole or not at all (pipes, terminals and devices are written
-// in place).
+// Loads, shapes and treats the picture, asks about a large include file and an existing output,
+// and writes the include file so that it appears whole or not at all (pipes, terminals and
+// devices are written in place).
 ConversionResult RunConversion(const ConversionJob& job, const ConversionOptions& options = {});

@@ -38,6 +38,7 @@ std::optional<OutcomeBox> BoxFor(const ConversionResult& result, const std::stri
             return OutcomeBox{DoneText, DoneCaption, BoxOk | IconInformation,
                               FullPath(output) + ", " + SizeInWords(result.bytes)};
         case ConversionStatus::LoadFailed:
+        case ConversionStatus::Unfit:
             return OutcomeBox{LoadFailedText, ErrorCaption, BoxOk | IconError,
                               input + ": " + result.problem};
         case ConversionStatus::Declined:

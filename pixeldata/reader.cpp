@@ -8,30 +8,16 @@
 
 namespace include_file_detail {
 
-const std::array<IncludeValue, 256>& ByteValues() {
-    static const std::array<std::string, 256> texts = [] {
-        std::array<std::string, 256> t;
-        for (size_t i = 0; i < t.size(); ++i) t[i] = std::to_string(i);
-        return t;
-    }();
-    static const std::array<IncludeValue, 256> values = [] {
-        std::array<IncludeValue, 256> v;
-        for (size_t i = 0; i < v.size(); ++i)
-            v[i] = {texts[i].data(), static_cast<uint32_t>(texts[i].size()),
-                    static_cast<uint32_t>(i)};
-        return v;
-    }();
-    return values;
-}
-
-bool IsPackedPixel(std::string_view text) {
-    if (text.size() != 10 || text[0] != '&' || (text[1] | 0x20) != 'h') return false;
-    return std::all_of(text.begin() + 2, text.end(), [](char c) { return HexDigit(c) >= 0; });
-}
-
 namespace {
 
-// The keyword, then a blank or nothing.
+// The keyword, in any letter case, then a blank or nothing.
+bool StartsWithKeyword(std::string_view content, std::string_view keyword) {
+    if (content.size() < keyword.size()) return false;
+    for (size_t i = 0; i < keyword.size(); ++i)
+        if ((content[i] | 0x20) != keyword[i]) return false;
+    return content.size() == keyword.size() || IsBlank(content[keyword.size()]);
+}
+
 bool IsDataLine(std::string_view content) {
     return content.size() >= 4 && IsDataKeyword(content.data()) &&
            (content.size() == 4 || IsBlank(content[4]));
@@ -44,6 +30,19 @@ bool HoldsNoBlank(std::string_view line) {
 std::string_view Content(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return TrimBlanks(line);
+}
+
+std::string_view FirstWord(std::string_view text) {
+    text = TrimBlanks(text);
+    return text.substr(0, std::min(text.find(' '), text.find('\t')));
+}
+
+// The rest of a line after its keyword: a Data or REM line, or nothing known.
+Line KeywordLine(std::string_view content) {
+    if (IsDataLine(content)) return {LineKind::Data, content.data() + 4, {}};
+    if (StartsWithKeyword(content, "rem"))
+        return {LineKind::Remark, nullptr, FirstWord(content.substr(3))};
+    return {};
 }
 
 std::string Printable(std::string_view line) {
@@ -69,18 +68,19 @@ std::string Printable(std::string_view line) {
 // label it writes may begin with "Data" and a TAB.
 Line ClassifyLine(std::string_view line) {
     const std::string_view content = Content(line);
-    Line result;
-    if (content.empty()) {
-        result.kind = LineKind::Blank;
-    } else if (content.back() == ':' && HoldsNoBlank(content)) {
-        result.kind = LineKind::Label;
-    } else if (IsDataLine(content)) {
-        result.kind = LineKind::Data;
-        result.values = content.data() + 4;
-    } else {
-        result.kind = HoldsNoBlank(content) ? LineKind::LabelPart : LineKind::Other;
+    if (content.empty()) return {LineKind::Blank, nullptr, {}};
+    if (content.back() == ':' && HoldsNoBlank(content))
+        return {LineKind::Label, nullptr, content.substr(0, content.size() - 1)};
+    const size_t digits = std::min(content.find_first_not_of("0123456789"), content.size());
+    if (digits > 0 && digits < content.size() && IsBlank(content[digits]))
+        return KeywordLine(TrimBlanks(content.substr(digits)));
+    if (const Line keyword = KeywordLine(content); keyword.kind != LineKind::Other) return keyword;
+    if (StartsWithKeyword(content, "label")) {
+        const std::string_view name = TrimBlanks(content.substr(5));
+        if (!name.empty() && HoldsNoBlank(name)) return {LineKind::Label, nullptr, name};
     }
-    return result;
+    if (HoldsNoBlank(content)) return {LineKind::LabelPart, nullptr, content};
+    return {};
 }
 
 // Inside a label every line without a blank belongs to it, whatever it looks like.
@@ -90,12 +90,13 @@ LineKind ContinueLabel(std::string_view line) {
     return !content.empty() && content.back() == ':' ? LineKind::Label : LineKind::LabelPart;
 }
 
-bool Refuse(const IncludeFileReader& reader, std::string_view line, IncludeFileError& error) {
+bool Refuse(const IncludeFileReader& reader, std::string_view line, IncludeFileError& error,
+            std::string_view expected) {
     if (reader.openLabelLine != 0) {
         error = {reader.openLabelLine, Printable(reader.openLabel)};
     } else {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        error = {reader.line, Printable(line)};
+        error = {reader.line, Printable(line), expected};
     }
     return false;
 }
@@ -106,10 +107,35 @@ bool RefuseLongLine(const IncludeFileReader& reader, std::string_view line,
     return false;
 }
 
+void NoteLabel(IncludeFileReader& reader, std::string_view name) {
+    reader.label = name;
+    reader.labelSinceData = true;
+}
+
+bool BeginDataLine(IncludeFileReader& reader) {
+    ++reader.dataLines;
+    const bool whole = reader.values.valueCount >= ExpectedValues(reader.values);
+    if (reader.pictures == 0 || (reader.labelSinceData && whole)) {
+        if (reader.pictures == reader.wanted.value_or(0) + 1) reader.reported = reader.values;
+        reader.labels.push_back(reader.labelSinceData ? reader.label : std::string());
+        ++reader.pictures;
+        reader.values = {};
+    }
+    reader.labelSinceData = false;
+    return !reader.wanted || *reader.wanted + 1 == reader.pictures;
+}
+
 }  // namespace include_file_detail
 
 bool FinishLines(const IncludeFileReader& reader, IncludeFileError& error) {
     return reader.openLabelLine == 0 || include_file_detail::Refuse(reader, {}, error);
+}
+
+const PictureValues& ReportedValues(const IncludeFileReader& reader) {
+    static const PictureValues none;
+    const uint64_t index = reader.wanted.value_or(0);
+    if (reader.pictures <= index) return none;
+    return reader.pictures == index + 1 ? reader.values : reader.reported;
 }
 
 namespace {
@@ -132,14 +158,21 @@ struct StreamSink {
     void EndGroup() { bytes.back() = GroupEnd; }
 };
 
+void Fill(IncludeFileStream& stream, const IncludeFileRead& read) {
+    stream.groupCount = read.reader.groupCount;
+    stream.pictures = read.reader.pictures;
+    stream.first = ReportedValues(read.reader);
+}
+
 }  // namespace
 
 bool LooksLikeIncludeFile(std::string_view head) {
     IncludeFileReader reader;
+    reader.wanted = 0;
     IncludeFileError ignored;
     NoSink sink;
     ReadLines(reader, head, sink, ignored);
-    return reader.groupCount > 0;
+    return reader.dataLines > 0;
 }
 
 std::optional<std::string> TruncationHint(uint64_t bytes, bool endsInLineEnd) {
@@ -152,9 +185,7 @@ bool ReadIncludeFile(std::string_view text, IncludeFileStream& stream, IncludeFi
     stream = {};
     StreamSink sink{stream.bytes};
     const IncludeFileRead read = ReadIncludeText(text, sink);
-    stream.valueCount = read.reader.valueCount;
-    stream.groupCount = read.reader.groupCount;
-    stream.packed = read.reader.packed;
+    Fill(stream, read);
     error = read.error;
     return read.status == IncludeFileStatus::Read;
 }
@@ -163,30 +194,12 @@ IncludeFileRead ReadIncludeFileStream(const std::string& path, IncludeFileStream
     stream = {};
     StreamSink sink{stream.bytes};
     IncludeFileRead read = ReadIncludeFileAt(path, sink);
-    stream.valueCount = read.reader.valueCount;
-    stream.groupCount = read.reader.groupCount;
-    stream.packed = read.reader.packed;
+    Fill(stream, read);
     return read;
 }
 
-std::string ValueCountMismatch(uint64_t valueCount, int32_t width, int32_t height, bool packed) {
-    // A width or height below 1 makes no picture, so nothing after the size is read.
-    const uint64_t perPixel = packed ? 1 : 4;
-    const uint64_t expected = width >= 1 && height >= 1
-                                  ? 2 + perPixel * static_cast<uint64_t>(int64_t{width} * height)
-                                  : 2;
-    if (valueCount == expected) return {};
-    return std::to_string(valueCount) + " values, but width " + std::to_string(width) +
-           " and height " + std::to_string(height) + " call for " + std::to_string(expected) +
-           (valueCount < expected ? "; the missing ones read as 0"
-                                  : "; the extra ones are never read");
-}
-
 std::string ValueCountMismatch(const IncludeFileStream& stream) {
-    ValueStream values = MakeValueStream(stream.bytes);
-    const int32_t width = ReadInt(values);
-    const int32_t height = ReadInt(values);
-    return ValueCountMismatch(stream.valueCount, width, height, stream.packed);
+    return ValueCountMismatch(stream.first);
 }
 
 SizeCheck CheckDeclaredSize(int32_t width, int32_t height) {

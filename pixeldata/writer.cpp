@@ -1,230 +1,276 @@
 #include "pixeldata/writer.h"
 
-#include <array>
-#include <condition_variable>
+#include <algorithm>
+#include <charconv>
 #include <cstring>
-#include <memory>
-#include <mutex>
-#include <string>
-#include <system_error>
-#include <thread>
+
+#include "pixeldata/pixel_text.h"
 
 namespace {
 
-// The text of one channel value with what follows it, in a slot copied whole: one fixed-size
-// copy and an add per value instead of formatting. Locale-free by construction.
-template <size_t Slot>
-struct Piece {
-    std::array<char, Slot> text{};
-    uint8_t length = 0;
-};
+using namespace pixel_text;
 
-template <size_t Slot>
-using PieceTable = std::array<Piece<Slot>, 256>;
-
-template <size_t Slot>
-PieceTable<Slot> MakePieces(std::string_view before, std::string_view after) {
-    PieceTable<Slot> table;
-    for (int value = 0; value < 256; ++value) {
-        const std::string text = std::string(before) + std::to_string(value) + std::string(after);
-        std::memcpy(table[value].text.data(), text.data(), text.size());
-        table[value].length = static_cast<uint8_t>(text.size());
-    }
-    return table;
-}
-
-struct PixelLinePieces {
-    PieceTable<16> alpha = MakePieces<16>("Data ", ", ");
-    PieceTable<8> red = MakePieces<8>("", ", ");
-    PieceTable<8> green = MakePieces<8>("", ",");
-    PieceTable<8> blue = MakePieces<8>("", "\r\n");
-};
-
-const PixelLinePieces& Pieces() {
-    static const PixelLinePieces pieces;
-    return pieces;
-}
-
-template <size_t Slot>
-char* Put(char* out, const Piece<Slot>& piece) {
-    std::memcpy(out, piece.text.data(), Slot);
-    return out + piece.length;
-}
-
-char* PutPixelLine(char* out, uint32_t c, const PixelLinePieces& p) {
-    out = Put(out, p.alpha[c >> 24]);
-    out = Put(out, p.red[(c >> 16) & 0xFF]);
-    out = Put(out, p.green[(c >> 8) & 0xFF]);
-    return Put(out, p.blue[c & 0xFF]);
-}
-
-using HexTable = std::array<std::array<char, 2>, 256>;
-
-const HexTable& HexDigits() {
-    static const HexTable table = [] {
-        constexpr char digits[] = "0123456789ABCDEF";
-        HexTable t;
-        for (size_t value = 0; value < t.size(); ++value)
-            t[value] = {digits[value >> 4], digits[value & 15]};
-        return t;
-    }();
-    return table;
-}
-
-// "Data &HAARRGGBB" and CR LF: always 17 bytes.
-char* PutPackedLine(char* out, uint32_t c, const HexTable& hex) {
-    std::memcpy(out, "Data &H", 7);
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        std::memcpy(out + 7 + (24 - shift) / 4, hex[(c >> shift) & 0xFF].data(), 2);
-    }
-    std::memcpy(out + 15, "\r\n", 2);
-    return out + 17;
-}
-
-// Hands blocks to the sink on a thread of its own, so that formatting one block overlaps writing
-// the one before; one block is in flight at a time.
-class OverlappedSink {
+// A picture's pixels in reading order.
+class PixelCursor {
 public:
-    explicit OverlappedSink(const ByteSink& sink) : sink_(sink) {
-        try {
-            thread_ = std::thread([this] { Run(); });
-        } catch (const std::system_error&) {
-            // No thread to be had: each block is written as it is handed over.
+    explicit PixelCursor(const picture::PixelView& view) : view_(view), row_(view.Row(0)) {}
+    uint32_t Next() {
+        const uint32_t c = row_[x_];
+        if (++x_ == view_.width) {
+            x_ = 0;
+            if (++y_ < view_.height) row_ = view_.Row(y_);
         }
-    }
-    ~OverlappedSink() {
-        {
-            std::lock_guard lock(mutex_);
-            closing_ = true;
-        }
-        changed_.notify_all();
-        if (thread_.joinable()) thread_.join();
-    }
-    OverlappedSink(const OverlappedSink&) = delete;
-    OverlappedSink& operator=(const OverlappedSink&) = delete;
-
-    // Waits until the block before is written, then hands over `block`, which must stay as it
-    // is until the next call. False once the sink has refused a block.
-    bool Put(std::string_view block) {
-        if (!thread_.joinable()) {
-            failed_ = failed_ || !sink_(block);
-            return !failed_;
-        }
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !busy_; });
-        if (failed_) return false;
-        block_ = block;
-        busy_ = true;
-        changed_.notify_all();
-        return true;
-    }
-    // Waits for the last block: true if the sink took every block.
-    bool Finish() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !busy_; });
-        return !failed_;
+        return c;
     }
 
 private:
-    void Run() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [this] { return busy_ || closing_; });
-            if (!busy_) return;
-            const std::string_view block = block_;
-            lock.unlock();
-            const bool written = sink_(block);
-            lock.lock();
-            failed_ = failed_ || !written;
-            busy_ = false;
-            changed_.notify_all();
-        }
-    }
-
-    const ByteSink& sink_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::string_view block_;
-    bool busy_ = false;
-    bool failed_ = false;
-    bool closing_ = false;
-    std::thread thread_;
+    const picture::PixelView& view_;
+    const uint32_t* row_;
+    int64_t x_ = 0;
+    int64_t y_ = 0;
 };
 
-constexpr size_t BlockBytes = size_t{1} << 18;
-// Room after the block's end for one more line and the whole-slot copies that write it.
-constexpr size_t SlackBytes = 64;
+// The palette's colours or indices in order.
+template <class T>
+class ListCursor {
+public:
+    explicit ListCursor(std::span<const T> items) : items_(items) {}
+    uint32_t Next() { return items_[next_++]; }
 
-std::string HeadLines(std::string_view label, int64_t width, int64_t height) {
-    return std::string(label) + ":\r\nData " + std::to_string(width) + "\r\nData " +
-           std::to_string(height) + "\r\n";
+private:
+    std::span<const T> items_;
+    size_t next_ = 0;
+};
+
+int64_t PixelCount(const IncludeSection& section) {
+    return section.pixels.width * section.pixels.height;
 }
+
+int64_t LinesFor(int64_t items, int64_t perLine) {
+    return (items + perLine - 1) / perLine;
+}
+
+int64_t ItemsPerLine(const IncludeFormat& format) {
+    return std::min(PerLine(format), MostPerLine(format));
+}
+
+// Writes the sections of one file, line by line, into the blocks of `out`.
+class SectionWriter {
+public:
+    SectionWriter(BlockOutput& out, const IncludeFormat& format, const ProgressReport& progress,
+                  int64_t total)
+        : out_(out),
+          format_(format),
+          progress_(progress),
+          total_(total),
+          lineNumber_(format.firstLine) {}
+
+    bool Write(const IncludeSection& s) {
+        if (!Head(s)) return false;
+        return format_.palette ? PaletteLines(s) : PixelLines(s.pixels);
+    }
+
+private:
+    bool Numbered() const { return format_.dialect == Dialect::Numbered; }
+
+    // A whole line of text: numbered if the dialect numbers its lines.
+    bool TextLine(std::string_view text) {
+        if (!Numbered()) return out_.Put(std::string(text) + "\r\n");
+        const std::string number = std::to_string(lineNumber_);
+        lineNumber_ += format_.lineStep;
+        return out_.Put(number + " " + std::string(text) + "\r\n");
+    }
+
+    // The numbered dialect's REM line, its name shortened where the line would grow too long.
+    std::string Remark(std::string_view label, const std::string& size) const {
+        const size_t fixed = std::to_string(lineNumber_).size() + 6 + size.size();
+        const size_t room = LongestBasicLine > fixed ? LongestBasicLine - fixed : 0;
+        return "REM " + std::string(label.substr(0, room)) + " " + size;
+    }
+
+    bool Head(const IncludeSection& s) {
+        const std::string width = std::to_string(s.pixels.width);
+        const std::string height = std::to_string(s.pixels.height);
+        switch (format_.dialect) {
+            case Dialect::Default:
+                return out_.Put(s.label + ":\r\nData " + width + "\r\nData " + height + "\r\n");
+            case Dialect::Yabasic:
+                return out_.Put("label " + DialectLabel(Dialect::Yabasic, s.label) + "\r\nData " +
+                                width + "\r\nData " + height + "\r\n");
+            case Dialect::Numbered:
+                return TextLine(Remark(s.label, width + " x " + height)) &&
+                       TextLine("DATA " + width + "," + height);
+        }
+        return false;
+    }
+
+    // "Data ", or the line's number and " DATA ".
+    char* DataStart(char* out) {
+        if (!Numbered()) {
+            std::memcpy(out, "Data ", 5);
+            return out + 5;
+        }
+        out = std::to_chars(out, out + 20, lineNumber_).ptr;
+        lineNumber_ += format_.lineStep;
+        std::memcpy(out, " DATA ", 6);
+        return out + 6;
+    }
+
+    // Takes the text up to `end`, `pixels` more of them written; reports after every block.
+    bool Advance(char* end, int64_t pixels) {
+        const uint64_t flushes = out_.Flushes();
+        if (!out_.Advance(end)) return false;
+        done_ += pixels;
+        if (progress_ && out_.Flushes() != flushes) progress_(done_, total_);
+        return true;
+    }
+
+    // `count` items from `cursor`, `perLine` a line, each written by `put(out, item)`.
+    template <class Cursor, class PutItem>
+    bool Lines(int64_t count, int64_t perLine, Cursor cursor, PutItem put, bool pixels) {
+        const std::string_view separator = Numbered() ? "," : ", ";
+        for (int64_t done = 0; done < count;) {
+            const int64_t items = std::min(perLine, count - done);
+            char* out = DataStart(out_.Cursor());
+            for (int64_t k = 0; k < items; ++k) {
+                if (k > 0) {
+                    std::memcpy(out, separator.data(), separator.size());
+                    out += separator.size();
+                }
+                out = put(out, cursor.Next());
+            }
+            std::memcpy(out, "\r\n", 2);
+            done += items;
+            if (!Advance(out + 2, pixels ? items : 0)) return false;
+        }
+        return true;
+    }
+
+    // One pixel a line, as the conversion has always written it: whole lines from the tables.
+    template <class PutLine>
+    bool OnePerLine(const picture::PixelView& view, PutLine putLine) {
+        for (int64_t y = 0; y < view.height; ++y) {
+            const uint32_t* row = view.Row(y);
+            for (int64_t x = 0; x < view.width; ++x)
+                if (!Advance(putLine(out_.Cursor(), row[x]), 1)) return false;
+        }
+        return true;
+    }
+
+    // A colour as the form writes it.
+    template <class Cursor>
+    bool Colours(int64_t count, int64_t perLine, Cursor cursor, bool pixels) {
+        if (format_.form == PixelForm::Packed)
+            return Lines(count, perLine, cursor, PutPackedValue, pixels);
+        const PixelPieces& pieces = Numbered() ? CompactPieces() : SpacedPieces();
+        return Lines(
+            count, perLine, cursor,
+            [&pieces](char* out, uint32_t c) { return PutPixel(out, c, pieces); }, pixels);
+    }
+
+    static char* PutPackedValue(char* out, uint32_t c) { return PutPacked(out, c, HexDigits()); }
+
+    bool PixelLines(const picture::PixelView& view) {
+        if (view.width < 1 || view.height < 1) return true;
+        if (Numbered() || ItemsPerLine(format_) > 1)
+            return Colours(view.width * view.height, ItemsPerLine(format_), PixelCursor(view),
+                           true);
+        if (format_.form == PixelForm::Packed) {
+            return OnePerLine(view, [&hex = HexDigits()](char* out, uint32_t c) {
+                std::memcpy(out, "Data ", 5);
+                out = PutPacked(out + 5, c, hex);
+                std::memcpy(out, "\r\n", 2);
+                return out + 2;
+            });
+        }
+        return OnePerLine(view, [&pieces = LinePieces()](char* out, uint32_t c) {
+            return PutPixel(out, c, pieces);
+        });
+    }
+
+    bool PaletteLines(const IncludeSection& s) {
+        const auto count = static_cast<int64_t>(s.colours.size());
+        const std::string countText = "-" + std::to_string(count);
+        if (!TextLine(Numbered() ? "DATA " + countText : "Data " + countText)) return false;
+        if (!Colours(count, ColoursPerLine(format_), ListCursor<uint32_t>(s.colours), false))
+            return false;
+        const auto indices = std::min<int64_t>(PixelCount(s), std::ssize(s.indices));
+        return Lines(
+            indices, ItemsPerLine(format_), ListCursor<uint8_t>(s.indices),
+            [&numbers = Numbers()](char* out, uint32_t i) { return Put(out, numbers[i]); }, true);
+    }
+
+    BlockOutput& out_;
+    const IncludeFormat& format_;
+    const ProgressReport& progress_;
+    int64_t total_;
+    int64_t done_ = 0;
+    int64_t lineNumber_;
+};
 
 }  // namespace
 
-int64_t IncludeFileBytes(std::string_view label, const picture::PixelView& picture) {
-    const PixelLinePieces& p = Pieces();
-    int64_t bytes = static_cast<int64_t>(HeadLines(label, picture.width, picture.height).size());
-    for (int64_t y = 0; y < picture.height; ++y) {
-        const uint32_t* row = picture.Row(y);
-        for (int64_t x = 0; x < picture.width; ++x) {
-            const uint32_t c = row[x];
-            bytes += p.alpha[c >> 24].length + p.red[(c >> 16) & 0xFF].length +
-                     p.green[(c >> 8) & 0xFF].length + p.blue[c & 0xFF].length;
-        }
-    }
-    return bytes;
-}
-
-namespace {
-
-// Two blocks: one is formatted while the writer has the other.
-using Blocks = std::array<std::unique_ptr<char[]>, 2>;
-
-// The file's pixel lines through `writer`, a block at a time; `putLine(out, pixel)` writes one
-// line at `out` and gives the place after it.
-template <class PutLine>
-bool WritePixelLines(const picture::PixelView& picture, Blocks& blocks, OverlappedSink& writer,
-                     const ProgressReport& progress, PutLine putLine) {
-    const int64_t width = picture.width, height = picture.height;
-    int current = 0;
-    char* out = blocks[current].get();
-    const int64_t total = width * height;
-    for (int64_t y = 0; y < height; ++y) {
-        const uint32_t* row = picture.Row(y);
-        for (int64_t x = 0; x < width; ++x) {
-            out = putLine(out, row[x]);
-            if (out < blocks[current].get() + BlockBytes) continue;
-            if (!writer.Put(std::string_view(blocks[current].get(), out - blocks[current].get())))
-                return false;
-            current ^= 1;
-            out = blocks[current].get();
-            if (progress) progress(y * width + x + 1, total);
-        }
-    }
-    if (!writer.Put(std::string_view(blocks[current].get(), out - blocks[current].get())) ||
-        !writer.Finish())
-        return false;
+bool WriteIncludeFile(std::span<const IncludeSection> sections, const ByteSink& sink,
+                      const ProgressReport& progress, const IncludeFormat& format) {
+    int64_t total = 0;
+    for (const IncludeSection& s : sections) total += PixelCount(s);
+    BlockOutput out(sink);
+    SectionWriter writer(out, format, progress, total);
+    for (const IncludeSection& s : sections)
+        if (!writer.Write(s)) return false;
+    if (!out.Finish()) return false;
     if (progress) progress(total, total);
     return true;
 }
 
-}  // namespace
-
 bool WriteIncludeFile(std::string_view label, const picture::PixelView& picture,
-                      const ByteSink& sink, const ProgressReport& progress, PixelForm form) {
-    const std::string head = HeadLines(label, picture.width, picture.height);
-    // The blocks outlive the writer that reads them.
-    Blocks blocks{std::make_unique_for_overwrite<char[]>(BlockBytes + SlackBytes),
-                  std::make_unique_for_overwrite<char[]>(BlockBytes + SlackBytes)};
-    OverlappedSink writer(sink);
-    if (!writer.Put(head)) return false;
-    if (form == PixelForm::Packed) {
-        return WritePixelLines(
-            picture, blocks, writer, progress,
-            [&hex = HexDigits()](char* out, uint32_t c) { return PutPackedLine(out, c, hex); });
+                      const ByteSink& sink, const ProgressReport& progress,
+                      const IncludeFormat& format) {
+    const IncludeSection section{std::string(label), picture, {}, {}};
+    return WriteIncludeFile({&section, 1}, sink, progress, format);
+}
+
+int64_t IncludeFileBytes(std::span<const IncludeSection> sections, const IncludeFormat& format) {
+    int64_t bytes = 0;
+    WriteIncludeFile(
+        sections,
+        [&bytes](std::string_view block) {
+            bytes += static_cast<int64_t>(block.size());
+            return true;
+        },
+        {}, format);
+    return bytes;
+}
+
+int64_t IncludeFileBytes(std::string_view label, const picture::PixelView& picture,
+                         const IncludeFormat& format) {
+    const IncludeSection section{std::string(label), picture, {}, {}};
+    return IncludeFileBytes({&section, 1}, format);
+}
+
+int64_t IncludeFileLines(std::span<const IncludeSection> sections, const IncludeFormat& format) {
+    int64_t lines = 0;
+    for (const IncludeSection& s : sections) {
+        lines += format.dialect == Dialect::Numbered ? 2 : 3;
+        if (format.palette) {
+            lines += 1 + LinesFor(std::ssize(s.colours), ColoursPerLine(format));
+            lines += LinesFor(std::min<int64_t>(PixelCount(s), std::ssize(s.indices)),
+                              ItemsPerLine(format));
+        } else {
+            lines += LinesFor(PixelCount(s), ItemsPerLine(format));
+        }
     }
-    return WritePixelLines(
-        picture, blocks, writer, progress,
-        [&pieces = Pieces()](char* out, uint32_t c) { return PutPixelLine(out, c, pieces); });
+    return lines;
+}
+
+std::string NumberingProblem(std::span<const IncludeSection> sections,
+                             const IncludeFormat& format) {
+    if (format.dialect != Dialect::Numbered) return {};
+    const int64_t lines = IncludeFileLines(sections, format);
+    const int64_t last = format.firstLine + (lines - 1) * int64_t{format.lineStep};
+    if (last <= HighestLineNumber) return {};
+    return "a numbered listing of it takes " + std::to_string(lines) + " lines; from line " +
+           std::to_string(format.firstLine) + " in steps of " + std::to_string(format.lineStep) +
+           " the last would be " + std::to_string(last) + ", above " +
+           std::to_string(HighestLineNumber);
 }

@@ -12,8 +12,15 @@ namespace {
 constexpr uint32_t TextColour = 0xFF000000;
 constexpr int32_t Glyph = 8;
 
+// One picture to step to: a file, or one picture of an include file.
+struct Entry {
+    std::string path;
+    uint64_t picture = 0;
+    bool counted = false;  // the file's pictures have entries of their own
+};
+
 struct Session {
-    const std::vector<std::string>& paths;
+    std::vector<Entry> entries;
     size_t index;
     LoadedFile file;
     Extent window;
@@ -45,7 +52,7 @@ std::vector<std::string> Wrapped(const std::string& text, size_t columns, size_t
 // The file's name and why it cannot be shown, centred on the panel.
 void DrawProblem(const Session& s) {
     const size_t columns = std::max<size_t>(1, static_cast<size_t>(s.window.width / Glyph) - 2);
-    std::vector<std::string> lines = Wrapped(s.paths[s.index], columns, 3);
+    std::vector<std::string> lines = Wrapped(s.entries[s.index].path, columns, 3);
     lines.push_back("cannot be shown:");
     for (std::string& line : Wrapped(s.file.problem, columns, 6)) lines.push_back(std::move(line));
     const auto height = static_cast<int64_t>(lines.size()) * 2 * Glyph;
@@ -72,12 +79,13 @@ void Redraw(Session& s) {
     PutImage(nullptr, 0, 0, s.canvas.get());
     if (!Shown(s.file)) DrawProblem(s);
     UnlockScreen();
-    std::string title = WindowTitleOf({.path = s.paths[s.index],
+    std::string title = WindowTitleOf({.path = s.entries[s.index].path,
                                        .shown = Shown(s.file),
                                        .size = Shown(s.file) ? s.file.pyramid.Size() : Extent{},
                                        .zoom = s.view.zoom,
                                        .index = s.index,
-                                       .count = s.paths.size()});
+                                       .count = s.entries.size(),
+                                       .part = s.file.pictureCount > 1 ? s.file.label : ""});
     if (title != s.title) SetWindowTitle(s.title = std::move(title));
 }
 
@@ -85,15 +93,41 @@ double SmallestZoom(const Session& s) {
     return std::min(FitZoom(s.file.pyramid.Size(), s.window), 1.0);
 }
 
-void StepTo(Session& s, size_t index) {
-    if (index == s.index) return;
+void Load(Session& s) {
     s.file = {};  // the old picture goes before the new one is read
-    s.index = index;
+    const Entry& entry = s.entries[s.index];
     const Extent window = s.window;
     s.file = Prepared(
-        s.paths[index],
-        ReadPictureFile(s.paths[index], FirstFrameRead([=](Extent) { return window; })), s.window);
+        entry.path,
+        ReadPictureFile(entry.path, FirstFrameRead([=](Extent) { return window; }), entry.picture),
+        s.window);
     if (Shown(s.file)) s.view = Fitted(s.file.pyramid.Size(), s.window);
+}
+
+// Once a file's pictures are known, each gets an entry of its own; a file stepped to backwards
+// shows its last picture.
+void Expand(Session& s, bool toLast) {
+    Entry& entry = s.entries[s.index];
+    if (entry.counted) return;
+    entry.counted = true;
+    const uint64_t count = s.file.pictureCount;
+    if (count <= 1) return;
+    std::vector<Entry> more;
+    for (uint64_t picture = 1; picture < count; ++picture)
+        more.push_back({entry.path, picture, true});
+    s.entries.insert(s.entries.begin() + static_cast<ptrdiff_t>(s.index) + 1, more.begin(),
+                     more.end());
+    if (!toLast) return;
+    s.index += more.size();
+    Load(s);
+}
+
+void StepTo(Session& s, size_t index) {
+    if (index == s.index) return;
+    const bool backwards = index < s.index;
+    s.index = index;
+    Load(s);
+    Expand(s, backwards);
 }
 
 void ZoomTo(Session& s, double zoom, int64_t x, int64_t y) {
@@ -108,8 +142,8 @@ void Pan(Session& s, int64_t dx, int64_t dy) {
 // any zoom can need them.
 void CompleteFile(Session& s) {
     if (!Shown(s.file) || s.file.pyramid.pending == 0) return;
-    const std::string& path = s.paths[s.index];
-    PictureFile whole = ReadPictureFile(path);
+    const std::string& path = s.entries[s.index].path;
+    PictureFile whole = ReadPictureFile(path, {}, s.entries[s.index].picture);
     const bool sameSize = whole.fullWidth == s.file.pyramid.size.width &&
                           whole.fullHeight == s.file.pyramid.size.height;
     if (whole.status == PictureFileStatus::Ok && sameSize &&
@@ -119,13 +153,13 @@ void CompleteFile(Session& s) {
                           : sameSize                            ? "no memory for the picture"
                                                                 : "changed while it was being read";
     std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), problem.c_str());
-    s.file = {{}, std::move(problem)};
+    s.file = {{}, std::move(problem), s.file.pictureCount, s.file.label};
     Redraw(s);
 }
 
 // Carries a command out; false for Quit.
 bool Apply(Session& s, Command command) {
-    const size_t last = s.paths.size() - 1;
+    const size_t last = s.entries.size() - 1;
     const int64_t cx = s.window.width / 2;
     const int64_t cy = s.window.height / 2;
     const int64_t stepX = std::max<int64_t>(16, s.window.width / 8);
@@ -227,13 +261,16 @@ picture::LoadOptions FirstFrameRead(std::function<Extent(Extent picture)> window
 LoadedFile Prepared(const std::string& path, PictureFile file, Extent window) {
     if (file.status != PictureFileStatus::Ok) {
         std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), file.problem.c_str());
-        return {{}, file.problem};
+        return {{}, file.problem, 1, {}};
     }
     for (const std::string& warning : file.warnings)
         std::fprintf(stderr, "viewer: %s: warning: %s\n", path.c_str(), warning.c_str());
     const Extent size{file.fullWidth, file.fullHeight};
     LoadedFile loaded{
-        BuildPyramid(std::move(file.pixels), std::min(FitZoom(size, window), 1.0), size), {}};
+        BuildPyramid(std::move(file.pixels), std::min(FitZoom(size, window), 1.0), size),
+        {},
+        file.pictureCount,
+        file.label};
     if (!Shown(loaded)) {
         loaded.problem = "no memory for the picture";
         std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), loaded.problem.c_str());
@@ -243,7 +280,10 @@ LoadedFile Prepared(const std::string& path, PictureFile file, Extent window) {
 
 void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile current,
             Extent window) {
-    Session s{paths, index, std::move(current), window, {}, nullptr, {}};
+    std::vector<Entry> entries;
+    for (const std::string& path : paths) entries.push_back({path});
+    Session s{std::move(entries), index, std::move(current), window, {}, nullptr, {}};
+    Expand(s, false);
     s.canvas.reset(CreateImage(static_cast<int32_t>(window.width),
                                static_cast<int32_t>(window.height), PanelGrey, 32));
     if (!s.canvas) {

@@ -11,10 +11,13 @@
 #include "viewer/render.h"
 #include "viewer/view.h"
 
-// A file as the window has it: its pyramid, or why it cannot be shown (empty levels).
+// A file as the window has it: its pyramid, or why it cannot be shown (empty levels); an
+// include file's pictures and the label of the one shown.
 struct LoadedFile {
     Pyramid pyramid;
     std::string problem;
+    uint64_t pictureCount = 1;
+    std::string label;
 };
 
 // How a picture may be read for its first frame: no larger than its fit in the window
@@ -26,5 +29,6 @@ picture::LoadOptions FirstFrameRead(std::function<Extent(Extent picture)> window
 LoadedFile Prepared(const std::string& path, PictureFile file, Extent window);
 
 // Runs the open window (window pixels in size) until the user ends it; `current` is the loaded
-// file paths[index].
+// file paths[index]. An include file of several pictures (the tiles of a sprite sheet) is
+// stepped through as if each were a file of its own.
 void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile current, Extent window);

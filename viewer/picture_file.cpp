@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -44,8 +45,6 @@ public:
     void EndGroup() {}
     bool Stopped() const { return size_.verdict != DeclaredSize::Fits; }
 
-    int32_t Width() const { return width_; }
-    int32_t Height() const { return height_; }
     // The verdict on the size; a file ending before its size reads the missing values as 0.
     SizeCheck TakeSize() {
         return sizeValues_ < 2 ? CheckDeclaredSize(width_, height_) : std::move(size_);
@@ -110,7 +109,13 @@ private:
     int32_t rowsAfter_ = 0;   // rows after this one
 };
 
-PictureFile IncludePicture(const IncludeFileRead& read, PictureSink& sink) {
+std::string StrayIndices(const PictureValues& values) {
+    if (values.strayIndices == 0) return {};
+    return std::to_string(values.strayIndices) + " indices beyond the palette's " +
+           std::to_string(values.colourCount) + " colours; their pixels read as 0";
+}
+
+PictureFile IncludePicture(const IncludeFileRead& read, PictureSink& sink, uint64_t index) {
     switch (read.status) {
         case IncludeFileStatus::CannotRead:
             return Refused(PictureFileStatus::Unreadable, "cannot be read: " + read.problem);
@@ -122,6 +127,11 @@ PictureFile IncludePicture(const IncludeFileRead& read, PictureSink& sink) {
         case IncludeFileStatus::Read:
             break;
     }
+    const uint64_t pictures = read.reader.pictures;
+    if (index > 0 && index >= pictures)
+        return Refused(PictureFileStatus::NotAPicture,
+                       "holds " + std::to_string(pictures) + " pictures now, not " +
+                           std::to_string(index + 1) + "; it changed since it was first read");
     SizeCheck size = sink.TakeSize();
     if (size.verdict != DeclaredSize::Fits) {
         const bool none = size.verdict == DeclaredSize::NoPixels;
@@ -130,12 +140,14 @@ PictureFile IncludePicture(const IncludeFileRead& read, PictureSink& sink) {
     }
     PictureFile file;
     if (read.truncation) file.warnings.push_back(*read.truncation);
-    std::string mismatch =
-        ValueCountMismatch(read.reader.valueCount, sink.Width(), sink.Height(), read.reader.packed);
-    if (!mismatch.empty()) file.warnings.push_back(std::move(mismatch));
+    const PictureValues& values = ReportedValues(read.reader);
+    for (std::string warning : {ValueCountMismatch(values), StrayIndices(values)})
+        if (!warning.empty()) file.warnings.push_back(std::move(warning));
     file.pixels = sink.TakePixels();
     file.fullWidth = file.pixels.Width();
     file.fullHeight = file.pixels.Height();
+    file.pictureCount = std::max<uint64_t>(pictures, 1);
+    if (index < read.reader.labels.size()) file.label = read.reader.labels[index];
     return file;
 }
 
@@ -186,7 +198,8 @@ PictureFile DecodedPicture(const std::string& path, const picture::LoadOptions& 
 
 }  // namespace
 
-PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions& options) {
+PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions& options,
+                            uint64_t index) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT) return Refused(PictureFileStatus::Missing, "no such file");
@@ -215,12 +228,12 @@ PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions&
     if (head.empty()) return Refused(PictureFileStatus::NotAPicture, "the file is empty");
     if (!LooksLikeIncludeFile(head)) return DecodedPicture(path, options);
     PictureSink sink;
-    const IncludeFileRead read = ReadIncludeFileAt(path, sink);
-    return IncludePicture(read, sink);
+    const IncludeFileRead read = ReadIncludeFileAt(path, sink, index);
+    return IncludePicture(read, sink, index);
 }
 
-PictureFile ReadIncludePicture(std::string_view text) {
+PictureFile ReadIncludePicture(std::string_view text, uint64_t index) {
     PictureSink sink;
-    const IncludeFileRead read = ReadIncludeText(text, sink);
-    return IncludePicture(read, sink);
+    const IncludeFileRead read = ReadIncludeText(text, sink, index);
+    return IncludePicture(read, sink, index);
 }

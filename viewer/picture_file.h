@@ -28,11 +28,17 @@ struct PictureFile {
     // The picture's own size, larger than the pixels' where a picture was read reduced.
     int64_t fullWidth = 0;
     int64_t fullHeight = 0;
+    // An include file may hold several pictures (the tiles of a sprite sheet): how many, as far
+    // as it was read, and the label of the one read.
+    uint64_t pictureCount = 1;
+    std::string label;
 };
 
 // Reads the file into plain memory; no screen is needed. A picture may come reduced as
-// `options` allow (include files never do).
-PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions& options = {});
+// `options` allow (include files never do). Of an include file, the picture numbered `index`
+// (from 0) is read.
+PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions& options = {},
+                            uint64_t index = 0);
 
 // The picture of an include file's text, made as ReadPictureFile makes it from a file.
-PictureFile ReadIncludePicture(std::string_view text);
+PictureFile ReadIncludePicture(std::string_view text, uint64_t index = 0);

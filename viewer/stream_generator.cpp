@@ -5,8 +5,10 @@
 // A malformed line stops the build with the file, the line and what was expected there, and so
 // does a size of more pixels than any picture is allowed. A size below 1 (no picture) and a value
 // count that does not fit the size are only warnings: the viewer reads missing values as 0; so is
-// a file that is empty or ends inside a line, the marks of one cut short. The output is written
-// beside its final name and renamed over it once complete, so a failed run never leaves a
+// a file that is empty or ends inside a line, the marks of one cut short, and a file of several
+// pictures (the tiles of a sprite sheet), of which the viewer shows the first. Every form and
+// dialect the conversion writes is read; the stream holds the unpacked form's values. The output is
+// written beside its final name and renamed over it once complete, so a failed run never leaves a
 // partial stream behind for the next build to pick up.
 #include <cerrno>
 #include <cstdio>
@@ -77,6 +79,9 @@ int main(int argc, char** argv) {
         std::cerr << input << ": warning: " << size.problem << "; the viewer will show none\n";
     if (const std::string mismatch = ValueCountMismatch(stream); !mismatch.empty())
         std::cerr << input << ": warning: " << mismatch << '\n';
+    if (stream.pictures > 1)
+        std::cerr << input << ": warning: the file holds " << stream.pictures
+                  << " pictures; the viewer shows the first\n";
     if (const std::string failure = WriteWholeFile(output, stream.bytes); !failure.empty()) {
         std::cerr << output << ": error: cannot write the value stream: " << failure << '\n';
         return 1;

@@ -20,6 +20,7 @@ std::string WindowTitleOf(const TitleFacts& facts) {
     std::string title = slash == std::string::npos || slash + 1 == facts.path.size()
                             ? facts.path
                             : facts.path.substr(slash + 1);
+    if (!facts.part.empty()) title += Dash + facts.part;
     if (facts.shown) {
         title += Dash + std::to_string(facts.size.width) + " \u00d7 " +
                  std::to_string(facts.size.height) + Dash + PercentOf(facts.zoom);

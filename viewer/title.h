@@ -1,5 +1,6 @@
 // The viewer's window title: what is shown and how large ("sunset.png — 4000 × 3000 — 16 %"),
-// with the file's place among several ("— 2 of 3").
+// with the file's place among several ("— 2 of 3"), and the label of a picture of several in one
+// include file ("sheet.bi — Ressheet_bi_3 — 16 × 16 — 400 % — 4 of 16").
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@ struct TitleFacts {
     double zoom = 1;
     size_t index = 0;  // from 0
     size_t count = 1;
+    std::string part;  // the label of one picture of several in the file, or empty
 };
 
 // UTF-8; the file's name without its folder.

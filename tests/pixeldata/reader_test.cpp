@@ -27,15 +27,15 @@ TEST(ReadIncludeFile, TurnsEachDataLineIntoOneGroup) {
     const IncludeFileStream stream =
         Read("Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\nData 255, 0, 0,255\r\n");
     EXPECT_EQ(stream.bytes, "2\n1\n255,255,0,0\n255,0,0,255\n");
-    EXPECT_EQ(stream.valueCount, 10u);
+    EXPECT_EQ(stream.first.valueCount, 10u);
     EXPECT_EQ(stream.groupCount, 4u);
     EXPECT_EQ(ValueCountMismatch(stream), "");
 }
 
 TEST(ReadIncludeFile, KeepsTextsAsWrittenWithoutSurroundingBlanks) {
-    const IncludeFileStream stream = Read("Data  &HFF ,12ab,  -1 ,, 1 2\nDATA\ndata 9,");
-    EXPECT_EQ(stream.bytes, "&HFF,12ab,-1,,1 2\n\n9,\n");
-    EXPECT_EQ(stream.valueCount, 8u);
+    const IncludeFileStream stream = Read("Data  &HFF ,12ab, 9 ,  -1 ,, 1 2\nDATA\ndata 9,");
+    EXPECT_EQ(stream.bytes, "&HFF,12ab,9,-1,,1 2\n\n9,\n");
+    EXPECT_EQ(stream.first.valueCount, 9u);
     EXPECT_EQ(stream.groupCount, 3u);
 }
 

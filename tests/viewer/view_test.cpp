@@ -134,14 +134,19 @@ TEST(ViewerRender, AReducedReadShowsTheFitAndTheWholePictureEveryZoom) {
 }
 
 TEST(ViewerTitle, NameSizeZoomAndPlace) {
-    EXPECT_EQ(WindowTitleOf({"/pics/sunset.png", true, {4000, 3000}, 0.16, 0, 1}),
-              "sunset.png \u2014 4000 \u00d7 3000 \u2014 16 %");
-    EXPECT_EQ(WindowTitleOf({"a.bi", true, {32, 32}, 8, 1, 3}),
-              "a.bi \u2014 32 \u00d7 32 \u2014 800 % \u2014 2 of 3");
-    EXPECT_EQ(WindowTitleOf({"huge.png", true, {300000, 1}, 0.0036, 0, 1}),
-              "huge.png \u2014 300000 \u00d7 1 \u2014 0.4 %");
-    EXPECT_EQ(WindowTitleOf({"dir/bad.jpg", false, {}, 1, 2, 3}),
-              "bad.jpg \u2014 cannot be shown \u2014 3 of 3");
+    const std::pair<TitleFacts, std::string> cases[] = {
+        {{"/pics/sunset.png", true, {4000, 3000}, 0.16, 0, 1, ""},
+         "sunset.png \u2014 4000 \u00d7 3000 \u2014 16 %"},
+        {{"a.bi", true, {32, 32}, 8, 1, 3, ""},
+         "a.bi \u2014 32 \u00d7 32 \u2014 800 % \u2014 2 of 3"},
+        {{"huge.png", true, {300000, 1}, 0.0036, 0, 1, ""},
+         "huge.png \u2014 300000 \u00d7 1 \u2014 0.4 %"},
+        {{"dir/bad.jpg", false, {}, 1, 2, 3, ""}, "bad.jpg \u2014 cannot be shown \u2014 3 of 3"},
+        // A tile of a sprite sheet's include file: its label after the file's name.
+        {{"Ressheet.bi", true, {16, 16}, 4, 3, 16, "Ressheet_bi_3"},
+         "Ressheet.bi \u2014 Ressheet_bi_3 \u2014 16 \u00d7 16 \u2014 400 % \u2014 4 of 16"},
+    };
+    for (const auto& [facts, title] : cases) EXPECT_EQ(WindowTitleOf(facts), title);
 }
 
 }  // namespace
