@@ -6,12 +6,13 @@
 
 namespace {
 
-// ASCII as before: codes 32 to 47 and the line breaks (which would split the label line) become
-// "_"; a character beyond ASCII its base letters or "_".
+// ASCII as before: codes 32 to 47 and control characters (line breaks would split the label
+// line, and no BASIC takes the others in a name) become "_"; a character beyond ASCII its base
+// letters or "_".
 void AppendLabelCharacter(std::string_view& name, std::string& label) {
     const auto byte = static_cast<unsigned char>(name.front());
     if (byte < 0x80) {
-        label += (byte >= 32 && byte <= 47) || byte == '\r' || byte == '\n' ? '_' : name.front();
+        label += byte <= 47 || byte == 0x7F ? '_' : name.front();
         name.remove_prefix(1);
         return;
     }

@@ -6,7 +6,7 @@
 #include <string_view>
 
 // The include file's label: the output name without blanks around it, with every character
-// from the blank to "/" (codes 32 to 47), and the line breaks CR and LF, replaced by "_"; a
+// from the blank to "/" (codes 32 to 47), and every control character, replaced by "_"; a
 // letter outside ASCII becomes its ASCII base letter (é gives e, ß ss), any other character
 // outside ASCII, and every byte that is no UTF-8, "_"; a label that would start with a digit
 // starts with "_" before it.

@@ -95,9 +95,9 @@ TEST(MakeLabel, ReplacesBlanksAndMarksAndTrims) {
         {"\xc3\xa9"
          "clair.bi",
          "eclair_bi"},
-        {"Res\xe2\x82\xac\xc3\x97\xf0\x9f\x98\x80.bi", "Res____bi"},    // euro, times, an emoji
-        {std::string("a\tb\x7f\xe9", 5), std::string("a\tb\x7f_", 5)},  // a stray byte
-        {"Res\xc3.bi", "Res__bi"},                                      // a cut-short character
+        {"Res\xe2\x82\xac\xc3\x97\xf0\x9f\x98\x80.bi", "Res____bi"},  // euro, times, an emoji
+        {std::string("a\tb\x7f\xe9\x01\x1b", 7), "a_b____"},          // controls, a stray byte
+        {"Res\xc3.bi", "Res__bi"},                                    // a cut-short character
     };
     for (const auto& [name, label] : cases) EXPECT_EQ(MakeLabel(name), label) << name;
 }
