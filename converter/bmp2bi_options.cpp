@@ -201,7 +201,7 @@ bool ParseFormOption(const std::vector<std::string>& args, size_t& i, Bmp2biOpti
         format.perLine = WholeNumber(OptionValue(args, i, 10), "--per-line", 1, LongestBasicLine);
     } else if (IsOption(arg, "--first-line")) {
         format.firstLine =
-            WholeNumber(OptionValue(args, i, 12), "--first-line", 0, HighestLineNumber);
+            WholeNumber(OptionValue(args, i, 12), "--first-line", 1, HighestLineNumber);
         o.numbering = true;
     } else if (IsOption(arg, "--step")) {
         format.lineStep = WholeNumber(OptionValue(args, i, 6), "--step", 1, HighestLineNumber);
@@ -229,6 +229,10 @@ void CheckForm(const Bmp2biOptions& o) {
     const IncludeFormat& format = o.format;
     if (format.dialect == Dialect::Yabasic && format.form == PixelForm::Packed)
         throw UsageError{"--packed cannot go with --dialect yabasic: yabasic has no &H numbers"};
+    if (format.palette && format.form == PixelForm::Packed)
+        throw UsageError{
+            "--packed and --palette exclude each other: the palette form writes "
+            "one small index a pixel"};
     if (o.numbering && format.dialect != Dialect::Numbered)
         throw UsageError{"--first-line and --step number the lines of --dialect numbered only"};
     if (format.perLine > MostPerLine(format))

@@ -25,7 +25,7 @@ LineWidths WidthsOf(Dialect dialect, int32_t item) {
 
 // "255, 255, 255,255" or "255,255,255,255"; "&HAARRGGBB".
 int32_t ColourWidth(const IncludeFormat& format) {
-    if (format.form == PixelForm::Packed) return 10;
+    if (format.form == PixelForm::Packed && !format.palette) return 10;
     return format.dialect == Dialect::Numbered ? 15 : 17;
 }
 

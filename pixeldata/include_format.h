@@ -6,12 +6,13 @@
 // - Yabasic: the label line is "label NAME", and a label holds only letters, digits and "_";
 //   yabasic has no "&H" numbers, so no packed form.
 // - Numbered: a classic listing: every line numbered, a "REM" line naming the picture and its
-//   size where the label would be, then "DATA" lines with "," between values.
+//   size where the label would be, then "DATA" lines with "," between values, numbered from
+//   `firstLine` by `lineStep` (the first REM line takes the number before `firstLine`).
 //
 // In every dialect the pixels are unpacked (A, R, G, B: four values a pixel) or packed
-// (&HAARRGGBB: one value), and in the palette form the colours come once, written so, after the
-// size and their count, negated (so that a program tells the form by its sign), followed by one
-// index a pixel. Lines that hold several pixels never grow beyond LongestBasicLine characters.
+// (&HAARRGGBB: one value); in the palette form the colours come once, unpacked, after the size
+// and their count, negated (so that a program tells the form by its sign), followed by one index
+// a pixel. Lines that hold several pixels never grow beyond LongestBasicLine characters.
 #pragma once
 
 #include <cstdint>
@@ -24,10 +25,10 @@ enum class PixelForm { Unpacked, Packed };
 
 struct IncludeFormat {
     Dialect dialect = Dialect::Default;
-    PixelForm form = PixelForm::Unpacked;  // of the pixels, or of the palette's colours
+    PixelForm form = PixelForm::Unpacked;  // of the pixels; the palette form has none packed
     bool palette = false;
     int32_t perLine = 0;       // pixels (indices in the palette form) a Data line; 0: the default
-    int32_t firstLine = 1000;  // the numbered dialect's first line number
+    int32_t firstLine = 1000;  // the numbered dialect's first Data line number, at least 1
     int32_t lineStep = 10;     // and the step between two lines
 };
 

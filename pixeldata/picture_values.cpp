@@ -43,12 +43,6 @@ bool ChooseForm(const IncludeValue& value, PictureValues& picture) {
 }
 
 void TakeColourValue(const IncludeValue& value, PictureValues& picture) {
-    if (picture.coloursRead == 0 && picture.channelsRead == 0)
-        picture.packedColours = IsPackedPixel(value.Text());
-    if (picture.packedColours) {
-        picture.colours[picture.coloursRead++] = value.number;
-        return;
-    }
     picture.partialColour = picture.partialColour << 8 | (value.number & 0xFF);
     if (++picture.channelsRead < 4) return;
     picture.colours[picture.coloursRead++] = picture.partialColour;
@@ -68,7 +62,7 @@ uint64_t ExpectedValues(const PictureValues& picture) {
         case ValueForm::Packed:
             return 2 + pixels;
         case ValueForm::Palette:
-            return 3 + uint64_t{picture.colourCount} * (picture.packedColours ? 1 : 4) + pixels;
+            return 3 + uint64_t{picture.colourCount} * 4 + pixels;
         case ValueForm::Unpacked:
             break;
     }

@@ -4,8 +4,8 @@
 // The first value after the size tells the form: "&H" (either case) and exactly eight
 // hexadecimal digits mark the packed form, one value 0xAARRGGBB a pixel; a value starting with
 // "-" the palette form, whose negated colour count (1 to 256) it is, followed by the colours
-// (unpacked or packed, as the first of them tells) and one index a pixel; anything else the
-// unpacked form. The conversion writes none of these marks in the unpacked form.
+// (A, R, G and B each) and one index a pixel; anything else the unpacked form. The conversion
+// writes none of these marks in the unpacked form.
 #pragma once
 
 #include <array>
@@ -35,7 +35,6 @@ struct PictureValues {
     int32_t height = 0;
     ValueForm form = ValueForm::Unpacked;
     // The palette form's colours, as declared and as read so far.
-    bool packedColours = false;
     uint32_t colourCount = 0;
     uint32_t coloursRead = 0;
     uint32_t channelsRead = 0;  // of the unpacked colour being read

@@ -81,6 +81,14 @@ private:
         return out_.Put(number + " " + std::string(text) + "\r\n");
     }
 
+    // The numbered dialect's REM line. The file's first is numbered just before the first line
+    // number, so that "RESTORE first" finds the first Data line (a BASIC may refuse to restore
+    // to a REM line).
+    bool RemarkLine(std::string_view text) {
+        if (lineNumber_ != format_.firstLine) return TextLine(text);
+        return out_.Put(std::to_string(lineNumber_ - 1) + " " + std::string(text) + "\r\n");
+    }
+
     // The numbered dialect's REM line, its name shortened where the line would grow too long.
     std::string Remark(std::string_view label, const std::string& size) const {
         const size_t fixed = std::to_string(lineNumber_).size() + 6 + size.size();
@@ -98,7 +106,7 @@ private:
                 return out_.Put("label " + DialectLabel(Dialect::Yabasic, s.label) + "\r\nData " +
                                 width + "\r\nData " + height + "\r\n");
             case Dialect::Numbered:
-                return TextLine(Remark(s.label, width + " x " + height)) &&
+                return RemarkLine(Remark(s.label, width + " x " + height)) &&
                        TextLine("DATA " + width + "," + height);
         }
         return false;
@@ -157,10 +165,10 @@ private:
         return true;
     }
 
-    // A colour as the form writes it.
+    // Pixels or the palette's colours as the form writes them.
     template <class Cursor>
     bool Colours(int64_t count, int64_t perLine, Cursor cursor, bool pixels) {
-        if (format_.form == PixelForm::Packed)
+        if (format_.form == PixelForm::Packed && !format_.palette)
             return Lines(count, perLine, cursor, PutPackedValue, pixels);
         const PixelPieces& pieces = Numbered() ? CompactPieces() : SpacedPieces();
         return Lines(
@@ -249,7 +257,8 @@ int64_t IncludeFileBytes(std::string_view label, const picture::PixelView& pictu
 }
 
 int64_t IncludeFileLines(std::span<const IncludeSection> sections, const IncludeFormat& format) {
-    int64_t lines = 0;
+    // The first REM line is numbered before the first line number.
+    int64_t lines = format.dialect == Dialect::Numbered && !sections.empty() ? -1 : 0;
     for (const IncludeSection& s : sections) {
         lines += format.dialect == Dialect::Numbered ? 2 : 3;
         if (format.palette) {

@@ -49,7 +49,8 @@ int64_t IncludeFileBytes(std::span<const IncludeSection> sections,
 int64_t IncludeFileBytes(std::string_view label, const picture::PixelView& picture,
                          const IncludeFormat& format = {});
 
-// The lines of the file.
+// The lines of the file; in the numbered dialect, those numbered from the first line number on
+// (the first REM line comes before it).
 int64_t IncludeFileLines(std::span<const IncludeSection> sections, const IncludeFormat& format);
 
 // Empty unless the format is numbered and the file needs line numbers above
