@@ -14,6 +14,7 @@
 #include "converter/conversion.h"
 #include "pixeldata/reader.h"
 #include "tests/bitmap/bmp_builder.h"
+#include "tests/converter/bmp2bi_run.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/temp_dir.h"
 #include "viewer/picture_file.h"
@@ -22,12 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 std::string OnePixelFile(const std::string& label, uint32_t rgb) {
     std::ostringstream s;
     s << label << ":\r\nData 1\r\nData 1\r\nData 255, " << (rgb >> 16) << ", "
@@ -35,36 +30,18 @@ std::string OnePixelFile(const std::string& label, uint32_t rgb) {
     return s.str();
 }
 
-class Bmp2biTest : public ::testing::Test {
-protected:
-    // Runs bmp2bi with `args` (each quoted for the shell) in the scratch folder, after `shell`.
-    Outcome Run(const std::vector<std::string>& args, const std::string& shell = "") {
-        std::string command = shell + "cd '" + dir.Path() + "' && '" + BMP2BI + "'";
-        for (const std::string& a : args) command += " '" + a + "'";
-        command += " >'" + dir.Path() + "/.out' 2>'" + dir.Path() + "/.err'";
-        const int raw = std::system(command.c_str());
-        const Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir / ".out"),
-                        ReadText(dir / ".err")};
-        fs::remove(dir / ".out");
-        fs::remove(dir / ".err");
-        return o;
-    }
-    ptrdiff_t Files() const { return std::ssize(Entries(dir.Path())); }
-    std::string Input(const std::string& name, uint32_t rgb) {
-        fs::create_directories(fs::path(dir / name).parent_path());
-        return dir.Write(name, bmp::Encode24({{rgb}}));
-    }
-
-    TempDir dir;
-};
-
 TEST_F(Bmp2biTest, HelpAndVersion) {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: bmp2bi [options] PICTURE...\n", 0), 0u);
     for (const char* option : {"--output-dir DIR", "--max-pixels N", "(default 100000000)",
-                               "--fit WxH", "--scale P% | F", "--size WxH", "--crop WxH+X+Y",
-                               "--smooth", "--packed", "-j N, --jobs N", "'-' is"})
+                               "--fit WxH",        "--scale P% | F", "--size WxH",
+                               "--crop WxH+X+Y",   "--smooth",       "--packed",
+                               "-j N, --jobs N",   "'-' is",         "--dialect NAME",
+                               "yabasic",          "numbered",       "--per-line N",
+                               "--palette",        "--colours N",    "--mask [A]",
+                               "--tiles WxH",      "--label NAME",   "--first-line N",
+                               "--step N",         "--dither"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     EXPECT_EQ(help.err, "");
     const Outcome version = Run({"--version"});
@@ -86,7 +63,16 @@ TEST_F(Bmp2biTest, UsageErrorsExitWithTwo) {
         {"--size", "2147483648x1", "a.bmp"}, {"--scale", "0", "a.bmp"}, {"--scale=-50%", "a.bmp"},
         {"--scale", "nan", "a.bmp"}, {"--scale", "2x", "a.bmp"}, {"--crop", "4x4+-1+0", "a.bmp"},
         {"--crop", "4x4+1", "a.bmp"}, {"--fit", "1x1", "--size", "2x2", "a.bmp"},
-        {"-j", "0", "a.bmp"}, {"--jobs=x", "a.bmp"}, {"-j"}};
+        {"-j", "0", "a.bmp"}, {"--jobs=x", "a.bmp"}, {"-j"},
+        {"--dialect", "qbasic", "a.bmp"}, {"--packed", "--dialect=yabasic", "a.bmp"},
+        {"--packed", "--palette", "a.bmp"}, {"--per-line", "14", "a.bmp"},
+        {"--per-line=16", "--dialect", "numbered", "a.bmp"}, {"--per-line", "0", "a.bmp"},
+        {"--first-line", "10", "a.bmp"}, {"--step=5", "a.bmp"},
+        {"--first-line", "0", "--dialect", "numbered", "a.bmp"},
+        {"--colours", "4", "a.bmp"}, {"--colours=1", "--palette", "a.bmp"},
+        {"--colors", "257", "--palette", "a.bmp"}, {"--dither", "a.bmp"},
+        {"--mask=0", "a.bmp"}, {"--mask", "256", "a.bmp"}, {"--tiles", "0x4", "a.bmp"},
+        {"--label", "x", "a.bmp", "b.bmp"}, {"--label", " ", "a.bmp"}};
     // clang-format on
     for (const auto& args : cases) {
         const Outcome o = Run(args);

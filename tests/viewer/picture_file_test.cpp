@@ -45,6 +45,26 @@ const std::tuple<const char*, std::string, std::string, uint64_t> IncludeCases[]
     {"an empty last value",
      "Data 2\r\nData 1\r\nData 9,\r\nData 1, 2, 3,4\r\nthe_end_of_it_all:\r\n",
      "2\n1\n9,\n1,2,3,4\n", 0},
+    {"yabasic's label line", "label Resx_bi\r\nData 1\r\nData 1\r\nData 1, 2, 3,4\r\n",
+     "1\n1\n1,2,3,4\n", 0},
+    {"a numbered listing",
+     "999 REM Resx_bi 2 x 1\r\n1000 DATA 2,1\r\n1010 DATA 1,2,3,4,5,6,7,8\r\n",
+     "2,1\n1,2,3,4,5,6,7,8\n", 0},
+    {"packed pixels, several a line", "Data 2\nData 1\nData &HFF010203, &h00aabbcc\n",
+     "2\n1\n255,1,2,3,0,170,187,204\n", 0},
+    {"a palette: the count and the colours give no values, the indices four each",
+     "p:\r\nData 2\r\nData 2\r\nData -2\r\nData 255, 1, 2,3\r\nData 0, 9, 8,7\r\n"
+     "Data 1, 0, 0, 1\r\n",
+     "2\n2\n0,9,8,7,255,1,2,3,255,1,2,3,0,9,8,7\n", 0},
+    {"a palette on one line with its indices", "Data 1\nData 3\nData -1, 1, 2, 3, 4, 0, 0, 0\n",
+     "1\n3\n1,2,3,4,1,2,3,4,1,2,3,4\n", 0},
+    {"labels after whole pictures begin the next",
+     "a_0:\nData 1\nData 1\nData 1,2,3,4\na_1:\nData 1\nData 1\nData &H05060708\n",
+     "1\n1\n1,2,3,4\n1\n1\n5,6,7,8\n", 0},
+    {"a palette's count out of range", "Data 1\r\nData 1\r\nData -257\r\n", "", 3},
+    {"a palette of no colours, in the second picture",
+     "Data 1\nData 1\nData 0, 2, 3, 4\nx:\nData 1\nData 1\nData -0\n", "", 7},
+    {"a numbered line of another kind", "1000 DATA 1,1\n1010 PRINT 1\n", "", 2},
     {"a label run into a Data line", "abc\r\nData 1\r\n", "", 1},
     {"a label run into a line with a blank", "Data 1\r\nabc\r\nx y:\r\n", "", 2},
     {"a label left open at the end", "Data 1\r\nData 1\r\nabc\r\ndef", "", 3},
@@ -75,6 +95,33 @@ TEST_F(PictureFileTest, IncludeTextsReadAsTheEmbeddedStreamReadsThem) {
                   ValueCountMismatch(stream).empty() && text.back() == '\n')
             << what;
     }
+}
+
+// An include file of several pictures (the tiles of a sprite sheet) is read one picture at a
+// time, each with its label; labels inside a picture give nothing.
+TEST_F(PictureFileTest, PicturesOfOneFileReadOneByOne) {
+    const std::string text =
+        "sheet_bi_0:\r\nData 1\r\nData 1\r\nrow:\r\nData 1, 2, 3,4\r\n"
+        "sheet_bi_1:\r\nData 2\r\nData 1\r\nData -1\r\nData 9, 8, 7,6\r\nData 0, 3\r\n"
+        "sheet_bi_2:\r\nData 1\r\nData 1\r\nData &HFF000001\r\n";
+    const std::tuple<uint64_t, std::string, std::vector<uint32_t>, size_t> cases[] = {
+        {0, "sheet_bi_0", {0x01020304}, 0},
+        // An index beyond the palette's colours reads as 0, with a warning.
+        {1, "sheet_bi_1", {0x09080706, 0}, 1},
+        {2, "sheet_bi_2", {0xFF000001}, 0},
+    };
+    for (const auto& [index, label, pixels, warnings] : cases) {
+        const PictureFile file = ReadIncludePicture(text, index);
+        ASSERT_EQ(file.status, PictureFileStatus::Ok) << index << ": " << file.problem;
+        EXPECT_EQ(file.pictureCount, 3u);
+        EXPECT_EQ(file.label, label);
+        EXPECT_EQ(ImagePixels(file.pixels), pixels) << index;
+        EXPECT_EQ(file.warnings.size(), warnings) << index;
+    }
+    EXPECT_EQ(ReadIncludePicture(text, 1).warnings[0],
+              "1 indices beyond the palette's 1 colours; their pixels read as 0");
+    EXPECT_EQ(ReadIncludePicture(text, 3).problem,
+              "holds 3 pictures now, not 4; it changed since it was first read");
 }
 
 // A 24-bit BMP of 2 x 2 pixels stored top-down (a negative height): blue, green / red, white.
