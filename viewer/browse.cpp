@@ -122,12 +122,13 @@ void Expand(Session& s, bool toLast) {
     Load(s);
 }
 
-void StepTo(Session& s, size_t index) {
+// To `index`; a file of several pictures reached backwards or as the last shows its last.
+void StepTo(Session& s, size_t index, bool toLast = false) {
     if (index == s.index) return;
-    const bool backwards = index < s.index;
+    toLast = toLast || index < s.index;
     s.index = index;
     Load(s);
-    Expand(s, backwards);
+    Expand(s, toLast);
 }
 
 void ZoomTo(Session& s, double zoom, int64_t x, int64_t y) {
@@ -177,7 +178,7 @@ bool Apply(Session& s, Command command) {
             StepTo(s, 0);
             return true;
         case Command::Last:
-            StepTo(s, last);
+            StepTo(s, last, true);
             return true;
         default:
             break;

@@ -49,3 +49,13 @@ if(E2E_PYTHON AND TARGET viewer)
                    $<TARGET_FILE:viewer> ${CMAKE_CURRENT_BINARY_DIR}/viewer_browse)
   set_tests_properties(viewer_e2e_browse PROPERTIES LABELS e2e TIMEOUT 180)
 endif()
+
+# Include files of the palette form, of several pixels a line and of a sprite sheet's tiles (a
+# numbered listing), as bmp2bi writes them: every frame exactly, each tile a picture of its own.
+if(E2E_PYTHON AND TARGET viewer AND TARGET bmp2bi)
+  add_test(NAME viewer_e2e_forms
+           COMMAND ${E2E_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/viewer_forms_e2e.py
+                   $<TARGET_FILE:viewer> $<TARGET_FILE:bmp2bi>
+                   ${CMAKE_CURRENT_BINARY_DIR}/viewer_forms)
+  set_tests_properties(viewer_e2e_forms PROPERTIES LABELS e2e TIMEOUT 180)
+endif()
