@@ -23,6 +23,7 @@
 #include "converter/memory_budget.h"
 #include "converter/ordered_batch.h"
 #include "converter/output_file.h"
+#include "converter/quantise.h"
 #include "picture/picture.h"
 
 namespace {
@@ -334,5 +335,6 @@ int main(int argc, char** argv) {
     // One picture: the lowest peak. A batch keeps the heap's reuse of freed blocks, which saves
     // a fresh mapping (and its page faults) per file: 30 % of a batch of photos.
     if (options.inputs.size() == 1) picture::ReturnLargeBlocksWhenFreed();
+    options.treatment.reduce = ReduceColours;
     return Run(options);
 }

@@ -1,7 +1,5 @@
 #include "converter/include_content.h"
 
-#include "converter/quantise.h"
-
 namespace {
 
 void Mask(const picture::PixelView& picture, uint32_t below) {
@@ -23,7 +21,8 @@ std::string ReduceIfAsked(const picture::PixelView& picture, const PixelTreatmen
     if (!treatment.colours ||
         HoldsAtMostColours(picture, static_cast<uint64_t>(*treatment.colours)))
         return {};
-    return ReduceColours(picture, *treatment.colours, treatment.dither);
+    if (!treatment.reduce) return "this program reduces no colours";
+    return treatment.reduce(picture, *treatment.colours, treatment.dither);
 }
 
 // The palettes of the sections, or why one cannot have one.

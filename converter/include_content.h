@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,9 +17,11 @@ struct PixelTreatment {
     // Pixels of less alpha become the mask colour 0xFFFF00FF, which the screen's mask blit and
     // the viewer leave out.
     std::optional<uint32_t> maskBelow;
-    // The palette form: reduce to at most this many colours where the picture has more.
+    // The palette form: reduce to at most this many colours where the picture has more, by
+    // `reduce` (ReduceColours of quantise.h, which only bmp2bi links).
     std::optional<int> colours;
     bool dither = false;
+    std::function<std::string(const picture::PixelView&, int colours, bool dither)> reduce;
     // Cut into tiles of this size, in reading order; those at the right and bottom edges may be
     // smaller.
     std::optional<Dimensions> tiles;

@@ -2,7 +2,11 @@
 # include-file writer, compiled again with the fuzzer's instrumentation on top of the bitmap
 # fragment's picture units, from the same seed corpus. It runs as long as the bitmap fuzz test.
 set(conversion_fuzz_options -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
-add_library(conversion_fuzz_code STATIC ${PROJECT_SOURCE_DIR}/pixeldata/writer.cpp)
+add_library(conversion_fuzz_code STATIC
+  ${PROJECT_SOURCE_DIR}/pixeldata/writer.cpp
+  ${PROJECT_SOURCE_DIR}/pixeldata/block_output.cpp
+  ${PROJECT_SOURCE_DIR}/pixeldata/pixel_text.cpp
+  ${PROJECT_SOURCE_DIR}/pixeldata/include_format.cpp)
 target_include_directories(conversion_fuzz_code PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(conversion_fuzz_code PRIVATE ${conversion_fuzz_options})
 target_link_libraries(conversion_fuzz_code PUBLIC bitmap_fuzz_code picture Threads::Threads)

@@ -5,6 +5,7 @@ set(viewer_fuzz_options -fsanitize=fuzzer-no-link,address,undefined -fno-omit-fr
 add_library(viewer_fuzz_code STATIC
   ${PROJECT_SOURCE_DIR}/pixeldata/value_stream.cpp
   ${PROJECT_SOURCE_DIR}/viewer/build_image.cpp
+  ${PROJECT_SOURCE_DIR}/pixeldata/picture_values.cpp
   ${PROJECT_SOURCE_DIR}/pixeldata/reader.cpp
   ${PROJECT_SOURCE_DIR}/pixeldata/line_blocks.cpp
   ${PROJECT_SOURCE_DIR}/viewer/picture_file.cpp)
@@ -27,6 +28,9 @@ file(WRITE ${viewer_fuzz_seeds}/viewer_stream_fuzzer/picture
      "3\n2\n255,180,151,71\n0,255,0,255\n&HFF,&O17,&B101,&17\n-1,300,12ab,\n 4294967296\n")
 file(WRITE ${viewer_fuzz_seeds}/viewer_include_file_fuzzer/picture.bi
      "Unnamed_bi:\r\nData 2\r\nData 1\r\nData 255, 255, 0,0\r\n\r\nrow:\r\nDATA &HFF, 0, 0,255\r\n")
+file(WRITE ${viewer_fuzz_seeds}/viewer_include_file_fuzzer/forms.bi
+     "label a_0\r\nData 1\r\nData 2\r\nData -2, 1, 2, 3, 4\r\nData 255, 0, 0,0\r\nData 1, 0\r\n"
+     "1000 REM a_1 2 x 1\r\n1010 DATA 2,1\r\n1020 DATA &HFF000000,&h00ffffff\r\n")
 file(WRITE ${viewer_fuzz_seeds}/viewer_include_file_fuzzer/labels.bi
      "a\tb\nc_bi:\r\n:\nData 2\nData 2\nData -1, 99999999999, 12345678,123456789\nData 7\r")
 # Lines up to just above the reader's limit of 16384 bytes, and seeds at and above it.

@@ -51,6 +51,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package) $(field Version) $(field Architecture) $(field Section)" = \
   "pixeltools $version $arch graphics" ] || fail "control fields: $(dpkg-deb -f "$deb")"
 for library in libc6 libsdl2-2.0-0 libgtk-3-0 libstdc++6 libwebp7 libwebpdemux2 libtiff6 libheif1 \
+               libimagequant0 \
                libexif12; do
     [[ ", $(field Depends)," =~ ", $library (>= "[^\)]+")," ]] ||
         fail "Depends lacks $library: $(field Depends)"
