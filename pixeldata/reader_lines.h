@@ -210,9 +210,10 @@ const char* ReadValues(const char* lineStart, const char* p, const char* end,
         return EndQuickLine(afterPacked, reader, sink);
     }
     IncludeValue values[4];
-    // In the other forms four plain values are four pixels, or colours: only the full way
-    // knows that.
-    const char* after = picture.form == ValueForm::Unpacked ? p : nullptr;
+    // In the other forms four plain values are four pixels, or colours, and the size is taken
+    // note of: only the full way knows that.
+    const char* after =
+        picture.form == ValueForm::Unpacked && picture.valueCount >= 2 ? p : nullptr;
     // Unrolled, so that each of the four values has branches of its own, which the processor
     // predicts well where a picture's colours change smoothly.
 #if defined(__OPTIMIZE__)  // an unoptimised build would warn that it ignores the hint

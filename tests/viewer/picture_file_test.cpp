@@ -61,6 +61,8 @@ const std::tuple<const char*, std::string, std::string, uint64_t> IncludeCases[]
     {"labels after whole pictures begin the next",
      "a_0:\nData 1\nData 1\nData 1,2,3,4\na_1:\nData 1\nData 1\nData &H05060708\n",
      "1\n1\n1,2,3,4\n1\n1\n5,6,7,8\n", 0},
+    {"the size on a line of pixel values, then a label inside the picture",
+     "Data 2, 1, 5, 6\nx:\nData 7, 8, 1, 2, 3, 4\n", "2,1,5,6\n7,8,1,2,3,4\n", 0},
     {"a palette's count out of range", "Data 1\r\nData 1\r\nData -257\r\n", "", 3},
     {"a palette of no colours, in the second picture",
      "Data 1\nData 1\nData 0, 2, 3, 4\nx:\nData 1\nData 1\nData -0\n", "", 7},
