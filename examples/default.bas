@@ -1,10 +1,14 @@
-REM Reads a picture from a pixel-data include file as a BASIC program uses one, in the
-REM default dialect: bmp2bi sprite.png writes Ressprite.bi, which this program takes in with
-REM MERGE (in BASICs with an include command: '$INCLUDE: 'Ressprite.bi' or #include).
-REM It prints the picture's size and the Adler-32 checksum of its values (A, R, G and B of
-REM every pixel, row by row), and draws a picture of up to 64 pixels across in letters.
-REM Both the plain form and the palette form (bmp2bi --palette) are read: a negative value
-REM after the size is the palette's colour count (an alpha value never is).
+REM Reads a picture from a pixel-data include file as a BASIC
+REM program uses one, in the default dialect: bmp2bi sprite.png
+REM writes Ressprite.bi, which this program takes in with MERGE
+REM (in BASICs with an include command: '$INCLUDE:
+REM 'Ressprite.bi' or #include). It prints the picture's size
+REM and the Adler-32 checksum of its values (A, R, G and B of
+REM every pixel, row by row), and draws a picture of up to 64
+REM pixels across in letters. Both the plain form and the
+REM palette form (bmp2bi --palette) are read: a negative value
+REM after the size is the palette's colour count (an alpha value
+REM never is).
 REM Run it with: bwbasic default.bas
 MERGE "Ressprite.bi"
 DIM ca(255), cr(255), cg(255), cb(255)
@@ -62,12 +66,14 @@ s1 = (s1 + b) MOD 65521
 s2 = (s2 + s1) MOD 65521
 RETURN
 
-REM The draw loop a program with graphics has, PSET (x, y), RGB(r, g, b), in letters: a
-REM transparent or mask-coloured pixel (bmp2bi --mask) stays empty, the others show how light.
+REM The draw loop a program with graphics has, PSET (x, y),
+REM RGB(r, g, b), in letters: a transparent or mask-coloured
+REM pixel (bmp2bi --mask) stays empty, the others show how light.
 DrawPixel:
 IF a < 128 OR (r = 255 AND g = 0 AND b = 255) THEN
   row$ = row$ + " "
 ELSE
-  row$ = row$ + MID$(".:-=+*#%@", 1 + INT((r * 3 + g * 6 + b) / 2551 * 9), 1)
+  light = INT((r * 3 + g * 6 + b) / 2551 * 9)
+  row$ = row$ + MID$(".:-=+*#%@", 1 + light, 1)
 END IF
 RETURN

@@ -26,9 +26,11 @@ namespace {
 
 constexpr const char* Usage =
     "Usage: viewer [FILE...]\n"
-    "Shows pixel-data include files, as the converter writes them, and picture files (BMP, PNG,\n"
-    "JPEG, GIF), each fitted whole into a window sized to the first. Without a file, shows the\n"
-    "picture built into the program at the top-left of a 640 x 480 window until a key is pressed.\n"
+    "Shows pixel-data include files, as the converter and bmp2bi write them (every form and\n"
+    "dialect), and picture files (BMP, PNG, JPEG, GIF, WebP, TIFF, HEIC, AVIF), each fitted whole\n"
+    "into a window sized to the first; every picture of an include file of several (bmp2bi\n"
+    "--tiles) as if it were a file of its own. Without a file, shows the picture built into the\n"
+    "program at the top-left of a 640 x 480 window until a key is pressed.\n"
     "\n"
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"

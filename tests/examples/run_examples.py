@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """The sample programs of examples/ run by the real interpreters over include files bmp2bi wrote.
 
-    run_examples.py BMP2BI EXAMPLES_DIR WORK_DIR
+    run_examples.py BMP2BI SOURCE_DIR WORK_DIR
 
 A 16 x 16 sprite with alpha and a 64 x 48 photo are written in every dialect and form the
 interpreters read; each sample prints the picture's size and the Adler-32 checksum of its values,
 which must be those of the picture (after --mask, or the colour reduction of --colours, as read
 from the file). default.bas also draws the sprite in letters, which must match. A missing
-interpreter fails the run with a line naming it.
+interpreter fails the run with a line naming it. The README and bmp2bi's manual page must show
+default.bas as it is.
 """
 import os
 import re
@@ -157,8 +158,23 @@ def run_case(bmp2bi, examples, work, number, case, picture_name, picture):
     print('%s: %d x %d, checksum %d %d as the picture' % ((what,) + got))
 
 
+def check_shown(source):
+    """default.bas as the README and the manual page show it."""
+    program = open(os.path.join(source, 'examples', 'default.bas'), encoding='ascii').read()
+    readme = open(os.path.join(source, 'README.md'), encoding='utf-8').read()
+    if '```basic\n' + program + '```' not in readme:
+        sys.exit('README.md does not show examples/default.bas as it is')
+    page = open(os.path.join(source, 'packaging', 'man', 'bmp2bi.1.in'), encoding='utf-8').read()
+    shown = re.search(r'\n\.EX\n(MERGE|REM Reads.*?)\.EE\n', page, re.S)
+    if not shown or shown[1].replace('\\e', '\\').replace('\\&', '') != program:
+        sys.exit('the manual page bmp2bi.1 does not show examples/default.bas as it is')
+    print('README.md and bmp2bi.1 show examples/default.bas')
+
+
 def main():
-    bmp2bi, examples, work = sys.argv[1:4]
+    bmp2bi, source, work = sys.argv[1:4]
+    examples = os.path.join(source, 'examples')
+    check_shown(source)
     missing = [name for name in ('bwbasic', 'yabasic') if shutil.which(name) is None]
     if missing:
         sys.exit('missing interpreter: %s (make deps installs it)' % ', '.join(missing))
