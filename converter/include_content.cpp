@@ -42,6 +42,12 @@ std::string IndexSections(IncludeContent& content) {
     return {};
 }
 
+// How many tiles of `tile` the picture makes.
+int64_t TileCount(const picture::PixelView& picture, Dimensions tile) {
+    return ((picture.width + tile.width - 1) / tile.width) *
+           ((picture.height + tile.height - 1) / tile.height);
+}
+
 IncludeContent Refused(std::string problem) {
     IncludeContent content;
     content.problem = std::move(problem);
@@ -66,6 +72,11 @@ std::vector<picture::PixelView> CutTiles(const picture::PixelView& picture, Dime
 
 IncludeContent PrepareContent(const picture::PixelView& picture, const std::string& label,
                               const IncludeFormat& format, const PixelTreatment& treatment) {
+    if (treatment.tiles && TileCount(picture, *treatment.tiles) > MostTiles)
+        return Refused("--tiles " + std::to_string(treatment.tiles->width) + "x" +
+                       std::to_string(treatment.tiles->height) + " cuts the picture into " +
+                       std::to_string(TileCount(picture, *treatment.tiles)) + " tiles, more than " +
+                       std::to_string(MostTiles));
     if (treatment.maskBelow) Mask(picture, *treatment.maskBelow);
     if (format.palette) {
         if (std::string failed = ReduceIfAsked(picture, treatment); !failed.empty())

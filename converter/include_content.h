@@ -28,6 +28,9 @@ struct PixelTreatment {
 };
 
 inline constexpr uint32_t DefaultMaskAlpha = 128;
+// The most tiles one picture is cut into: a 4096 x 4096 sheet of 16 x 16 sprites. More would be a
+// slip of the fingers (--tiles 1x1 on a photo) that costs a label and a section a pixel.
+inline constexpr int64_t MostTiles = 65536;
 
 struct IncludeContent {
     std::vector<IncludeSection> sections;
@@ -36,9 +39,9 @@ struct IncludeContent {
 };
 
 // Treats `picture` in place and lays it out for the include file: one section, or one a tile
-// labelled `label`_0, `label`_1 and so on. Refused in the palette form when a picture has more
-// than 256 colours and no reduction is asked for, and in the numbered dialect when its lines need
-// numbers above 65529.
+// labelled `label`_0, `label`_1 and so on. Refused when it would make more than MostTiles tiles,
+// in the palette form when a picture has more than 256 colours and no reduction is asked for, and
+// in the numbered dialect when its lines need numbers above 65529.
 IncludeContent PrepareContent(const picture::PixelView& picture, const std::string& label,
                               const IncludeFormat& format, const PixelTreatment& treatment);
 

@@ -31,9 +31,6 @@ struct IncludeSection {
     std::span<const uint8_t> indices;
 };
 
-// The longest line a pixel can take in the default form: "Data 255, 255, 255,255" and CR LF.
-inline constexpr int32_t IncludeFileLongestLine = 24;
-
 // Writes the file through `sink` in large blocks, reporting the pixels written after each block
 // if `progress` is set. False as soon as the sink refuses a block.
 bool WriteIncludeFile(std::span<const IncludeSection> sections, const ByteSink& sink,

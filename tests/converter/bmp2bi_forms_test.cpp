@@ -140,7 +140,8 @@ TEST_F(Bmp2biTest, ColoursReducedKeepTheMask) {
     }
 }
 
-TEST_F(Bmp2biTest, NumberedListingsThatNeedTooManyLinesAreRefused) {
+// A numbered listing that needs too many lines, and a slip that would make a tile a pixel.
+TEST_F(Bmp2biTest, PicturesTheFormCannotHoldAreRefused) {
     // 160000 pixels, 15 a line: 10668 lines.
     dir.Write(
         "big.bmp",
@@ -151,6 +152,12 @@ TEST_F(Bmp2biTest, NumberedListingsThatNeedTooManyLinesAreRefused) {
               "bmp2bi: big.bmp: a numbered listing of it takes 10668 lines; from line 1000 in "
               "steps of 10 the last would be 107670, above 65529; --step, --first-line, "
               "--per-line or --fit make room\n");
+    EXPECT_EQ(Files(), 1);
+    const Outcome tiny = Run({"--tiles", "1x1", "big.bmp"});
+    EXPECT_EQ(tiny.status, 1);
+    EXPECT_EQ(tiny.err,
+              "bmp2bi: big.bmp: --tiles 1x1 cuts the picture into 160000 tiles, more than "
+              "65536\n");
     EXPECT_EQ(Files(), 1);
     EXPECT_EQ(Run({"-q", "--dialect", "numbered", "--step", "6", "big.bmp"}).status, 0);
 }
