@@ -51,6 +51,8 @@ public:
     explicit BlockOutput(const ByteSink& sink);
 
     char* Cursor() const { return out_; }
+    // Text may be formatted at the cursor up to here before it must be taken with Advance.
+    const char* Limit() const { return limit_; }
     // Takes the text up to `end` (at most LongestLine past the cursor); false once the sink
     // has refused a block. Inline: it is called for every line.
     bool Advance(char* end) {

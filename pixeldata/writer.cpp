@@ -154,13 +154,27 @@ private:
         return true;
     }
 
-    // One pixel a line, as the conversion has always written it: whole lines from the tables.
+    // One pixel a line, as the conversion has always written it: whole lines from the tables,
+    // the block's limit looked at once a line and the blocks taken only when full, since this
+    // is the way of most pixels.
     template <class PutLine>
     bool OnePerLine(const picture::PixelView& view, PutLine putLine) {
+        int64_t counted = 0;  // pixels of the view that Advance has taken
+        const auto take = [&](char* end, int64_t written) {
+            const int64_t pixels = written - counted;
+            counted = written;
+            return Advance(end, pixels);
+        };
         for (int64_t y = 0; y < view.height; ++y) {
             const uint32_t* row = view.Row(y);
-            for (int64_t x = 0; x < view.width; ++x)
-                if (!Advance(putLine(out_.Cursor(), row[x]), 1)) return false;
+            char* out = out_.Cursor();
+            for (int64_t x = 0; x < view.width; ++x) {
+                out = putLine(out, row[x]);
+                if (out < out_.Limit()) continue;
+                if (!take(out, y * view.width + x + 1)) return false;
+                out = out_.Cursor();
+            }
+            if (!take(out, (y + 1) * view.width)) return false;
         }
         return true;
     }
