@@ -6,8 +6,9 @@ Usage: palette_vs_pngquant.py BMP2BI [--work DIR] [--runs N]
 Both read the same PNG (a photo-like picture of every channel value, made as include_sizes.py
 makes its photo), reduce it to 256 colours without dithering (pngquant --nofs; both use
 libimagequant at its default speed) and write their result: bmp2bi the include file of the
-palette form, pngquant a PNG. Each time is the best of N runs, from process start to the written
-file; the ratio bmp2bi / pngquant is printed with them, and plain bmp2bi for scale.
+palette form, pngquant a PNG. Each time is the best of N rounds (the commands take turns), from
+process start to the written file; the ratio bmp2bi / pngquant is printed with them, and plain
+bmp2bi for scale.
 """
 import argparse
 import os
@@ -18,12 +19,15 @@ import time
 from include_sizes import make_photo
 
 
-def best_time(command, runs):
-    best = float("inf")
+def best_times(commands, runs):
+    """The best time of each command over `runs` rounds, the commands taking turns within a round
+    so that a busy machine slows them alike."""
+    best = {name: float("inf") for name in commands}
     for _ in range(runs):
-        start = time.perf_counter()
-        subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
-        best = min(best, time.perf_counter() - start)
+        for name, command in commands.items():
+            start = time.perf_counter()
+            subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+            best[name] = min(best[name], time.perf_counter() - start)
     return best
 
 
@@ -39,13 +43,12 @@ def main():
     make_photo(photo, 4000, 3000)
     bmp2bi = os.path.abspath(args.bmp2bi)
     out_bi, out_png = os.path.join(work, "out.bi"), os.path.join(work, "out.png")
-    times = {
-        "bmp2bi --palette --colours 256": best_time(
-            [bmp2bi, "-q", "-f", "--palette", "--colours", "256", "-o", out_bi, photo], args.runs),
-        "pngquant --nofs 256": best_time(
-            ["pngquant", "--force", "--nofs", "--output", out_png, "256", photo], args.runs),
-        "bmp2bi (plain form)": best_time([bmp2bi, "-q", "-f", "-o", out_bi, photo], args.runs),
-    }
+    times = best_times({
+        "bmp2bi --palette --colours 256":
+            [bmp2bi, "-q", "-f", "--palette", "--colours", "256", "-o", out_bi, photo],
+        "pngquant --nofs 256": ["pngquant", "--force", "--nofs", "--output", out_png, "256", photo],
+        "bmp2bi (plain form)": [bmp2bi, "-q", "-f", "-o", out_bi, photo],
+    }, args.runs)
     for name, seconds in times.items():
         print(f"{name:<32} {seconds:7.3f} s")
     ratio = times["bmp2bi --palette --colours 256"] / times["pngquant --nofs 256"]

@@ -79,3 +79,15 @@ messages_hold("negative.bi: warning: width -5 and height 3 make no picture; the 
 if(NOT status EQUAL 0 OR NOT found OR NOT EXISTS ${WORK}/negative.stream)
   message(SEND_ERROR "width -5: status ${status}, messages '${messages}'")
 endif()
+
+# The other forms and dialects give the unpacked form's values; a file of several pictures (a
+# sprite sheet's tiles, here a numbered listing with a palette) warns that the first is shown.
+file(WRITE ${WORK}/tiles.bi "999 REM t_0 1 x 1\r\n1000 DATA 1,1\r\n1010 DATA -1\r\n"
+                            "1020 DATA 255,1,2,3\r\n1030 DATA 0\r\n1040 REM t_1 1 x 1\r\n"
+                            "1050 DATA 1,1\r\n1060 DATA &H04050607\r\n")
+run_generator(${WORK}/tiles.bi ${WORK}/tiles.stream)
+file(READ ${WORK}/tiles.stream stream)
+messages_hold("tiles.bi: warning: the file holds 2 pictures; the viewer shows the first")
+if(NOT status EQUAL 0 OR NOT found OR NOT stream STREQUAL "1,1\n255,1,2,3\n1,1\n4,5,6,7\n")
+  message(SEND_ERROR "tiles: status ${status}, messages '${messages}', stream '${stream}'")
+endif()
