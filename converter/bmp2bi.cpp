@@ -100,11 +100,19 @@ bool IsStandardOutput(const std::string& path) {
            named.st_dev == out.st_dev && named.st_ino == out.st_ino;
 }
 
-Report ConvertOne(const Bmp2biOptions& o, const std::string& input, const Target& target,
-                  const ProgressReport& progress, const std::function<void()>& written) {
+Report ConvertOne(const Bmp2biOptions& o, const picture::OpenedPicture& opened,
+                  const std::string& input, const Target& target, const ProgressReport& progress,
+                  const std::function<void()>& written) {
     const ConversionJob job{
-        input,    target.path, target.label, [&] { return o.force || IsPipeOrDevice(target.path); },
-        progress, {},          written};
+        .inputPath = input,
+        .outputPath = target.path,
+        .label = target.label,
+        .opened = &opened,
+        .allowOverwrite = [&] { return o.force || IsPipeOrDevice(target.path); },
+        .progress = progress,
+        .allowLarge = {},
+        .written = written,
+    };
     const ConversionResult result =
         RunConversion(job, {o.shaping, o.form, target.toStandardOutput});
     switch (result.status) {
@@ -123,8 +131,7 @@ Report ConvertOne(const Bmp2biOptions& o, const std::string& input, const Target
 }
 
 // The memory a file's conversion holds at its peak: the decoded picture and the shaped one.
-int64_t PictureBytes(const Bmp2biOptions& o, const std::string& input) {
-    const picture::ProbeResult probe = picture::Probe(input);
+int64_t PictureBytes(const Bmp2biOptions& o, const picture::ProbeResult& probe) {
     if (!probe.recognised) return 0;
     const Dimensions source{probe.width, probe.height};
     const ShapedSize shaped = PlanShape(o.shaping, source);
@@ -189,9 +196,11 @@ int Run(const Bmp2biOptions& o) {
         .work =
             [&](size_t i) {
                 if (!targets[i]) return settle();
-                const MemoryBudget::Reservation held(memory, PictureBytes(o, o.inputs[i]));
+                // Opened once: the probe that sets the memory aside is the one loaded from.
+                const picture::OpenedPicture opened(o.inputs[i]);
+                const MemoryBudget::Reservation held(memory, PictureBytes(o, opened.Probe()));
                 reports[i] = ConvertOne(
-                    o, o.inputs[i], *targets[i],
+                    o, opened, o.inputs[i], *targets[i],
                     [&progress, i](int64_t done, int64_t total) {
                         progress.Advance(i, done, total);
                     },
