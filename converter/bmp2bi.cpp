@@ -5,18 +5,16 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "base/command_line.h"
-#include "base/text_encoding.h"
+#include "base/printable.h"
 #include "converter/batch_progress.h"
 #include "converter/bmp2bi_options.h"
 #include "converter/conversion.h"
@@ -62,48 +60,6 @@ Target TargetFor(const Bmp2biOptions& o, const std::string& input) {
     return {path, MakeLabel(o.label.value_or(name)), o.output == "-"};
 }
 
-// One character of a name as an escape: "\n", "\x1b".
-std::string Escaped(char c) {
-    switch (c) {
-        case '\n':
-            return "\\n";
-        case '\r':
-            return "\\r";
-        case '\t':
-            return "\\t";
-        default:
-            break;
-    }
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
-    return hex;
-}
-
-// The length of the printable UTF-8 character that `text` starts with; 0 for a control
-// character (C0, DEL, C1), a malformed sequence or a stray byte.
-size_t PrintableLength(std::string_view text) {
-    const DecodedCharacter c = DecodeCharacter(text, 0);
-    const bool malformed = !c.wellFormed;
-    const bool control = c.codePoint < 0x20 || (c.codePoint >= 0x7F && c.codePoint < 0xA0);
-    return malformed || control ? 0 : c.length;
-}
-
-// Text with its names made safe for one line of a terminal: control characters and bytes that
-// are no UTF-8 become escapes, so a message is always one line and a name steers nothing.
-std::string Printable(std::string_view text) {
-    std::string out;
-    while (!text.empty()) {
-        const size_t length = PrintableLength(text);
-        out += length > 0 ? std::string(text.substr(0, length)) : Escaped(text[0]);
-        text.remove_prefix(std::max<size_t>(length, 1));
-    }
-    return out;
-}
-
-void Say(FILE* stream, const std::string& line) {
-    std::fprintf(stream, "%s\n", Printable(line).c_str());
-}
-
 std::string Canonical(const std::string& path) {
     std::error_code ignored;
     return std::filesystem::weakly_canonical(path, ignored).string();
@@ -121,7 +77,8 @@ std::optional<std::string> Conflict(const std::string& input, const Target& targ
     return std::nullopt;
 }
 
-// What the run tells of one file: a line for standard output or one for standard error.
+// What the run tells of one file: a line for standard output, or the failure ("input: why")
+// that goes to standard error after the program's name.
 struct Report {
     bool converted = false;
     std::string out;
@@ -129,7 +86,7 @@ struct Report {
 };
 
 Report Failure(const std::string& input, const std::string& why) {
-    return {false, {}, "bmp2bi: " + input + ": " + why};
+    return {false, {}, input + ": " + why};
 }
 
 // A pipe, a terminal or a device: written in place, so nothing is replaced that --force should
@@ -157,15 +114,21 @@ std::string Size(int64_t bytes) {
     return text;
 }
 
-// Where the lines of a run go: one at a time, the progress line taken away first.
+// Where the lines of a run go: one at a time, from any thread, the progress line taken away
+// first.
 struct Terminal {
     std::mutex mutex;
     BatchProgress& progress;
 
-    void Say(FILE* stream, const std::string& line) {
+    void Say(std::FILE* stream, const std::string& line) {
         const std::lock_guard lock(mutex);
         progress.Clear();
-        ::Say(stream, line);
+        SayLine(stream, line);
+    }
+    void Error(const std::string& message) {
+        const std::lock_guard lock(mutex);
+        progress.Clear();
+        ReportError("bmp2bi", message);
     }
     void ShowProgress() {
         const std::lock_guard lock(mutex);
@@ -179,20 +142,26 @@ std::function<bool(int64_t, int64_t, int64_t)> LargeFileWarning(const Bmp2biOpti
                                                                 Terminal& terminal) {
     if (o.quiet) return {};
     return [&input, &terminal](int64_t bytes, int64_t width, int64_t height) {
-        terminal.Say(stderr, "bmp2bi: " + input + ": warning: the include file takes " +
-                                 Size(bytes) + " for " + std::to_string(width) + " x " +
-                                 std::to_string(height) + " pixels; --fit WxH makes it smaller");
+        terminal.Error(input + ": warning: the include file takes " + Size(bytes) + " for " +
+                       std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels; --fit WxH makes it smaller");
         return true;
     };
 }
 
-Report ConvertOne(const Bmp2biOptions& o, const std::string& input, const Target& target,
-                  const ProgressReport& progress, const std::function<void()>& written,
-                  Terminal& terminal) {
-    const ConversionJob job{input,        target.path,
-                            target.label, [&] { return o.force || IsPipeOrDevice(target.path); },
-                            progress,     LargeFileWarning(o, input, terminal),
-                            written};
+Report ConvertOne(const Bmp2biOptions& o, const picture::OpenedPicture& opened,
+                  const std::string& input, const Target& target, const ProgressReport& progress,
+                  const std::function<void()>& written, Terminal& terminal) {
+    const ConversionJob job{
+        .inputPath = input,
+        .outputPath = target.path,
+        .label = target.label,
+        .opened = &opened,
+        .allowOverwrite = [&] { return o.force || IsPipeOrDevice(target.path); },
+        .progress = progress,
+        .allowLarge = LargeFileWarning(o, input, terminal),
+        .written = written,
+    };
     const ConversionResult result =
         RunConversion(job, {o.shaping, o.treatment, o.format, target.toStandardOutput});
     switch (result.status) {
@@ -211,8 +180,7 @@ Report ConvertOne(const Bmp2biOptions& o, const std::string& input, const Target
 }
 
 // The memory a file's conversion holds at its peak: the decoded picture and the shaped one.
-int64_t PictureBytes(const Bmp2biOptions& o, const std::string& input) {
-    const picture::ProbeResult probe = picture::Probe(input);
+int64_t PictureBytes(const Bmp2biOptions& o, const picture::ProbeResult& probe) {
     if (!probe.recognised) return 0;
     const Dimensions source{probe.width, probe.height};
     const ShapedSize shaped = PlanShape(o.shaping, source);
@@ -247,9 +215,9 @@ void WarnOfSharedLabels(const Bmp2biOptions& o, const std::vector<std::optional<
         const std::string label = DialectLabel(o.format.dialect, targets[i]->label);
         const auto [earlier, fresh] = first.emplace(label, i);
         if (!fresh)
-            Say(stderr, "bmp2bi: warning: " + o.inputs[earlier->second] + " and " + o.inputs[i] +
-                            " both get the label " + label +
-                            ", which one program cannot include twice");
+            ReportError("bmp2bi", "warning: " + o.inputs[earlier->second] + " and " + o.inputs[i] +
+                                      " both get the label " + label +
+                                      ", which one program cannot include twice");
     }
 }
 
@@ -274,7 +242,7 @@ int Run(const Bmp2biOptions& o) {
     if (o.maxPixels) picture::SetPixelLimit(*o.maxPixels);
     if (o.keepOrientation) picture::SetApplyOrientation(false);
     if (const auto failed = MakeOutputDir(o)) {
-        Say(stderr, "bmp2bi: " + *failed);
+        ReportError("bmp2bi", *failed);
         return 1;
     }
     std::vector<Report> reports(o.inputs.size());
@@ -295,9 +263,11 @@ int Run(const Bmp2biOptions& o) {
         .work =
             [&](size_t i) {
                 if (!targets[i]) return settle();
-                const MemoryBudget::Reservation held(memory, PictureBytes(o, o.inputs[i]));
+                // Opened once: the probe that sets the memory aside is the one loaded from.
+                const picture::OpenedPicture opened(o.inputs[i]);
+                const MemoryBudget::Reservation held(memory, PictureBytes(o, opened.Probe()));
                 reports[i] = ConvertOne(
-                    o, o.inputs[i], *targets[i],
+                    o, opened, o.inputs[i], *targets[i],
                     [&progress, i](int64_t done, int64_t total) {
                         progress.Advance(i, done, total);
                     },
@@ -311,7 +281,7 @@ int Run(const Bmp2biOptions& o) {
                     progress.Finished(i);
                 }
                 if (!reports[i].out.empty()) terminal.Say(stdout, reports[i].out);
-                if (!reports[i].err.empty()) terminal.Say(stderr, reports[i].err);
+                if (!reports[i].err.empty()) terminal.Error(reports[i].err);
                 allConverted = reports[i].converted && allConverted;
             },
         .tick = [&terminal] { terminal.ShowProgress(); },
@@ -328,7 +298,7 @@ int main(int argc, char** argv) {
     try {
         options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        return command_line::UsageError("bmp2bi", Printable(e.message));
+        return command_line::UsageError("bmp2bi", e.message);
     }
     if (options.help) return command_line::ShowHelp(UsageText());
     if (options.version) return command_line::ShowVersion("bmp2bi");

@@ -1,8 +1,8 @@
 #include "viewer/browse.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "base/printable.h"
 #include "screen/screen.h"
 #include "viewer/commands.h"
 #include "viewer/title.h"
@@ -153,7 +153,7 @@ void CompleteFile(Session& s) {
     std::string problem = whole.status != PictureFileStatus::Ok ? whole.problem
                           : sameSize                            ? "no memory for the picture"
                                                                 : "changed while it was being read";
-    std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), problem.c_str());
+    ReportError("viewer", path + ": " + problem);
     s.file = {{}, std::move(problem), s.file.pictureCount, s.file.label};
     Redraw(s);
 }
@@ -261,11 +261,11 @@ picture::LoadOptions FirstFrameRead(std::function<Extent(Extent picture)> window
 
 LoadedFile Prepared(const std::string& path, PictureFile file, Extent window) {
     if (file.status != PictureFileStatus::Ok) {
-        std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), file.problem.c_str());
+        ReportError("viewer", path + ": " + file.problem);
         return {{}, file.problem, 1, {}};
     }
     for (const std::string& warning : file.warnings)
-        std::fprintf(stderr, "viewer: %s: warning: %s\n", path.c_str(), warning.c_str());
+        ReportError("viewer", path + ": warning: " + warning);
     const Extent size{file.fullWidth, file.fullHeight};
     LoadedFile loaded{
         BuildPyramid(std::move(file.pixels), std::min(FitZoom(size, window), 1.0), size),
@@ -274,7 +274,7 @@ LoadedFile Prepared(const std::string& path, PictureFile file, Extent window) {
         file.label};
     if (!Shown(loaded)) {
         loaded.problem = "no memory for the picture";
-        std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), loaded.problem.c_str());
+        ReportError("viewer", path + ": " + loaded.problem);
     }
     return loaded;
 }
@@ -288,7 +288,7 @@ void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile curr
     s.canvas.reset(CreateImage(static_cast<int32_t>(window.width),
                                static_cast<int32_t>(window.height), PanelGrey, 32));
     if (!s.canvas) {
-        std::fputs("viewer: no memory for the window's picture\n", stderr);
+        ReportError("viewer", "no memory for the window's picture");
         return;
     }
     if (Shown(s.file)) s.view = Fitted(s.file.pyramid.Size(), window);

@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "base/command_line.h"
+#include "base/printable.h"
 #include "desktop/dialogs.h"
 #include "picture/picture.h"
 #include "pixeldata/value_stream.h"
@@ -80,9 +80,9 @@ bool OpenWindow(Extent size) {
     if (OpenScreen(static_cast<int32_t>(size.width), static_cast<int32_t>(size.height), 32) !=
         ScreenResult::Ok) {
         // Without a window no key could ever end the wait below.
-        std::fprintf(stderr, "viewer: %s\n", ScreenOpenFailure().c_str());
-        std::fprintf(stderr, "viewer: cannot open the %lld x %lld window\n",
-                     static_cast<long long>(size.width), static_cast<long long>(size.height));
+        ReportError("viewer", ScreenOpenFailure());
+        ReportError("viewer", "cannot open the " + std::to_string(size.width) + " x " +
+                                  std::to_string(size.height) + " window");
         return false;
     }
     return true;
