@@ -87,6 +87,10 @@ struct ProbeResult {
     // length alone; empty when nothing speaks against it.
     std::string problem;
     bool overPixelLimit = false;
+    // The memory a whole load holds at its peak, in bytes: the picture and what its decoding
+    // library keeps beside it (WebP's second buffer, an animation's canvas, libheif's planes,
+    // libtiff's strip). Saturated, never negative.
+    int64_t decodeBytes = 0;
     // Every pixel of the picture comes from the file (false: some keep their previous value).
     bool coversWhole = true;
 };
