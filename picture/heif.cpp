@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "picture/destination.h"
 #include "picture/formats.h"
@@ -35,7 +36,6 @@ namespace {
     X(heif_decode_image)                         \
     X(heif_decoding_options_alloc)               \
     X(heif_decoding_options_free)                \
-    X(heif_get_file_mime_type)                   \
     X(heif_get_version)                          \
     X(heif_image_get_bits_per_pixel_range)       \
     X(heif_image_get_height)                     \
@@ -182,6 +182,7 @@ public:
     }
 
     const std::string& Problem() const { return problem_; }
+    const HeifLayout& Layout() const { return layout_; }
     // What a decode holds for each pixel: libheif's planes (at most three full ones and alpha)
     // and its interleaved picture, which a load adopts; for deeper samples, of two bytes each,
     // and the 8-bit copy besides.
@@ -335,21 +336,22 @@ bool IsHeif(std::span<const uint8_t> head) {
     return HasHeifBrand(head) && Library();
 }
 
-// "HEIC", "AVIF" or "HEIF", from the brands of the file type box.
-std::string KindOf(const InputFile& file) {
-    uint8_t head[64] = {};
-    const int64_t got = std::max<int64_t>(file.ReadAt(0, head, sizeof head), 0);
-    const char* type = Api().heif_get_file_mime_type(head, static_cast<int>(got));
-    const std::string mime = type ? type : "";
-    if (mime == "image/avif" || mime == "image/avif-sequence") return "AVIF";
-    if (mime == "image/heic" || mime == "image/heic-sequence") return "HEIC";
+// "HEIC", "AVIF" or "HEIF", from the brands of the file type box: its main brand where that
+// tells, else the first compatible one that does ('mif1' files list 'heic' or 'avif').
+std::string KindOf(const HeifLayout& layout) {
+    std::vector<std::string> brands = {layout.majorBrand};
+    brands.insert(brands.end(), layout.brands.begin(), layout.brands.end());
+    for (const std::string& brand : brands) {
+        if (brand == "avif" || brand == "avis") return "AVIF";
+        if (brand == "heic" || brand == "heix" || brand == "heim" || brand == "heis") return "HEIC";
+    }
     return "HEIF";
 }
 
 std::optional<ProbeResult> ProbeHeif(const InputFile& file) {
     const HeifReader reader(file);
     ProbeResult probe;
-    probe.format = KindOf(file);
+    probe.format = KindOf(reader.Layout());
     probe.problem = reader.Problem();
     SetUprightSize(probe, reader.Width(), reader.Height(), Upright);
     probe.decodeBytes = PixelBytes(reader.Width(), reader.Height(), reader.BytesPerPixelHeld());
