@@ -116,13 +116,13 @@ ShapedPicture ApplyShaping(picture::Pixels picture, const Shaping& shaping, Dime
     const ShapedSize plan = PlanShape(shaping, full);
     if (!plan.problem.empty()) return {{}, {}, plan.problem};
     const Dimensions size = plan.size;
-    if (std::max(size.width, size.height) > INT_MAX)
-        return {{}, {}, "brought to " + Text(size) + " it would be too large for a picture"};
     if (SaturatingProduct(size.width, size.height) > picture::PixelLimit())
         return {{},
                 {},
                 "brought to " + Text(size) + " it would have more pixels than the limit of " +
                     std::to_string(picture::PixelLimit()) + " (bmp2bi --max-pixels raises it)"};
+    if (SaturatingProduct(size.width, size.height, 4) > picture::MaxPictureBytes)
+        return {{}, {}, "brought to " + Text(size) + " it would be too large for a picture"};
     picture::PixelView view = picture.View();
     if (const std::optional<Crop>& crop = shaping.crop)
         view = PartOf(view, crop->x, crop->y, crop->size.width, crop->size.height);

@@ -24,9 +24,6 @@ namespace {
 // Blocks from this size on are mapped straight from the system: their pages arrive zeroed when
 // first touched, so nothing fills them twice, and they can be huge pages.
 constexpr size_t MappedBytes = size_t{1} << 20;
-// As much as any picture may take, as much as a screen image may: its rows are addressed with
-// 32-bit sizes by whoever draws it.
-constexpr int64_t MaxPictureBytes = INT32_MAX - 64;
 
 // What an input that is open but is no regular file is, in the user's words.
 std::string NotAFileProblem(mode_t mode) {

@@ -29,6 +29,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -51,6 +52,9 @@ struct PixelView {
 // Pictures of more pixels than this are refused before anything is allocated for them: about
 // 2 GB of include file, and far beyond any screen.
 inline constexpr int64_t DefaultPixelLimit = 100'000'000;
+// As much as any picture may take, as much as a screen image may: its rows are addressed with
+// 32-bit sizes by whoever draws it.
+inline constexpr int64_t MaxPictureBytes = INT32_MAX - 64;
 // The limit every reader enforces, for the whole process; DefaultPixelLimit until a program
 // (bmp2bi --max-pixels) sets another. Values below 1 are taken as 1.
 void SetPixelLimit(int64_t pixels);
