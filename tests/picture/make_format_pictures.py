@@ -132,7 +132,11 @@ def write_composed_heif(out, case, refused):
              Image.open(path(name + ".ref.png")).convert("RGBA"))
     made = hostile.write_hostile(out, open(path("lossy.heic"), "rb").read(),
                                  open(path("lossy.avif"), "rb").read())
-    for name, reason in [("grid20000.heic", "grid of 1 x 1 tiles of"),
+    compact = hb.box(b"ftyp", b"mif3\0\0\0\0mif3avif") + hb.box(b"mini", bytes(40))
+    open(path("compact.avif"), "wb").write(compact)
+    made["compact.avif"] = "a HEIF file of the compact form"
+    for name, reason in [("compact.avif", "a HEIF file of brand 'mif3' without a whole 'meta' box"),
+                         ("grid20000.heic", "grid of 1 x 1 tiles of"),
                          ("tiles10000.heic", "a grid of 10000 tiles, more than the 1024"),
                          ("clap_zero.avif", "a crop (clap) with a denominator of 0"),
                          ("unci.heic", "coded as 'unci'")]:
