@@ -120,7 +120,7 @@ struct OptionsDeleter {
     }
 };
 
-// libheif's message, without the line ends (real or written out as "\\n") some of its texts
+// libheif's message, without the line ends (real, or written out as \n) some of its texts
 // carry.
 std::string Text(const heif_error& error) {
     std::string text = error.message && *error.message ? error.message : "unreadable";

@@ -22,10 +22,15 @@ using heif::Meta;
 constexpr int64_t MetaBytesLimit = 16 << 20;
 constexpr int TopLevelBoxesLimit = 1000;
 
-std::string Quoted(const std::string& kind) {
+// A four-character code as a message may show it: bytes outside ASCII's printable ones as "?".
+std::string Printable(const std::string& kind) {
     std::string printable;
     for (const char c : kind) printable += c >= 0x20 && c < 0x7F ? c : '?';
-    return "'" + printable + "'";
+    return printable;
+}
+
+std::string Quoted(const std::string& kind) {
+    return "'" + Printable(kind) + "'";
 }
 
 // A clean aperture's side n / d, rounded as libheif rounds it: (n + d / 2) / d.
@@ -220,7 +225,7 @@ bool IsHeifBrand(std::string_view brand) {
 // The file type box at the start: its major brand and compatible ones.
 bool ReadBrands(std::span<const uint8_t> ftyp, HeifLayout& layout) {
     Fields f(ftyp);
-    layout.majorBrand = f.Kind();
+    layout.majorBrand = Printable(f.Kind());
     f.Read(4);
     while (f.Left() >= 4) layout.brands.push_back(f.Kind());
     return !layout.majorBrand.empty();
