@@ -20,7 +20,8 @@
 //   ink values inverted when Adobe's segment is there, as Adobe writes them.
 // - WebP: libwebp's decode, straight alpha; an animation's first frame on its canvas.
 // - TIFF: the first page as libtiff's RGBA reader gives it (16-bit samples (v + 128) / 257),
-//   associated alpha made straight (c x 255 / a), unassociated alpha as stored.
+//   associated alpha made straight (c x 255 / a, 16-bit samples before they are reduced),
+//   unassociated alpha as stored, CMYK with alpha keeping it.
 // - HEIC, AVIF: libheif's decode of the primary image to RGB(A), transforms applied, samples of
 //   more than 8 bits reduced to their high 8 bits.
 // - The EXIF orientation of a JPEG, PNG, WebP or TIFF is applied (see SetApplyOrientation).
