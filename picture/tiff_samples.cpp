@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/checked_math.h"
 #include "picture/formats.h"
 #include "picture/tiff_library.h"
 
@@ -131,9 +132,14 @@ DecodeResult DecodeOwnSamples(TIFF* tiff, const PixelView& whole) {
     const std::optional<Layout> l = LayoutOf(tiff);
     if (!l) return Refusal(std::string(CutShortOrUnsupportedText));
     const int64_t pixelBytes = int64_t{l->samples} * l->bytes;
-    std::vector<uint8_t> block(static_cast<size_t>(
+    const auto blockBytes = static_cast<int64_t>(
         l->tiled ? Tiff().TIFFTileSize64(tiff)
-                 : Tiff().TIFFVStripSize64(tiff, static_cast<uint32_t>(l->blockHeight))));
+                 : Tiff().TIFFVStripSize64(tiff, static_cast<uint32_t>(l->blockHeight)));
+    // A block is never much larger than the picture's samples: a tile 16 MB beyond them at most.
+    if (blockBytes > SaturatingSum(PixelBytes(l->width, l->height, pixelBytes), 16 << 20))
+        return Refusal("a " + std::string(l->tiled ? "tile" : "strip") + " of " +
+                       std::to_string(blockBytes) + " bytes, larger than its picture");
+    std::vector<uint8_t> block(static_cast<size_t>(blockBytes));
     std::vector<uint8_t> band(static_cast<size_t>(l->blockHeight * l->width * pixelBytes));
     for (int64_t top = 0; top < l->height; top += l->blockHeight) {
         if (!ReadBand(tiff, *l, top, block, band))
