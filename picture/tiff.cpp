@@ -161,10 +161,11 @@ public:
     }
 
     // The picture, and a strip or tile beside it twice over (libtiff's, and one of ours where
-    // the samples are read here).
+    // the samples are read here), and the file where libtiff reads it mapped.
     int64_t DecodeBytes() const {
-        return SaturatingSum(PixelBytes(width_, height_),
-                             SaturatingProduct(strips_.largestBytes, 2));
+        const int64_t strips = SaturatingProduct(strips_.largestBytes, 2);
+        return SaturatingSum(SaturatingSum(PixelBytes(width_, height_), strips),
+                             static_cast<int64_t>(client_.mapped.size()));
     }
 
     int64_t Width() const { return width_; }
