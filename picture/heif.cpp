@@ -163,9 +163,12 @@ public:
         layout_ = ReadHeifLayout(file, ApplyOrientation());
         width_ = layout_.width;
         height_ = layout_.height;
-        // Over the pixel limit: the probe's sizes say so, and libheif never reads it.
+        // Over the pixel limit or larger than any picture: the probe's sizes say so, and libheif
+        // never reads it.
         problem_ = layout_.problem;
-        if (!problem_.empty() || OverPixelLimit(width_, height_)) return;
+        if (!problem_.empty() || OverPixelLimit(width_, height_) ||
+            PixelBytes(width_, height_) > MaxPictureBytes)
+            return;
         context_.reset(Api().heif_context_alloc());
         if (!context_) {
             problem_ = "libheif cannot be used";
