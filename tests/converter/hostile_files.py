@@ -60,9 +60,10 @@ def run(command, folder):
 
 def main(bmp2bi, folder, *options):
     sanitized = "--sanitized" in options
-    if not shutil.which("heif-enc") or not os.path.exists("/usr/bin/time"):
-        print("heif-enc (libheif-examples) or /usr/bin/time (time) is missing")
-        return 77
+    missing = [tool for tool in ("heif-enc", "/usr/bin/time") if not shutil.which(tool)]
+    if missing:
+        print("missing", ", ".join(missing), "(make deps installs them)")
+        return 1
     folder, bmp2bi = os.path.abspath(folder), os.path.abspath(bmp2bi)
     shutil.rmtree(folder, ignore_errors=True)
     files = os.path.join(folder, "files")
