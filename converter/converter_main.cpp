@@ -3,6 +3,7 @@
 // pixel-data include file; Escape, "Exit" or closing the window ends the program.
 #include <cstdio>
 #include <optional>
+#include <string>
 
 #include "base/command_line.h"
 #include "converter/handler.h"
@@ -87,6 +88,8 @@ int main(int argc, char** argv) {
     picture::ReturnLargeBlocksWhenFreed();
     // Without a window nothing could ever be shown or end the program: say why in one line.
     UseWindowBackend();
+    if (const std::string problem = ScaleSettingProblem(); !problem.empty())
+        std::fprintf(stderr, "converter: %s\n", problem.c_str());
     if (OpenScreen(640, 50, 32) != ScreenResult::Ok) {
         std::fprintf(stderr, "converter: %s\n", ScreenOpenFailure().c_str());
         return 1;

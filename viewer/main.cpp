@@ -24,27 +24,40 @@ extern "C" const char viewer_stream_end[];
 
 namespace {
 
-constexpr const char* Usage =
-    "Usage: viewer [FILE...]\n"
-    "Shows pixel-data include files, as the converter writes them, and picture files (BMP, PNG,\n"
-    "JPEG, GIF), each fitted whole into a window sized to the first. Without a file, shows the\n"
-    "picture built into the program at the top-left of a 640 x 480 window until a key is pressed.\n"
-    "\n"
-    "  --help       show this help and exit\n"
-    "  --version    show the version and exit\n"
-    "\n"
-    "Keys: + or the wheel up zooms in, - or the wheel down out (by halves; enlargements show\n"
-    "sharp pixels); 1 shows the picture at 1:1, f or 0 fits it to the window again; the arrow\n"
-    "keys or dragging with the left button move it. Space or Page Down shows the next file,\n"
-    "Backspace or Page Up the one before, Home the first, End the last. Alt+Enter switches to\n"
-    "full screen and back. Escape, q or the close box ends the viewer.\n"
-    "\n"
-    "On a high-density screen the window is shown at the desktop's whole scale (GDK_SCALE, or\n"
-    "Xft.dpi of 192 and more gives 2); PIXELTOOLS_SCALE=N chooses one.\n"
-    "\n"
-    "Exit status: 0 when a picture was shown, 1 when no file could be shown (one line on\n"
-    "standard error for each says why, and a message box too when standard error is not a\n"
-    "terminal) or no window could be opened, 2 for a usage error.\n";
+// The help text, naming the program as it was called.
+std::string Usage(const std::string& program) {
+    return "Usage: " + program +
+           " [FILE|FOLDER...]\n"
+           "Shows pixel-data include files, as the converter writes them, and picture files (BMP,\n"
+           "PNG, JPEG, GIF, WebP, TIFF, HEIC and AVIF), each fitted whole into the window. A "
+           "folder\n"
+           "stands for the include files and pictures in it, by name; other files in it are "
+           "passed\n"
+           "over. Without a file, shows the picture built into the program at the top-left of a\n"
+           "640 x 480 window until a key is pressed.\n"
+           "\n"
+           "  --help       show this help and exit\n"
+           "  --version    show the version and exit\n"
+           "\n"
+           "Keys: + or the wheel up zooms in, - or the wheel down out (by halves; enlargements "
+           "show\n"
+           "sharp pixels); 1 shows the picture at 1:1, f or 0 fits it to the window again; the "
+           "arrow\n"
+           "keys or dragging with the left button move it; a shows transparent pixels over a\n"
+           "checkerboard and back. Space or Page Down shows the next file, Backspace or Page Up "
+           "the\n"
+           "one before, Home the first, End the last. The window can be resized and maximised;\n"
+           "Alt+Enter switches to full screen and back. Escape, q or the close box ends the "
+           "viewer.\n"
+           "\n"
+           "On a high-density screen (GDK_SCALE, or Xft.dpi of 192 and more gives 2) pictures are\n"
+           "shown at the screen's own pixels and the texts at the desktop's scale;\n"
+           "PIXELTOOLS_SCALE=N (1 to 8) chooses the scale.\n"
+           "\n"
+           "Exit status: 0 when a picture was shown, 1 when no file could be shown (one line on\n"
+           "standard error for each says why, and a message box too when standard error is not a\n"
+           "terminal) or no window could be opened, 2 for a usage error.\n";
+}
 
 struct Arguments {
     std::vector<std::string> files;
@@ -150,7 +163,7 @@ int ShowFiles(const std::vector<std::string>& paths) {
 int main(int argc, char** argv) {
     const Arguments args = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!args.usageError.empty()) return command_line::UsageError("viewer", args.usageError);
-    if (args.help) return command_line::ShowHelp(Usage);
+    if (args.help) return command_line::ShowHelp(Usage(program_invocation_short_name));
     if (args.version) return command_line::ShowVersion("viewer");
     picture::ReturnLargeBlocksWhenFreed();
     return args.files.empty() ? ShowBuiltInPicture() : ShowFiles(args.files);
