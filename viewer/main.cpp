@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "screen/window/window_backend.h"
 #include "viewer/browse.h"
 #include "viewer/build_image.h"
+#include "viewer/folder.h"
 #include "viewer/picture_file.h"
 
 // The value stream's bytes, placed into the program by the generated assembler file.
@@ -86,10 +88,10 @@ Arguments ParseArguments(const std::vector<std::string>& args) {
 }
 
 // The window the pictures are shown in; false, after saying so, when there is none.
-bool OpenWindow(Extent size) {
+bool OpenWindow(Extent size, int32_t flags = 0) {
     UseWindowBackend();
-    if (OpenScreen(static_cast<int32_t>(size.width), static_cast<int32_t>(size.height), 32) !=
-        ScreenResult::Ok) {
+    if (OpenScreen(static_cast<int32_t>(size.width), static_cast<int32_t>(size.height), 32, 0,
+                   flags) != ScreenResult::Ok) {
         // Without a window no key could ever end the wait below.
         std::fprintf(stderr, "viewer: %s\n", ScreenOpenFailure().c_str());
         std::fprintf(stderr, "viewer: cannot open the %lld x %lld window\n",
@@ -116,12 +118,22 @@ int ShowBuiltInPicture() {
     return 0;
 }
 
-// The work area in the frame's pixels, which the window shows at the desktop's scale; the
-// smallest window without a display (opening it will fail and say why).
-Extent WorkArea() {
+// Where the pictures' window may go: the work area less the window manager's frame, in the
+// screen's own pixels, as the resizable window shows pictures; the smallest window without a
+// display (opening it will fail and say why). Texts are drawn at the desktop's scale.
+struct Room {
+    Extent area;
+    Extent smallest;
+    int32_t scale = 1;
+};
+
+Room RoomForWindow() {
     const Desktop desktop = ReadDesktop();
-    if (desktop.width <= 0 || desktop.height <= 0) return MinWindow;
-    return {desktop.width / desktop.scale, desktop.height / desktop.scale};
+    if (desktop.RoomWidth() <= 0 || desktop.RoomHeight() <= 0) return {MinWindow, MinWindow, 1};
+    const Extent area{desktop.RoomWidth(), desktop.RoomHeight()};
+    const Extent smallest{std::min(MinWindow.width * desktop.scale, area.width),
+                          std::min(MinWindow.height * desktop.scale, area.height)};
+    return {area, smallest, desktop.scale};
 }
 
 // Started from a file manager, standard error goes nowhere anyone looks: the reasons go into a
@@ -136,22 +148,25 @@ void ShowRefusals(const std::vector<std::string>& reasons) {
 
 // The first file that can be shown sizes the window; the ones before it are kept in the list,
 // which shows why they failed when stepped back to.
-int ShowFiles(const std::vector<std::string>& paths) {
-    const Extent area = WorkArea();
+int ShowFiles(const std::vector<std::string>& names) {
+    const std::vector<std::string> paths = FilesToShow(names);
+    const Room room = RoomForWindow();
+    const auto windowFor = [room](Extent picture) {
+        return WindowFor(picture, room.area, room.smallest);
+    };
     std::vector<std::string> refusals;
     for (size_t index = 0; index < paths.size(); ++index) {
-        PictureFile file = ReadPictureFile(
-            paths[index], FirstFrameRead([=](Extent picture) { return WindowFor(picture, area); }));
+        PictureFile file = ReadPictureFile(paths[index], FirstFrameRead(windowFor));
         const Extent window = file.status == PictureFileStatus::Ok
-                                  ? WindowFor({file.fullWidth, file.fullHeight}, area)
-                                  : MinWindow;
+                                  ? windowFor({file.fullWidth, file.fullHeight})
+                                  : room.smallest;
         LoadedFile loaded = Prepared(paths[index], std::move(file), window);
         if (!loaded.problem.empty()) {
             refusals.push_back(paths[index] + ": " + loaded.problem);
             continue;
         }
-        if (!OpenWindow(window)) return 1;
-        Browse(paths, index, std::move(loaded), window);
+        if (!OpenWindow(window, ResizableWindow)) return 1;
+        Browse(paths, index, std::move(loaded), window, room.scale);
         return 0;
     }
     ShowRefusals(refusals);
@@ -166,5 +181,7 @@ int main(int argc, char** argv) {
     if (args.help) return command_line::ShowHelp(Usage(program_invocation_short_name));
     if (args.version) return command_line::ShowVersion("viewer");
     picture::ReturnLargeBlocksWhenFreed();
+    if (const std::string problem = ScaleSettingProblem(); !problem.empty())
+        std::fprintf(stderr, "viewer: %s\n", problem.c_str());
     return args.files.empty() ? ShowBuiltInPicture() : ShowFiles(args.files);
 }
