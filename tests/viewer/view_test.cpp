@@ -185,6 +185,10 @@ TEST(ViewerTitle, NameSizeZoomAndPlace) {
               "huge.png \u2014 300000 \u00d7 1 \u2014 0.4 %");
     EXPECT_EQ(WindowTitleOf({"dir/bad.jpg", false, {}, 1, 2, 3}),
               "bad.jpg \u2014 cannot be shown \u2014 3 of 3");
+    EXPECT_EQ(WindowTitleOf({"s.png", true, {8, 8}, 2, 0, 2, true}),
+              "s.png \u2014 8 \u00d7 8 \u2014 200 % \u2014 transparency shown \u2014 1 of 2");
+    EXPECT_EQ(WindowTitleOf({"bad.png", false, {}, 1, 0, 1, true}),
+              "bad.png \u2014 cannot be shown");
 }
 
 }  // namespace
