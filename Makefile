@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-PACKAGES = cmake g++ make pkg-config libsdl2-dev libx11-dev libgtk-3-dev libgtest-dev libgmock-dev \
+PACKAGES = cmake g++ make pkg-config git libsdl2-dev libx11-dev libgtk-3-dev libgtest-dev libgmock-dev \
            libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox python3-pil \
            clang libclang-rt-14-dev libstb-dev xclip wmctrl python3-xlib desktop-file-utils \
            libspng-dev libturbojpeg0-dev libgif-dev libwebp-dev libtiff-dev libheif-dev \

@@ -71,7 +71,6 @@ private:
     bool OpenInPlace();
     // `old` is the file being replaced, if any: its mode and owner carry over.
     bool OpenTemporary(const struct stat* old);
-    bool RenameIntoPlace();
     void ForgetTemporary();
 
     int fd_ = -1;

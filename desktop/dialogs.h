@@ -1,4 +1,4 @@
-// The desktop's dialogs as the converter uses them: modal message boxes and the file-open and
+// The desktop's dialogs as both programs use them: modal message boxes and the file-open and
 // file-save choosers. A Dialogs record is a table of plain function values, so the real desktop
 // (DesktopDialogs, GTK 3) and the scripted fake of the tests are interchangeable.
 //

@@ -78,9 +78,9 @@ struct ProbeResult {
     // applied.
     int64_t width = 0;
     int64_t height = 0;
-    // The header's own width and height fields (a BMP's height negative for rows stored
-    // top-down), swapped for a picture turned a quarter upright; bytes missing from a file cut
-    // short count as 0.
+    // The header's own width and height fields (a BMP's height made positive for rows stored
+    // top-down, but for -2^31, which has no positive form), swapped for a picture turned a quarter
+    // upright; bytes missing from a file cut short count as 0.
     int32_t storedWidth = 0;
     int32_t storedHeight = 0;
     // Why no whole picture of that size can come from this file, seen from its header and its

@@ -1,4 +1,4 @@
-// The headless driver: a window back end without a window, for tests and the batch tool. Its
+// The headless driver: a window back end without a window, for tests. Its
 // instance is a plain record of what a window would show and of what the desktop holds; it knows
 // nothing of the screen that drives it. Tests reach the record through the engine's seam
 // (headless.h), with the screen lock held, which keeps the instance's calls apart.

@@ -1,4 +1,4 @@
-// The headless window back end: no window at all. Tests and the batch tool select it before
+// The headless window back end: no window at all. Tests select it before
 // OpenScreen; tests then play the desktop's part, injecting what a user does and reading back
 // what the window would show. Every injection is handled by the window thread on its next cycle;
 // Sync() waits until that has happened. Everything here acts on the open screen's desktop: without

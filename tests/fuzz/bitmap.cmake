@@ -1,4 +1,4 @@
-# The bitmap loader's fuzz target. The picture-file units (listed once, in screen/) are compiled
+# The bitmap loader's fuzz target. The picture-file units (listed once, in picture/) are compiled
 # again here with the fuzzer's coverage instrumentation; linked ahead of the screen library, they
 # take the place of the uninstrumented copies. The seed corpus is one file of each kind, written
 # by the tests' builder, and the BMP, PNG, JPEG and GIF files of the peer test, damaged ones too.
