@@ -5,7 +5,7 @@
 
 At 1280 x 800: a folder is shown file by file in name order (its text file passed over); the
 fitted picture's last row is on the screen, the window's frame inside it; a resize by xdotool
-fits the picture again; `a` shows the checkerboard under a transparent sprite; a burst of 100
+fits the picture again, and so do maximising and full screen and their ends; `a` shows the checkerboard under a transparent sprite; a burst of 100
 zoom and pan keys is answered key by key. At 3840 x 2160 with PIXELTOOLS_SCALE=2: a 4000 x 3000
 picture of one-pixel stripes uses the screen's own pixels (the title's percentage is of them), at
 100 % its stripes lie one device pixel apart, and a file that cannot be shown says why in text at
@@ -115,6 +115,16 @@ def fitted_and_resized(env, window, shots):
     expect_root_pixels(env, shots, '02_resized_700x500', 're-fitted after the resize', [
         ((x + 350, y + 499), GREEN, 8), ((x + 350, y), RED, 8), ((x + 18, y + 250), RED, 8),
         ((x + 14, y + 250), GREY, 0), ((x + 685, y + 250), GREY, 0)])
+    # Maximised, it fills the work area less the frame again; full screen, the whole screen.
+    for how, percent in (('add', 65), ('remove', 42)):
+        run(['wmctrl', '-i', '-r', window, '-b', how + ',maximized_vert,maximized_horz'], env)
+        wait_title(env, window, title_of('a_tall.png', 1600, 1200, percent, '1 of 3'))
+    for percent in (67, 42):
+        xdotool(env, 'key', 'alt+Return')
+        wait_title(env, window, title_of('a_tall.png', 1600, 1200, percent, '1 of 3'))
+    if client_area(env, window) != (x, y, 700, 500):
+        sys.exit('back from maximised and full screen at %s, not %s' % (client_area(env, window),
+                                                                      (x, y, 700, 500)))
     return x, y
 
 
