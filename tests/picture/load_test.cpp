@@ -52,11 +52,10 @@ Bytes WithHugeFrame(Bytes jpeg) {
 
 // A GIF whose first image claims 10000 x 10000 pixels and holds a few bytes of data.
 Bytes HugeGif() {
-    Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 0x10, 0x27, 0x10, 0x27, 0x80, 0, 0};
-    gif.insert(gif.end(), {0, 0, 0, 255, 255, 255});  // a two-colour table
-    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 0x10, 0x27, 0x10, 0x27, 0});
-    gif.insert(gif.end(), {2, 2, 0x4C, 0x01, 0, 0x3B});
-    return gif;
+    return {'G',  'I', 'F',  '8',  '9', 'a',  0x10, 0x27, 0x10, 0x27, 0x80, 0, 0,  // screen
+            0,    0,   0,    255,  255, 255,                                       // two colours
+            0x2C, 0,   0,    0,    0,   0x10, 0x27, 0x10, 0x27, 0,                 // image
+            2,    2,   0x4C, 0x01, 0,   0x3B};                                     // data, end
 }
 
 TEST(HostilePictures, RefusedBeforeTheWorkWithTheReason) {
