@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/checked_math.h"
 #include "base/command_line.h"
 #include "base/printable.h"
 #include "converter/batch_progress.h"
@@ -179,16 +180,17 @@ Report ConvertOne(const Bmp2biOptions& o, const picture::OpenedPicture& opened,
     }
 }
 
-// The memory a file's conversion holds at its peak: the decoded picture and the shaped one; in
-// the palette form 3 bytes more a pixel (the indices, and the colour reduction's own), as
-// measured on a 4000 x 3000 photo.
+// The memory a file's conversion holds at its peak: what its decode holds (the picture and its
+// library's own buffers) and the shaped picture; in the palette form 3 bytes more a pixel (the
+// indices, and the colour reduction's own), as measured on a 4000 x 3000 photo.
 int64_t PictureBytes(const Bmp2biOptions& o, const picture::ProbeResult& probe) {
     if (!probe.recognised) return 0;
     const Dimensions source{probe.width, probe.height};
     const ShapedSize shaped = PlanShape(o.shaping, source);
-    const int64_t resized = shaped.size == source ? 0 : shaped.size.width * shaped.size.height;
-    const int64_t indexed = o.format.palette ? shaped.size.width * shaped.size.height * 3 : 0;
-    return (source.width * source.height + resized) * 4 + indexed;
+    const int64_t pixels = SaturatingProduct(shaped.size.width, shaped.size.height);
+    const int64_t resized = shaped.size == source ? 0 : SaturatingProduct(pixels, 4);
+    const int64_t indexed = o.format.palette ? SaturatingProduct(pixels, 3) : 0;
+    return SaturatingSum(SaturatingSum(probe.decodeBytes, resized), indexed);
 }
 
 // Every file's target, or why it has none, in input order.

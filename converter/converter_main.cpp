@@ -88,6 +88,8 @@ int main(int argc, char** argv) {
     picture::ReturnLargeBlocksWhenFreed();
     // Without a window nothing could ever be shown or end the program: say why in one line.
     UseWindowBackend();
+    if (const std::string problem = ScaleSettingProblem(); !problem.empty())
+        ReportError("converter", problem);
     if (OpenScreen(640, 50, 32) != ScreenResult::Ok) {
         ReportError("converter", ScreenOpenFailure());
         return 1;

@@ -1,30 +1,27 @@
 #include "viewer/browse.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/printable.h"
 #include "screen/screen.h"
 #include "viewer/commands.h"
+#include "viewer/problem_text.h"
+#include "viewer/steps.h"
 #include "viewer/title.h"
 
 namespace {
 
-constexpr uint32_t TextColour = 0xFF000000;
-constexpr int32_t Glyph = 8;
-
-// One picture to step to: a file, or one picture of an include file.
-struct Entry {
-    std::string path;
-    uint64_t picture = 0;
-    bool counted = false;  // the file's pictures have entries of their own
-};
-
 struct Session {
-    std::vector<Entry> entries;
+    std::vector<Step> steps;
     size_t index;
     LoadedFile file;
     Extent window;
+    int32_t scale;  // the desktop's: the dots of texts and checks are that many pixels wide
     View view;
+    bool transparency = false;   // shown over a checkerboard
+    bool loadPending = false;    // steps[index] is still to be read
+    bool pendingToLast = false;  // and, a file of several pictures, shows its last
     ImageHandle canvas;
     std::string title;  // as last given to the window
 };
@@ -41,50 +38,40 @@ WindowPixels CanvasPixels(const ImageBuffer* canvas) {
     return pixels;
 }
 
-// The reason cut into lines that fit the window, at most `count` of them.
-std::vector<std::string> Wrapped(const std::string& text, size_t columns, size_t count) {
-    std::vector<std::string> lines;
-    for (size_t at = 0; at < text.size() && lines.size() < count; at += columns)
-        lines.push_back(text.substr(at, columns));
-    return lines;
+void FillCanvas(const WindowPixels& canvas, uint32_t colour) {
+    for (int32_t y = 0; y < canvas.height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(canvas.pixels) +
+                                                int64_t{y} * canvas.pitch);
+        std::fill(row, row + canvas.width, colour);
+    }
 }
 
-// The file's name and why it cannot be shown, centred on the panel.
-void DrawProblem(const Session& s) {
-    const size_t columns = std::max<size_t>(1, static_cast<size_t>(s.window.width / Glyph) - 2);
-    std::vector<std::string> lines = Wrapped(s.entries[s.index].path, columns, 3);
-    lines.push_back("cannot be shown:");
-    for (std::string& line : Wrapped(s.file.problem, columns, 6)) lines.push_back(std::move(line));
-    const auto height = static_cast<int64_t>(lines.size()) * 2 * Glyph;
-    int64_t y = (s.window.height - height) / 2;
-    for (const std::string& line : lines) {
-        const auto x = (s.window.width - static_cast<int64_t>(line.size()) * Glyph) / 2;
-        DrawText(nullptr, static_cast<float>(x), static_cast<float>(y), 0, line, TextColour);
-        y += 2 * Glyph;
+// Transparency needs the see-through levels; without memory for them it is not shown.
+Transparency TransparencyOf(Session& s) {
+    if (s.transparency && !PrepareSeeThrough(s.file.pyramid)) {
+        ReportError("viewer", "no memory to show transparency");
+        s.transparency = false;
     }
+    return {.shown = s.transparency, .checkSize = 8 * s.scale};
 }
 
 void Redraw(Session& s) {
     const WindowPixels canvas = CanvasPixels(s.canvas.get());
-    if (Shown(s.file)) {
-        Render(s.file.pyramid, s.view, canvas);
-    } else {
-        for (int32_t y = 0; y < canvas.height; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(canvas.pixels) +
-                                                    int64_t{y} * canvas.pitch);
-            std::fill(row, row + canvas.width, PanelGrey);
-        }
-    }
+    if (Shown(s.file))
+        Render(s.file.pyramid, s.view, canvas, TransparencyOf(s));
+    else
+        FillCanvas(canvas, PanelGrey);
     LockScreen();
     PutImage(nullptr, 0, 0, s.canvas.get());
-    if (!Shown(s.file)) DrawProblem(s);
+    if (!Shown(s.file)) DrawProblem(s.steps[s.index].path, s.file.problem, s.window, s.scale);
     UnlockScreen();
-    std::string title = WindowTitleOf({.path = s.entries[s.index].path,
+    std::string title = WindowTitleOf({.path = s.steps[s.index].path,
                                        .shown = Shown(s.file),
                                        .size = Shown(s.file) ? s.file.pyramid.Size() : Extent{},
                                        .zoom = s.view.zoom,
                                        .index = s.index,
-                                       .count = s.entries.size(),
+                                       .count = s.steps.size(),
+                                       .transparency = s.transparency,
                                        .part = s.file.pictureCount > 1 ? s.file.label : ""});
     if (title != s.title) SetWindowTitle(s.title = std::move(title));
 }
@@ -93,42 +80,52 @@ double SmallestZoom(const Session& s) {
     return std::min(FitZoom(s.file.pyramid.Size(), s.window), 1.0);
 }
 
-void Load(Session& s) {
+// Reads steps[index]: the file, or one picture of an include file.
+void Read(Session& s) {
     s.file = {};  // the old picture goes before the new one is read
-    const Entry& entry = s.entries[s.index];
+    const Step& step = s.steps[s.index];
     const Extent window = s.window;
     s.file = Prepared(
-        entry.path,
-        ReadPictureFile(entry.path, FirstFrameRead([=](Extent) { return window; }), entry.picture),
+        step.path,
+        ReadPictureFile(step.path, FirstFrameRead([=](Extent) { return window; }), step.picture),
         s.window);
     if (Shown(s.file)) s.view = Fitted(s.file.pyramid.Size(), s.window);
 }
 
-// Once a file's pictures are known, each gets an entry of its own; a file stepped to backwards
-// shows its last picture.
-void Expand(Session& s, bool toLast) {
-    Entry& entry = s.entries[s.index];
-    if (entry.counted) return;
-    entry.counted = true;
-    const uint64_t count = s.file.pictureCount;
-    if (count <= 1) return;
-    std::vector<Entry> more;
-    for (uint64_t picture = 1; picture < count; ++picture)
-        more.push_back({entry.path, picture, true});
-    s.entries.insert(s.entries.begin() + static_cast<ptrdiff_t>(s.index) + 1, more.begin(),
-                     more.end());
-    if (!toLast) return;
-    s.index += more.size();
-    Load(s);
+// Once the file's pictures are known, each gets a step of its own; a file reached backwards or
+// as the last shows its last picture.
+void CountPictures(Session& s, bool toLast) {
+    const size_t added = AddPictureSteps(s.steps, s.index, s.file.pictureCount);
+    if (added == 0 || !toLast) return;
+    s.index += added;
+    Read(s);
 }
 
-// To `index`; a file of several pictures reached backwards or as the last shows its last.
+void LoadPending(Session& s) {
+    if (!s.loadPending) return;
+    s.loadPending = false;
+    Read(s);
+    CountPictures(s, s.pendingToLast);
+}
+
+// Before stepping on from a file not read yet: an include file is read, so that its pictures
+// are stepped through too; any other file holds one picture.
+void SettlePending(Session& s) {
+    Step& step = s.steps[s.index];
+    if (!s.loadPending || step.counted) return;
+    if (IsIncludeFile(step.path))
+        LoadPending(s);
+    else
+        step.counted = true;
+}
+
+// The file is read when it is next needed, so that a burst of steps reads only the last one.
 void StepTo(Session& s, size_t index, bool toLast = false) {
-    if (index == s.index) return;
-    toLast = toLast || index < s.index;
+    if (index == s.index && !s.loadPending) return;
+    s.pendingToLast = toLast || index < s.index;
+    s.file = {};  // the old picture goes before the new one is read
     s.index = index;
-    Load(s);
-    Expand(s, toLast);
+    s.loadPending = true;
 }
 
 void ZoomTo(Session& s, double zoom, int64_t x, int64_t y) {
@@ -143,8 +140,8 @@ void Pan(Session& s, int64_t dx, int64_t dy) {
 // any zoom can need them.
 void CompleteFile(Session& s) {
     if (!Shown(s.file) || s.file.pyramid.pending == 0) return;
-    const std::string& path = s.entries[s.index].path;
-    PictureFile whole = ReadPictureFile(path, {}, s.entries[s.index].picture);
+    const std::string& path = s.steps[s.index].path;
+    PictureFile whole = ReadPictureFile(path, {}, s.steps[s.index].picture);
     const bool sameSize = whole.fullWidth == s.file.pyramid.size.width &&
                           whole.fullHeight == s.file.pyramid.size.height;
     if (whole.status == PictureFileStatus::Ok && sameSize &&
@@ -158,9 +155,39 @@ void CompleteFile(Session& s) {
     Redraw(s);
 }
 
+bool MakeCanvas(Session& s) {
+    s.canvas.reset(CreateImage(static_cast<int32_t>(s.window.width),
+                               static_cast<int32_t>(s.window.height), PanelGrey, 32));
+    if (!s.canvas) ReportError("viewer", "no memory for the window's picture");
+    return s.canvas != nullptr;
+}
+
+bool SameView(const View& a, const View& b) {
+    return a.zoom == b.zoom && a.left == b.left && a.top == b.top;
+}
+
+// The window has a new size: a fitted picture is fitted to it, another keeps the picture point
+// at the window's centre there. False when there is no memory for the window's picture.
+bool Resize(Session& s, ScreenSize size) {
+    const Extent before = s.window;
+    s.window = {size.width, size.height};
+    if (!MakeCanvas(s)) return false;
+    if (!Shown(s.file)) return true;
+    const Extent picture = s.file.pyramid.Size();
+    const bool fitted = SameView(s.view, Fitted(picture, before));
+    ExtendPyramid(s.file.pyramid, SmallestZoom(s));  // short of memory: coarser, still shown
+    if (fitted) {
+        s.view = Fitted(picture, s.window);
+        return true;
+    }
+    const View moved{s.view.zoom, s.view.left + (s.window.width - before.width) / 2,
+                     s.view.top + (s.window.height - before.height) / 2};
+    s.view = Bounded(moved, picture, s.window);
+    return true;
+}
+
 // Carries a command out; false for Quit.
 bool Apply(Session& s, Command command) {
-    const size_t last = s.entries.size() - 1;
     const int64_t cx = s.window.width / 2;
     const int64_t cy = s.window.height / 2;
     const int64_t stepX = std::max<int64_t>(16, s.window.width / 8);
@@ -169,20 +196,26 @@ bool Apply(Session& s, Command command) {
         case Command::Quit:
             return false;
         case Command::Next:
-            StepTo(s, std::min(s.index + 1, last));
+            SettlePending(s);
+            StepTo(s, std::min(s.index + 1, s.steps.size() - 1));
             return true;
         case Command::Previous:
+            SettlePending(s);
             StepTo(s, s.index > 0 ? s.index - 1 : 0);
             return true;
         case Command::First:
             StepTo(s, 0);
             return true;
         case Command::Last:
-            StepTo(s, last, true);
+            StepTo(s, s.steps.size() - 1, true);
+            return true;
+        case Command::ToggleTransparency:
+            s.transparency = !s.transparency;
             return true;
         default:
             break;
     }
+    LoadPending(s);
     if (!Shown(s.file)) return true;
     switch (command) {
         case Command::ZoomIn:
@@ -279,26 +312,38 @@ LoadedFile Prepared(const std::string& path, PictureFile file, Extent window) {
     return loaded;
 }
 
-void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile current,
-            Extent window) {
-    std::vector<Entry> entries;
-    for (const std::string& path : paths) entries.push_back({path});
-    Session s{std::move(entries), index, std::move(current), window, {}, nullptr, {}};
-    Expand(s, false);
-    s.canvas.reset(CreateImage(static_cast<int32_t>(window.width),
-                               static_cast<int32_t>(window.height), PanelGrey, 32));
-    if (!s.canvas) {
-        ReportError("viewer", "no memory for the window's picture");
-        return;
-    }
+void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile current, Extent window,
+            int32_t scale) {
+    Session s{.steps = StepsOf(paths),
+              .index = index,
+              .file = std::move(current),
+              .window = window,
+              .scale = scale,
+              .view = {},
+              .transparency = false,
+              .loadPending = false,
+              .pendingToLast = false,
+              .canvas = nullptr,
+              .title = {}};
+    CountPictures(s, false);
+    if (!MakeCanvas(s)) return;
     if (Shown(s.file)) s.view = Fitted(s.file.pyramid.Size(), window);
     Redraw(s);
     CompleteFile(s);
     Pointer pointer;
     for (;;) {
-        const int32_t key = ReadKeyPress().code;
-        if (key != 0) {
+        bool changed = false;
+        if (const std::optional<ScreenSize> size = TakeScreenResize()) {
+            if (!Resize(s, *size)) return;
+            changed = true;
+        }
+        // Every key waiting is answered before the next frame: a burst costs one frame.
+        for (int32_t key = ReadKeyPress().code; key != 0; key = ReadKeyPress().code) {
             if (!Apply(s, CommandOf(key))) return;
+            changed = true;
+        }
+        if (changed) {
+            LoadPending(s);
             Redraw(s);
             CompleteFile(s);
             continue;

@@ -1,5 +1,6 @@
 #include "viewer/picture_file.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -7,9 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "pixeldata/reader.h"
 #include "pixeldata/value_stream.h"
+#include "viewer/folder.h"
 
 namespace {
 
@@ -40,14 +43,18 @@ public:
             index_ += 4;
             return;
         }
-        for (const IncludeValue& value : values) Value(value.number);
+        for (const IncludeValue& value : values) {
+            if (!pixels_ && sizeValues_ < 2) sizeTexts_[sizeValues_] = value.Text();
+            Value(value.number);
+        }
     }
     void EndGroup() {}
     bool Stopped() const { return size_.verdict != DeclaredSize::Fits; }
 
     // The verdict on the size; a file ending before its size reads the missing values as 0.
     SizeCheck TakeSize() {
-        return sizeValues_ < 2 ? CheckDeclaredSize(width_, height_) : std::move(size_);
+        return sizeValues_ < 2 ? CheckDeclaredSize(width_, height_, sizeTexts_[0], sizeTexts_[1])
+                               : std::move(size_);
     }
     picture::Pixels TakePixels() { return std::move(pixels_); }
 
@@ -81,7 +88,7 @@ private:
         if (sizeValues_ == 0) width_ = static_cast<int32_t>(value);
         if (sizeValues_ == 1) height_ = static_cast<int32_t>(value);
         if (++sizeValues_ != 2) return;
-        size_ = CheckDeclaredSize(width_, height_);
+        size_ = CheckDeclaredSize(width_, height_, sizeTexts_[0], sizeTexts_[1]);
         if (size_.verdict != DeclaredSize::Fits) return;
         // Filled with 0, the colour of the pixels whose values are missing.
         pixels_ = picture::Pixels::AllocateZeroed(width_, height_);
@@ -98,6 +105,7 @@ private:
     }
 
     uint64_t sizeValues_ = 0;
+    std::string sizeTexts_[2];  // as the file writes them
     int32_t width_ = 0;
     int32_t height_ = 0;
     SizeCheck size_;
@@ -196,6 +204,17 @@ PictureFile DecodedPicture(const std::string& path, const picture::LoadOptions& 
     return file;
 }
 
+// A folder comes here only when it held nothing to show, or could not be read.
+PictureFile FolderRefused(const std::string& path) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), &::closedir);
+    if (!dir)
+        return Refused(PictureFileStatus::Unreadable,
+                       std::string("is a folder that cannot be read: ") + std::strerror(errno));
+    if (FilesToShow({path}) != std::vector<std::string>{path})
+        return Refused(PictureFileStatus::NotAPicture, "is a folder, not a picture");
+    return Refused(PictureFileStatus::NotAPicture, "is a folder without pictures or include files");
+}
+
 }  // namespace
 
 PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions& options,
@@ -206,8 +225,7 @@ PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions&
         return Refused(PictureFileStatus::Unreadable,
                        std::string("cannot be read: ") + std::strerror(errno));
     }
-    if (S_ISDIR(info.st_mode))
-        return Refused(PictureFileStatus::NotAPicture, "is a folder, not a picture");
+    if (S_ISDIR(info.st_mode)) return FolderRefused(path);
     // Opening a pipe would wait for a writer, perhaps for ever.
     if (!S_ISREG(info.st_mode))
         return Refused(PictureFileStatus::NotAPicture,
@@ -230,6 +248,15 @@ PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions&
     PictureSink sink;
     const IncludeFileRead read = ReadIncludeFileAt(path, sink, index);
     return IncludePicture(read, sink, index);
+}
+
+bool IsIncludeFile(const std::string& path) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                               &std::fclose);
+    if (!file) return false;
+    std::string head(HeadBytes, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), file.get()));
+    return !head.empty() && LooksLikeIncludeFile(head);
 }
 
 PictureFile ReadIncludePicture(std::string_view text, uint64_t index) {

@@ -40,5 +40,8 @@ struct PictureFile {
 PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions& options = {},
                             uint64_t index = 0);
 
+// Whether the file's first bytes are those of an include file, as ReadPictureFile tells.
+bool IsIncludeFile(const std::string& path);
+
 // The picture of an include file's text, made as ReadPictureFile makes it from a file.
 PictureFile ReadIncludePicture(std::string_view text, uint64_t index = 0);

@@ -15,7 +15,8 @@ struct TitleFacts {
     double zoom = 1;
     size_t index = 0;  // from 0
     size_t count = 1;
-    std::string part;  // the label of one picture of several in the file, or empty
+    bool transparency = false;  // transparent pixels are shown over a checkerboard
+    std::string part;           // the label of one picture of several in the file, or empty
 };
 
 // UTF-8; the file's name without its folder.
