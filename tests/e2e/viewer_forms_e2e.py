@@ -6,7 +6,8 @@
 A 32 x 16 sprite sheet of two tiles, with transparent pixels, is written by bmp2bi as a palette
 file, a file of 13 pixels a line and a numbered listing of its 16 x 16 tiles, all with --mask.
 The viewer is given the three: the first two must show the sheet, the tiles file each tile as a
-picture of its own (End goes to the last tile, Backspace to the one before), every frame exactly:
+picture of its own (End goes to the last tile, Backspace to the one before; a burst of steps
+over the tiles file before it is read reaches its last tile), every frame exactly:
 the picture enlarged by the whole factor in its title, centred on the panel grey, which also
 shows where the mask colour is. Screenshots are kept in SHOT_DIR.
 """
@@ -80,6 +81,15 @@ def expect_shown(env, window, size, title, picture, shots, name):
                            name, keep=os.path.join(shots, name), keep_matching=True)
 
 
+def find_viewer(env, app, title):
+    deadline = time.monotonic() + 60
+    while not (window := desktop.find_window(env, title)):
+        if time.monotonic() > deadline or app.poll() is not None:
+            sys.exit('no viewer window%s' % desktop.errors_of(app))
+        time.sleep(0.1)
+    return window
+
+
 def main():
     viewer, bmp2bi, shots = sys.argv[1:4]
     os.makedirs(shots, exist_ok=True)
@@ -95,11 +105,7 @@ def main():
     zoom = r'(\d+) %'
     with desktop.private_display('1024x768') as env, \
             desktop.running([viewer] + files, env, stderr=subprocess.PIPE, text=True) as app:
-        deadline = time.monotonic() + 60
-        while not (window := desktop.find_window(env, 'palette.bi .*')):
-            if time.monotonic() > deadline or app.poll() is not None:
-                sys.exit('no viewer window%s' % desktop.errors_of(app))
-            time.sleep(0.1)
+        window = find_viewer(env, app, 'palette.bi .*')
         _, size = desktop.window_title_and_size(env, window)
         xdotool(env, 'windowfocus', '--sync', window)
         expect_shown(env, window, size, 'palette.bi %s 32 %s 16 %s %s %s 1 of 3' % (
@@ -113,6 +119,18 @@ def main():
         xdotool(env, 'key', 'BackSpace')
         expect_shown(env, window, size, 'tiles.bi %s tiles_bi_0 %s 16 %s 16 %s %s %s 3 of 4' % (
             DASH, DASH, TIMES, DASH, zoom, DASH), tiles[0], shots, '04_tile_0')
+        xdotool(env, 'key', 'Escape')
+        desktop.expect_exit(app, 'on Escape')
+    # Steps given faster than files are read: the tiles file, not read yet, is stepped through.
+    with desktop.private_display('1024x768') as env, \
+            desktop.running([viewer] + files[1:], env, stderr=subprocess.PIPE, text=True) as app:
+        window = find_viewer(env, app, 'perline.bi .*')
+        _, size = desktop.window_title_and_size(env, window)
+        xdotool(env, 'windowfocus', '--sync', window)
+        wait_title(env, window, 'perline.bi .* 1 of 2')
+        xdotool(env, 'key', '--delay', '0', 'space', 'space')
+        expect_shown(env, window, size, 'tiles.bi %s tiles_bi_1 %s 16 %s 16 %s %s %s 3 of 3' % (
+            DASH, DASH, TIMES, DASH, zoom, DASH), tiles[1], shots, '05_burst_to_tile_1')
         xdotool(env, 'key', 'Escape')
         desktop.expect_exit(app, 'on Escape')
 
