@@ -8,7 +8,8 @@ add_library(viewer_fuzz_code STATIC
   ${PROJECT_SOURCE_DIR}/pixeldata/picture_values.cpp
   ${PROJECT_SOURCE_DIR}/pixeldata/reader.cpp
   ${PROJECT_SOURCE_DIR}/pixeldata/line_blocks.cpp
-  ${PROJECT_SOURCE_DIR}/viewer/picture_file.cpp)
+  ${PROJECT_SOURCE_DIR}/viewer/picture_file.cpp
+  ${PROJECT_SOURCE_DIR}/viewer/folder.cpp)
 target_include_directories(viewer_fuzz_code PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(viewer_fuzz_code PRIVATE ${viewer_fuzz_options})
 target_link_libraries(viewer_fuzz_code PUBLIC screen)
