@@ -2,7 +2,7 @@
 
 #include <X11/Xatom.h>
 
-#include "screen/x11/uri_list.h"
+#include "base/uri_list.h"
 
 namespace screen_internal {
 
