@@ -82,7 +82,9 @@ void NotifyKeyDown(const KeyDown& key) {
     if (!key.repeat) LatchKey(*in, ScanCodeOfUsage(key.usage));
     const KeyPush push = TranslateKeyDown(key);
     if (push.kind == KeyPush::Kind::Code) {
-        PushKey(*in, {push.code, push.character}, 1);
+        const bool shift = key.modifiers & ShiftHeld;
+        const bool ctrl = key.modifiers & CtrlHeld;
+        PushKey(*in, {push.code, push.character, shift, ctrl}, 1);
     } else if (push.kind == KeyPush::Kind::ToggleFullScreen) {
         NotifyFullScreenRequest();
     }

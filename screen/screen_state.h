@@ -66,8 +66,9 @@ struct ScreenState {
     std::unique_ptr<uint8_t, FreeDeleter> frame;  // 16-byte aligned, pitch = width * 4
     std::vector<uint8_t> dirtyRows;
     bool fullPresent = false;
-    bool fullScreenRequested = false;         // carried out by the window thread after its pump
-    std::optional<std::string> titleRequest;  // likewise
+    bool fullScreenRequested = false;           // carried out by the window thread after its pump
+    std::optional<std::string> titleRequest;    // likewise
+    std::optional<std::string> clipboardOffer;  // likewise
     int32_t textColumns = 0;
     int32_t textRows = 0;
     int32_t cursorColumn = 0;

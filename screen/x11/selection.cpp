@@ -104,11 +104,13 @@ std::string SelectionWindow::Read(Atom selection, Atom target, Time time, size_t
 }
 
 // The owner puts piece after piece into the property, each once we deleted the one before, and
-// ends with an empty one. Past the limit we stop asking.
+// ends with an empty one. Past the limit we stop asking; an owner that stops answering before its
+// end gave nothing.
 std::string SelectionWindow::ReadIncrementally(size_t limit) {
     std::string bytes;
     XEvent event;
-    while (bytes.size() < limit && WaitFor(event, PropertyNotify)) {
+    while (bytes.size() < limit) {
+        if (!WaitFor(event, PropertyNotify)) return {};
         const Property piece =
             ReadProperty(display_, window_, property_, limit - bytes.size(), true);
         if (piece.bytes.empty()) break;

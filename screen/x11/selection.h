@@ -21,8 +21,10 @@ public:
     SelectionWindow& operator=(const SelectionWindow&) = delete;
 
     // The selection's data as `target`, at most `limit` bytes of it (the rest is not fetched);
-    // empty when it has no owner, the owner refuses the target or stops answering.
+    // empty when it has no owner, the owner refuses the target or stops answering, also part way
+    // through: a part is not what was offered.
     std::string Read(Atom selection, Atom target, Time time, size_t limit);
+    Window Id() const { return window_; }
 
 private:
     void ForgetPropertyEvents();
