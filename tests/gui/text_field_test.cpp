@@ -12,11 +12,9 @@ using namespace widget_test;
 using screen_internal::ShiftHeld;
 namespace hid = screen_internal::hid;
 
-using scan_code::LeftArrow;
-using scan_code::RightArrow;
-constexpr int32_t HomeKey = (71 << 8) | 0xFF;
-constexpr int32_t EndKey = (79 << 8) | 0xFF;
-constexpr int32_t DeleteKey = (83 << 8) | 0xFF;
+using screen_internal::CtrlHeld;
+constexpr int32_t UpKey = (72 << 8) | 0xFF;
+constexpr int32_t PageUpKey = (73 << 8) | 0xFF;
 constexpr int32_t RightArrowKey = (77 << 8) | 0xFF;
 
 void PaintCaret(ExpectedFrame& frame, int32_t caretX, int32_t y) {
@@ -43,11 +41,13 @@ protected:
             Update(field);
         }
     }
-    static void HoldKey(TextField& field, int32_t scanCode, bool held) {
-        headless::SetKeyHeld(scanCode, held);
-        headless::Sync();
+    // A field the host filled, with the caret and the selection's other end put where given.
+    static void Settle(TextField& field, int32_t caret, int32_t selectionStart) {
         Update(field);
+        field.CaretPos = caret;
+        field.SelectionStart = selectionStart;
     }
+    static void PlayKeys(TextField& field, std::string_view keys);
     // Runs Updates until the caret is in its visible phase, so that Draw shows it.
     static void UntilCaretShows(TextField& field) {
         while (field.BlinkCounter != 1) Update(field);
@@ -101,16 +101,20 @@ TEST_F(TextFieldTest, KeysTypedBeforeTheClickAreFlushed) {
     EXPECT_EQ(field.Text, "a");
 }
 
-TEST_F(TextFieldTest, TakesOneKeyPerUpdate) {
+// Every key typed since the last Update, in order, up to an Enter, which takes the focus away:
+// the keys after it wait for the entry that has the focus next.
+TEST_F(TextFieldTest, TakesTheKeysTypedSinceTheLastUpdateUpToAnEnter) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10);
+    TextField next(TextFieldKind::TextBox, 10, 40, 10);
     Focus(field);
-    UserTypes("abc");
-    Update(field);
-    EXPECT_EQ(field.Text, "a");
-    Update(field);
+    UserTypes("abc\rde");
     Update(field);
     EXPECT_EQ(field.Text, "abc");
     EXPECT_EQ(field.CaretPos, 3);
+    EXPECT_EQ(field.Focused, 0);
+    next.Focused = 1;
+    Update(next);
+    EXPECT_EQ(next.Text, "de");
 }
 
 TEST_F(TextFieldTest, FiftyFirstCharacterIsDroppedByATextBoxAndScrolledInByAScrollTextBox) {
@@ -152,10 +156,13 @@ TEST_F(TextFieldTest, BackspaceRemovesBeforeTheCaretAndNothingAtZero) {
     EXPECT_EQ(field.CaretPos, 1);
 }
 
-TEST_F(TextFieldTest, CaretGoesToTheNearestBoundaryHalvesToEven) {
+// Characters start at X + 3, eight pixels each: a click on a character's left half puts the
+// caret before it, on its right half after it.
+TEST_F(TextFieldTest, CaretGoesToTheBoundaryNearestToTheClick) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
-    const std::pair<int32_t, int32_t> cases[] = {{5, 0},  {13, 2}, {21, 2},
-                                                 {29, 4}, {12, 1}, {78, 6}};
+    // Apart by more than a double click's reach.
+    const std::pair<int32_t, int32_t> cases[] = {{5, 0},  {13, 1}, {7, 1}, {15, 2},
+                                                 {21, 2}, {29, 3}, {78, 6}};
     for (const auto& [offset, caret] : cases) {
         ClickAt(field, 10 + offset, 15);
         EXPECT_EQ(field.CaretPos, caret) << "at X + " << offset;
@@ -170,42 +177,19 @@ TEST_F(TextFieldTest, ScrollTextBoxPlacesTheCaretInItsVisibleTail) {
     EXPECT_EQ(field.CaretPos, 4);
 }
 
-TEST_F(TextFieldTest, ArrowMovesOneStepPerPressWithoutRepeat) {
-    TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
-    Focus(field);
-    HoldKey(field, RightArrow, true);
-    Update(field);
-    Update(field);
-    EXPECT_EQ(field.CaretPos, 1);
-    HoldKey(field, RightArrow, false);
-    HoldKey(field, RightArrow, true);
-    EXPECT_EQ(field.CaretPos, 2);
-
-    HoldKey(field, LeftArrow, true);  // right still held: the latch stays
-    EXPECT_EQ(field.CaretPos, 2);
-    HoldKey(field, RightArrow, false);
-    HoldKey(field, LeftArrow, false);
-    HoldKey(field, LeftArrow, true);
-    EXPECT_EQ(field.CaretPos, 1);
-    HoldKey(field, LeftArrow, false);
-    HoldKey(field, LeftArrow, true);
-    HoldKey(field, LeftArrow, false);
-    HoldKey(field, LeftArrow, true);
-    EXPECT_EQ(field.CaretPos, 0);  // kept at the start
-    HoldKey(field, LeftArrow, false);
-}
-
 TEST_F(TextFieldTest, CaretMovesByArrowsOnlyWhileFocused) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abc");
-    HoldKey(field, RightArrow, true);
+    Settle(field, 0, 0);
+    headless::PressDesktopKey(hid::Right);
+    headless::Sync();
+    Update(field);
     EXPECT_EQ(field.CaretPos, 0);
-    HoldKey(field, RightArrow, false);
 }
 
-TEST_F(TextFieldTest, ExtendedKeysTabAndEscapeChangeNothing) {
+TEST_F(TextFieldTest, OtherExtendedKeysTabAndEscapeChangeNothing) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abc");
     ClickAt(field, 10 + 17, 15);
-    for (int32_t key : {HomeKey, EndKey, DeleteKey, RightArrowKey}) {
+    for (int32_t key : {UpKey, PageUpKey}) {
         headless::PressKey(key);
         headless::Sync();
         Update(field);
@@ -216,19 +200,19 @@ TEST_F(TextFieldTest, ExtendedKeysTabAndEscapeChangeNothing) {
     EXPECT_EQ(field.Focused, 1);
 }
 
-TEST_F(TextFieldTest, KeyTypedWithTheClickGoesWhereTheCaretWasBefore) {
+// Keys come before the pointer within an Update: a key typed before the click goes where the
+// caret was, and the click then places the caret.
+TEST_F(TextFieldTest, KeyTypedBeforeTheClickGoesWhereTheCaretWas) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
     ClickAt(field, 10 + 25, 15);
     EXPECT_EQ(field.CaretPos, 3);
 
-    // The extended key ends the flush on focus; the "x" behind it is the frame's key.
-    headless::PressKey(RightArrowKey);
     UserTypes("x");
     UserAt(10 + 9, 15, 1);
     Update(field);
 
     EXPECT_EQ(field.Text, "abcxdef");
-    EXPECT_EQ(field.CaretPos, 2);
+    EXPECT_EQ(field.CaretPos, 1);
 }
 
 TEST_F(TextFieldTest, PasswordBoxShowsStarsAndCaretBlinksThirtyNineOfEightyFrames) {
@@ -273,23 +257,32 @@ TEST_F(TextFieldTest, HiddenFieldIsNotDrawnErasedOrHitButKeepsBlinking) {
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
-TEST_F(TextFieldTest, CaretOutsideTheTextIsBroughtBackBeforeTheSplit) {
+// The host replacing the text puts the caret at its end; a drag selects from the press to the
+// pointer, which may leave the field and the window, and the caret never leaves the text.
+TEST_F(TextFieldTest, HostTextAndDragsKeepTheCaretInTheText) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
     ClickAt(field, 10 + 49, 15);
-    field.Text = "ab";  // the host replaces the text under the caret
+    field.Text = "ab";
     Type(field, "c");
     EXPECT_EQ(field.Text, "abc");
     EXPECT_EQ(field.CaretPos, 3);
 
-    // Dragging off to the left with the button held places the caret before the text.
-    UserAt(12, 15);
-    Update(field);
-    UserAt(0, 15, 1);
-    Update(field);
-    EXPECT_LT(field.CaretPos, 0);
-    UserAt(0, 15);
-    Update(field);
-    EXPECT_EQ(field.CaretPos, 0);
+    // Pressed after "b", dragged left past the field, out of the window and back, let go.
+    const std::tuple<int32_t, int32_t, int32_t, int32_t> drag[] = {
+        // x, buttons; caret and the selection's other end after the Update
+        {10 + 21, 0, 3, 3}, {10 + 21, 1, 2, 2}, {0, 1, 0, 2},     {-5, 1, 0, 2},
+        {10 + 29, 1, 3, 2}, {10 + 29, 0, 3, 2}, {10 + 5, 0, 3, 2}};
+    for (const auto& [x, buttons, caret, selectionStart] : drag) {
+        if (x < 0) {
+            headless::PointerLeaves();
+            headless::Sync();
+        } else {
+            UserAt(x, 15, buttons);
+        }
+        Update(field);
+        EXPECT_EQ(field.CaretPos, caret) << "at " << x;
+        EXPECT_EQ(field.SelectionStart, selectionStart) << "at " << x;
+    }
     EXPECT_EQ(field.Text, "abc");
 }
 
@@ -301,7 +294,7 @@ TEST_F(TextFieldTest, NegativeLengthHoldsAndShowsNothingWithoutFailing) {
         Type(*field, "d");
         Draw(*field);
     }
-    EXPECT_EQ(scroll.Text, "dabc");
+    EXPECT_EQ(scroll.Text, "abcd");  // the caret was at the end of the host's text
     EXPECT_EQ(box.Text, "");
     // The box is drawn to the left of X, and no text to the right of it.
     EXPECT_EQ(GetPixel(nullptr, 90, 15), 0x00FFFFFFu);
@@ -334,7 +327,7 @@ TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsTher
     for (const auto& [kind, length, text, caret, clipboard, typed, expected, caretAfter] : cases) {
         TextField field(kind, 10, 10, length, text);
         field.Focused = 1;
-        field.CaretPos = caret;
+        Settle(field, caret, caret);
         headless::SetClipboardText(clipboard);
         Type(field, typed);
         EXPECT_EQ(field.Text, expected) << text << " + " << typed;
@@ -344,7 +337,7 @@ TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsTher
 
 TEST_F(TextFieldTest, ClickArrowsAndShiftInsertCountCharacters) {
     TextField field(TextFieldKind::TextBox, 10, 10, 9, "\xC3\xA4\xC3\xB6\xC3\xBC");
-    ClickAt(field, 10 + 13, 15);  // (13 - 1) / 8 = 1.5: to 2
+    ClickAt(field, 10 + 16, 15);  // on the right half of the second character: after it
     Type(field, "x");
     headless::PressDesktopKey(hid::Left);  // tapped between two Updates
     headless::Sync();
@@ -368,6 +361,139 @@ TEST_F(TextFieldTest, CharactersShowAsTheFontsGlyphsOrQuestionMarks) {
     PaintField(expected, 10, 30, 3, "\x85\x87\xA4");
     PaintField(expected, 10, 50, 4, "**");
     EXPECT_TRUE(ShowsFrame(expected));
+}
+
+// Plays `keys`, one Update each: "'text'" types its characters; a key is named L, R, H, E, D, B
+// (the arrows, Home, End, Delete, Backspace), Ins or a letter, after "^" for Ctrl and "S-" for
+// Shift; "10L" presses Left ten times before the first of ten Updates.
+void TextFieldTest::PlayKeys(TextField& field, std::string_view keys) {
+    const std::pair<std::string_view, uint32_t> named[] = {
+        {"L", hid::Left},   {"R", hid::Right},     {"H", hid::Home},    {"E", hid::End},
+        {"D", hid::Delete}, {"B", hid::Backspace}, {"Ins", hid::Insert}};
+    while (!keys.empty()) {
+        const size_t end =
+            std::min(keys.front() == '\'' ? keys.find('\'', 1) + 1 : keys.find(' '), keys.size());
+        std::string_view key = keys.substr(0, end);
+        keys.remove_prefix(std::min(end + 1, keys.size()));
+        if (key.front() == '\'') {
+            Type(field, key.substr(1, key.size() - 2));
+            continue;
+        }
+        const int32_t times = key.starts_with("10") ? 10 : 1;
+        if (times == 10) key.remove_prefix(2);
+        uint32_t modifiers = 0;
+        if (key.starts_with("^")) {
+            modifiers |= CtrlHeld;
+            key.remove_prefix(1);
+        }
+        if (key.starts_with("S-")) {
+            modifiers |= ShiftHeld;
+            key.remove_prefix(2);
+        }
+        // A letter's key, or a named one.
+        uint32_t usage = hid::A + static_cast<uint32_t>(key[0] - 'a');
+        char32_t character = static_cast<char32_t>(key[0]);
+        for (const auto& [name, namedUsage] : named) {
+            if (key == name) {
+                usage = namedUsage;
+                character = 0;
+            }
+        }
+        for (int32_t i = 0; i < times; ++i) headless::PressDesktopKey(usage, modifiers, character);
+        headless::Sync();
+        for (int32_t i = 0; i < times; ++i) Update(field);
+    }
+}
+
+// The editing keys of a desktop field, the selection and the clipboard.
+TEST_F(TextFieldTest, EditsAsDesktopFieldsDo) {
+    using enum TextFieldKind;
+    struct Case {
+        TextFieldKind kind;
+        int32_t length;
+        std::string text;
+        int32_t caret;
+        int32_t selectionStart;
+        std::string keys;
+        std::string textAfter;
+        int32_t caretAfter;
+        int32_t selectionStartAfter;
+        std::string clipboardAfter;  // the clipboard holds "before" at first
+    };
+    const Case cases[] = {
+        {ScrollTextBox, 50, "/home/u/pics/a.png", 18, 18, "^a 'b.png'", "b.png", 5, 5, "before"},
+        // Ten taps before the field looks: none lost.
+        {TextBox, 20, "abcdefghijkl", 12, 12, "10L 'X'", "abXcdefghijkl", 3, 3, "before"},
+        {TextBox, 20, "ab", 0, 0, "L R R R", "ab", 2, 2, "before"},  // stops at either end
+        {TextBox, 20, "abc", 1, 1, "H 'x' E 'y'", "xabcy", 5, 5, "before"},
+        {TextBox, 20, "abc", 1, 1, "D E D", "ac", 2, 2, "before"},
+        {TextBox, 20, "hello world", 11, 11, "S-L S-L S-L S-L S-L B", "hello ", 6, 6, "before"},
+        {TextBox, 20, "abc def", 4, 4, "S-H 'x'", "xdef", 1, 1, "before"},
+        {TextBox, 20, "abcdef", 4, 4, "S-L S-L R", "abcdef", 4, 4, "before"},  // to its end
+        {TextBox, 20, "abcdef", 4, 4, "S-R S-R L", "abcdef", 4, 4, "before"},  // to its start
+        // By words: Ctrl+Left to a word's start, Ctrl+Right to its end; "/" and "." part them.
+        {ScrollTextBox, 50, "/tmp/pics/a.png", 15, 15, "^L ^L ^L ^R", "/tmp/pics/a.png", 9, 9,
+         "before"},
+        {TextBox, 20, "one two", 7, 7, "^B", "one ", 4, 4, "before"},
+        {TextBox, 20, "a/b", 3, 3, "H ^D", "/b", 0, 0, "before"},
+        // The clipboard: Ctrl+C, Ctrl+X, Ctrl+V and the older Ctrl+Insert, Shift+Delete,
+        // Shift+Insert; a paste replaces the selection with the clipboard's first line.
+        {ScrollTextBox, 50, "/tmp/pics/a.png", 15, 15, "^S-L ^x", "/tmp/pics/a.", 12, 12, "png"},
+        {TextBox, 20, "abc", 1, 1, "^a ^c", "abc", 3, 0, "abc"},
+        {TextBox, 20, "abc", 3, 3, "^a ^Ins S-D S-Ins S-Ins", "abcabc", 6, 6, "abc"},
+        {ScrollTextBox, 50, "old/path", 8, 8, "^a ^c ^a 'x' ^v", "xold/path", 9, 9, "old/path"},
+        // A password is neither copied nor cut; typing replaces its selection.
+        {PasswordBox, 20, "secret", 6, 6, "^a ^c ^x 'x'", "x", 1, 1, "before"},
+        // A full TextBox takes a key in place of a selection, and no more.
+        {TextBox, 3, "abc", 3, 3, "S-L 'xy'", "abx", 3, 3, "before"},
+        // A long ScrollTextBox keeps the caret in its visible tail; Ctrl+A takes it all.
+        {ScrollTextBox, 4, "abcdefgh", 8, 8, "H 'x'", "abcdxefgh", 5, 5, "before"},
+        {ScrollTextBox, 4, "abcdefgh", 8, 8, "S-H", "abcdefgh", 4, 8, "before"},
+        {ScrollTextBox, 4, "abcdefgh", 8, 8, "^a 'z'", "z", 1, 1, "before"},
+    };
+    for (const Case& c : cases) {
+        TextField field(c.kind, 10, 10, c.length, c.text);
+        field.Focused = 1;
+        Settle(field, c.caret, c.selectionStart);
+        headless::SetClipboardText("before");
+        PlayKeys(field, c.keys);
+        EXPECT_EQ(field.Text, c.textAfter) << c.text << ": " << c.keys;
+        EXPECT_EQ(field.CaretPos, c.caretAfter) << c.text << ": " << c.keys;
+        EXPECT_EQ(field.SelectionStart, c.selectionStartAfter) << c.text << ": " << c.keys;
+        EXPECT_EQ(ClipboardText(), c.clipboardAfter) << c.text << ": " << c.keys;
+    }
+}
+
+// A double click selects everything; Shift with a click extends the selection to it. The
+// selection shows inverted while the field has the focus.
+TEST_F(TextFieldTest, DoubleClickAndShiftClickSelectAndTheSelectionShowsInverted) {
+    TextField field(TextFieldKind::ScrollTextBox, 10, 10, 20, "/home/u/pics/sunset.png");
+    ClickAt(field, 10 + 4, 15);
+    ClickAt(field, 10 + 5, 15);
+    EXPECT_EQ(field.SelectionStart, 0);
+    EXPECT_EQ(field.CaretPos, 23);
+
+    ClickAt(field, 10 + 3 + 8 * 5, 15);  // before "pics" (three characters scrolled out)
+    headless::SetKeyHeld(scan_code::LeftShift, true);
+    ClickAt(field, 10 + 3 + 8 * 16, 15);  // after "sunset"
+    headless::SetKeyHeld(scan_code::LeftShift, false);
+    EXPECT_EQ(field.SelectionStart, 8);
+    EXPECT_EQ(field.CaretPos, 19);
+
+    UserAt(300, 100);  // the pointer's sprite is no part of the field
+    UntilCaretShows(field);
+    Draw(field);
+    ExpectedFrame expected;
+    PaintField(expected, 10, 10, 20, "me/u/pics/sunset.png");
+    expected.Fill(10 + 3 + 8 * 5, 10 + 3, 10 + 3 + 8 * 16 - 1, 10 + 11, 0x00000000);
+    expected.Text(10 + 3 + 8 * 5, 10 + 4, "pics/sunset", 0x00FFFFFF);
+    EXPECT_TRUE(ShowsFrame(expected));
+
+    Type(field, "\r");  // without the focus, no selection shows
+    Draw(field);
+    ExpectedFrame unfocused;
+    PaintField(unfocused, 10, 10, 20, "me/u/pics/sunset.png");
+    EXPECT_TRUE(ShowsFrame(unfocused));
 }
 
 }  // namespace
