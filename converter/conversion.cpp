@@ -24,13 +24,14 @@ std::string ErrorText(const std::string& what, const std::string& path, int erro
     return what + " " + path + ": " + std::strerror(error);
 }
 
-// Whether a large include file may be written; the exact size is counted only when the largest
-// lines could reach the limit.
-bool AllowedSize(const ConversionJob& job, const picture::PixelView& pixels) {
+// What to do with the include file of `pixels`: only a large one is asked about, and its exact
+// size is counted only when the largest lines could reach the limit.
+LargeFileAnswer SizeAnswer(const ConversionJob& job, const picture::PixelView& pixels) {
     if (int64_t{IncludeFileLongestLine} * pixels.width * pixels.height <= LargeIncludeFileBytes)
-        return true;
+        return LargeFileAnswer::Write;
     const int64_t bytes = IncludeFileBytes(job.label, pixels);
-    return bytes <= LargeIncludeFileBytes || job.allowLarge(bytes, pixels.width, pixels.height);
+    if (bytes <= LargeIncludeFileBytes) return LargeFileAnswer::Write;
+    return job.allowLarge(bytes, pixels.width, pixels.height);
 }
 
 ConversionResult WriteToStandardOutput(const ConversionJob& job, PixelForm form,
@@ -108,15 +109,22 @@ ConversionResult RunConversion(const ConversionJob& job, const ConversionOptions
     picture::LoadedPicture loaded = LoadPicture(job.inputPath, LoadOptionsFor(options.shaping));
     if (!loaded.pixels) return {ConversionStatus::LoadFailed, loaded.problem};
     // The picture is whole in memory before anything about the output is looked at.
-    const ShapedPicture shaped = ApplyShaping(std::move(loaded.pixels), options.shaping,
-                                              {loaded.fullWidth, loaded.fullHeight});
+    ShapedPicture shaped = ApplyShaping(std::move(loaded.pixels), options.shaping,
+                                        {loaded.fullWidth, loaded.fullHeight});
     if (!shaped.problem.empty()) return {ConversionStatus::LoadFailed, shaped.problem};
-    if (job.allowLarge && !AllowedSize(job, shaped.view))
-        return {ConversionStatus::DeclinedLarge, {}};
-    const ConversionResult result = options.toStandardOutput
-                                        ? WriteToStandardOutput(job, options.form, shaped.view)
-                                        : WriteToFile(job, options.form, shaped.view);
+    const LargeFileAnswer answer =
+        job.allowLarge ? SizeAnswer(job, shaped.view) : LargeFileAnswer::Write;
+    if (answer == LargeFileAnswer::Decline) return {ConversionStatus::DeclinedLarge, {}};
+    if (answer == LargeFileAnswer::Fit) {
+        shaped = FitInside(std::move(shaped), LargeFileFit);
+        if (!shaped.problem.empty()) return {ConversionStatus::LoadFailed, shaped.problem};
+    }
+    ConversionResult result = options.toStandardOutput
+                                  ? WriteToStandardOutput(job, options.form, shaped.view)
+                                  : WriteToFile(job, options.form, shaped.view);
     if (options.toStandardOutput && result.status == ConversionStatus::Done && job.written)
         job.written();
+    if (result.status == ConversionStatus::Done)
+        result.size = {shaped.view.width, shaped.view.height};
     return result;
 }
