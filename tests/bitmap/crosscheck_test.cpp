@@ -8,6 +8,7 @@
 
 #include "screen/bitmap.h"
 #include "screen/window/headless.h"
+#include "tests/support/required_tools.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -21,9 +22,8 @@ int Distance(uint32_t a, uint32_t b, int shift) {
 }
 
 TEST(PeerBitmaps, DecodeLikePillow) {
-    if (std::system("test -x /usr/bin/python3 && test -x /usr/bin/convert && "
-                    "/usr/bin/python3 -c 'import PIL' 2>/dev/null") != 0)
-        GTEST_SKIP() << "needs /usr/bin/python3 with Pillow and /usr/bin/convert";
+    const std::string missing = MissingTools({DebianPython, "/usr/bin/convert"}, {"PIL"});
+    ASSERT_TRUE(missing.empty()) << missing;
     TempDir dir;
     const std::string command = std::string("/usr/bin/python3 ") + PEER_SCRIPT + " " + dir.Path();
     ASSERT_EQ(std::system(command.c_str()), 0) << command;

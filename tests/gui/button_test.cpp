@@ -15,21 +15,15 @@ using namespace widget_test;
 
 constexpr uint32_t Mask = 0x00FF00FF;
 
+// The pixels of a face file: a plain grid.
+using Picture = ExpectedFrame;
+
 // A bottom-up 24-bit BMP file of `picture` (0x00RRGGBB pixels).
-void WriteBmp(const std::string& path, const ExpectedFrame& picture) {
+void WriteBmp(const std::string& path, const Picture& picture) {
     std::vector<std::vector<uint32_t>> rows(picture.Height());
     for (int32_t y = 0; y < picture.Height(); ++y)
         for (int32_t x = 0; x < picture.Width(); ++x) rows[y].push_back(picture.At(x, y));
     bmp::WriteFile(path, bmp::Encode24(rows));
-}
-
-// As loaded from a 24-bit file: alpha 0xFF everywhere.
-ExpectedFrame Opaque(const ExpectedFrame& picture) {
-    ExpectedFrame loaded(picture.Width(), picture.Height());
-    for (int32_t y = 0; y < picture.Height(); ++y)
-        for (int32_t x = 0; x < picture.Width(); ++x)
-            loaded.Set(x, y, picture.At(x, y) | 0xFF000000);
-    return loaded;
 }
 
 int32_t CountOf(const std::string& text, const std::string& part) {
@@ -66,13 +60,13 @@ TEST_F(ButtonTest, StartIsFortyFiveBySeventeenWithHighlightAndShadows) {
     Draw(chose);
 
     ExpectedFrame expected;
-    expected.Put(20, 30, TextButtonFace("Start"));
-    expected.Put(100, 30, TextButtonFace("Chose File"));
+    expected.Place(20, 30, "button_start");
+    expected.Place(100, 30, "button_chose_file");
     EXPECT_TRUE(ShowsFrame(expected));
     // The face's own corners: frame grey at the top left, highlight below it, shadow at the right.
-    EXPECT_EQ(expected.At(20, 30), 0x00DDDDDDu);
-    EXPECT_EQ(expected.At(20, 31), 0x00FFFFFFu);
-    EXPECT_EQ(expected.At(63, 40), 0x00666666u);
+    EXPECT_EQ(GetPixel(nullptr, 20, 30), 0x00DDDDDDu);
+    EXPECT_EQ(GetPixel(nullptr, 20, 31), 0x00FFFFFFu);
+    EXPECT_EQ(GetPixel(nullptr, 63, 40), 0x00666666u);
 }
 
 TEST_F(ButtonTest, FiresOnlyStrictlyInsideWithTheLeftButtonAlone) {
@@ -123,9 +117,9 @@ TEST_F(ButtonTest, HiddenButtonNeitherDrawsHoversNorFiresButIsErased) {
 }
 
 TEST_F(ButtonTest, ImageFacesWithHoverFaceDrawnOverThemWhileHovered) {
-    ExpectedFrame face(6, 4, 0x00102030);
+    Picture face(6, 4, 0x00102030);
     face.Set(0, 0, Mask);  // stays see-through
-    ExpectedFrame hover(8, 5, Mask);
+    Picture hover(8, 5, Mask);
     hover.Fill(2, 1, 7, 3, 0x00A0B0C0);
     WriteBmp(PathOf("face.bmp"), face);
     WriteBmp(PathOf("hover.bmp"), hover);
@@ -133,35 +127,39 @@ TEST_F(ButtonTest, ImageFacesWithHoverFaceDrawnOverThemWhileHovered) {
     EXPECT_EQ(button.Width, 8);  // the hover face's size
     EXPECT_EQ(button.Height, 5);
 
+    // As loaded from 24-bit files: opaque, but for the mask colour.
     Draw(button);
     ExpectedFrame expected;
-    expected.Put(50, 60, Opaque(face));
+    expected.Fill(50, 60, 55, 63, 0xFF102030);
+    expected.Set(50, 60, Background);
     EXPECT_TRUE(ShowsFrame(expected));
 
     UserAt(57, 64, 1);
     Update(button);
     Draw(button);
-    expected.Put(50, 60, Opaque(hover));
+    expected.Fill(52, 61, 57, 63, 0xFFA0B0C0);
     EXPECT_TRUE(ShowsFrame(expected));
     EXPECT_EQ(fired_, std::vector<std::string>{"Pic"});
 }
 
 TEST_F(ButtonTest, PngFaceTakesItsSizeAndPixelsFromTheFile) {
-    ExpectedFrame face(5, 3, 0x00405060);
-    face.Set(1, 1, Mask);  // stays see-through
-    face.Set(4, 2, 0x00FFFFFF);
-    ASSERT_TRUE(WritePng(PathOf("face.png"), 5, 3, Opaque(face).Pixels()));
+    Picture face(5, 3, 0xFF405060);
+    face.Set(1, 1, 0xFF000000 | Mask);  // stays see-through
+    face.Set(4, 2, 0xFFFFFFFF);
+    ASSERT_TRUE(WritePng(PathOf("face.png"), 5, 3, face.Pixels()));
     Button button("Png", Recorder(), 20, 30, PathOf("face.png"));
     EXPECT_EQ(button.Width, 5);
     EXPECT_EQ(button.Height, 3);
     Draw(button);
     ExpectedFrame expected;
-    expected.Put(20, 30, Opaque(face));
+    expected.Fill(20, 30, 24, 32, 0xFF405060);
+    expected.Set(21, 31, Background);
+    expected.Set(24, 32, 0xFFFFFFFF);
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
 TEST_F(ButtonTest, MissingFacePrintsTheLoadErrorAndTheButtonLivesOn) {
-    ExpectedFrame face(6, 4, 0x00102030);
+    Picture face(6, 4, 0x00102030);
     WriteBmp(PathOf("face.bmp"), face);
     ::testing::internal::CaptureStderr();
     Button missing("A", Recorder(), 10, 10, PathOf("absent.bmp"));

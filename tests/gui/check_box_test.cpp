@@ -9,19 +9,6 @@ namespace {
 
 using namespace widget_test;
 
-ExpectedFrame Face(bool checked) {
-    ExpectedFrame face(15, 15, 0x00FFFFFF);
-    if (checked) {
-        face.Line(1, 1, 13, 13, 0x00000000);
-        face.Line(13, 1, 1, 13, 0x00000000);
-    }
-    face.Outline(0, 0, 14, 14, 0x00AAAAAA);
-    face.Outline(1, 1, 13, 13, 0x00AAAAAA);
-    face.Line(1, 1, 12, 1, 0x00666666);
-    face.Line(1, 1, 1, 12, 0x00666666);
-    return face;
-}
-
 class CheckBoxTest : public WidgetTest {
 protected:
     // Records each call with the state the box had when it was called.
@@ -43,8 +30,8 @@ TEST_F(CheckBoxTest, FacesShowACrossOnlyWhenChecked) {
     Draw(checked);
 
     ExpectedFrame expected;
-    expected.Put(100, 5, Face(false));
-    expected.Put(130, 40, Face(true));
+    expected.Place(100, 5, "check_box_unchecked");
+    expected.Place(130, 40, "check_box_checked");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 

@@ -1,5 +1,7 @@
 #include "gui/cursor.h"
 
+#include <utility>
+
 #include "tests/gui/widget_test_support.h"
 
 namespace {
@@ -31,10 +33,13 @@ TEST_F(CursorTest, SpriteIsAnIBeamWithItsTopLeftAtThePointer) {
     Draw(cursor);
 
     ExpectedFrame expected;
-    PaintIBeam(expected, 100, 20);
+    expected.Place(100, 20, "pointer_sprite");
     EXPECT_TRUE(ShowsFrame(expected));
-    EXPECT_EQ(GetPixel(nullptr, 102, 20), Background);
-    EXPECT_EQ(GetPixel(nullptr, 102, 29), Background);
+    // Top and bottom bars with gaps in their middles, the stem between them.
+    for (auto [x, y] : {std::pair{100, 20}, {104, 20}, {102, 21}, {102, 28}, {101, 29}, {103, 29}})
+        EXPECT_EQ(GetPixel(nullptr, x, y), Black) << x << ", " << y;
+    for (auto [x, y] : {std::pair{102, 20}, {102, 29}, {101, 21}, {103, 28}})
+        EXPECT_EQ(GetPixel(nullptr, x, y), Background) << x << ", " << y;
     EXPECT_FALSE(headless::PointerShown());
 }
 

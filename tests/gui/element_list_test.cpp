@@ -32,15 +32,16 @@ protected:
 
 TEST_F(ElementListTest, FoldedShowsTheHeaderUnfoldedTheRows) {
     Draw(list);
-    ExpectedFrame expected;
-    PaintFoldOut(expected, 30, 10, 8, "Colours", {});
-    EXPECT_TRUE(ShowsFrame(expected));
+    ExpectedFrame folded;
+    folded.Place(30, 10, "fold_out_folded");
+    EXPECT_TRUE(ShowsFrame(folded));
 
     Click(50, 15);
     EXPECT_EQ(list.Open, 1);
     Draw(list);
-    PaintFoldOut(expected, 30, 10, 8, "Colours", {"Red", "Green", "Blue"});
-    EXPECT_TRUE(ShowsFrame(expected));
+    ExpectedFrame unfolded;
+    unfolded.Place(30, 10, "fold_out_unfolded");
+    EXPECT_TRUE(ShowsFrame(unfolded));
 }
 
 TEST_F(ElementListTest, ARowClickCallsOnceAndFoldsInTheSameUpdate) {
@@ -107,13 +108,14 @@ TEST_F(ElementListTest, APointerOutsideTheWindowChangesNothing) {
 }
 
 TEST_F(ElementListTest, AnOpenListWithoutElementsShowsOnlyItsHeader) {
-    ElementList empty(200, 10, "None", 4, [this](const std::string& id) { calls.push_back(id); });
+    ElementList empty(200, 10, "Colours", 8,
+                      [this](const std::string& id) { calls.push_back(id); });
     UserAt(210, 15, 1);
     Update(empty);
     Draw(empty);
     EXPECT_EQ(empty.Open, 1);
     ExpectedFrame expected;
-    PaintFoldOut(expected, 200, 10, 4, "None", {});
+    expected.Place(200, 10, "fold_out_folded");
     EXPECT_TRUE(ShowsFrame(expected));
     UserAt(210, 28, 1);
     Update(empty);
@@ -140,8 +142,9 @@ TEST_F(ElementListTest, ATextOfExactlyTheLengthIsAccepted) {
 // The rows unfold over the kinds drawn before lists and under those drawn after them.
 TEST_F(ElementListTest, InAGuiTheRowsLieBetweenEarlierAndLaterKinds) {
     GUI gui;
-    AddTextArea(gui, 20, 50, 10, 2);
-    AddDropDown(gui, 80, 30, "Pick", 4);
+    AddTextArea(gui, 20, 50, 10, 3);
+    GetTextArea(gui, 1)->Text = "abc\rd";
+    AddDropDown(gui, 80, 30, "Blue", 8);
     const int32_t number = AddElementList(gui, 30, 10, "Colours", 8, nullptr);
     for (const char* colour : {"Red", "Green", "Blue"}) {
         NewElement(*GetElementList(gui, number), colour, colour);
@@ -155,10 +158,10 @@ TEST_F(ElementListTest, InAGuiTheRowsLieBetweenEarlierAndLaterKinds) {
     Draw(gui);
 
     ExpectedFrame expected;
-    PaintOption(expected, 40, 24, false);
-    PaintFoldOut(expected, 30, 10, 8, "Colours", {"Red", "Green", "Blue"});
-    PaintFoldOut(expected, 80, 30, 4, "Pick", {});
-    PaintTextArea(expected, 20, 50, 10, 2, {});
+    expected.Place(40, 24, "radio_option");
+    expected.Place(30, 10, "fold_out_unfolded");
+    expected.Place(80, 30, "fold_out_showing_blue");
+    expected.Place(20, 50, "text_area_two_lines");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 

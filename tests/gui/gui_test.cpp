@@ -101,18 +101,18 @@ TEST_F(GuiTest, PointerSpriteOverEveryTextEntryAndTextAreaOnly) {
 
 TEST_F(GuiTest, DrawsKindsInOrderWithThePointerOnTop) {
     GUI gui;
-    AddButton(gui, "Go", 40, 12, "go", nullptr);  // added first, drawn after the field
-    AddTextBox(gui, 30, 20, 6, "field");
-    AddLabel(gui, 10, 10, "Label text");  // added last, drawn first
+    AddButton(gui, "Start", 40, 12, "start", nullptr);  // added first, drawn after the field
+    AddTextBox(gui, 30, 20, 10, "ab");
+    AddLabel(gui, 10, 10, "Status");  // added last, drawn first
     UserAt(36, 25);
     Update(gui);
     Draw(gui);
 
     ExpectedFrame expected;
-    PaintLabel(expected, 10, 10, 10, "Label text");
-    PaintField(expected, 30, 20, 6, "field");
-    PaintButton(expected, 40, 12, "Go");
-    PaintIBeam(expected, 36, 25);
+    expected.Place(10, 10, "label_status");
+    expected.Place(30, 20, "text_field_showing_ab");
+    expected.Place(40, 12, "button_start");
+    expected.Place(36, 25, "pointer_sprite");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
@@ -165,9 +165,9 @@ TEST_F(GuiTest, EraseBlackensLabelsAndEveryOtherWidgetAndThePointer) {
 TEST_F(GuiTest, EventsFireBeforeTheFrameIsDrawnAndChangeWidgetsThroughGets) {
     GUI gui;
     FrameRegulator regulator(60);
-    AddScrollTextBox(gui, 10, 10, 20);
-    AddButton(gui, "Fill", 10, 40, "fill",
-              [&gui](const std::string&) { GetScrollTextBox(gui, 1)->Text = "filled in"; });
+    AddScrollTextBox(gui, 10, 10, 10);
+    AddButton(gui, "Start", 10, 40, "start",
+              [&gui](const std::string&) { GetScrollTextBox(gui, 1)->Text = "ab"; });
     UserAt(20, 45, 1);
 
     Update(gui);
@@ -178,8 +178,8 @@ TEST_F(GuiTest, EventsFireBeforeTheFrameIsDrawnAndChangeWidgetsThroughGets) {
     Regulate(regulator);
 
     ExpectedFrame expected;
-    PaintField(expected, 10, 10, 20, "filled in");
-    PaintButton(expected, 10, 40, "Fill");
+    expected.Place(10, 10, "text_field_showing_ab");
+    expected.Place(10, 40, "button_start");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
@@ -188,7 +188,7 @@ TEST_F(GuiTest, BackgroundLoopRunsAtTwentyFramesUntilStopped) {
     std::atomic<int32_t> events = 0;
     std::atomic<bool> onOtherThread = false;
     const auto host = std::this_thread::get_id();
-    AddButton(gui, "Hold", 20, 20, "hold", [&](const std::string&) {
+    AddButton(gui, "Start", 20, 20, "start", [&](const std::string&) {
         onOtherThread = std::this_thread::get_id() != host;
         ++events;
     });
@@ -212,8 +212,8 @@ TEST_F(GuiTest, BackgroundLoopRunsAtTwentyFramesUntilStopped) {
     // Each pass erased before it drew: the button's erase is a pixel wider and taller than its
     // face, and the pointer's covers its last place, (0, 0).
     ExpectedFrame expected;
-    expected.Fill(20, 20, 57, 37, Black);
-    PaintButton(expected, 20, 20, "Hold");
+    expected.Fill(20, 20, 65, 37, Black);
+    expected.Place(20, 20, "button_start");
     expected.Fill(0, 0, 5, 10, Black);
     EXPECT_TRUE(ShowsFrame(expected));
 }

@@ -1,6 +1,6 @@
 #include "gui/label.h"
 
-#include <tuple>
+#include <vector>
 
 #include "gui/button.h"
 #include "gui/element_list.h"
@@ -18,10 +18,10 @@ TEST_F(LabelTest, SixCharactersMakeAPanelFromTenThirtyToSixtyTwoFortyTwo) {
     Draw(label);
 
     ExpectedFrame expected;
-    PaintLabel(expected, 10, 30, 6, "Status");
-    EXPECT_EQ(expected.At(62, 42), 0x00AAAAAAu);  // the panel's far corner
-    EXPECT_EQ(expected.At(63, 42), Background);
+    expected.Place(10, 30, "label_status");
     EXPECT_TRUE(ShowsFrame(expected));
+    EXPECT_EQ(GetPixel(nullptr, 62, 42), 0x00AAAAAAu);  // the panel's far corner
+    EXPECT_EQ(GetPixel(nullptr, 63, 42), Background);
 }
 
 TEST_F(LabelTest, EmptyLabelIsAFiveByThirteenPanelWithoutText) {
@@ -29,7 +29,7 @@ TEST_F(LabelTest, EmptyLabelIsAFiveByThirteenPanelWithoutText) {
     Draw(label);
 
     ExpectedFrame expected;
-    PaintLabel(expected, 100, 50, 0, "");
+    expected.Place(100, 50, "label_empty");
     EXPECT_TRUE(ShowsFrame(expected));
     EXPECT_EQ(GetPixel(nullptr, 104, 62), 0x00AAAAAAu);
     EXPECT_EQ(GetPixel(nullptr, 105, 62), Background);
@@ -41,7 +41,7 @@ TEST_F(LabelTest, ReplacedTextKeepsThePanelWidth) {
     Draw(label);
 
     ExpectedFrame expected;
-    PaintLabel(expected, 10, 10, 2, "abcdef");
+    expected.Place(10, 10, "label_of_two_showing_six");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
@@ -56,7 +56,7 @@ TEST_F(LabelTest, EraseBlackensThePanel) {
 }
 
 TEST_F(LabelTest, HiddenLabelNeitherDrawsNorErasesUntilShown) {
-    Label label(20, 20, "Hi");
+    Label label(20, 20, "Status");
     Hide(label);
     Draw(label);
     EXPECT_TRUE(ShowsFrame(ExpectedFrame()));
@@ -66,29 +66,28 @@ TEST_F(LabelTest, HiddenLabelNeitherDrawsNorErasesUntilShown) {
     Hide(label);
     Erase(label);
     ExpectedFrame expected;
-    PaintLabel(expected, 20, 20, 2, "Hi");
+    expected.Place(20, 20, "label_status");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
 // Texts are UTF-8, measured and drawn by characters: each shows its code page 437 glyph, or "?"
-// where the font has none. The expected glyph codes are written out by hand.
+// where the font has none: "Gr\x81n", "?5" and "\x8E\xE1!" in the font's codes.
 TEST_F(LabelTest, Utf8TextsAreMeasuredAndDrawnByCharacters) {
-    const std::tuple<const char*, const char*> cases[] = {{"Gr\xC3\xBCn", "Gr\x81n"},
-                                                          {"\xE2\x82\xAC"
-                                                           "5",
-                                                           "?5"},
-                                                          {"\xC3\x84\xC3\x9F!", "\x8E\xE1!"}};
-    for (const auto& [utf8, glyphs] : cases) {
-        ClearScreen();
-        Label label(10, 10, utf8);
-        Button button("b", nullptr, utf8, 10, 30);
-        Draw(label);
-        Draw(button);
-        ExpectedFrame expected;
-        PaintLabel(expected, 10, 10, static_cast<int32_t>(std::string_view(glyphs).size()), glyphs);
-        PaintButton(expected, 10, 30, glyphs);
-        EXPECT_TRUE(ShowsFrame(expected)) << glyphs;
+    const char* const texts[] = {"Gr\xC3\xBCn", "\xE2\x82\xAC\x35", "\xC3\x84\xC3\x9F!"};
+    std::vector<Label> labels;
+    std::vector<Button> buttons;
+    for (int32_t i = 0; i < 3; ++i) {
+        labels.emplace_back(10, 10 + 20 * i, texts[i]);
+        buttons.emplace_back("b", nullptr, texts[i], 80, 10 + 20 * i);
     }
+    EXPECT_EQ(labels[1].Length, 2);
+    EXPECT_EQ(buttons[2].Width, 29);
+    for (const Label& label : labels) Draw(label);
+    for (const Button& button : buttons) Draw(button);
+    ExpectedFrame expected;
+    expected.Place(10, 10, "labels_and_buttons_beyond_ascii");
+    EXPECT_TRUE(ShowsFrame(expected));
+
     ElementList list(0, 0, "\xC3\xA4", 5, nullptr);  // five characters, nine bytes, fit
     EXPECT_EQ(NewElement(list, "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F!", "id"), 0);
 }

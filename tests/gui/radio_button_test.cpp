@@ -25,16 +25,11 @@ protected:
     }
 };
 
-TEST(DiscRule, MatchesThePublishedHalfWidths) {
-    EXPECT_EQ(ExpectedFrame::DiscHalfWidths(5), (std::vector<int32_t>{5, 5, 4, 4, 3, 1}));
-    EXPECT_EQ(ExpectedFrame::DiscHalfWidths(3), (std::vector<int32_t>{3, 3, 2, 1}));
-}
-
 TEST_F(RadioButtonTest, StartsUncheckedAndDrawsRimAndFaceOfEveryOption) {
     EXPECT_EQ(group.Selected, -1);
     Draw(group);
     ExpectedFrame expected;
-    for (int32_t y : {20, 40, 60}) PaintOption(expected, 20, y, false);
+    for (int32_t y : {20, 40, 60}) expected.Place(20, y, "radio_option");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
@@ -50,9 +45,9 @@ TEST_F(RadioButtonTest, SelectionMovesAndOnlyTheCheckedOptionHasADot) {
 
     Draw(group);
     ExpectedFrame expected;
-    PaintOption(expected, 20, 20, false);
-    PaintOption(expected, 20, 40, false);
-    PaintOption(expected, 20, 60, true);
+    expected.Place(20, 20, "radio_option");
+    expected.Place(20, 40, "radio_option");
+    expected.Place(20, 60, "radio_option_checked");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
@@ -113,9 +108,9 @@ TEST_F(RadioButtonTest, AHiddenGroupIgnoresClicksDrawsAndErasesNothing) {
     Show(group);
     Draw(group);
     ExpectedFrame expected;
-    PaintOption(expected, 20, 20, false);
-    PaintOption(expected, 20, 40, true);
-    PaintOption(expected, 20, 60, false);
+    expected.Place(20, 20, "radio_option");
+    expected.Place(20, 40, "radio_option_checked");
+    expected.Place(20, 60, "radio_option");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
@@ -123,8 +118,7 @@ TEST_F(RadioButtonTest, EraseBlackensADiscAroundEachCellCorner) {
     Draw(group);
     Erase(group);
     ExpectedFrame expected;
-    for (int32_t y : {20, 40, 60}) PaintOption(expected, 20, y, false);
-    for (int32_t y : {20, 40, 60}) expected.Disc(20, y, 10, 0x00000000);
+    expected.Place(10, 10, "radio_group_erased");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 

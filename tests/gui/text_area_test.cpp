@@ -42,7 +42,7 @@ TEST_F(TextAreaTest, TypedLinesAreDrawnEightPixelsApart) {
     EXPECT_EQ(area.LastLine, "d");
 
     ExpectedFrame expected;
-    PaintTextArea(expected, 40, 20, 10, 3, {"abc", "d"});
+    expected.Place(40, 20, "text_area_two_lines");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
@@ -120,7 +120,7 @@ TEST_F(TextAreaTest, HoverFollowsTheStrictHitArea) {
 
 TEST_F(TextAreaTest, AHiddenAreaKeepsItsStateAndDrawsNothing) {
     Focus(area);
-    Type(area, "ab");
+    Type(area, "abc\rd");
     UserAt(60, 30);
     Frame(area);
     Hide(area);
@@ -131,9 +131,9 @@ TEST_F(TextAreaTest, AHiddenAreaKeepsItsStateAndDrawsNothing) {
     Erase(area);
     EXPECT_EQ(area.Focused, 1);
     EXPECT_EQ(area.Hovered, 1);
-    EXPECT_EQ(area.Text, "ab");
+    EXPECT_EQ(area.Text, "abc\rd");
     ExpectedFrame lastDrawn;
-    PaintTextArea(lastDrawn, 40, 20, 10, 3, {"ab"});
+    lastDrawn.Place(40, 20, "text_area_two_lines");
     EXPECT_TRUE(ShowsFrame(lastDrawn));
 
     ClearScreen();
@@ -142,7 +142,7 @@ TEST_F(TextAreaTest, AHiddenAreaKeepsItsStateAndDrawsNothing) {
     Show(area);
     UserAt(60, 30);
     Frame(area);  // the waiting "c"
-    EXPECT_EQ(area.Text, "abc");
+    EXPECT_EQ(area.Text, "abc\rdc");
 }
 
 TEST_F(TextAreaTest, PasteTypesEachCharacterAndLineBreakWithinTheLimits) {
@@ -151,8 +151,8 @@ TEST_F(TextAreaTest, PasteTypesEachCharacterAndLineBreakWithinTheLimits) {
     headless::SetClipboardText("bc\r\ncd\tef\nx");
     Type(narrow, "\xC3\xA4\xC3\xB6\x16");  // two characters on the line, though four bytes
     EXPECT_EQ(narrow.Text, "\xC3\xA4\xC3\xB6\x62\rcde");
-    ExpectedFrame expected;
-    PaintTextArea(expected, 200, 20, 3, 2, {"\x84\x94\x62", "cde"});
+    ExpectedFrame expected;  // "\x84\x94\x62" and "cde" in the font's codes
+    expected.Place(200, 20, "text_area_pasted_beyond_ascii");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 

@@ -17,8 +17,14 @@ constexpr int32_t UpKey = (72 << 8) | 0xFF;
 constexpr int32_t PageUpKey = (73 << 8) | 0xFF;
 constexpr int32_t RightArrowKey = (77 << 8) | 0xFF;
 
-void PaintCaret(ExpectedFrame& frame, int32_t caretX, int32_t y) {
-    frame.Line(caretX, y + 3, caretX, y + 10, 0x00000000);
+// Column x is black in the caret's 8 rows from `top` and not in the rows just above and below.
+::testing::AssertionResult CaretAt(int32_t x, int32_t top) {
+    for (int32_t y = top - 1; y <= top + 8; ++y) {
+        const bool caret = y >= top && y < top + 8;
+        if ((GetPixel(nullptr, x, y) == 0x00000000) != caret)
+            return ::testing::AssertionFailure() << "at " << x << ", " << y;
+    }
+    return ::testing::AssertionSuccess();
 }
 
 class TextFieldTest : public WidgetTest {
@@ -59,9 +65,9 @@ TEST_F(TextFieldTest, FieldOfFiftyAtTenTenSpansTenToFourFourteen) {
     Draw(field);
 
     ExpectedFrame expected;
-    PaintField(expected, 10, 10, 50, "abc");
-    EXPECT_EQ(expected.At(414, 22), 0x00AAAAAAu);
+    expected.Place(10, 10, "scroll_text_box_of_fifty");
     EXPECT_TRUE(ShowsFrame(expected));
+    EXPECT_EQ(GetPixel(nullptr, 414, 22), 0x00AAAAAAu);
 }
 
 TEST_F(TextFieldTest, ReactsToThePointerStrictlyInsideOneMoreColumnThanItDraws) {
@@ -89,7 +95,7 @@ TEST_F(TextFieldTest, ClickFocusesClickOutsideOrEnterTakesTheFocusAway) {
     UntilCaretShows(field);
     Draw(field);
     ExpectedFrame expected;
-    PaintField(expected, 10, 10, 10, "ab");
+    expected.Place(10, 10, "text_field_showing_ab");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
@@ -135,11 +141,11 @@ TEST_F(TextFieldTest, FiftyFirstCharacterIsDroppedByATextBoxAndScrolledInByAScro
     Draw(box);
     Draw(scroll);
     ExpectedFrame expected;
-    PaintField(expected, 10, 10, 50, fifty);
-    PaintCaret(expected, 10 + 8 * 50 + 2, 10);
-    PaintField(expected, 10, 40, 50, std::string(49, 'x') + "Y");  // characters 2..51
-    PaintCaret(expected, 10 + 8 * 50 + 2, 40);                     // after the last one shown
+    expected.Place(10, 10, "text_box_of_fifty_full");
+    expected.Place(10, 40, "scroll_text_box_of_fifty_scrolled");  // characters 2..51
     EXPECT_TRUE(ShowsFrame(expected));
+    EXPECT_TRUE(CaretAt(10 + 8 * 50 + 2, 10 + 3));  // after the last character shown
+    EXPECT_TRUE(CaretAt(10 + 8 * 50 + 2, 40 + 3));
 }
 
 TEST_F(TextFieldTest, BackspaceRemovesBeforeTheCaretAndNothingAtZero) {
@@ -231,9 +237,9 @@ TEST_F(TextFieldTest, PasswordBoxShowsStarsAndCaretBlinksThirtyNineOfEightyFrame
     UntilCaretShows(field);
     Draw(field);
     ExpectedFrame expected;
-    PaintField(expected, 20, 30, 8, "***");
-    PaintCaret(expected, 20 + 8 * 3 + 2, 30);
+    expected.Place(20, 30, "password_box_with_three");
     EXPECT_TRUE(ShowsFrame(expected));
+    EXPECT_TRUE(CaretAt(20 + 8 * 3 + 2, 30 + 3));
 }
 
 TEST_F(TextFieldTest, HiddenFieldIsNotDrawnErasedOrHitButKeepsBlinking) {
@@ -356,10 +362,9 @@ TEST_F(TextFieldTest, CharactersShowAsTheFontsGlyphsOrQuestionMarks) {
     TextField scroll(TextFieldKind::ScrollTextBox, 10, 30, 3, "\xC3\xA9\xC3\xA0\xC3\xA7\xC3\xB1");
     TextField password(TextFieldKind::PasswordBox, 10, 50, 4, "\xC3\x9F\xC2\xA3");
     for (TextField* field : {&box, &scroll, &password}) Draw(*field);
+    // "B\x84ume \x9A?", "\x85\x87\xA4" and "**" in the font's codes.
     ExpectedFrame expected;
-    PaintField(expected, 10, 10, 10, "B\x84ume \x9A?");
-    PaintField(expected, 10, 30, 3, "\x85\x87\xA4");
-    PaintField(expected, 10, 50, 4, "**");
+    expected.Place(10, 10, "text_fields_beyond_ascii");
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
@@ -484,16 +489,13 @@ TEST_F(TextFieldTest, DoubleClickAndShiftClickSelectAndTheSelectionShowsInverted
     UntilCaretShows(field);
     Draw(field);
     ExpectedFrame expected;
-    PaintField(expected, 10, 10, 20, "me/u/pics/sunset.png");
-    expected.Fill(10 + 3 + 8 * 5, 10 + 3, 10 + 3 + 8 * 16 - 1, 10 + 11, 0x00000000);
-    expected.Text(10 + 3 + 8 * 5, 10 + 4, "pics/sunset", 0x00FFFFFF);
+    // "me/u/pics/sunset.png" with "pics/sunset" white on black; the caret lies in the black.
+    expected.Place(10, 10, "scroll_text_box_with_selection");
     EXPECT_TRUE(ShowsFrame(expected));
 
     Type(field, "\r");  // without the focus, no selection shows
     Draw(field);
-    ExpectedFrame unfocused;
-    PaintField(unfocused, 10, 10, 20, "me/u/pics/sunset.png");
-    EXPECT_TRUE(ShowsFrame(unfocused));
+    EXPECT_EQ(GetPixel(nullptr, 10 + 3 + 8 * 5, 10 + 3), 0x00FFFFFFu);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "picture/input_file.h"
 #include "picture/picture.h"
+#include "tests/support/required_tools.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -116,10 +117,10 @@ void Check(const std::string& dir, const Case& c) {
 class FormatPictures : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (std::system("test -x /usr/bin/python3 && /usr/bin/python3 -c 'import PIL' && "
-                        "command -v cwebp dwebp tiffcp heif-enc heif-convert convert "
-                        ">/dev/null") != 0)
-            return;
+        missing_ = MissingTools({DebianPython, "/usr/bin/convert", "cwebp", "dwebp", "tiffcp",
+                                 "heif-enc", "heif-convert"},
+                                {"PIL"});
+        if (!missing_.empty()) return;
         dir_ = new TempDir;
         const std::string command = std::string("/usr/bin/python3 ") + FORMAT_SCRIPT + " " +
                                     dir_->Path() + " --all " + YCCK_WRITER;
@@ -130,14 +131,15 @@ protected:
         dir_ = nullptr;
     }
     void SetUp() override {
-        if (!dir_)
-            GTEST_SKIP() << "needs Pillow, ImageMagick, webp, libtiff-tools, libheif-examples";
+        ASSERT_TRUE(missing_.empty()) << missing_;
         ASSERT_TRUE(made_) << "the script failed";
     }
+    static std::string missing_;
     static TempDir* dir_;
     static bool made_;
 };
 
+std::string FormatPictures::missing_;
 TempDir* FormatPictures::dir_ = nullptr;
 bool FormatPictures::made_ = false;
 
