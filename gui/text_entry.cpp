@@ -75,13 +75,15 @@ KeyKind ControlKind(int32_t code) {
 
 }  // namespace
 
-void UpdateFocus(Rect hitArea, uint8_t& hovered, uint8_t& focused, bool dragging) {
+void UpdateFocus(Rect hitArea, uint8_t& hovered, uint8_t& focused, KeysBeforeClick before,
+                 bool dragging) {
     const PointerState pointer = PollPointer();
     if (Hits(hitArea, pointer)) {
         hovered = 1;
         if (LeftButtonAlone(pointer)) {
             // Keys typed while the entry had the focus already were meant for it.
-            if (!focused) FlushTypedKeys();
+            if (!focused && before == KeysBeforeClick::Dropped) DropKeysTypedBeforeClick();
+            if (!focused && before == KeysBeforeClick::DrainedToAnExtendedKey) FlushTypedKeys();
             focused = 1;
         }
     } else {

@@ -11,10 +11,20 @@
 
 #include "gui/toolkit.h"
 
-// Sets `hovered` while the pointer is inside `hitArea`. A left click inside takes the focus and
-// drops the keys typed before it, which were not meant for this entry; a left click anywhere else
-// in the window gives the focus up, unless it is the entry's own drag (`dragging`) gone outside.
-void UpdateFocus(Rect hitArea, uint8_t& hovered, uint8_t& focused, bool dragging = false);
+// What a click that gives an entry the focus does with the keys typed before it, which were not
+// meant for this entry.
+enum class KeysBeforeClick {
+    // Read and dropped up to and including the first that is not a character: a text area's.
+    DrainedToAnExtendedKey,
+    // Exactly the keys typed before the click go, however late the entry sees it: a text field's.
+    Dropped,
+};
+
+// Sets `hovered` while the pointer is inside `hitArea`. A left click inside takes the focus (the
+// keys typed before it go as `before` says); a left click anywhere else in the window gives the
+// focus up, unless it is the entry's own drag (`dragging`) gone outside.
+void UpdateFocus(Rect hitArea, uint8_t& hovered, uint8_t& focused, KeysBeforeClick before,
+                 bool dragging = false);
 
 enum class KeyKind {
     NoneWaiting,

@@ -145,9 +145,11 @@ void Update(TextField& field) {
     KeepCaretInText(field);
     TakeTypedKeys(field);
     if (!field.Hidden) {
-        UpdateFocus(ReachingRight(Box(field)), field.Hovered, field.Focused, field.Dragging);
+        UpdateFocus(ReachingRight(Box(field)), field.Hovered, field.Focused,
+                    KeysBeforeClick::Dropped, field.Dragging);
         FollowPointer(field);
     }
+    TakeTypedKeys(field);  // those typed after a click that gave the focus
     KeepCaretInText(field);
     field.BlinkCounter = static_cast<int8_t>((field.BlinkCounter + 1) % BlinkPeriod);
 }

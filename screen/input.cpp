@@ -65,6 +65,7 @@ void NotifyButton(int32_t bit, bool pressed) {
     if (pressed) {
         in->buttons |= 1 << bit;
         in->latchedButtons |= 1 << bit;
+        if (bit == 0) in->keysAtLeftPress = in->keyBuffer.Pushed();
     } else {
         in->buttons &= ~(1 << bit);
     }
@@ -230,6 +231,12 @@ int32_t WaitKey() {
         std::this_thread::sleep_for(WaitKeyPoll);
     }
     return key.code;
+}
+
+void DropKeysTypedBeforeClick() {
+    std::lock_guard inputLock(InputMutex());
+    ScopedScreenLock lock;
+    if (InputState* in = Input()) in->keyBuffer.DropBefore(in->keysAtLeftPress);
 }
 
 bool CloseRequested() {

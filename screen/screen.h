@@ -171,6 +171,10 @@ struct KeyPress {
 inline constexpr char32_t PasteCharacter = 0x16;
 // Takes the oldest typed key, as ReadKey does.
 KeyPress ReadKeyPress();
+// Drops the keys waiting that were typed before the latest press of the left button: for an
+// entry a click gives the focus, which takes the keys typed after the click, however late the
+// program sees it.
+void DropKeysTypedBeforeClick();
 double Timer();
 // The desktop clipboard's text (UTF-8), fetched by the window thread; empty without an open
 // screen, when it holds no text, or when the calling thread holds the screen lock (the window

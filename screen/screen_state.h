@@ -44,6 +44,7 @@ struct InputState {
     // Keys pressed since the last IsKeyDown of their scan code, likewise.
     KeyStateTable latchedKeys{};
     KeyBuffer keyBuffer;
+    uint64_t keysAtLeftPress = 0;  // the key buffer's mark at the latest press of the left button
     bool keyPressed = false;
     bool closeRequested = false;  // kept for the whole run
     std::vector<std::string> droppedFiles;
