@@ -334,6 +334,7 @@ TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsTher
             {ScrollTextBox, 5, "", 0, path + "\nsecond line", "\x16", path, 16},
             {TextBox, 5, "ab", 1, "x\ty\x7Fz\xC3\xA4", "\x16", "axyzb", 4},  // controls dropped
             {TextBox, 5, "ab", 0, "\r\nzz", "\x16", "ab", 0},
+            {ScrollTextBox, 9, "", 0, std::string("/a\0/b", 5), "\x16", "/a", 2},  // NUL ends it
             {PasswordBox, 3, "", 0, "\xC3\xA4\xFF\xC3\xB6\xC3\xBC", "\x16",
              "\xC3\xA4\xEF\xBF\xBD\xC3\xB6", 3},
         };
