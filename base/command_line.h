@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/printable.h"
+
 namespace command_line {
 
 inline bool IsHelp(std::string_view arg) {
@@ -24,11 +26,11 @@ inline int ShowVersion(std::string_view program) {
     std::printf("%.*s %s\n", static_cast<int>(program.size()), program.data(), PIXELTOOLS_VERSION);
     return 0;
 }
-// `message` is printed as given: callers make untrusted names printable first.
+// The message as every error line is, made printable, then where help is found.
 inline int UsageError(std::string_view program, std::string_view message) {
-    std::fprintf(stderr, "%.*s: %.*s\nTry '%.*s --help' for more information.\n",
-                 static_cast<int>(program.size()), program.data(), static_cast<int>(message.size()),
-                 message.data(), static_cast<int>(program.size()), program.data());
+    ReportError(program, message);
+    std::fprintf(stderr, "Try '%.*s --help' for more information.\n",
+                 static_cast<int>(program.size()), program.data());
     return 2;
 }
 

@@ -5,17 +5,15 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "base/command_line.h"
-#include "base/text_encoding.h"
+#include "base/printable.h"
 #include "converter/batch_progress.h"
 #include "converter/bmp2bi_options.h"
 #include "converter/conversion.h"
@@ -58,48 +56,6 @@ Target TargetFor(const Bmp2biOptions& o, const std::string& input) {
     return {path, MakeLabel(slash == std::string::npos ? path : path.substr(slash + 1))};
 }
 
-// One character of a name as an escape: "\n", "\x1b".
-std::string Escaped(char c) {
-    switch (c) {
-        case '\n':
-            return "\\n";
-        case '\r':
-            return "\\r";
-        case '\t':
-            return "\\t";
-        default:
-            break;
-    }
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
-    return hex;
-}
-
-// The length of the printable UTF-8 character that `text` starts with; 0 for a control
-// character (C0, DEL, C1), a malformed sequence or a stray byte.
-size_t PrintableLength(std::string_view text) {
-    const DecodedCharacter c = DecodeCharacter(text, 0);
-    const bool malformed = !c.wellFormed;
-    const bool control = c.codePoint < 0x20 || (c.codePoint >= 0x7F && c.codePoint < 0xA0);
-    return malformed || control ? 0 : c.length;
-}
-
-// Text with its names made safe for one line of a terminal: control characters and bytes that
-// are no UTF-8 become escapes, so a message is always one line and a name steers nothing.
-std::string Printable(std::string_view text) {
-    std::string out;
-    while (!text.empty()) {
-        const size_t length = PrintableLength(text);
-        out += length > 0 ? std::string(text.substr(0, length)) : Escaped(text[0]);
-        text.remove_prefix(std::max<size_t>(length, 1));
-    }
-    return out;
-}
-
-void Say(FILE* stream, const std::string& line) {
-    std::fprintf(stream, "%s\n", Printable(line).c_str());
-}
-
 std::string Canonical(const std::string& path) {
     std::error_code ignored;
     return std::filesystem::weakly_canonical(path, ignored).string();
@@ -117,7 +73,8 @@ std::optional<std::string> Conflict(const std::string& input, const Target& targ
     return std::nullopt;
 }
 
-// What the run tells of one file: a line for standard output or one for standard error.
+// What the run tells of one file: a line for standard output, or the failure ("input: why")
+// that goes to standard error after the program's name.
 struct Report {
     bool converted = false;
     std::string out;
@@ -125,7 +82,7 @@ struct Report {
 };
 
 Report Failure(const std::string& input, const std::string& why) {
-    return {false, {}, "bmp2bi: " + input + ": " + why};
+    return {false, {}, input + ": " + why};
 }
 
 // A pipe, a terminal or a device: written in place, so nothing is replaced that --force should
@@ -143,11 +100,19 @@ bool IsStandardOutput(const std::string& path) {
            named.st_dev == out.st_dev && named.st_ino == out.st_ino;
 }
 
-Report ConvertOne(const Bmp2biOptions& o, const std::string& input, const Target& target,
-                  const ProgressReport& progress, const std::function<void()>& written) {
+Report ConvertOne(const Bmp2biOptions& o, const picture::OpenedPicture& opened,
+                  const std::string& input, const Target& target, const ProgressReport& progress,
+                  const std::function<void()>& written) {
     const ConversionJob job{
-        input,    target.path, target.label, [&] { return o.force || IsPipeOrDevice(target.path); },
-        progress, {},          written};
+        .inputPath = input,
+        .outputPath = target.path,
+        .label = target.label,
+        .opened = &opened,
+        .allowOverwrite = [&] { return o.force || IsPipeOrDevice(target.path); },
+        .progress = progress,
+        .allowLarge = {},
+        .written = written,
+    };
     const ConversionResult result =
         RunConversion(job, {o.shaping, o.form, target.toStandardOutput});
     switch (result.status) {
@@ -166,8 +131,7 @@ Report ConvertOne(const Bmp2biOptions& o, const std::string& input, const Target
 }
 
 // The memory a file's conversion holds at its peak: the decoded picture and the shaped one.
-int64_t PictureBytes(const Bmp2biOptions& o, const std::string& input) {
-    const picture::ProbeResult probe = picture::Probe(input);
+int64_t PictureBytes(const Bmp2biOptions& o, const picture::ProbeResult& probe) {
     if (!probe.recognised) return 0;
     const Dimensions source{probe.width, probe.height};
     const ShapedSize shaped = PlanShape(o.shaping, source);
@@ -213,7 +177,7 @@ int Run(const Bmp2biOptions& o) {
     if (o.maxPixels) picture::SetPixelLimit(*o.maxPixels);
     if (o.keepOrientation) picture::SetApplyOrientation(false);
     if (const auto failed = MakeOutputDir(o)) {
-        Say(stderr, "bmp2bi: " + *failed);
+        ReportError("bmp2bi", *failed);
         return 1;
     }
     std::vector<Report> reports(o.inputs.size());
@@ -232,9 +196,11 @@ int Run(const Bmp2biOptions& o) {
         .work =
             [&](size_t i) {
                 if (!targets[i]) return settle();
-                const MemoryBudget::Reservation held(memory, PictureBytes(o, o.inputs[i]));
+                // Opened once: the probe that sets the memory aside is the one loaded from.
+                const picture::OpenedPicture opened(o.inputs[i]);
+                const MemoryBudget::Reservation held(memory, PictureBytes(o, opened.Probe()));
                 reports[i] = ConvertOne(
-                    o, o.inputs[i], *targets[i],
+                    o, opened, o.inputs[i], *targets[i],
                     [&progress, i](int64_t done, int64_t total) {
                         progress.Advance(i, done, total);
                     },
@@ -245,8 +211,8 @@ int Run(const Bmp2biOptions& o) {
             [&](size_t i) {
                 progress.Finished(i);
                 progress.Clear();
-                if (!reports[i].out.empty()) Say(stdout, reports[i].out);
-                if (!reports[i].err.empty()) Say(stderr, reports[i].err);
+                if (!reports[i].out.empty()) SayLine(stdout, reports[i].out);
+                if (!reports[i].err.empty()) ReportError("bmp2bi", reports[i].err);
                 allConverted = reports[i].converted && allConverted;
             },
         .tick = [&progress] { progress.Show(); },
@@ -263,7 +229,7 @@ int main(int argc, char** argv) {
     try {
         options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        return command_line::UsageError("bmp2bi", Printable(e.message));
+        return command_line::UsageError("bmp2bi", e.message);
     }
     if (options.help) return command_line::ShowHelp(UsageText());
     if (options.version) return command_line::ShowVersion("bmp2bi");

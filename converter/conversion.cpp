@@ -98,15 +98,22 @@ picture::LoadOptions LoadOptionsFor(const Shaping& shaping) {
 
 }  // namespace
 
-picture::LoadedPicture LoadPicture(const std::string& path, const picture::LoadOptions& options) {
-    picture::LoadedPicture loaded = picture::Load(path, options);
+picture::LoadedPicture LoadPicture(const picture::OpenedPicture& opened,
+                                   const picture::LoadOptions& options) {
+    picture::LoadedPicture loaded = picture::Load(opened, options);
     if (loaded.failure == picture::LoadFailure::OverLimit)
         loaded.problem += " (bmp2bi --max-pixels raises it)";
     return loaded;
 }
 
+picture::LoadedPicture LoadPicture(const std::string& path, const picture::LoadOptions& options) {
+    return LoadPicture(picture::OpenedPicture(path), options);
+}
+
 ConversionResult RunConversion(const ConversionJob& job, const ConversionOptions& options) {
-    picture::LoadedPicture loaded = LoadPicture(job.inputPath, LoadOptionsFor(options.shaping));
+    const picture::LoadOptions loadOptions = LoadOptionsFor(options.shaping);
+    picture::LoadedPicture loaded = job.opened ? LoadPicture(*job.opened, loadOptions)
+                                               : LoadPicture(job.inputPath, loadOptions);
     if (!loaded.pixels) return {ConversionStatus::LoadFailed, loaded.problem};
     // The picture is whole in memory before anything about the output is looked at.
     ShapedPicture shaped = ApplyShaping(std::move(loaded.pixels), options.shaping,

@@ -16,6 +16,8 @@
 
 // The picture of a file, decoded whole through the picture library, or why not; over the pixel
 // limit, the reason says how bmp2bi lifts it.
+picture::LoadedPicture LoadPicture(const picture::OpenedPicture& opened,
+                                   const picture::LoadOptions& options = {});
 picture::LoadedPicture LoadPicture(const std::string& path,
                                    const picture::LoadOptions& options = {});
 
@@ -48,6 +50,8 @@ struct ConversionJob {
     std::string inputPath;
     std::string outputPath;
     std::string label;
+    // Optional: `inputPath` opened and probed already, loaded instead of opening it again.
+    const picture::OpenedPicture* opened = nullptr;
     // Asked only when the output exists, after the whole picture is loaded: true overwrites.
     // Without that Yes, an output that appears while converting is not replaced unasked: this is
     // asked then, with the written data kept aside until the answer.

@@ -1,10 +1,11 @@
 // The converter: a 640 x 50 window with the bitmap's path, the output name and three buttons.
 // "Chose File" picks a bitmap, or one is dropped onto the window; "Start" converts it into a
 // pixel-data include file; Escape, "Exit" or closing the window ends the program.
-#include <cstdio>
 #include <optional>
+#include <string>
 
 #include "base/command_line.h"
+#include "base/printable.h"
 #include "converter/handler.h"
 #include "converter/output_file.h"
 #include "gui/gui.h"
@@ -88,8 +89,10 @@ int main(int argc, char** argv) {
     picture::ReturnLargeBlocksWhenFreed();
     // Without a window nothing could ever be shown or end the program: say why in one line.
     UseWindowBackend();
+    if (const std::string problem = ScaleSettingProblem(); !problem.empty())
+        ReportError("converter", problem);
     if (OpenScreen(640, 50, 32) != ScreenResult::Ok) {
-        std::fprintf(stderr, "converter: %s\n", ScreenOpenFailure().c_str());
+        ReportError("converter", ScreenOpenFailure());
         return 1;
     }
     SetColors(TextColour, PanelColour);

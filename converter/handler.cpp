@@ -1,8 +1,8 @@
 #include "converter/handler.h"
 
-#include <cstdio>
 #include <cstdlib>
 
+#include "base/printable.h"
 #include "converter/conversion.h"
 #include "converter/file_dialog.h"
 #include "converter/paths.h"
@@ -40,7 +40,7 @@ void ChooseFile(ConverterState& state) {
     const FileChoice choice =
         FileDialog(state.Desktop, FileDialogOpen, PictureFilter, FirstFilter, ".", "");
     if (choice.status == ChoiceStatus::Unavailable)
-        std::fputs("converter: no desktop to show the file dialog on\n", stderr);
+        ReportError("converter", "no desktop to show the file dialog on");
     if (choice.status == ChoiceStatus::Chosen) FillFields(state, choice.path);
 }
 
@@ -49,8 +49,7 @@ void TellOnConsole(const UnshownBox& box) {
     std::string line = box.detail.empty() ? box.text : box.text + " (" + box.detail + ")";
     for (char& c : line)
         if (c == '\r' || c == '\n') c = ' ';
-    std::fprintf(stderr, "converter: no desktop for the message box \"%s\": %s\n",
-                 box.caption.c_str(), line.c_str());
+    ReportError("converter", "no desktop for the message box \"" + box.caption + "\": " + line);
 }
 
 // The desktop's busy pointer while the conversion works: put away while a box is up, back after

@@ -2,10 +2,10 @@
 // Every event prints what fired to standard error, and so does every new choice in the drop-down
 // and every change of the text area, which have no events. Escape or closing the window ends it.
 #include <array>
-#include <iostream>
 #include <string>
 #include <utility>
 
+#include "base/printable.h"
 #include "gui/gui.h"
 #include "screen/screen.h"
 #include "screen/window/window_backend.h"
@@ -13,7 +13,7 @@
 namespace {
 
 void Report(const std::string& what, const std::string& id) {
-    std::cerr << what << ' ' << id << std::endl;
+    SayLine(stderr, what + ' ' + id);
 }
 
 void AddTextEntries(GUI& gui) {
@@ -27,9 +27,9 @@ void AddButtons(GUI& gui) {
     AddButton(gui, "Start", 280, 10, "Start", [](const std::string& id) { Report("Button", id); });
     AddButton(gui, "Show", 280, 30, "Show", [&gui](const std::string& id) {
         Report("Button", id);
-        std::cerr << "TextBox: " << GetTextBox(gui, 1)->Text << '\n'
-                  << "ScrollTextBox: " << GetScrollTextBox(gui, 1)->Text << '\n'
-                  << "PasswordBox: " << GetPasswordBox(gui, 1)->Text << std::endl;
+        SayLine(stderr, "TextBox: " + GetTextBox(gui, 1)->Text);
+        SayLine(stderr, "ScrollTextBox: " + GetScrollTextBox(gui, 1)->Text);
+        SayLine(stderr, "PasswordBox: " + GetPasswordBox(gui, 1)->Text);
     });
     const std::string faces = GALLERY_FACES;
     AddButton(gui, 280, 50, faces + "play.bmp", faces + "play_hover.bmp", "Play",
@@ -69,13 +69,6 @@ void AddFoldOuts(GUI& gui) {
     for (const char* size : SizeNames) NewElement(*GetDropDown(gui, dropDown), size);
 }
 
-// The text area's line breaks (CHR(13)) shown as "\r", to keep its report on one line.
-std::string OnOneLine(const std::string& text) {
-    std::string line;
-    for (char c : text) line += c == 13 ? std::string("\\r") : std::string(1, c);
-    return line;
-}
-
 // The drop-down's choice and the text area's text, as they were at the last report.
 struct Reported {
     std::string Choice;
@@ -91,7 +84,7 @@ void ReportChanges(const GUI& gui, Reported& reported) {
     const TextArea& area = *GetTextArea(gui, 1);
     if (area.Text != reported.Typed) {
         reported.Typed = area.Text;
-        Report("TextArea:", OnOneLine(reported.Typed));
+        Report("TextArea:", reported.Typed);  // its line breaks (CHR(13)) shown as "\r"
     }
 }
 
@@ -100,8 +93,8 @@ void ReportChanges(const GUI& gui, Reported& reported) {
 int main() {
     UseWindowBackend();
     if (OpenScreen(640, 160, 32) != ScreenResult::Ok) {
-        std::cerr << "gallery: " << ScreenOpenFailure() << '\n';
-        std::cerr << "gallery: cannot open a window (is there a display?)" << std::endl;
+        ReportError("gallery", ScreenOpenFailure());
+        ReportError("gallery", "cannot open a window (is there a display?)");
         return 1;
     }
     SetColors(0x00FFFFFF, Palette::Panel);

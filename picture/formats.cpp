@@ -8,7 +8,6 @@
 #include "picture/formats.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 
 #include "picture/other_formats.h"
@@ -21,36 +20,33 @@ constexpr const Format* Formats[] = {&BmpFormat,  &PngFormat,  &JpegFormat, &Gif
                                      &WebPFormat, &TiffFormat, &HeifFormat};
 
 // As many first bytes as any format needs to be recognised, here or among the formats not read.
-constexpr int64_t SignatureBytes = 32;
+constexpr size_t SignatureBytes = 32;
+static_assert(InputFile::KeptHeadBytes >= SignatureBytes);
 
-struct Head {
-    std::array<uint8_t, SignatureBytes> bytes{};
-    int64_t length = 0;
-    std::span<const uint8_t> Span() const { return {bytes.data(), static_cast<size_t>(length)}; }
-};
+// The first bytes of a file, which tell its format: read when it was opened.
+using Head = std::span<const uint8_t>;
 
-Head ReadHead(const InputFile& file) {
-    Head head;
-    head.length = std::max<int64_t>(file.ReadAt(0, head.bytes.data(), SignatureBytes), 0);
-    return head;
+Head HeadOf(const InputFile& file) {
+    const Head kept = file.Head();
+    return kept.first(std::min(kept.size(), SignatureBytes));
 }
 
-const Format* FormatOf(const Head& head) {
+const Format* FormatOf(Head head) {
     for (const Format* format : Formats)
-        if (format->recognises(head.Span())) return format;
+        if (format->recognises(head)) return format;
     return nullptr;
 }
 
 std::atomic<int64_t> CurrentPixelLimit = DefaultPixelLimit;
 
 // What a file that no unit reads seems to be.
-ProbeResult Unrecognised(const Head& head) {
+ProbeResult Unrecognised(Head head) {
     ProbeResult probe;
-    if (head.length == 0) {
+    if (head.empty()) {
         probe.problem = "an empty file";
         return probe;
     }
-    probe.format = OtherFormatName(head.Span());
+    probe.format = OtherFormatName(head);
     probe.problem =
         probe.format.empty()
             ? "not a picture file this program reads (BMP, PNG, JPEG, GIF, WebP, TIFF, HEIC, AVIF)"
@@ -59,7 +55,7 @@ ProbeResult Unrecognised(const Head& head) {
 }
 
 // The one place where the limit is checked, for every format.
-ProbeResult ProbeAs(const Format& format, const InputFile& file, const Head& head) {
+ProbeResult ProbeAs(const Format& format, const InputFile& file, Head head) {
     std::optional<ProbeResult> probe = format.probe(file);
     if (!probe) return Unrecognised(head);
     probe->recognised = true;
@@ -93,13 +89,13 @@ ProbeResult Probe(const InputFile& file) {
         probe.problem = "not a regular file";
         return probe;
     }
-    const Head head = ReadHead(file);
+    const Head head = HeadOf(file);
     const Format* format = FormatOf(head);
     return format ? ProbeAs(*format, file, head) : Unrecognised(head);
 }
 
 const Format* FormatOfFile(const InputFile& file) {
-    return file.IsRegular() ? FormatOf(ReadHead(file)) : nullptr;
+    return file.IsRegular() ? FormatOf(HeadOf(file)) : nullptr;
 }
 
 DecodeResult Decode(const InputFile& file, const PixelView& dest) {
@@ -113,14 +109,19 @@ DecodeResult DecodeReduced(const InputFile& file, const PixelView& dest, int64_t
         result.problem = "cannot be opened";
         return result;
     }
-    const Head head = ReadHead(file);
+    const Head head = HeadOf(file);
     const Format* format = file.IsRegular() ? FormatOf(head) : nullptr;
     if (!format) return Refusal(Unrecognised(head).problem);
     const ProbeResult probe = ProbeAs(*format, file, head);
     if (probe.overPixelLimit) return Refusal(OverLimitText(probe.width, probe.height));
-    if (denominator > 1 && format->decodeReduced)
-        return format->decodeReduced(file, dest, denominator);
-    return format->decode(file, dest);
+    return DecodeProbed(file, *format, dest, denominator);
+}
+
+DecodeResult DecodeProbed(const InputFile& file, const Format& format, const PixelView& dest,
+                          int64_t denominator) {
+    if (denominator > 1 && format.decodeReduced)
+        return format.decodeReduced(file, dest, denominator);
+    return format.decode(file, dest);
 }
 
 }  // namespace picture

@@ -31,6 +31,10 @@ const Format* FormatOfFile(const InputFile& file);
 
 // Decode at 1/denominator of each side, for a format that has decodeReduced.
 DecodeResult DecodeReduced(const InputFile& file, const PixelView& dest, int64_t denominator);
+// The same for a file whose probe, as `format`, has found no problem and is within the pixel
+// limit: the load, which has probed the file already.
+DecodeResult DecodeProbed(const InputFile& file, const Format& format, const PixelView& dest,
+                          int64_t denominator);
 
 // The formats read, one unit each, in the order the dispatcher tries them.
 extern const Format BmpFormat;

@@ -23,6 +23,10 @@ InputFile::InputFile(const std::string& name) {
     if (::fstat(fd_, &status_) == 0 && S_ISREG(status_.st_mode)) {
         regular_ = true;
         size_ = status_.st_size;
+        std::vector<uint8_t> head(KeptHeadBytes);
+        const int64_t read = ReadAt(0, head.data(), KeptHeadBytes);
+        head.resize(static_cast<size_t>(std::max<int64_t>(read, 0)));
+        head_ = std::move(head);
     }
 }
 
@@ -34,6 +38,11 @@ InputFile::InputFile(std::span<const uint8_t> bytes)
 
 InputFile::~InputFile() {
     if (fd_ >= 0) ::close(fd_);
+}
+
+std::span<const uint8_t> InputFile::Head() const {
+    if (inMemory_) return memory_.first(static_cast<size_t>(std::min(size_, KeptHeadBytes)));
+    return head_;
 }
 
 bool InputFile::ChangedSinceOpened() const {
@@ -52,7 +61,13 @@ int64_t InputFile::ReadAt(int64_t offset, void* buffer, int64_t count) const {
         if (n > 0) std::memcpy(out, memory_.data() + offset, static_cast<size_t>(n));
         return n;
     }
+    // Headers are read again and again, by the probe and by the decoder: from the kept head.
     int64_t done = 0;
+    const auto kept = static_cast<int64_t>(head_.size());
+    if (offset >= 0 && offset < kept && count > 0) {
+        done = std::min(count, kept - offset);
+        std::memcpy(out, head_.data() + offset, static_cast<size_t>(done));
+    }
     while (done < count) {
         const ssize_t n = ::pread(fd_, out + done, static_cast<size_t>(count - done),
                                   static_cast<off_t>(offset + done));
@@ -97,8 +112,11 @@ int64_t FileStream::Read(void* out, int64_t count) {
             offset_ += n;
             return done + n;
         }
-        buffer_.resize(BufferBytes);
-        const int64_t n = file_.ReadAt(offset_, buffer_.data(), BufferBytes);
+        // Inside the file's kept head a refill takes the rest of the head, which needs no read.
+        const auto head = static_cast<int64_t>(file_.Head().size());
+        const int64_t fill = offset_ < head ? head - offset_ : BufferBytes;
+        buffer_.resize(static_cast<size_t>(fill));
+        const int64_t n = file_.ReadAt(offset_, buffer_.data(), fill);
         if (n < 0) return -1;
         buffer_.resize(static_cast<size_t>(n));
         begin_ = 0;

@@ -12,9 +12,15 @@
 namespace picture {
 
 // A file opened read-only for the length of one load or probe, or bytes in memory read the same
-// way (a regular file that never changes).
+// way (a regular file that never changes). A regular file's first bytes are read once, when it is
+// opened: the formats are told apart by them and their headers lie in them, so the probe and the
+// load that follows it read them from memory.
 class InputFile {
 public:
+    // How many first bytes are kept: one page, as cheap to read as the few a format is
+    // recognised by, and room for the fixed headers of the formats read.
+    static constexpr int64_t KeptHeadBytes = 4096;
+
     explicit InputFile(const std::string& name);
     explicit InputFile(std::span<const uint8_t> bytes);
     ~InputFile();
@@ -32,6 +38,10 @@ public:
     // written to in place meanwhile, by another program.
     bool ChangedSinceOpened() const;
 
+    // The first bytes as read when the file was opened, at most KeptHeadBytes; empty for a file
+    // that is not regular or whose read failed.
+    std::span<const uint8_t> Head() const;
+
     // Reads up to `count` bytes at `offset`: the number read (short only at the end of the
     // file), or -1 on a read error.
     int64_t ReadAt(int64_t offset, void* buffer, int64_t count) const;
@@ -47,6 +57,7 @@ private:
     bool regular_ = false;
     int64_t size_ = 0;
     struct stat status_ {};
+    std::vector<uint8_t> head_;
 };
 
 // The file read front to back through a buffer, for decoders that pull their input in pieces.

@@ -72,9 +72,8 @@ std::optional<LoadedPicture> ProbeFailure(const ProbeResult& probe) {
 
 // The largest reduction (1, 2, 4 or 8) the format can decode at that keeps each side at least
 // the fraction the caller asked for.
-int64_t ReductionFor(const InputFile& file, const ProbeResult& probe, const LoadOptions& options) {
-    const Format* format = FormatOfFile(file);
-    if (!options.smallestFraction || !format || !format->decodeReduced) return 1;
+int64_t ReductionFor(const Format& format, const ProbeResult& probe, const LoadOptions& options) {
+    if (!options.smallestFraction || !format.decodeReduced) return 1;
     const double fraction = options.smallestFraction(probe.width, probe.height);
     for (const int64_t denominator : {8, 4, 2})
         if (1.0 / static_cast<double>(denominator) >= fraction) return denominator;
@@ -100,17 +99,19 @@ LoadedPicture DecodedInOwnMemory(const InputFile& file, const Format& format,
     return loaded;
 }
 
-LoadedPicture LoadOpenFile(const InputFile& file, const LoadOptions& options = {}) {
-    const ProbeResult probe = Probe(file);
+// A file open and probed, by `probe`, to its pixels.
+LoadedPicture LoadProbedFile(const InputFile& file, const ProbeResult& probe,
+                             const LoadOptions& options = {}) {
     if (std::optional<LoadedPicture> failure = ProbeFailure(probe)) return std::move(*failure);
+    // A probe without a problem found the format; the file is the one probed.
+    const Format& format = *FormatOfFile(file);
     LoadedPicture loaded;
     loaded.format = probe.format;
     loaded.fullWidth = probe.width;
     loaded.fullHeight = probe.height;
-    const int64_t reduction = ReductionFor(file, probe, options);
-    if (const Format* format = FormatOfFile(file);
-        reduction == 1 && format && format->decodeOwnMemory)
-        return DecodedInOwnMemory(file, *format, std::move(loaded));
+    const int64_t reduction = ReductionFor(format, probe, options);
+    if (reduction == 1 && format.decodeOwnMemory)
+        return DecodedInOwnMemory(file, format, std::move(loaded));
     loaded.pixels = Pixels::Allocate((probe.width + reduction - 1) / reduction,
                                      (probe.height + reduction - 1) / reduction);
     if (!loaded.pixels)
@@ -118,7 +119,7 @@ LoadedPicture LoadOpenFile(const InputFile& file, const LoadOptions& options = {
                       "too large for a picture (" + SizeText(probe.width, probe.height) + ")",
                       probe.format);
     if (!probe.coversWhole) loaded.pixels.Fill(UncoveredColour);
-    const DecodeResult decoded = DecodeReduced(file, loaded.pixels.View(), reduction);
+    const DecodeResult decoded = DecodeProbed(file, format, loaded.pixels.View(), reduction);
     if (decoded.status != DecodeStatus::Decoded)
         return Failed(LoadFailure::Damaged, decoded.problem, probe.format);
     if (std::optional<LoadedPicture> changed = ChangedFailure(file, probe.format))
@@ -129,17 +130,16 @@ LoadedPicture LoadOpenFile(const InputFile& file, const LoadOptions& options = {
 }  // namespace
 
 ProbeResult Probe(const std::string& path) {
-    const InputFile file(path);
-    ProbeResult probe;
-    if (!file.IsOpen()) {
-        probe.problem = std::string("cannot read: ") + std::strerror(file.OpenError());
-        return probe;
-    }
-    if (!file.IsRegular()) {
-        probe.problem = NotAFileProblem(file.Status().st_mode);
-        return probe;
-    }
-    return Probe(file);
+    return OpenedPicture(path).Probe();
+}
+
+OpenedPicture::OpenedPicture(const std::string& path) : file_(path) {
+    if (!file_.IsOpen())
+        probe_.problem = std::string("cannot read: ") + std::strerror(file_.OpenError());
+    else if (!file_.IsRegular())
+        probe_.problem = NotAFileProblem(file_.Status().st_mode);
+    else
+        probe_ = picture::Probe(file_);
 }
 
 ProbeResult ProbeMemory(std::span<const uint8_t> bytes) {
@@ -147,7 +147,11 @@ ProbeResult ProbeMemory(std::span<const uint8_t> bytes) {
 }
 
 LoadedPicture Load(const std::string& path, const LoadOptions& options) {
-    const InputFile file(path);
+    return Load(OpenedPicture(path), options);
+}
+
+LoadedPicture Load(const OpenedPicture& picture, const LoadOptions& options) {
+    const InputFile& file = picture.File();
     if (!file.IsOpen()) {
         LoadedPicture loaded = Failed(LoadFailure::CannotOpen, std::string("cannot read: ") +
                                                                    std::strerror(file.OpenError()));
@@ -156,11 +160,12 @@ LoadedPicture Load(const std::string& path, const LoadOptions& options) {
     }
     if (!file.IsRegular())
         return Failed(LoadFailure::NotAFile, NotAFileProblem(file.Status().st_mode));
-    return LoadOpenFile(file, options);
+    return LoadProbedFile(file, picture.Probe(), options);
 }
 
 LoadedPicture LoadMemory(std::span<const uint8_t> bytes) {
-    return LoadOpenFile(InputFile(bytes));
+    const InputFile file(bytes);
+    return LoadProbedFile(file, Probe(file));
 }
 
 void ReturnLargeBlocksWhenFreed() {

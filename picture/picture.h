@@ -34,6 +34,8 @@
 #include <span>
 #include <string>
 
+#include "picture/input_file.h"
+
 namespace picture {
 
 // Rows of pixels in memory that someone else owns: 0xAARRGGBB at 4 bytes a pixel, 5-6-5 at 2,
@@ -90,8 +92,6 @@ struct ProbeResult {
     // Every pixel of the picture comes from the file (false: some keep their previous value).
     bool coversWhole = true;
 };
-
-class InputFile;
 
 // The probe of a file by name, of one already open, or of bytes in memory. A file that cannot be
 // opened, or is no regular file, is not recognised and its problem says why.
@@ -171,6 +171,22 @@ struct LoadOptions {
 };
 LoadedPicture Load(const std::string& path, const LoadOptions& options = {});
 LoadedPicture LoadMemory(std::span<const uint8_t> bytes);
+
+// A picture file opened and probed, for a caller that plans with the probe before it loads
+// (bmp2bi sets the picture's memory aside): the load goes on from that probe, without opening the
+// file or reading its header again, so the size planned for is the size loaded.
+class OpenedPicture {
+public:
+    explicit OpenedPicture(const std::string& path);
+    // As Probe(path) gives it.
+    const ProbeResult& Probe() const { return probe_; }
+    const InputFile& File() const { return file_; }
+
+private:
+    InputFile file_;
+    ProbeResult probe_;
+};
+LoadedPicture Load(const OpenedPicture& picture, const LoadOptions& options = {});
 
 // For a program's start: every block of a megabyte or more that the decoding libraries allocate
 // becomes a mapping of its own, given back to the system when freed. Otherwise the heap keeps

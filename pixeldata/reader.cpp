@@ -1,8 +1,8 @@
 #include "pixeldata/reader.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "base/printable.h"
 #include "picture/picture.h"
 #include "pixeldata/value_stream.h"
 
@@ -46,21 +46,13 @@ std::string_view Content(std::string_view line) {
     return TrimBlanks(line);
 }
 
-std::string Printable(std::string_view line) {
+// The start of a found line for a message, made printable, cut between characters.
+std::string Shown(std::string_view line) {
     constexpr size_t shown = 60;
-    std::string text;
-    for (char c : line.substr(0, shown)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            text += c;
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            text += escaped;
-        }
-    }
-    if (line.size() > shown) text += "...";
-    return text;
+    if (line.size() <= shown) return Printable(line);
+    size_t cut = shown;
+    while (cut > shown - 3 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+    return Printable(line.substr(0, cut)) + "...";
 }
 
 }  // namespace
@@ -92,17 +84,17 @@ LineKind ContinueLabel(std::string_view line) {
 
 bool Refuse(const IncludeFileReader& reader, std::string_view line, IncludeFileError& error) {
     if (reader.openLabelLine != 0) {
-        error = {reader.openLabelLine, Printable(reader.openLabel)};
+        error = {reader.openLabelLine, Shown(reader.openLabel)};
     } else {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        error = {reader.line, Printable(line)};
+        error = {reader.line, Shown(line)};
     }
     return false;
 }
 
 bool RefuseLongLine(const IncludeFileReader& reader, std::string_view line,
                     IncludeFileError& error) {
-    error = {reader.line, Printable(line), ExpectedShorterLine};
+    error = {reader.line, Shown(line), ExpectedShorterLine};
     return false;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,13 @@ inline constexpr int32_t ImageBufferType = 7;
 // ---------------------------------------------------------------------------------------------
 // Screen
 
+// For OpenScreen's flags: the user may resize and maximise the window, and the screen follows
+// it. Its frame buffer is the window's client area in the desktop's own pixels, whatever the
+// desktop's scale (the program draws at that scale itself where it wants to); each new size
+// reaches the program through TakeScreenResize. Without it the window keeps its size and is shown
+// at the desktop's whole scale, every frame pixel repeated.
+inline constexpr int32_t ResizableWindow = 0x100;
+
 ScreenResult OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t pages = 0,
                         int32_t flags = 0, int32_t refresh = 0);
 // Why the last OpenScreen failed, in words for the user (the program decides whether and how to
@@ -69,6 +77,16 @@ void SetWindowTitle(std::string_view title);
 // Closes the window and discards the screen state (the programs simply end instead).
 void CloseScreen();
 bool ScreenIsOpen();
+
+struct ScreenSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+// The screen's size once the user has resized its resizable window: the latest, once for each
+// change; nullopt while it has not changed since the last call. The frame buffer has that size
+// already, holding the part of the old frame that fits and black elsewhere, and is presented
+// whole at the next unlock.
+std::optional<ScreenSize> TakeScreenResize();
 
 // Stores the calling thread's colours, except those that flags keep. Returns the previous
 // foreground.

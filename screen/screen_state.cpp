@@ -66,9 +66,7 @@ std::unique_ptr<ScreenState> NewScreenState(int32_t width, int32_t height, int32
     state->width = width;
     state->height = height;
     state->bytesPerPixel = bytesPerPixel;
-    const auto frameBytes = static_cast<size_t>(int64_t{width} * height * bytesPerPixel);
-    const size_t allocation = (frameBytes + FrameAlignment - 1) & ~(FrameAlignment - 1);
-    state->frame.reset(static_cast<uint8_t*>(std::aligned_alloc(FrameAlignment, allocation)));
+    state->frame = AllocateFrame(width, height, bytesPerPixel);
     if (!state->frame) return nullptr;
     // Filled before any other thread can see it, with a fresh drawing context's background.
     FillFrame(*state, DrawContext{}.background);
@@ -111,6 +109,16 @@ ScreenHolder& Holder() {
     // the program from within, a test's typist) may take the lock after static destructors ran.
     static ScreenHolder& holder = *std::make_unique<ScreenHolder>().release();
     return holder;
+}
+
+std::unique_ptr<uint8_t, FreeDeleter> AllocateFrame(int32_t width, int32_t height,
+                                                    int32_t bytesPerPixel) {
+    const int64_t frameBytes = int64_t{width} * height * bytesPerPixel;
+    if (frameBytes <= 0 || frameBytes > MaxFrameBytes) return nullptr;
+    const size_t allocation =
+        (static_cast<size_t>(frameBytes) + FrameAlignment - 1) & ~(FrameAlignment - 1);
+    return std::unique_ptr<uint8_t, FreeDeleter>(
+        static_cast<uint8_t*>(std::aligned_alloc(FrameAlignment, allocation)));
 }
 
 ScreenState* Screen() {
@@ -222,7 +230,7 @@ void PaletteChanged() {
 using namespace screen_internal;
 
 ScreenResult OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t /*pages*/,
-                        int32_t /*flags*/, int32_t /*refresh*/) {
+                        int32_t flags, int32_t /*refresh*/) {
     int32_t bytesPerPixel = 0;
     if (width < 1 || height < 1 || !DepthToBytes(depth, bytesPerPixel))
         return OpenFailed("no screen has that size or depth");
@@ -233,6 +241,7 @@ ScreenResult OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t /*
     if (!backend) return OpenFailed("no window back end was chosen");
     std::unique_ptr<ScreenState> state = NewScreenState(width, height, bytesPerPixel);
     if (!state) return OpenFailed("not enough memory for the frame buffer");
+    state->resizable = (flags & ResizableWindow) != 0;
 
     ScreenState& screen = Publish(std::move(state));
     auto thread = std::make_unique<WindowThread>(*backend, screen, Holder().lock, Holder().palette,

@@ -67,6 +67,8 @@ struct ScreenState {
     std::unique_ptr<uint8_t, FreeDeleter> frame;  // 16-byte aligned, pitch = width * 4
     std::vector<uint8_t> dirtyRows;
     bool fullPresent = false;
+    bool resizable = false;                     // the frame follows the window's size
+    std::optional<ScreenSize> resize;           // a new size the program has not taken yet
     bool fullScreenRequested = false;           // carried out by the window thread after its pump
     std::optional<std::string> titleRequest;    // likewise
     std::optional<std::string> clipboardOffer;  // likewise
@@ -114,6 +116,11 @@ struct ScreenHolder {
     std::string openFailure;  // why the last OpenScreen failed; guarded by the lock
 };
 ScreenHolder& Holder();
+
+// A frame buffer of width x height pixels of bytesPerPixel, 16-byte aligned; nullptr when
+// memory is short or it would exceed 2 GiB.
+std::unique_ptr<uint8_t, FreeDeleter> AllocateFrame(int32_t width, int32_t height,
+                                                    int32_t bytesPerPixel);
 
 // The open screen, or nullptr. Set and cleared only by OpenScreen/CloseScreen.
 ScreenState* Screen();

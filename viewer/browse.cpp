@@ -1,23 +1,25 @@
 #include "viewer/browse.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <optional>
 
+#include "base/printable.h"
 #include "screen/screen.h"
 #include "viewer/commands.h"
+#include "viewer/problem_text.h"
 #include "viewer/title.h"
 
 namespace {
-
-constexpr uint32_t TextColour = 0xFF000000;
-constexpr int32_t Glyph = 8;
 
 struct Session {
     const std::vector<std::string>& paths;
     size_t index;
     LoadedFile file;
     Extent window;
+    int32_t scale;  // the desktop's: the dots of texts and checks are that many pixels wide
     View view;
+    bool transparency = false;  // shown over a checkerboard
+    bool loadPending = false;   // paths[index] is still to be read
     ImageHandle canvas;
     std::string title;  // as last given to the window
 };
@@ -34,50 +36,40 @@ WindowPixels CanvasPixels(const ImageBuffer* canvas) {
     return pixels;
 }
 
-// The reason cut into lines that fit the window, at most `count` of them.
-std::vector<std::string> Wrapped(const std::string& text, size_t columns, size_t count) {
-    std::vector<std::string> lines;
-    for (size_t at = 0; at < text.size() && lines.size() < count; at += columns)
-        lines.push_back(text.substr(at, columns));
-    return lines;
+void FillCanvas(const WindowPixels& canvas, uint32_t colour) {
+    for (int32_t y = 0; y < canvas.height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(canvas.pixels) +
+                                                int64_t{y} * canvas.pitch);
+        std::fill(row, row + canvas.width, colour);
+    }
 }
 
-// The file's name and why it cannot be shown, centred on the panel.
-void DrawProblem(const Session& s) {
-    const size_t columns = std::max<size_t>(1, static_cast<size_t>(s.window.width / Glyph) - 2);
-    std::vector<std::string> lines = Wrapped(s.paths[s.index], columns, 3);
-    lines.push_back("cannot be shown:");
-    for (std::string& line : Wrapped(s.file.problem, columns, 6)) lines.push_back(std::move(line));
-    const auto height = static_cast<int64_t>(lines.size()) * 2 * Glyph;
-    int64_t y = (s.window.height - height) / 2;
-    for (const std::string& line : lines) {
-        const auto x = (s.window.width - static_cast<int64_t>(line.size()) * Glyph) / 2;
-        DrawText(nullptr, static_cast<float>(x), static_cast<float>(y), 0, line, TextColour);
-        y += 2 * Glyph;
+// Transparency needs the see-through levels; without memory for them it is not shown.
+Transparency TransparencyOf(Session& s) {
+    if (s.transparency && !PrepareSeeThrough(s.file.pyramid)) {
+        ReportError("viewer", "no memory to show transparency");
+        s.transparency = false;
     }
+    return {.shown = s.transparency, .checkSize = 8 * s.scale};
 }
 
 void Redraw(Session& s) {
     const WindowPixels canvas = CanvasPixels(s.canvas.get());
-    if (Shown(s.file)) {
-        Render(s.file.pyramid, s.view, canvas);
-    } else {
-        for (int32_t y = 0; y < canvas.height; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(canvas.pixels) +
-                                                    int64_t{y} * canvas.pitch);
-            std::fill(row, row + canvas.width, PanelGrey);
-        }
-    }
+    if (Shown(s.file))
+        Render(s.file.pyramid, s.view, canvas, TransparencyOf(s));
+    else
+        FillCanvas(canvas, PanelGrey);
     LockScreen();
     PutImage(nullptr, 0, 0, s.canvas.get());
-    if (!Shown(s.file)) DrawProblem(s);
+    if (!Shown(s.file)) DrawProblem(s.paths[s.index], s.file.problem, s.window, s.scale);
     UnlockScreen();
     std::string title = WindowTitleOf({.path = s.paths[s.index],
                                        .shown = Shown(s.file),
                                        .size = Shown(s.file) ? s.file.pyramid.Size() : Extent{},
                                        .zoom = s.view.zoom,
                                        .index = s.index,
-                                       .count = s.paths.size()});
+                                       .count = s.paths.size(),
+                                       .transparency = s.transparency});
     if (title != s.title) SetWindowTitle(s.title = std::move(title));
 }
 
@@ -85,14 +77,22 @@ double SmallestZoom(const Session& s) {
     return std::min(FitZoom(s.file.pyramid.Size(), s.window), 1.0);
 }
 
+// The file is read when it is next needed, so that a burst of steps reads only the last one.
 void StepTo(Session& s, size_t index) {
-    if (index == s.index) return;
+    if (index == s.index && !s.loadPending) return;
     s.file = {};  // the old picture goes before the new one is read
     s.index = index;
+    s.loadPending = true;
+}
+
+void LoadPending(Session& s) {
+    if (!s.loadPending) return;
+    s.loadPending = false;
     const Extent window = s.window;
-    s.file = Prepared(
-        s.paths[index],
-        ReadPictureFile(s.paths[index], FirstFrameRead([=](Extent) { return window; })), s.window);
+    s.file =
+        Prepared(s.paths[s.index],
+                 ReadPictureFile(s.paths[s.index], FirstFrameRead([=](Extent) { return window; })),
+                 s.window);
     if (Shown(s.file)) s.view = Fitted(s.file.pyramid.Size(), s.window);
 }
 
@@ -118,9 +118,40 @@ void CompleteFile(Session& s) {
     std::string problem = whole.status != PictureFileStatus::Ok ? whole.problem
                           : sameSize                            ? "no memory for the picture"
                                                                 : "changed while it was being read";
-    std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), problem.c_str());
+    ReportError("viewer", path + ": " + problem);
     s.file = {{}, std::move(problem)};
     Redraw(s);
+}
+
+bool MakeCanvas(Session& s) {
+    s.canvas.reset(CreateImage(static_cast<int32_t>(s.window.width),
+                               static_cast<int32_t>(s.window.height), PanelGrey, 32));
+    if (!s.canvas) ReportError("viewer", "no memory for the window's picture");
+    return s.canvas != nullptr;
+}
+
+bool SameView(const View& a, const View& b) {
+    return a.zoom == b.zoom && a.left == b.left && a.top == b.top;
+}
+
+// The window has a new size: a fitted picture is fitted to it, another keeps the picture point
+// at the window's centre there. False when there is no memory for the window's picture.
+bool Resize(Session& s, ScreenSize size) {
+    const Extent before = s.window;
+    s.window = {size.width, size.height};
+    if (!MakeCanvas(s)) return false;
+    if (!Shown(s.file)) return true;
+    const Extent picture = s.file.pyramid.Size();
+    const bool fitted = SameView(s.view, Fitted(picture, before));
+    ExtendPyramid(s.file.pyramid, SmallestZoom(s));  // short of memory: coarser, still shown
+    if (fitted) {
+        s.view = Fitted(picture, s.window);
+        return true;
+    }
+    const View moved{s.view.zoom, s.view.left + (s.window.width - before.width) / 2,
+                     s.view.top + (s.window.height - before.height) / 2};
+    s.view = Bounded(moved, picture, s.window);
+    return true;
 }
 
 // Carries a command out; false for Quit.
@@ -145,9 +176,13 @@ bool Apply(Session& s, Command command) {
         case Command::Last:
             StepTo(s, last);
             return true;
+        case Command::ToggleTransparency:
+            s.transparency = !s.transparency;
+            return true;
         default:
             break;
     }
+    LoadPending(s);
     if (!Shown(s.file)) return true;
     switch (command) {
         case Command::ZoomIn:
@@ -226,38 +261,51 @@ picture::LoadOptions FirstFrameRead(std::function<Extent(Extent picture)> window
 
 LoadedFile Prepared(const std::string& path, PictureFile file, Extent window) {
     if (file.status != PictureFileStatus::Ok) {
-        std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), file.problem.c_str());
+        ReportError("viewer", path + ": " + file.problem);
         return {{}, file.problem};
     }
     for (const std::string& warning : file.warnings)
-        std::fprintf(stderr, "viewer: %s: warning: %s\n", path.c_str(), warning.c_str());
+        ReportError("viewer", path + ": warning: " + warning);
     const Extent size{file.fullWidth, file.fullHeight};
     LoadedFile loaded{
         BuildPyramid(std::move(file.pixels), std::min(FitZoom(size, window), 1.0), size), {}};
     if (!Shown(loaded)) {
         loaded.problem = "no memory for the picture";
-        std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), loaded.problem.c_str());
+        ReportError("viewer", path + ": " + loaded.problem);
     }
     return loaded;
 }
 
-void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile current,
-            Extent window) {
-    Session s{paths, index, std::move(current), window, {}, nullptr, {}};
-    s.canvas.reset(CreateImage(static_cast<int32_t>(window.width),
-                               static_cast<int32_t>(window.height), PanelGrey, 32));
-    if (!s.canvas) {
-        std::fputs("viewer: no memory for the window's picture\n", stderr);
-        return;
-    }
+void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile current, Extent window,
+            int32_t scale) {
+    Session s{.paths = paths,
+              .index = index,
+              .file = std::move(current),
+              .window = window,
+              .scale = scale,
+              .view = {},
+              .transparency = false,
+              .loadPending = false,
+              .canvas = nullptr,
+              .title = {}};
+    if (!MakeCanvas(s)) return;
     if (Shown(s.file)) s.view = Fitted(s.file.pyramid.Size(), window);
     Redraw(s);
     CompleteFile(s);
     Pointer pointer;
     for (;;) {
-        const int32_t key = ReadKeyPress().code;
-        if (key != 0) {
+        bool changed = false;
+        if (const std::optional<ScreenSize> size = TakeScreenResize()) {
+            if (!Resize(s, *size)) return;
+            changed = true;
+        }
+        // Every key waiting is answered before the next frame: a burst costs one frame.
+        for (int32_t key = ReadKeyPress().code; key != 0; key = ReadKeyPress().code) {
             if (!Apply(s, CommandOf(key))) return;
+            changed = true;
+        }
+        if (changed) {
+            LoadPending(s);
             Redraw(s);
             CompleteFile(s);
             continue;

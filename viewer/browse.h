@@ -1,6 +1,7 @@
 // The viewer's window over the files named on its command line: each shown whole at first, then
-// zoomed, panned and stepped through by keys, the wheel and dragging. A file that cannot be shown
-// shows why in its place; the others stay reachable.
+// zoomed, panned and stepped through by keys, the wheel and dragging, its transparency shown or
+// not. A file that cannot be shown shows why in its place; the others stay reachable. The window
+// is resizable: a fitted picture is fitted again, another keeps the point at the window's centre.
 #pragma once
 
 #include <functional>
@@ -26,5 +27,6 @@ picture::LoadOptions FirstFrameRead(std::function<Extent(Extent picture)> window
 LoadedFile Prepared(const std::string& path, PictureFile file, Extent window);
 
 // Runs the open window (window pixels in size) until the user ends it; `current` is the loaded
-// file paths[index].
-void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile current, Extent window);
+// file paths[index]. Texts and the checkerboard are drawn at the desktop's `scale`.
+void Browse(const std::vector<std::string>& paths, size_t index, LoadedFile current, Extent window,
+            int32_t scale);

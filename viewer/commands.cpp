@@ -13,7 +13,7 @@ struct Binding {
     Command command;
 };
 
-// '=' is '+' without Shift on most layouts; 'Q' and 'F' work with Caps Lock on.
+// '=' is '+' without Shift on most layouts; 'Q', 'F' and 'A' work with Caps Lock on.
 constexpr Binding Bindings[] = {
     {27, Command::Quit},
     {'q', Command::Quit},
@@ -36,6 +36,8 @@ constexpr Binding Bindings[] = {
     {Extended(73), Command::Previous},  // Page Up
     {Extended(71), Command::First},     // Home
     {Extended(79), Command::Last},      // End
+    {'a', Command::ToggleTransparency},
+    {'A', Command::ToggleTransparency},
 };
 
 }  // namespace

@@ -19,6 +19,7 @@ enum class Command {
     Previous,
     First,
     Last,
+    ToggleTransparency,
 };
 
 Command CommandOf(int32_t keyCode);

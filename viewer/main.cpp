@@ -4,11 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "base/command_line.h"
+#include "base/printable.h"
 #include "desktop/dialogs.h"
 #include "picture/picture.h"
 #include "pixeldata/value_stream.h"
@@ -16,6 +17,7 @@
 #include "screen/window/window_backend.h"
 #include "viewer/browse.h"
 #include "viewer/build_image.h"
+#include "viewer/folder.h"
 #include "viewer/picture_file.h"
 
 // The value stream's bytes, placed into the program by the generated assembler file.
@@ -24,27 +26,40 @@ extern "C" const char viewer_stream_end[];
 
 namespace {
 
-constexpr const char* Usage =
-    "Usage: viewer [FILE...]\n"
-    "Shows pixel-data include files, as the converter writes them, and picture files (BMP, PNG,\n"
-    "JPEG, GIF), each fitted whole into a window sized to the first. Without a file, shows the\n"
-    "picture built into the program at the top-left of a 640 x 480 window until a key is pressed.\n"
-    "\n"
-    "  --help       show this help and exit\n"
-    "  --version    show the version and exit\n"
-    "\n"
-    "Keys: + or the wheel up zooms in, - or the wheel down out (by halves; enlargements show\n"
-    "sharp pixels); 1 shows the picture at 1:1, f or 0 fits it to the window again; the arrow\n"
-    "keys or dragging with the left button move it. Space or Page Down shows the next file,\n"
-    "Backspace or Page Up the one before, Home the first, End the last. Alt+Enter switches to\n"
-    "full screen and back. Escape, q or the close box ends the viewer.\n"
-    "\n"
-    "On a high-density screen the window is shown at the desktop's whole scale (GDK_SCALE, or\n"
-    "Xft.dpi of 192 and more gives 2); PIXELTOOLS_SCALE=N chooses one.\n"
-    "\n"
-    "Exit status: 0 when a picture was shown, 1 when no file could be shown (one line on\n"
-    "standard error for each says why, and a message box too when standard error is not a\n"
-    "terminal) or no window could be opened, 2 for a usage error.\n";
+// The help text, naming the program as it was called.
+std::string Usage(const std::string& program) {
+    return "Usage: " + program +
+           " [FILE|FOLDER...]\n"
+           "Shows pixel-data include files, as the converter writes them, and picture files (BMP,\n"
+           "PNG, JPEG, GIF, WebP, TIFF, HEIC and AVIF), each fitted whole into the window. A "
+           "folder\n"
+           "stands for the include files and pictures in it, by name; other files in it are "
+           "passed\n"
+           "over. Without a file, shows the picture built into the program at the top-left of a\n"
+           "640 x 480 window until a key is pressed.\n"
+           "\n"
+           "  --help       show this help and exit\n"
+           "  --version    show the version and exit\n"
+           "\n"
+           "Keys: + or the wheel up zooms in, - or the wheel down out (by halves; enlargements "
+           "show\n"
+           "sharp pixels); 1 shows the picture at 1:1, f or 0 fits it to the window again; the "
+           "arrow\n"
+           "keys or dragging with the left button move it; a shows transparent pixels over a\n"
+           "checkerboard and back. Space or Page Down shows the next file, Backspace or Page Up "
+           "the\n"
+           "one before, Home the first, End the last. The window can be resized and maximised;\n"
+           "Alt+Enter switches to full screen and back. Escape, q or the close box ends the "
+           "viewer.\n"
+           "\n"
+           "On a high-density screen (GDK_SCALE, or Xft.dpi of 192 and more gives 2) pictures are\n"
+           "shown at the screen's own pixels and the texts at the desktop's scale;\n"
+           "PIXELTOOLS_SCALE=N (1 to 8) chooses the scale.\n"
+           "\n"
+           "Exit status: 0 when a picture was shown, 1 when no file could be shown (one line on\n"
+           "standard error for each says why, and a message box too when standard error is not a\n"
+           "terminal) or no window could be opened, 2 for a usage error.\n";
+}
 
 struct Arguments {
     std::vector<std::string> files;
@@ -73,14 +88,14 @@ Arguments ParseArguments(const std::vector<std::string>& args) {
 }
 
 // The window the pictures are shown in; false, after saying so, when there is none.
-bool OpenWindow(Extent size) {
+bool OpenWindow(Extent size, int32_t flags = 0) {
     UseWindowBackend();
-    if (OpenScreen(static_cast<int32_t>(size.width), static_cast<int32_t>(size.height), 32) !=
-        ScreenResult::Ok) {
+    if (OpenScreen(static_cast<int32_t>(size.width), static_cast<int32_t>(size.height), 32, 0,
+                   flags) != ScreenResult::Ok) {
         // Without a window no key could ever end the wait below.
-        std::fprintf(stderr, "viewer: %s\n", ScreenOpenFailure().c_str());
-        std::fprintf(stderr, "viewer: cannot open the %lld x %lld window\n",
-                     static_cast<long long>(size.width), static_cast<long long>(size.height));
+        ReportError("viewer", ScreenOpenFailure());
+        ReportError("viewer", "cannot open the " + std::to_string(size.width) + " x " +
+                                  std::to_string(size.height) + " window");
         return false;
     }
     return true;
@@ -103,12 +118,22 @@ int ShowBuiltInPicture() {
     return 0;
 }
 
-// The work area in the frame's pixels, which the window shows at the desktop's scale; the
-// smallest window without a display (opening it will fail and say why).
-Extent WorkArea() {
+// Where the pictures' window may go: the work area less the window manager's frame, in the
+// screen's own pixels, as the resizable window shows pictures; the smallest window without a
+// display (opening it will fail and say why). Texts are drawn at the desktop's scale.
+struct Room {
+    Extent area;
+    Extent smallest;
+    int32_t scale = 1;
+};
+
+Room RoomForWindow() {
     const Desktop desktop = ReadDesktop();
-    if (desktop.width <= 0 || desktop.height <= 0) return MinWindow;
-    return {desktop.width / desktop.scale, desktop.height / desktop.scale};
+    if (desktop.RoomWidth() <= 0 || desktop.RoomHeight() <= 0) return {MinWindow, MinWindow, 1};
+    const Extent area{desktop.RoomWidth(), desktop.RoomHeight()};
+    const Extent smallest{std::min(MinWindow.width * desktop.scale, area.width),
+                          std::min(MinWindow.height * desktop.scale, area.height)};
+    return {area, smallest, desktop.scale};
 }
 
 // Started from a file manager, standard error goes nowhere anyone looks: the reasons go into a
@@ -123,22 +148,25 @@ void ShowRefusals(const std::vector<std::string>& reasons) {
 
 // The first file that can be shown sizes the window; the ones before it are kept in the list,
 // which shows why they failed when stepped back to.
-int ShowFiles(const std::vector<std::string>& paths) {
-    const Extent area = WorkArea();
+int ShowFiles(const std::vector<std::string>& names) {
+    const std::vector<std::string> paths = FilesToShow(names);
+    const Room room = RoomForWindow();
+    const auto windowFor = [room](Extent picture) {
+        return WindowFor(picture, room.area, room.smallest);
+    };
     std::vector<std::string> refusals;
     for (size_t index = 0; index < paths.size(); ++index) {
-        PictureFile file = ReadPictureFile(
-            paths[index], FirstFrameRead([=](Extent picture) { return WindowFor(picture, area); }));
+        PictureFile file = ReadPictureFile(paths[index], FirstFrameRead(windowFor));
         const Extent window = file.status == PictureFileStatus::Ok
-                                  ? WindowFor({file.fullWidth, file.fullHeight}, area)
-                                  : MinWindow;
+                                  ? windowFor({file.fullWidth, file.fullHeight})
+                                  : room.smallest;
         LoadedFile loaded = Prepared(paths[index], std::move(file), window);
         if (!loaded.problem.empty()) {
             refusals.push_back(paths[index] + ": " + loaded.problem);
             continue;
         }
-        if (!OpenWindow(window)) return 1;
-        Browse(paths, index, std::move(loaded), window);
+        if (!OpenWindow(window, ResizableWindow)) return 1;
+        Browse(paths, index, std::move(loaded), window, room.scale);
         return 0;
     }
     ShowRefusals(refusals);
@@ -150,8 +178,10 @@ int ShowFiles(const std::vector<std::string>& paths) {
 int main(int argc, char** argv) {
     const Arguments args = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!args.usageError.empty()) return command_line::UsageError("viewer", args.usageError);
-    if (args.help) return command_line::ShowHelp(Usage);
+    if (args.help) return command_line::ShowHelp(Usage(program_invocation_short_name));
     if (args.version) return command_line::ShowVersion("viewer");
     picture::ReturnLargeBlocksWhenFreed();
+    if (const std::string problem = ScaleSettingProblem(); !problem.empty())
+        ReportError("viewer", problem);
     return args.files.empty() ? ShowBuiltInPicture() : ShowFiles(args.files);
 }

@@ -1,14 +1,17 @@
 #include "viewer/picture_file.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "pixeldata/reader.h"
 #include "pixeldata/value_stream.h"
+#include "viewer/folder.h"
 
 namespace {
 
@@ -184,6 +187,17 @@ PictureFile DecodedPicture(const std::string& path, const picture::LoadOptions& 
     return file;
 }
 
+// A folder comes here only when it held nothing to show, or could not be read.
+PictureFile FolderRefused(const std::string& path) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), &::closedir);
+    if (!dir)
+        return Refused(PictureFileStatus::Unreadable,
+                       std::string("is a folder that cannot be read: ") + std::strerror(errno));
+    if (FilesToShow({path}) != std::vector<std::string>{path})
+        return Refused(PictureFileStatus::NotAPicture, "is a folder, not a picture");
+    return Refused(PictureFileStatus::NotAPicture, "is a folder without pictures or include files");
+}
+
 }  // namespace
 
 PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions& options) {
@@ -193,8 +207,7 @@ PictureFile ReadPictureFile(const std::string& path, const picture::LoadOptions&
         return Refused(PictureFileStatus::Unreadable,
                        std::string("cannot be read: ") + std::strerror(errno));
     }
-    if (S_ISDIR(info.st_mode))
-        return Refused(PictureFileStatus::NotAPicture, "is a folder, not a picture");
+    if (S_ISDIR(info.st_mode)) return FolderRefused(path);
     // Opening a pipe would wait for a writer, perhaps for ever.
     if (!S_ISREG(info.st_mode))
         return Refused(PictureFileStatus::NotAPicture,

@@ -5,56 +5,13 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <optional>
+#include <vector>
 
 #include "base/on_every_core.h"
 
 namespace {
 
 constexpr double Tolerance = 1e-9;
-constexpr uint32_t MaskKey = 0x00FF00FF;
-constexpr uint32_t ColourBits = 0x00FFFFFF;
-
-// A picture pixel as shown: opaque, the mask colour left out as the panel grey.
-uint32_t Opaque(uint32_t pixel) {
-    const uint32_t rgb = pixel & ColourBits;
-    return rgb == MaskKey ? PanelGrey : 0xFF000000u | rgb;
-}
-
-// An average that comes out as the mask colour is a picture pixel all the same: one step of red
-// off, so that the screen's colour-keyed copy does not leave it out.
-uint32_t Averaged(uint32_t pixel) {
-    const uint32_t rgb = pixel & ColourBits;
-    return 0xFF000000u | (rgb == MaskKey ? 0x00FE00FF : rgb);
-}
-
-uint32_t AverageOfFour(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
-    constexpr uint32_t Lanes = 0x00FF00FF;
-    const uint32_t rb = (a & Lanes) + (b & Lanes) + (c & Lanes) + (d & Lanes);
-    const uint32_t ag =
-        ((a >> 8) & Lanes) + ((b >> 8) & Lanes) + ((c >> 8) & Lanes) + ((d >> 8) & Lanes);
-    return (((rb + 0x00020002) >> 2) & Lanes) | ((((ag + 0x00020002) >> 2) & Lanes) << 8);
-}
-
-// Each pixel the average of a 2 x 2 block; the last row and column of an odd size stand in for
-// the one missing beyond them.
-picture::Pixels Halved(const picture::Pixels& from) {
-    const int64_t w = (from.Width() + 1) / 2;
-    const int64_t h = (from.Height() + 1) / 2;
-    picture::Pixels half = picture::Pixels::Allocate(w, h);
-    if (!half) return half;
-    const int64_t lastX = from.Width() - 1;
-    for (int64_t y = 0; y < h; ++y) {
-        const uint32_t* top = from.Row(2 * y);
-        const uint32_t* bottom = from.Row(std::min(2 * y + 1, from.Height() - 1));
-        uint32_t* out = half.Row(y);
-        for (int64_t x = 0; x < w; ++x) {
-            const int64_t right = std::min(2 * x + 1, lastX);
-            out[x] = Averaged(AverageOfFour(top[2 * x], top[right], bottom[2 * x], bottom[right]));
-        }
-    }
-    return half;
-}
 
 // The level a zoom below 1 reads from, and the zoom left to apply to it (in (0.5, 1]).
 struct LevelZoom {
@@ -103,6 +60,14 @@ int64_t NearestIndex(int64_t at, double zoom, int64_t size) {
     return std::min(static_cast<int64_t>(std::floor(at / zoom)), size - 1);
 }
 
+// Opaque levels are drawn as the screen's images show them; see-through ones, premultiplied, as
+// they are, to go over the checkerboard.
+template <bool SeeThrough>
+uint32_t AsRead(uint32_t pixel) {
+    return SeeThrough ? pixel : Opaque(pixel);
+}
+
+template <bool SeeThrough>
 void RenderNearest(const picture::Pixels& level, double zoom, const View& view, Span columns,
                    Span rows, const WindowPixels& window) {
     std::vector<int64_t> sourceColumn(static_cast<size_t>(columns.end - columns.first));
@@ -117,7 +82,8 @@ void RenderNearest(const picture::Pixels& level, double zoom, const View& view, 
             continue;
         }
         const uint32_t* in = level.Row(source);
-        for (size_t i = 0; i < sourceColumn.size(); ++i) out[i] = in[sourceColumn[i]];
+        for (size_t i = 0; i < sourceColumn.size(); ++i)
+            out[i] = AsRead<SeeThrough>(in[sourceColumn[i]]);
         previous = source;
     }
 }
@@ -166,8 +132,10 @@ uint32_t Packed(uint64_t v) {
                                  (v & 0xFF));
 }
 
+template <bool SeeThrough>
 void RenderAveraged(const picture::Pixels& level, double zoom, const View& view, Span columns,
                     Span rows, const WindowPixels& window) {
+    const auto spread = [](uint32_t p) { return Spread(AsRead<SeeThrough>(p)); };
     std::vector<Taps> columnTaps;
     for (int64_t x = columns.first; x < columns.end; ++x)
         columnTaps.push_back(TapsOf(x - view.left, zoom, level.Width()));
@@ -183,19 +151,21 @@ void RenderAveraged(const picture::Pixels& level, double zoom, const View& view,
         const uint32_t* r1 = clampRow(t.first + 1);
         const uint32_t* r2 = clampRow(t.first + 2);
         for (int64_t x = firstColumn; x <= lastColumn; ++x)
-            blended[x - firstColumn] = Mixed(Spread(r0[x]), Spread(r1[x]), Spread(r2[x]), t);
+            blended[x - firstColumn] = Mixed(spread(r0[x]), spread(r1[x]), spread(r2[x]), t);
         std::fill(blended.begin() + (lastColumn - firstColumn + 1), blended.end(),
                   blended[lastColumn - firstColumn]);
         uint32_t* out = RowOf(window, y) + columns.first;
         for (size_t i = 0; i < columnTaps.size(); ++i) {
             const uint64_t* in = blended.data() + (columnTaps[i].first - firstColumn);
-            out[i] = Averaged(Packed(Mixed(in[0], in[1], in[2], columnTaps[i])));
+            const uint32_t mean = Packed(Mixed(in[0], in[1], in[2], columnTaps[i]));
+            out[i] = SeeThrough ? mean : Averaged(mean);
         }
     }
 }
 
 // Averaging costs some nanoseconds a window pixel: a large frame is drawn in bands, one a core,
 // so that a picture shows fitted soon after it is read.
+template <bool SeeThrough>
 void RenderAveragedOnEveryCore(const picture::Pixels& level, double zoom, const View& view,
                                Span columns, Span rows, const WindowPixels& window) {
     constexpr int64_t SmallestBand = 64;
@@ -207,80 +177,60 @@ void RenderAveragedOnEveryCore(const picture::Pixels& level, double zoom, const 
         for (int64_t band = nextBand++; band < bands; band = nextBand++) {
             const int64_t first = rows.first + band * rowsPerBand;
             const Span part{first, std::min(first + rowsPerBand, rows.end)};
-            RenderAveraged(level, zoom, view, columns, part, window);
+            RenderAveraged<SeeThrough>(level, zoom, view, columns, part, window);
         }
     });
 }
 
-void MakeOpaque(picture::Pixels& picture) {
-    for (int64_t y = 0; y < picture.Height(); ++y) {
-        uint32_t* row = picture.Row(y);
-        for (int64_t x = 0; x < picture.Width(); ++x) row[x] = Opaque(row[x]);
-    }
+template <bool SeeThrough>
+void RenderLevels(const std::vector<picture::Pixels>& levels, const LevelZoom& at, const View& view,
+                  Span columns, Span rows, const WindowPixels& window) {
+    const picture::Pixels& level = levels[at.level];
+    if (at.zoom >= 1 - Tolerance)
+        RenderNearest<SeeThrough>(level, at.zoom, view, columns, rows, window);
+    else
+        RenderAveragedOnEveryCore<SeeThrough>(level, at.zoom, view, columns, rows, window);
 }
 
-// The level a read of the picture at `read` size stands for (0 for the picture itself), or
-// nullopt when it is no level of it.
-std::optional<size_t> LevelOfRead(Extent picture, Extent read) {
-    for (size_t level = 0; level <= 3; ++level) {
-        const int64_t reduction = int64_t{1} << level;
-        if ((picture.width + reduction - 1) / reduction == read.width &&
-            (picture.height + reduction - 1) / reduction == read.height)
-            return level;
+// A premultiplied pixel over a grey: the grey shows by what the pixel lets through.
+uint32_t Over(uint32_t pixel, uint32_t grey) {
+    const uint32_t through = 255 - (pixel >> 24);
+    const uint32_t g = grey & 0xFF;
+    const auto channel = [&](int shift) {
+        return std::min<uint32_t>(255, ((pixel >> shift) & 0xFF) + (g * through + 127) / 255)
+               << shift;
+    };
+    return Averaged(channel(16) | channel(8) | channel(0));
+}
+
+// Squares of checkSize from the picture's corner, the light one first.
+void OverChecks(const View& view, Span columns, Span rows, int32_t checkSize,
+                const WindowPixels& window) {
+    const int64_t size = std::max(checkSize, 1);
+    for (int64_t y = rows.first; y < rows.end; ++y) {
+        uint32_t* row = RowOf(window, y);
+        const int64_t checkRow = (y - view.top) / size;
+        for (int64_t x = columns.first; x < columns.end; ++x) {
+            const bool dark = ((x - view.left) / size + checkRow) % 2 != 0;
+            row[x] = Over(row[x], dark ? CheckDark : CheckLight);
+        }
     }
-    return std::nullopt;
 }
 
 }  // namespace
 
-Pyramid BuildPyramid(picture::Pixels picture, double smallestZoom, Extent size) {
-    const Extent read{picture.Width(), picture.Height()};
-    if (size.width == 0 && size.height == 0) size = read;
-    const std::optional<size_t> level = LevelOfRead(size, read);
-    if (!level || !picture) return {};
-    Pyramid pyramid;
-    pyramid.size = size;
-    pyramid.pending = *level;
-    MakeOpaque(picture);
-    pyramid.levels.resize(*level);
-    pyramid.levels.push_back(std::move(picture));
-    for (double scale = std::exp2(-static_cast<double>(*level) - 1);
-         scale >= smallestZoom - Tolerance; scale /= 2) {
-        const picture::Pixels& last = pyramid.levels.back();
-        if (last.Width() == 1 && last.Height() == 1) break;
-        picture::Pixels half = Halved(last);
-        if (!half) return {};
-        pyramid.levels.push_back(std::move(half));
-    }
-    return pyramid;
-}
-
-bool CompletePyramid(Pyramid& pyramid, picture::Pixels picture) {
-    if (picture.Width() != pyramid.size.width || picture.Height() != pyramid.size.height)
-        return false;
-    std::vector<picture::Pixels> larger;
-    MakeOpaque(picture);
-    larger.push_back(std::move(picture));
-    for (size_t level = 1; level < pyramid.pending; ++level) {
-        picture::Pixels half = Halved(larger.back());
-        if (!half) return false;
-        larger.push_back(std::move(half));
-    }
-    std::move(larger.begin(), larger.end(), pyramid.levels.begin());
-    pyramid.pending = 0;
-    return true;
-}
-
-void Render(const Pyramid& pyramid, const View& view, const WindowPixels& window) {
+void Render(const Pyramid& pyramid, const View& view, const WindowPixels& window,
+            Transparency transparency) {
     const Extent shown = Shown(pyramid.Size(), view.zoom);
     const Span columns = Covered(view.left, shown.width, window.width);
     const Span rows = Covered(view.top, shown.height, window.height);
     FillGreyAround(window, columns, rows);
     if (columns.first == columns.end || rows.first == rows.end) return;
     const LevelZoom at = LevelFor(pyramid, view.zoom);
-    const picture::Pixels& level = pyramid.levels[at.level];
-    if (at.zoom >= 1 - Tolerance)
-        RenderNearest(level, at.zoom, view, columns, rows, window);
-    else
-        RenderAveragedOnEveryCore(level, at.zoom, view, columns, rows, window);
+    if (!transparency.shown || pyramid.seeThrough.size() != pyramid.levels.size()) {
+        RenderLevels<false>(pyramid.levels, at, view, columns, rows, window);
+        return;
+    }
+    RenderLevels<true>(pyramid.seeThrough, at, view, columns, rows, window);
+    OverChecks(view, columns, rows, transparency.checkSize, window);
 }

@@ -13,11 +13,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "base/printable.h"
 #include "pixeldata/reader.h"
 #include "pixeldata/value_stream.h"
 
@@ -47,7 +47,7 @@ std::string WriteWholeFile(const std::string& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::cerr << "usage: viewer_stream_generator INPUT.bi OUTPUT\n";
+        SayLine(stderr, "usage: viewer_stream_generator INPUT.bi OUTPUT");
         return 2;
     }
     const std::string input = argv[1];
@@ -56,29 +56,30 @@ int main(int argc, char** argv) {
     IncludeFileStream stream;
     const IncludeFileRead read = ReadIncludeFileStream(input, stream);
     if (read.status == IncludeFileStatus::CannotRead) {
-        std::cerr << input << ": error: cannot read the file: " << read.problem << '\n';
+        SayLine(stderr, input + ": error: cannot read the file: " + read.problem);
         return 1;
     }
     if (read.status == IncludeFileStatus::Malformed) {
-        std::cerr << input << ':' << read.error.line << ": error: " << read.error.expected
-                  << ", found \"" << read.error.found << "\"\n";
+        SayLine(stderr, input + ':' + std::to_string(read.error.line) +
+                            ": error: " + std::string(read.error.expected) + ", found \"" +
+                            read.error.found + "\"");
         return 1;
     }
-    if (read.truncation) std::cerr << input << ": warning: " << *read.truncation << '\n';
+    if (read.truncation) SayLine(stderr, input + ": warning: " + *read.truncation);
     ValueStream values = MakeValueStream(stream.bytes);
     const int32_t width = ReadInt(values);
     const int32_t height = ReadInt(values);
     const SizeCheck size = CheckDeclaredSize(width, height);
     if (size.verdict == DeclaredSize::TooManyPixels) {
-        std::cerr << input << ": error: " << size.problem << '\n';
+        SayLine(stderr, input + ": error: " + size.problem);
         return 1;
     }
     if (size.verdict == DeclaredSize::NoPixels)
-        std::cerr << input << ": warning: " << size.problem << "; the viewer will show none\n";
+        SayLine(stderr, input + ": warning: " + size.problem + "; the viewer will show none");
     if (const std::string mismatch = ValueCountMismatch(stream); !mismatch.empty())
-        std::cerr << input << ": warning: " << mismatch << '\n';
+        SayLine(stderr, input + ": warning: " + mismatch);
     if (const std::string failure = WriteWholeFile(output, stream.bytes); !failure.empty()) {
-        std::cerr << output << ": error: cannot write the value stream: " << failure << '\n';
+        SayLine(stderr, output + ": error: cannot write the value stream: " + failure);
         return 1;
     }
     return 0;

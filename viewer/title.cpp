@@ -23,6 +23,7 @@ std::string WindowTitleOf(const TitleFacts& facts) {
     if (facts.shown) {
         title += Dash + std::to_string(facts.size.width) + " \u00d7 " +
                  std::to_string(facts.size.height) + Dash + PercentOf(facts.zoom);
+        if (facts.transparency) title += Dash + std::string("transparency shown");
     } else {
         title += Dash + std::string("cannot be shown");
     }

@@ -14,6 +14,7 @@ struct TitleFacts {
     double zoom = 1;
     size_t index = 0;  // from 0
     size_t count = 1;
+    bool transparency = false;  // transparent pixels are shown over a checkerboard
 };
 
 // UTF-8; the file's name without its folder.

@@ -28,12 +28,12 @@ Extent Shown(Extent picture, double zoom) {
             std::max<int64_t>(1, std::llround(picture.height * zoom))};
 }
 
-Extent WindowFor(Extent picture, Extent workArea) {
+Extent WindowFor(Extent picture, Extent workArea, Extent smallest) {
     const double zoom = FitZoom(picture, workArea);
     if (zoom < 1) return workArea;  // room to pan once zoomed in
     const Extent shown = Shown(picture, zoom);
-    return {std::min(std::max(shown.width, MinWindow.width), workArea.width),
-            std::min(std::max(shown.height, MinWindow.height), workArea.height)};
+    return {std::min(std::max(shown.width, smallest.width), workArea.width),
+            std::min(std::max(shown.height, smallest.height), workArea.height)};
 }
 
 View Bounded(View view, Extent picture, Extent window) {

@@ -25,9 +25,9 @@ inline constexpr double MaxZoom = 64;
 // The zoom showing the whole picture in the area: the largest whole factor for a picture that
 // fits (sharp pixels), otherwise the picture shrunk to the area.
 double FitZoom(Extent picture, Extent area);
-// The window for a picture on a work area: the picture at its FitZoom, at least MinWindow and at
+// The window for a picture on a work area: the picture at its FitZoom, at least `smallest` and at
 // most the area; the whole area for a picture that must be shrunk.
-Extent WindowFor(Extent picture, Extent workArea);
+Extent WindowFor(Extent picture, Extent workArea, Extent smallest = MinWindow);
 // The picture's size in the window at a zoom (at least one pixel each way).
 Extent Shown(Extent picture, double zoom);
 

@@ -17,9 +17,12 @@ namespace screen_internal {
 
 struct Backend {
     // Creates the window (client area width x height): the back end's instance, or nullptr with
-    // the reason, in words for the user, in `failure`.
-    void* (*create)(int32_t width, int32_t height, const char* title, std::string& failure);
-    // Shows rows first..last of the frame buffer (pitch = width * 4, XRGB).
+    // the reason, in words for the user, in `failure`. A resizable window shows the frame pixel
+    // for pixel and reports each new client size through NotifyResized.
+    void* (*create)(int32_t width, int32_t height, const char* title, bool resizable,
+                    std::string& failure);
+    // Shows rows first..last of the frame buffer (pitch = width * 4, XRGB), which is
+    // width x height: a resizable window's frame follows its size.
     void (*present)(void* self, const uint8_t* frame, int32_t width, int32_t height, int32_t first,
                     int32_t last);
     // Hands every pending desktop notification to the input sink.
@@ -76,5 +79,8 @@ void NotifyClose();
 void NotifyFullScreenRequest();
 // The back end lost what it showed (window exposed or resized): present everything.
 void NotifyNeedsFullPresent();
+// A resizable window's client area is now width x height pixels: the frame buffer follows.
+// Other windows' sizes are the back end's own business.
+void NotifyResized(int32_t width, int32_t height);
 
 }  // namespace screen_internal

@@ -10,17 +10,24 @@ namespace screen_internal {
 
 namespace {
 
-void* Create(int32_t width, int32_t height, const char* /*title*/, std::string& /*failure*/) {
+void* Create(int32_t width, int32_t height, const char* /*title*/, bool /*resizable*/,
+             std::string& /*failure*/) {
     auto window = std::make_unique<HeadlessWindow>();
-    window->width = width;
-    window->height = height;
+    window->width = window->frameWidth = width;
+    window->height = window->frameHeight = height;
     window->frame.assign(static_cast<size_t>(width) * height, 0);
     return window.release();
 }
 
-void Present(void* self, const uint8_t* frame, int32_t width, int32_t /*height*/, int32_t first,
+// A frame of another size (a resizable screen that followed the window) is shown anew.
+void Present(void* self, const uint8_t* frame, int32_t width, int32_t height, int32_t first,
              int32_t last) {
     HeadlessWindow& w = HeadlessWindowOf(self);
+    if (width != w.frameWidth || height != w.frameHeight) {
+        w.frameWidth = width;
+        w.frameHeight = height;
+        w.frame.assign(static_cast<size_t>(width) * height, 0);
+    }
     const size_t rowBytes = static_cast<size_t>(width) * 4;
     std::memcpy(w.frame.data() + static_cast<size_t>(first) * width, frame + first * rowBytes,
                 rowBytes * static_cast<size_t>(last - first + 1));

@@ -13,9 +13,11 @@
 namespace screen_internal {
 
 struct HeadlessWindow {
-    int32_t width = 0;
+    int32_t width = 0;  // the client area
     int32_t height = 0;
-    std::vector<uint32_t> frame;  // width x height, as presented so far
+    int32_t frameWidth = 0;  // the frame presented last
+    int32_t frameHeight = 0;
+    std::vector<uint32_t> frame;  // frameWidth x frameHeight, as presented so far
     int64_t presents = 0;         // present calls that carried at least one row
     std::string title;            // the latest title set after the window opened
     // The pointer state the back end was asked for.

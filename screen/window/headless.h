@@ -37,6 +37,8 @@ void PressDesktopKey(uint32_t usage, uint32_t modifiers = 0, char32_t character 
 // Window notifications.
 void SetFocus(bool active);
 void SetMinimised(bool minimised);
+// The user gives the window a client area of width x height (a resizable screen follows it).
+void ResizeWindow(int32_t width, int32_t height);
 void PressCloseBox();
 // What the desktop clipboard holds, as ClipboardText returns it.
 void SetClipboardText(std::string text);
@@ -47,8 +49,10 @@ void DropFiles(std::vector<std::string> paths);
 // cycle (present, key sampling).
 void Sync();
 
-// What the window shows: width x height pixels as presented so far (0xAARRGGBB as stored).
+// What the window shows: the frame's pixels as presented so far (0xAARRGGBB as stored), row by
+// row, PresentedWidth() of them a row.
 std::vector<uint32_t> PresentedFrame();
+int32_t PresentedWidth();
 // The title the program last gave the window ("" before it gave one).
 std::string WindowTitle();
 // How many present calls carried at least one row.

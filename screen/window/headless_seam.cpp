@@ -114,6 +114,15 @@ void SetMinimised(bool minimised) {
     Inject([active = w->active, minimised] { NotifyFocus(active, minimised); });
 }
 
+void ResizeWindow(int32_t width, int32_t height) {
+    ScopedScreenLock lock;
+    HeadlessWindow* w = OpenWindow();
+    if (!w) return;
+    w->width = width;
+    w->height = height;
+    Inject([width, height] { NotifyResized(width, height); });
+}
+
 void PressCloseBox() {
     Inject([] { NotifyClose(); });
 }
@@ -136,6 +145,12 @@ std::vector<uint32_t> PresentedFrame() {
     ScopedScreenLock lock;
     const HeadlessWindow* w = OpenWindow();
     return w ? w->frame : std::vector<uint32_t>();
+}
+
+int32_t PresentedWidth() {
+    ScopedScreenLock lock;
+    const HeadlessWindow* w = OpenWindow();
+    return w ? w->frameWidth : 0;
 }
 
 std::string WindowTitle() {

@@ -9,3 +9,6 @@ void UseWindowBackend();
 // The desktop the window opens on, read from the X server and the environment; a 0 x 0 area
 // without a display. The window opens at FittingScale(scale, ...) of the work area.
 Desktop ReadDesktop();
+
+// ScaleSettingProblem of this process's PIXELTOOLS_SCALE.
+std::string ScaleSettingProblem();

@@ -131,7 +131,8 @@ void WindowThread::AnswerClipboard() {
 
 void WindowThread::Run(const std::string& title) {
     std::string failure;
-    void* instance = backend_.create(state_.width, state_.height, title.c_str(), failure);
+    void* instance =
+        backend_.create(state_.width, state_.height, title.c_str(), state_.resizable, failure);
     if (!instance && failure.empty()) failure = "the window could not be created";
     {
         std::lock_guard lock(mutex_);

@@ -27,6 +27,16 @@ int32_t DesktopScale(std::string_view pixeltoolsScale, std::string_view gdkScale
     return std::clamp(xftDpi / 96, 1, MaxDesktopScale);
 }
 
+std::string ScaleSettingProblem(std::string_view pixeltoolsScale) {
+    if (pixeltoolsScale.empty() || ScaleOf(pixeltoolsScale) != 0) return {};
+    std::string shown;
+    for (const char c : pixeltoolsScale.substr(0, 40))
+        shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
+    if (pixeltoolsScale.size() > 40) shown += "...";
+    return "PIXELTOOLS_SCALE=" + shown + " is ignored: the scale is a whole number from 1 to " +
+           std::to_string(MaxDesktopScale);
+}
+
 int32_t XftDpiOf(std::string_view resources) {
     constexpr std::string_view Key = "Xft.dpi:";
     while (!resources.empty()) {
@@ -41,6 +51,13 @@ int32_t XftDpiOf(std::string_view resources) {
         return std::max(dpi, 0);
     }
     return 0;
+}
+
+WindowCorner CentredWindow(const Desktop& desktop, int32_t width, int32_t height) {
+    const int32_t outerWidth = width + desktop.frame.left + desktop.frame.right;
+    const int32_t outerHeight = height + desktop.frame.top + desktop.frame.bottom;
+    return {desktop.x + std::max(0, (desktop.width - outerWidth) / 2),
+            desktop.y + std::max(0, (desktop.height - outerHeight) / 2)};
 }
 
 int32_t FittingScale(int32_t wanted, int32_t width, int32_t height, int32_t areaWidth,

@@ -8,6 +8,7 @@
 
 #include "screen/window/desktop.h"
 #include "screen/window/window_backend.h"
+#include "screen/x11/frame_extents.h"
 
 namespace {
 
@@ -40,6 +41,8 @@ void ReadWorkArea(Display* display, Desktop& desktop) {
     // Xlib hands 32-bit properties as longs.
     const auto* values = reinterpret_cast<const long*>(data.get());
     if (values[2] > 0 && values[3] > 0) {
+        desktop.x = static_cast<int32_t>(values[0]);
+        desktop.y = static_cast<int32_t>(values[1]);
         desktop.width = static_cast<int32_t>(values[2]);
         desktop.height = static_cast<int32_t>(values[3]);
     }
@@ -58,9 +61,14 @@ Desktop ReadDesktop() {
     int32_t dpi = 0;
     if (display) {
         ReadWorkArea(display.get(), desktop);
+        desktop.frame = RequestFrameExtents(display.get());
         if (const char* resources = XResourceManagerString(display.get()))
             dpi = XftDpiOf(resources);
     }
     desktop.scale = DesktopScale(Setting("PIXELTOOLS_SCALE"), Setting("GDK_SCALE"), dpi);
     return desktop;
+}
+
+std::string ScaleSettingProblem() {
+    return ScaleSettingProblem(Setting("PIXELTOOLS_SCALE"));
 }

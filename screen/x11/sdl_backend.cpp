@@ -4,6 +4,7 @@
 // holding the screen lock, which keeps it apart from the window thread's calls.
 #include <SDL.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,22 +36,35 @@ static_assert(SameKey(SDL_SCANCODE_A, hid::A) && SameKey(SDL_SCANCODE_RETURN, hi
 // SDL keycodes below this bit are the key's character in the current layout.
 constexpr SDL_Keycode KeycodeWithoutCharacter = SDLK_SCANCODE_MASK;
 
-// The desktop's scale, as far as the scaled window still fits its work area.
-int32_t WindowScale(int32_t width, int32_t height) {
-    const Desktop desktop = ReadDesktop();
-    return FittingScale(desktop.scale, width, height, desktop.width, desktop.height);
-}
+// The smallest client area a resizable window can be given, in the desktop's scaled pixels.
+constexpr int32_t SmallestWidth = 160;
+constexpr int32_t SmallestHeight = 120;
 
-// The frame at the window's scale from its top-left corner, or placed in the full screen.
+// The frame at the window's scale from its top-left corner, or placed in the full screen; a
+// resizable window's frame is its client area.
 Placement WindowPlacement(const SdlWindow& w) {
-    if (!w.fullScreen) return Placement{.scale = w.scale, .offsetX = 0, .offsetY = 0};
+    if (!w.fullScreen || w.resizable)
+        return Placement{.scale = w.scale, .offsetX = 0, .offsetY = 0};
     int32_t areaWidth = 0;
     int32_t areaHeight = 0;
     SDL_GetWindowSize(w.window, &areaWidth, &areaHeight);
     return PlaceFrame(w.width, w.height, areaWidth, areaHeight);
 }
 
-void* Create(int32_t width, int32_t height, const char* title, std::string& failure) {
+SDL_Window* CreateWindow(const SdlWindow& w, const Desktop& desktop, const char* title) {
+    const int32_t width = w.width * w.scale;
+    const int32_t height = w.height * w.scale;
+    const Uint32 flags = SDL_WINDOW_SHOWN | (w.resizable ? SDL_WINDOW_RESIZABLE : 0);
+    if (desktop.width <= 0)
+        return SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                height, flags);
+    // The window manager puts the frame's outer corner where the window asks to be.
+    const WindowCorner corner = CentredWindow(desktop, width, height);
+    return SDL_CreateWindow(title, corner.x, corner.y, width, height, flags);
+}
+
+void* Create(int32_t width, int32_t height, const char* title, bool resizable,
+             std::string& failure) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C in the console still ends us
@@ -64,15 +78,22 @@ void* Create(int32_t width, int32_t height, const char* title, std::string& fail
     auto w = std::make_unique<SdlWindow>();
     w->width = width;
     w->height = height;
-    w->scale = WindowScale(width, height);
+    w->resizable = resizable;
+    // The desktop's scale, as far as the scaled window still fits its work area with its frame.
+    const Desktop desktop = ReadDesktop();
+    w->scale = resizable ? 1
+                         : FittingScale(desktop.scale, width, height, desktop.RoomWidth(),
+                                        desktop.RoomHeight());
     w->placement = WindowPlacement(*w);
-    w->window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                 width * w->scale, height * w->scale, SDL_WINDOW_SHOWN);
+    w->window = CreateWindow(*w, desktop, title);
     if (!w->window) {
         failure = std::string("cannot create the window: ") + SDL_GetError();
         SDL_Quit();
         return nullptr;
     }
+    if (resizable)
+        SDL_SetWindowMinimumSize(w->window, SmallestWidth * desktop.scale,
+                                 SmallestHeight * desktop.scale);
     w->nativeWindow = X11WindowOf(w->window);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     // SDL takes no drops itself; the window's own drop target does.
@@ -99,16 +120,23 @@ void CopyRows(const SdlWindow& w, SDL_Surface* surface, const uint8_t* frame, in
         for (int32_t copy = 0; copy < w.placement.scale; ++copy) {
             const int32_t outY = w.placement.offsetY + y * w.placement.scale + copy;
             if (outY >= surface->h) break;
-            SDL_ConvertPixels(w.width, 1, SDL_PIXELFORMAT_ARGB8888,
+            // The window may already be narrower than the frame that is to follow it.
+            SDL_ConvertPixels(std::min(w.width, surface->w), 1, SDL_PIXELFORMAT_ARGB8888,
                               frame + static_cast<int64_t>(y) * rowBytes, rowBytes, format,
                               out + static_cast<int64_t>(outY) * surface->pitch, surface->pitch);
         }
     }
 }
 
-void Present(void* self, const uint8_t* frame, int32_t /*width*/, int32_t /*height*/, int32_t first,
+void Present(void* self, const uint8_t* frame, int32_t width, int32_t height, int32_t first,
              int32_t last) {
     SdlWindow& w = WindowOf(self);
+    if (width != w.width || height != w.height) {
+        // A resizable window's frame followed its size: everything is painted anew.
+        w.width = width;
+        w.height = height;
+        w.clearBars = true;
+    }
     if (w.clearBars) w.shown = {};  // the whole window is painted again
     if (!KeepChangedRows(w.shown, frame, w.width, first, last)) return;
     SDL_Surface* surface = SDL_GetWindowSurface(w.window);
@@ -157,15 +185,18 @@ void HandleWindowEvent(SdlWindow& w, const SDL_WindowEvent& e) {
             NotifyNeedsFullPresent();
             break;
         case SDL_WINDOWEVENT_MAXIMIZED:
-            // The maximise box switches to full screen instead of growing the window.
+            // A fixed window's maximise box switches to full screen instead of growing it.
+            if (w.resizable) break;
             SDL_RestoreWindow(w.window);
             NotifyFullScreenRequest();
             break;
         case SDL_WINDOWEVENT_LEAVE:
             NotifyPointerInside(false);
             break;
-        case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (w.resizable) NotifyResized(e.data1, e.data2);
+            [[fallthrough]];
+        case SDL_WINDOWEVENT_EXPOSED:
             w.clearBars = true;
             NotifyNeedsFullPresent();
             break;

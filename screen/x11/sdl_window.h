@@ -28,6 +28,7 @@ struct SdlWindow {
     bool focused = true;
     bool minimised = false;
     bool fullScreen = false;
+    bool resizable = false;  // the frame follows the client area, pixel for pixel
     bool clearBars = false;  // the next present repaints the whole window, bars included
     int32_t scale = 1;       // the desktop's, in a window; full screen places the frame anew
     Placement placement;

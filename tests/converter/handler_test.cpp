@@ -285,6 +285,18 @@ TEST(Paths, TheHomeFolderAndShownPaths) {
               "cannot open /" + std::string(98, 'x') + "\u2026" + std::string(100, 'x') + ": why");
 }
 
+// A typed or dropped name that could steer the console's terminal reaches it escaped.
+TEST_F(StartTest, WithoutADesktopANameReachesTheConsoleEscaped) {
+    script.unavailable = true;
+    inputPath.Text = "no\x1b[31m\afile\xff.png";
+    testing::internal::CaptureStderr();
+    HandleButton(state, "Start");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "converter: no desktop for the message box \"Error\": Something went wrong while "
+              "loading File.  Maybe the filename wasnt correct. (no\\x1b[31m\\x07file\\xff.png: "
+              "cannot read: No such file or directory)\n");
+}
+
 TEST_F(StartTest, AnEmptyPathIsTheLoadFailure) {
     HandleButton(state, "Start");
     ASSERT_EQ(script.boxes.size(), 1u);

@@ -32,8 +32,9 @@ if(NOT status EQUAL 0)
 endif()
 
 # check_entry(<name> <line>...): share/applications/<name>.desktop is installed, holds every
-# line given and, where desktop-file-validate is at hand, passes it. CMake separates list items
-# with semicolons, so the lines are given, and compared, with commas in their places.
+# line given and, where desktop-file-validate is at hand, passes it without a word, hints
+# included (such as two main categories). CMake separates list items with semicolons, so the
+# lines are given, and compared, with commas in their places.
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 function(check_entry name)
   set(entry ${PREFIX}/share/applications/${name}.desktop)
@@ -49,7 +50,7 @@ function(check_entry name)
     endif()
   endforeach()
   if(DESKTOP_FILE_VALIDATE)
-    execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} --no-hints ${entry}
+    execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} ${entry}
                     RESULT_VARIABLE status OUTPUT_VARIABLE problems ERROR_VARIABLE problems)
     if(NOT status EQUAL 0 OR NOT problems STREQUAL "")
       message(FATAL_ERROR "${name}.desktop does not validate: ${problems}")
@@ -57,9 +58,9 @@ function(check_entry name)
   endif()
 endfunction()
 
-check_entry(pixeltools-converter "Name=converter" "Exec=pixeltools-converter" "Icon=pixeltools")
+check_entry(pixeltools-converter "Name=Pixeltools Converter" "Exec=pixeltools-converter" "Icon=pixeltools")
 # Not in the menu: the viewer without a file shows only its built-in picture.
-check_entry(pixeltools-viewer "Name=viewer" "Exec=pixeltools-viewer %F" "NoDisplay=true"
+check_entry(pixeltools-viewer "Name=Pixeltools Viewer" "Exec=pixeltools-viewer %F" "NoDisplay=true"
             "Icon=pixeltools"
             "MimeType=image/bmp,image/png,image/jpeg,image/gif,image/webp,image/tiff,image/heic,image/heif,image/avif,text/x-pixeltools-pixel-data,")
 file(REMOVE_RECURSE ${PREFIX})

@@ -41,6 +41,15 @@ if(E2E_PYTHON AND TARGET viewer_stream_generator)
   endif()
 endif()
 
+# The window under openbox at 1280 x 800 (frame inside the screen, resized, transparency, a burst
+# of keys, a folder) and at 3840 x 2160 with a scale of 2 (the screen's own pixels).
+if(E2E_PYTHON AND TARGET viewer)
+  add_test(NAME viewer_e2e_window
+           COMMAND ${E2E_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/viewer_window_e2e.py
+                   $<TARGET_FILE:viewer> ${CMAKE_CURRENT_BINARY_DIR}/viewer_window)
+  set_tests_properties(viewer_e2e_window PROPERTIES LABELS e2e TIMEOUT 300)
+endif()
+
 # Several files on a 1920 x 1080 screen: fitted, zoomed, panned, stepped through with a damaged
 # one; a damaged file alone started without a terminal gives a message box.
 if(E2E_PYTHON AND TARGET viewer)

@@ -69,14 +69,33 @@ def check_refusals(viewer, folder):
     for name, content in [('malformed.bi', b'pic_bi:\r\nData 1\r\nData 1\r\nPrint "hello"\r\n'),
                           ('notes.bmp', b'Shopping list\n')]:
         pathlib.Path(folder, name).write_bytes(content)
+    os.makedirs(os.path.join(folder, 'empty'), exist_ok=True)
     for name, problem in [('malformed.bi', 'malformed line 4: expected a label'),
-                          ('missing.bi', 'no such file'), ('', 'is a folder'),
+                          ('missing.bi', 'no such file'),
+                          ('empty', 'is a folder without pictures or include files'),
                           ('notes.bmp', 'not an include file or a picture')]:
-        path = os.path.join(folder, name) if name else folder
+        path = os.path.join(folder, name)
         expect_run(viewer, path, 1, 'viewer: %s: %s' % (path, problem))
-    expect_run(viewer, '--help', 0, 'Usage: viewer [FILE...]')
+    # A folder stands for its include files and pictures; notes.bmp is neither.
+    expect_run(viewer, folder, 1, 'viewer: %s: malformed line 4' % os.path.join(folder,
+                                                                                'malformed.bi'))
+    expect_run(viewer, '--help', 0, 'Usage: viewer [FILE|FOLDER...]')
     expect_run(viewer, '--version', 0, 'viewer ')
     expect_run(viewer, '--frobnicate', 2, 'viewer: unknown option --frobnicate')
+    expect_scale_warning(viewer)
+
+
+def expect_scale_warning(viewer):
+    """A scale the viewer cannot use is one line naming it and the range, before anything else."""
+    env = {k: v for k, v in os.environ.items() if k != 'DISPLAY'}
+    env['PIXELTOOLS_SCALE'] = '9'
+    done = subprocess.run([viewer], env=env, capture_output=True, text=True, timeout=60)
+    said = done.stderr.splitlines()
+    expected = 'viewer: PIXELTOOLS_SCALE=9 is ignored: the scale is a whole number from 1 to 8'
+    if not said or said[0] != expected:
+        sys.exit('PIXELTOOLS_SCALE=9: standard error %r; expected first %r' % (done.stderr,
+                                                                             expected))
+    print('PIXELTOOLS_SCALE=9:', said[0])
 
 
 def main():

@@ -4,6 +4,7 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <tuple>
@@ -16,14 +17,14 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A progressive JPEG of a 64 x 64 gradient, as TurboJPEG writes it.
-Bytes ProgressiveJpeg() {
-    std::vector<uint8_t> rgb(64 * 64 * 3);
+// A progressive JPEG of a `side` x `side` gradient, as TurboJPEG writes it.
+Bytes ProgressiveJpeg(int side = 64) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(side * side * 3));
     for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 7);
     tjhandle handle = tjInitCompress();
     unsigned char* out = nullptr;
     unsigned long size = 0;
-    tjCompress2(handle, rgb.data(), 64, 0, 64, TJPF_RGB, &out, &size, TJSAMP_420, 90,
+    tjCompress2(handle, rgb.data(), side, 0, side, TJPF_RGB, &out, &size, TJSAMP_420, 90,
                 TJFLAG_PROGRESSIVE);
     Bytes jpeg(out, out + size);
     tjFree(out);
@@ -92,6 +93,44 @@ TEST(ReducedLoads, TheLargestReductionThatKeepsTheFraction) {
         EXPECT_EQ(loaded.pixels.Height(), side) << fraction;
         EXPECT_EQ(loaded.fullWidth, 64);
     }
+}
+
+// An opened picture loads from the file it probed, whatever is put under its name meanwhile; its
+// reads come whole, from the head kept at the open, from the file or from both.
+TEST(OpenedPictures, LoadTheFileTheyProbed) {
+    const std::string path = testing::TempDir() + "opened.jpg";
+    const Bytes jpeg = ProgressiveJpeg(256);
+    ASSERT_GT(jpeg.size(), 4096u + 100);
+    const auto write = [](const std::string& to, const Bytes& bytes) {
+        std::FILE* file = std::fopen(to.c_str(), "wb");
+        ASSERT_TRUE(file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
+        std::fclose(file);
+    };
+    write(path, jpeg);
+    const picture::OpenedPicture opened(path);
+    for (const auto& [offset, count] : {std::pair<int64_t, int64_t>{0, 32},
+                                        {4090, 12},
+                                        {0, 5000},
+                                        {4096, 7},
+                                        {100, 0},
+                                        {int64_t(jpeg.size()) - 3, 10}}) {
+        Bytes read(static_cast<size_t>(count));
+        const auto expected = std::min<int64_t>(count, int64_t(jpeg.size()) - offset);
+        ASSERT_EQ(opened.File().ReadAt(offset, read.data(), count), expected) << offset;
+        EXPECT_TRUE(std::equal(read.begin(), read.begin() + expected, jpeg.begin() + offset));
+    }
+    write(path + ".new", HugeGif());
+    ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
+    EXPECT_FALSE(picture::Load(path).pixels);
+    const picture::LoadedPicture loaded =
+        picture::Load(opened, {[](int64_t, int64_t) { return 0.5; }});
+    ASSERT_TRUE(loaded.pixels) << loaded.problem;
+    EXPECT_EQ(loaded.pixels.Width(), 128);
+    EXPECT_EQ(loaded.fullWidth, opened.Probe().width);
+
+    const picture::OpenedPicture missing(path + ".missing");
+    EXPECT_EQ(missing.Probe().problem, "cannot read: No such file or directory");
+    EXPECT_EQ(picture::Load(missing).openError, ENOENT);
 }
 
 }  // namespace

@@ -54,8 +54,13 @@ TEST(ReadIncludeFile, StopsAtTheFirstLineOfNoKnownKind) {
     EXPECT_EQ(ErrorOf("Data1,2\n").found, "Data1,2");
     EXPECT_EQ(ErrorOf("Datum 1\n").found, "Datum 1");
     EXPECT_EQ(ErrorOf("two words:\n").found, "two words:");
-    EXPECT_EQ(ErrorOf(std::string_view("\x01\xFF\0x", 4)).found, "\\x01\\xFF\\x00x");
+    // Shown printable and shortened, never inside a character.
+    EXPECT_EQ(ErrorOf(std::string_view("\x01\xFF\0x\t\x1b[31m", 10)).found,
+              "\\x01\\xff\\x00x\\t\\x1b[31m");
     EXPECT_EQ(ErrorOf(std::string(100, 'x')).found, std::string(60, 'x') + "...");
+    EXPECT_EQ(ErrorOf(std::string(59, 'x') + "\xC3\xA9 y").found, std::string(59, 'x') + "...");
+    EXPECT_EQ(ErrorOf(std::string(58, 'x') + "\xC3\xA9 y").found,
+              std::string(58, 'x') + "\xC3\xA9...");
 }
 
 // Every kind of line, on either way through the reader, up to the limit and just above it.

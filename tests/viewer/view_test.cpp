@@ -84,9 +84,10 @@ picture::Pixels Sample(const picture::Pixels* copied = nullptr) {
 }
 
 // A pyramid drawn into a 6 x 4 window.
-std::vector<uint32_t> Drawn(const Pyramid& pyramid, const View& view) {
+std::vector<uint32_t> Drawn(const Pyramid& pyramid, const View& view,
+                            Transparency transparency = {}) {
     std::vector<uint32_t> window(6 * 4, 0);
-    Render(pyramid, view, {window.data(), 6, 4, 6 * 4});
+    Render(pyramid, view, {window.data(), 6, 4, 6 * 4}, transparency);
     return window;
 }
 
@@ -133,6 +134,48 @@ TEST(ViewerRender, AReducedReadShowsTheFitAndTheWholePictureEveryZoom) {
     EXPECT_TRUE(BuildPyramid(picture::Pixels::Allocate(3, 1), 0.5, {4, 2}).levels.empty());
 }
 
+// Shown over the checkerboard (squares of one window pixel here, the light one at the picture's
+// corner): each pixel by its alpha, the mask colour wholly transparent, and reductions average
+// what lies over the squares, so that a transparent pixel lends no colour.
+TEST(ViewerRender, TransparencyOverTheCheckerboard) {
+    Pyramid pyramid = BuildPyramid(Sample(), 0.5);
+    ASSERT_TRUE(pyramid.translucent);
+    ASSERT_TRUE(PrepareSeeThrough(pyramid));
+    const Transparency checks{.shown = true, .checkSize = 1};
+    struct Case {
+        View view;
+        size_t at;  // y * 6 + x in the window
+        uint32_t pixel;
+    };
+    for (const Case& c : {
+             Case{{1, 1, 1}, 1 * 6 + 1, 0xFF102030},  // opaque: as it is
+             Case{{1, 1, 1}, 1 * 6 + 2, CheckDark},   // the mask colour, over a dark square
+             Case{{1, 1, 1}, 1 * 6 + 3, 0xFF6C7C8C},  // half of 0x406080, half of the light grey
+             Case{{1, 1, 1}, 1 * 6 + 0, PanelGrey},   // beside the picture
+             // Three opaque pixels and the mask colour: a quarter of the light grey through.
+             Case{{0.5, 2, 1}, 1 * 6 + 2, 0xFF323E4A},
+             Case{{2, -2, 0}, 0 * 6 + 0, CheckLight},  // the mask colour enlarged, two squares
+             Case{{2, -2, 0}, 0 * 6 + 1, CheckDark},
+         })
+        EXPECT_EQ(Drawn(pyramid, c.view, checks)[c.at], c.pixel) << c.view.zoom << " " << c.at;
+    // Without it, or for an opaque picture, the picture is drawn as the screen shows it.
+    EXPECT_EQ(Drawn(pyramid, {1, 1, 1}), Drawn(BuildPyramid(Sample(), 0.5), {1, 1, 1}));
+    Pyramid opaque = BuildPyramid(Sample(&pyramid.levels[1]), 1);
+    EXPECT_FALSE(opaque.translucent);
+    ASSERT_TRUE(PrepareSeeThrough(opaque));
+    EXPECT_EQ(Drawn(opaque, {1, 1, 1}, checks), Drawn(opaque, {1, 1, 1}));
+}
+
+// A window that shrinks below the picture's smallest level gets the halvings it needs.
+TEST(ViewerRender, AShrunkWindowExtendsThePyramid) {
+    const Pyramid whole = BuildPyramid(Sample(), 0.5);
+    Pyramid grown = BuildPyramid(Sample(), 1);
+    ASSERT_EQ(grown.levels.size(), 1u);
+    ASSERT_TRUE(ExtendPyramid(grown, 0.5));
+    EXPECT_EQ(grown.levels.size(), whole.levels.size());
+    EXPECT_EQ(Drawn(grown, {0.5, 2, 1}), Drawn(whole, {0.5, 2, 1}));
+}
+
 TEST(ViewerTitle, NameSizeZoomAndPlace) {
     EXPECT_EQ(WindowTitleOf({"/pics/sunset.png", true, {4000, 3000}, 0.16, 0, 1}),
               "sunset.png \u2014 4000 \u00d7 3000 \u2014 16 %");
@@ -142,6 +185,10 @@ TEST(ViewerTitle, NameSizeZoomAndPlace) {
               "huge.png \u2014 300000 \u00d7 1 \u2014 0.4 %");
     EXPECT_EQ(WindowTitleOf({"dir/bad.jpg", false, {}, 1, 2, 3}),
               "bad.jpg \u2014 cannot be shown \u2014 3 of 3");
+    EXPECT_EQ(WindowTitleOf({"s.png", true, {8, 8}, 2, 0, 2, true}),
+              "s.png \u2014 8 \u00d7 8 \u2014 200 % \u2014 transparency shown \u2014 1 of 2");
+    EXPECT_EQ(WindowTitleOf({"bad.png", false, {}, 1, 0, 1, true}),
+              "bad.png \u2014 cannot be shown");
 }
 
 }  // namespace
