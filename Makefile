@@ -7,7 +7,7 @@ PACKAGES = cmake g++ make pkg-config git libsdl2-dev libx11-dev libgtk-3-dev lib
            libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox python3-pil \
            clang libclang-rt-14-dev libstb-dev xclip wmctrl python3-xlib desktop-file-utils \
            libspng-dev libturbojpeg0-dev libgif-dev libwebp-dev libtiff-dev libheif-dev \
-           libexif-dev webp libtiff-tools libheif-examples libjpeg-turbo-progs strace
+           libexif-dev webp libtiff-tools libheif-examples libjpeg-turbo-progs strace time
 # The Debian package: its dependencies read from the binaries, its check, its manual pages.
 PACKAGES += dpkg-dev file lintian man-db
 # The include files' MIME type and its check: update-mime-database, gio, xdg-mime.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/checked_math.h"
 #include "base/command_line.h"
 #include "base/printable.h"
 #include "converter/batch_progress.h"
@@ -130,13 +131,15 @@ Report ConvertOne(const Bmp2biOptions& o, const picture::OpenedPicture& opened,
     }
 }
 
-// The memory a file's conversion holds at its peak: the decoded picture and the shaped one.
+// The memory a file's conversion holds at its peak: what its decode holds (the picture and its
+// library's own buffers) and the shaped picture.
 int64_t PictureBytes(const Bmp2biOptions& o, const picture::ProbeResult& probe) {
     if (!probe.recognised) return 0;
     const Dimensions source{probe.width, probe.height};
     const ShapedSize shaped = PlanShape(o.shaping, source);
-    const int64_t resized = shaped.size == source ? 0 : shaped.size.width * shaped.size.height;
-    return (source.width * source.height + resized) * 4;
+    const int64_t resized =
+        shaped.size == source ? 0 : SaturatingProduct(shaped.size.width, shaped.size.height, 4);
+    return SaturatingSum(probe.decodeBytes, resized);
 }
 
 // Every file's target, or why it has none, in input order.

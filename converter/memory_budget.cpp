@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
+// More than the whole budget counts as the whole budget: such work runs alone either way, and the
+// sum of what is held stays within range.
 MemoryBudget::Reservation::Reservation(MemoryBudget& budget, int64_t bytes)
-    : budget_(budget), bytes_(bytes) {
+    : budget_(budget), bytes_(std::clamp<int64_t>(bytes, 0, budget.limit_)) {
     std::unique_lock lock(budget_.mutex_);
     budget_.released_.wait(
         lock, [&] { return budget_.held_ == 0 || budget_.held_ + bytes_ <= budget_.limit_; });

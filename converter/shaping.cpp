@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 
+#include "base/checked_math.h"
 #include "converter/resample.h"
 
 namespace {
@@ -32,8 +33,9 @@ std::optional<Dimensions> TakeDimensions(std::string_view& text) {
     return Dimensions{*width, *height};
 }
 
-// Sides beyond this are over any pixel limit anyway; the cap keeps their product in range.
-constexpr double LargestSide = double{INT_MAX} + 1;
+// Sides beyond this are over any pixel limit anyway; the cap keeps them exact and in range, so
+// that a message can give the size a scale asked for.
+constexpr double LargestSide = double{int64_t{1} << 53};
 
 int64_t ScaledSide(int64_t side, double factor) {
     return static_cast<int64_t>(std::clamp(std::round(side * factor), 1.0, LargestSide));
@@ -124,11 +126,13 @@ ShapedPicture ApplyShaping(picture::Pixels picture, const Shaping& shaping, Dime
     const ShapedSize plan = PlanShape(shaping, full);
     if (!plan.problem.empty()) return {{}, {}, plan.problem};
     const Dimensions size = plan.size;
-    if (size.width * size.height > picture::PixelLimit())
+    if (SaturatingProduct(size.width, size.height) > picture::PixelLimit())
         return {{},
                 {},
                 "brought to " + Text(size) + " it would have more pixels than the limit of " +
                     std::to_string(picture::PixelLimit()) + " (bmp2bi --max-pixels raises it)"};
+    if (SaturatingProduct(size.width, size.height, 4) > picture::MaxPictureBytes)
+        return {{}, {}, "brought to " + Text(size) + " it would be too large for a picture"};
     picture::PixelView view = picture.View();
     if (const std::optional<Crop>& crop = shaping.crop)
         view = PartOf(view, crop->x, crop->y, crop->size.width, crop->size.height);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "base/checked_math.h"
 #include "picture/other_formats.h"
 
 namespace picture {
@@ -59,8 +60,9 @@ ProbeResult ProbeAs(const Format& format, const InputFile& file, Head head) {
     std::optional<ProbeResult> probe = format.probe(file);
     if (!probe) return Unrecognised(head);
     probe->recognised = true;
-    // Both sides stay below 2^32, so the product cannot overflow.
-    probe->overPixelLimit = probe->width * probe->height > PixelLimit();
+    probe->overPixelLimit = OverPixelLimit(probe->width, probe->height);
+    // Formats whose libraries keep nothing large beside the picture leave the estimate to this.
+    probe->decodeBytes = std::max(probe->decodeBytes, PixelBytes(probe->width, probe->height));
     return *probe;
 }
 
@@ -68,6 +70,15 @@ ProbeResult ProbeAs(const Format& format, const InputFile& file, Head head) {
 
 std::string SizeText(int64_t width, int64_t height) {
     return std::to_string(width) + " x " + std::to_string(height);
+}
+
+bool OverPixelLimit(int64_t width, int64_t height) {
+    return SaturatingProduct(width, height) > PixelLimit();
+}
+
+int64_t PixelBytes(int64_t width, int64_t height, int64_t bytesPerPixel) {
+    return SaturatingProduct(std::max<int64_t>(width, 0), std::max<int64_t>(height, 0),
+                             bytesPerPixel);
 }
 
 std::string OverLimitText(int64_t width, int64_t height) {

@@ -65,6 +65,10 @@ inline DecodeResult UnusableDestination() {
 }
 
 std::string SizeText(int64_t width, int64_t height);
+// Whether a picture of that size has more pixels than PixelLimit().
+bool OverPixelLimit(int64_t width, int64_t height);
+// The bytes of `bytesPerPixel` for each of width x height pixels, saturated.
+int64_t PixelBytes(int64_t width, int64_t height, int64_t bytesPerPixel = 4);
 std::string OverLimitText(int64_t width, int64_t height);
 
 }  // namespace picture

@@ -28,17 +28,28 @@ struct GifDeleter {
     }
 };
 
+// The file as giflib reads it, and how far it has read.
+struct CountedStream {
+    FileStream stream;
+    int64_t consumed = 0;
+};
+
 int ReadFromStream(GifFileType* gif, GifByteType* out, int count) {
-    const int64_t got = static_cast<FileStream*>(gif->UserData)->Read(out, count);
+    auto* counted = static_cast<CountedStream*>(gif->UserData);
+    const int64_t got = counted->stream.Read(out, count);
+    counted->consumed += std::max<int64_t>(got, 0);
     return got < 0 ? 0 : static_cast<int>(got);
 }
+
+// giflib decodes LZW codes that start at most this wide.
+constexpr int LargestCodeSize = 8;
 
 // The one reader of a GIF's headers, for the probe and the loader: the logical screen, then the
 // records up to the first image's descriptor, keeping the transparent index that the graphic
 // control extension before it gives. Afterwards giflib goes on to that image's pixels.
 class GifReader {
 public:
-    explicit GifReader(const InputFile& file) : stream_(file), fileSize_(file.Size()) {
+    explicit GifReader(const InputFile& file) : stream_{FileStream(file)}, file_(file) {
         int error = 0;
         gif_.reset(DGifOpen(&stream_, ReadFromStream, &error));
         foundImage_ = gif_ && ReadToFirstImage();
@@ -55,8 +66,9 @@ private:
     bool ReadToFirstImage();
     bool ReadExtension();
 
-    FileStream stream_;
-    int64_t fileSize_ = 0;
+    CountedStream stream_;
+    const InputFile& file_;
+    int codeSize_ = 0;  // of the first image, when giflib refused it for that
     std::unique_ptr<GifFileType, GifDeleter> gif_;
     int transparent_ = NO_TRANSPARENT_COLOR;
     bool foundImage_ = false;
@@ -80,7 +92,15 @@ bool GifReader::ReadToFirstImage() {
     for (;;) {
         GifRecordType type = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif_.get(), &type) == GIF_ERROR) return false;
-        if (type == IMAGE_DESC_RECORD_TYPE) return DGifGetImageDesc(gif_.get()) == GIF_OK;
+        if (type == IMAGE_DESC_RECORD_TYPE) {
+            if (DGifGetImageDesc(gif_.get()) == GIF_OK) return true;
+            // The descriptor read, giflib's last byte is the pixel data's LZW code size.
+            uint8_t size = 0;
+            if (gif_->Image.Width > 0 && file_.ReadExactly(stream_.consumed - 1, &size, 1) &&
+                size > LargestCodeSize)
+                codeSize_ = size;
+            return false;
+        }
         if (type != EXTENSION_RECORD_TYPE || !ReadExtension()) return false;
     }
 }
@@ -89,6 +109,9 @@ std::optional<std::string> GifReader::Problem() const {
     if (!gif_) return "a damaged GIF header";
     const GifFileType& g = *gif_;
     if (g.SWidth < 1 || g.SHeight < 1) return "no pixels (" + SizeText(g.SWidth, g.SHeight) + ")";
+    if (codeSize_ > 0)
+        return "a GIF whose first image has an LZW code size of " + std::to_string(codeSize_) +
+               ", which giflib does not decode (at most " + std::to_string(LargestCodeSize) + ")";
     if (!foundImage_) return "no image in it, or cut short before its first image";
     const GifImageDesc& i = g.Image;
     if (i.Width < 1 || i.Height < 1) return "an empty first image";
@@ -100,9 +123,9 @@ std::optional<std::string> GifReader::Problem() const {
     if (!i.ColorMap && !g.SColorMap) return "no colour table";
     // A code of the image data stands for at most 4096 pixels and takes at least 3 bits.
     const int64_t pixels = int64_t{i.Width} * i.Height;
-    if (fileSize_ < (pixels + 4095) / 4096 * 3 / 8)
+    if (file_.Size() < (pixels + 4095) / 4096 * 3 / 8)
         return "declares " + SizeText(i.Width, i.Height) + " pixels, more than its " +
-               std::to_string(fileSize_) + " bytes can hold";
+               std::to_string(file_.Size()) + " bytes can hold";
     return std::nullopt;
 }
 

@@ -2,18 +2,23 @@
 // primary image with its alpha, its transforms (rotation, mirroring, cropping) applied unless
 // orientations are not, samples of more than 8 bits reduced to their high 8 bits. libheif reads
 // the file through a reader of ours, so memory input works alike and nothing past the file is
-// read; its own limit on picture sides is set from the pixel limit, and its strict decoding makes
-// what it would only warn about (damaged data) an error.
+// read. Before libheif sees a file, its boxes are read here (heif_layout.h): the size the decode
+// will give, grids and their tiles, crops; libheif's own limit on sides is set to what that file
+// needs, and its strict decoding makes what it would only warn about (damaged data) an error.
 #include <libheif/heif.h>
 
 #include <algorithm>
+#include <cctype>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "picture/destination.h"
 #include "picture/formats.h"
+#include "picture/heif_layout.h"
 #include "picture/orientation.h"
 #include "picture/shared_library.h"
 
@@ -23,7 +28,6 @@ namespace {
 
 // libheif, opened the first time a HEIF file comes (shared_library.h).
 #define HEIF_FUNCTIONS(X)                        \
-    X(heif_check_filetype)                       \
     X(heif_context_alloc)                        \
     X(heif_context_free)                         \
     X(heif_context_get_primary_image_handle)     \
@@ -32,7 +36,7 @@ namespace {
     X(heif_decode_image)                         \
     X(heif_decoding_options_alloc)               \
     X(heif_decoding_options_free)                \
-    X(heif_get_file_mime_type)                   \
+    X(heif_get_version)                          \
     X(heif_image_get_bits_per_pixel_range)       \
     X(heif_image_get_height)                     \
     X(heif_image_get_plane)                      \
@@ -116,8 +120,35 @@ struct OptionsDeleter {
     }
 };
 
+// libheif's message, without the line ends (real, or written out as \n) some of its texts
+// carry.
 std::string Text(const heif_error& error) {
-    return error.message && *error.message ? error.message : "unreadable";
+    std::string text = error.message && *error.message ? error.message : "unreadable";
+    for (;;) {
+        if (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+            text.pop_back();
+        } else if (text.ends_with("\\n")) {
+            text.resize(text.size() - 2);
+        } else {
+            return text;
+        }
+    }
+}
+
+// libheif's side limit, which refuses a side as long as itself: one more than the longest side
+// this file's decode reads, never more than the pixel limit allows.
+int SideLimit(const HeifLayout& layout) {
+    const int64_t longest = std::max({layout.longestSide, layout.width, layout.height}) + 1;
+    return static_cast<int>(
+        std::clamp<int64_t>(longest, 1, std::min<int64_t>(PixelLimit(), INT32_MAX)));
+}
+
+std::string ReadProblem(const heif_error& error, const HeifLayout& layout) {
+    if (error.code == heif_error_Unsupported_filetype ||
+        error.code == heif_error_Unsupported_feature)
+        return "a HEIF file of brand '" + layout.majorBrand + "' that libheif " +
+               Api().heif_get_version() + " does not read (" + Text(error) + ")";
+    return "a damaged HEIF file (" + Text(error) + ")";
 }
 
 // The one reader of a HEIF file's header, for the probe and the loader.
@@ -129,34 +160,40 @@ public:
             problem_ = "libheif cannot be opened (" HEIF_SONAME ")";
             return;
         }
+        layout_ = ReadHeifLayout(file, ApplyOrientation());
+        width_ = layout_.width;
+        height_ = layout_.height;
+        // Over the pixel limit or larger than any picture: the probe's sizes say so, and libheif
+        // never reads it.
+        problem_ = layout_.problem;
+        if (!problem_.empty() || OverPixelLimit(width_, height_) ||
+            PixelBytes(width_, height_) > MaxPictureBytes)
+            return;
         context_.reset(Api().heif_context_alloc());
         if (!context_) {
             problem_ = "libheif cannot be used";
             return;
         }
-        const auto sideLimit = static_cast<int>(std::min<int64_t>(PixelLimit(), INT32_MAX));
-        Api().heif_context_set_maximum_image_size_limit(context_.get(), sideLimit);
+        Api().heif_context_set_maximum_image_size_limit(context_.get(), SideLimit(layout_));
         heif_error error =
             Api().heif_context_read_from_reader(context_.get(), &Reader, &client_, nullptr);
         heif_image_handle* handle = nullptr;
         if (!error.code)
             error = Api().heif_context_get_primary_image_handle(context_.get(), &handle);
         handle_.reset(handle);
-        if (error.code) {
-            problem_ = "a damaged HEIF file (" + Text(error) + ")";
-            return;
-        }
-        // The stored size is that of the coded image; the upright one, that after its
-        // transforms.
-        const bool applied = ApplyOrientation();
-        width_ = applied ? Api().heif_image_handle_get_width(handle)
-                         : Api().heif_image_handle_get_ispe_width(handle);
-        height_ = applied ? Api().heif_image_handle_get_height(handle)
-                          : Api().heif_image_handle_get_ispe_height(handle);
-        if (width_ < 1 || height_ < 1) problem_ = "no pixels (" + SizeText(width_, height_) + ")";
+        if (error.code) problem_ = ReadProblem(error, layout_);
     }
 
     const std::string& Problem() const { return problem_; }
+    const HeifLayout& Layout() const { return layout_; }
+    // What a decode holds for each pixel: libheif's planes (at most three full ones and alpha)
+    // and its interleaved picture, which a load adopts; for deeper samples, of two bytes each,
+    // and the 8-bit copy besides.
+    int64_t BytesPerPixelHeld() const {
+        const bool deep =
+            handle_ && Api().heif_image_handle_get_luma_bits_per_pixel(handle_.get()) > 8;
+        return deep ? 8 + 8 + 4 : 4 + 4;
+    }
     int64_t Width() const { return width_; }
     int64_t Height() const { return height_; }
     DecodeResult Decode(const PixelView& whole) const;
@@ -175,6 +212,7 @@ private:
     Decoded DecodeImage() const;
 
     Client client_;
+    HeifLayout layout_;
     std::unique_ptr<heif_context, ContextDeleter> context_;
     std::unique_ptr<heif_image_handle, HandleDeleter> handle_;
     std::string problem_;
@@ -207,7 +245,13 @@ HeifReader::Decoded HeifReader::DecodeImage() const {
     Decoded out;
     heif_image_handle* handle = handle_.get();
     const int bits = Api().heif_image_handle_get_luma_bits_per_pixel(handle);
-    if (bits < 1 || bits > 16) {
+    if (bits < 1) {
+        out.result = Refusal("a HEIF picture whose coded image gives no sample depth (no " +
+                             std::string(layout_.primaryKind == "av01" ? "av1C" : "decoder") +
+                             " configuration)");
+        return out;
+    }
+    if (bits > 16) {
         out.result =
             Refusal("a HEIF picture of " + std::to_string(bits) + "-bit samples, not supported");
         return out;
@@ -232,14 +276,22 @@ HeifReader::Decoded HeifReader::DecodeImage() const {
             Refusal("a kind of HEIF picture that libheif does not decode (" + Text(error) + ")");
         return out;
     }
+    if (error.code == heif_error_Memory_allocation_error) {
+        out.result = Refusal("a HEIF picture whose coded image is larger than the " +
+                             SizeText(layout_.storedWidth, layout_.storedHeight) +
+                             " its boxes give (" + Text(error) + ")");
+        return out;
+    }
     if (error.code) {
         out.result = Refusal("cut short or damaged inside its pixel data (" + Text(error) + ")");
         return out;
     }
     out.plane = Api().heif_image_get_plane(decoded, heif_channel_interleaved, &out.stride);
-    if (!out.plane || Api().heif_image_get_width(decoded, heif_channel_interleaved) != width_ ||
-        Api().heif_image_get_height(decoded, heif_channel_interleaved) != height_) {
-        out.result = Refusal("a HEIF picture whose decoded size differs from its header's");
+    const int width = Api().heif_image_get_width(decoded, heif_channel_interleaved);
+    const int height = Api().heif_image_get_height(decoded, heif_channel_interleaved);
+    if (!out.plane || width != width_ || height != height_) {
+        out.result = Refusal("a HEIF picture whose boxes give " + SizeText(width_, height_) +
+                             " pixels but whose coded image decodes to " + SizeText(width, height));
         return out;
     }
     out.bits = bits <= 8
@@ -280,30 +332,32 @@ DecodeResult HeifReader::DecodeOwn(Pixels& pixels) const {
     return decoded.result;
 }
 
-// Every HEIF file starts with its file type box; only such a file opens the library.
+// Every HEIF file starts with its file type box, naming a HEIF brand among its own (a main
+// brand of 'mif1' with 'heic' among the others, as much as 'heic' itself); only such a file
+// opens the library.
 bool IsHeif(std::span<const uint8_t> head) {
-    return head.size() >= 12 && std::memcmp(head.data() + 4, "ftyp", 4) == 0 && Library() &&
-           Api().heif_check_filetype(head.data(), static_cast<int>(head.size())) ==
-               heif_filetype_yes_supported;
+    return HasHeifBrand(head) && Library();
 }
 
-// "HEIC", "AVIF" or "HEIF", from the brands of the file type box.
-std::string KindOf(const InputFile& file) {
-    uint8_t head[64] = {};
-    const int64_t got = std::max<int64_t>(file.ReadAt(0, head, sizeof head), 0);
-    const char* type = Api().heif_get_file_mime_type(head, static_cast<int>(got));
-    const std::string mime = type ? type : "";
-    if (mime == "image/avif" || mime == "image/avif-sequence") return "AVIF";
-    if (mime == "image/heic" || mime == "image/heic-sequence") return "HEIC";
+// "HEIC", "AVIF" or "HEIF", from the brands of the file type box: its main brand where that
+// tells, else the first compatible one that does ('mif1' files list 'heic' or 'avif').
+std::string KindOf(const HeifLayout& layout) {
+    std::vector<std::string> brands = {layout.majorBrand};
+    brands.insert(brands.end(), layout.brands.begin(), layout.brands.end());
+    for (const std::string& brand : brands) {
+        if (brand == "avif" || brand == "avis") return "AVIF";
+        if (brand == "heic" || brand == "heix" || brand == "heim" || brand == "heis") return "HEIC";
+    }
     return "HEIF";
 }
 
 std::optional<ProbeResult> ProbeHeif(const InputFile& file) {
     const HeifReader reader(file);
     ProbeResult probe;
-    probe.format = KindOf(file);
+    probe.format = KindOf(reader.Layout());
     probe.problem = reader.Problem();
     SetUprightSize(probe, reader.Width(), reader.Height(), Upright);
+    probe.decodeBytes = PixelBytes(reader.Width(), reader.Height(), reader.BytesPerPixelHeld());
     return probe;
 }
 

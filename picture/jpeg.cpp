@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/checked_math.h"
 #include "picture/destination.h"
 #include "picture/formats.h"
 #include "picture/orientation.h"
@@ -211,6 +212,14 @@ bool ReadData(const InputFile& file, void* handle, const JpegFrame& f, std::vect
            static_cast<uint32_t>(width) == f.width && static_cast<uint32_t>(height) == f.height;
 }
 
+// What a decode holds: the file, read whole; the picture; and for a progressive file the
+// decoder's coefficients of every block, two bytes for each sample of each component at most.
+int64_t DecodeBytes(const JpegFrame& f, int64_t fileBytes) {
+    const bool progressive = f.marker == 0xC2 || f.marker == 0xCA;
+    const int64_t coefficients = progressive ? PixelBytes(f.width, f.height, 2 * f.components) : 0;
+    return SaturatingSum(SaturatingSum(PixelBytes(f.width, f.height), coefficients), fileBytes);
+}
+
 bool IsJpeg(std::span<const uint8_t> head) {
     return head.size() >= 3 && head[0] == MarkerStart && head[1] == 0xD8 && head[2] == MarkerStart;
 }
@@ -227,6 +236,7 @@ std::optional<ProbeResult> ProbeJpeg(const InputFile& file) {
     std::optional<std::string> problem = FrameProblem(*frame);
     if (!problem) problem = DataProblem(*frame, file.Size());
     probe.problem = problem.value_or("");
+    probe.decodeBytes = DecodeBytes(*frame, file.Size());
     return probe;
 }
 

@@ -24,9 +24,6 @@ namespace {
 // Blocks from this size on are mapped straight from the system: their pages arrive zeroed when
 // first touched, so nothing fills them twice, and they can be huge pages.
 constexpr size_t MappedBytes = size_t{1} << 20;
-// As much as any picture may take, as much as a screen image may: its rows are addressed with
-// 32-bit sizes by whoever draws it.
-constexpr int64_t MaxPictureBytes = INT32_MAX - 64;
 
 // What an input that is open but is no regular file is, in the user's words.
 std::string NotAFileProblem(mode_t mode) {
@@ -36,10 +33,11 @@ std::string NotAFileProblem(mode_t mode) {
     return "not a regular file";
 }
 
-// A picture larger than the machine's memory could only end in the process being killed.
-bool FitsInMemory(int64_t width, int64_t height) {
+// A decode that needs more than the machine's memory (the picture and what its library keeps
+// beside it) could only end in the process being killed.
+bool FitsInMemory(const ProbeResult& probe) {
     const int64_t memory = int64_t{::sysconf(_SC_PHYS_PAGES)} * ::sysconf(_SC_PAGESIZE);
-    return memory <= 0 || height <= memory / (width * 4);
+    return memory <= 0 || probe.decodeBytes <= memory;
 }
 
 LoadedPicture Failed(LoadFailure failure, std::string problem, std::string format = {}) {
@@ -61,7 +59,7 @@ std::optional<LoadedPicture> ProbeFailure(const ProbeResult& probe) {
     if (std::max(probe.width, probe.height) > INT32_MAX)
         return Failed(LoadFailure::TooLarge, "too large for a picture (" + size + ")",
                       probe.format);
-    if (!FitsInMemory(probe.width, probe.height))
+    if (!FitsInMemory(probe))
         return Failed(LoadFailure::TooLarge, "too large for this machine's memory (" + size + ")",
                       probe.format);
     if (probe.width * probe.height > MaxPictureBytes / 4)

@@ -20,7 +20,8 @@
 //   ink values inverted when Adobe's segment is there, as Adobe writes them.
 // - WebP: libwebp's decode, straight alpha; an animation's first frame on its canvas.
 // - TIFF: the first page as libtiff's RGBA reader gives it (16-bit samples (v + 128) / 257),
-//   associated alpha made straight (c x 255 / a), unassociated alpha as stored.
+//   associated alpha made straight (c x 255 / a, 16-bit samples before they are reduced),
+//   unassociated alpha as stored, CMYK with alpha keeping it.
 // - HEIC, AVIF: libheif's decode of the primary image to RGB(A), transforms applied, samples of
 //   more than 8 bits reduced to their high 8 bits.
 // - The EXIF orientation of a JPEG, PNG, WebP or TIFF is applied (see SetApplyOrientation).
@@ -29,6 +30,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -53,6 +55,9 @@ struct PixelView {
 // Pictures of more pixels than this are refused before anything is allocated for them: about
 // 2 GB of include file, and far beyond any screen.
 inline constexpr int64_t DefaultPixelLimit = 100'000'000;
+// As much as any picture may take, as much as a screen image may: its rows are addressed with
+// 32-bit sizes by whoever draws it.
+inline constexpr int64_t MaxPictureBytes = INT32_MAX - 64;
 // The limit every reader enforces, for the whole process; DefaultPixelLimit until a program
 // (bmp2bi --max-pixels) sets another. Values below 1 are taken as 1.
 void SetPixelLimit(int64_t pixels);
@@ -89,6 +94,10 @@ struct ProbeResult {
     // length alone; empty when nothing speaks against it.
     std::string problem;
     bool overPixelLimit = false;
+    // The memory a whole load holds at its peak, in bytes: the picture and what its decoding
+    // library keeps beside it (WebP's second buffer, an animation's canvas, libheif's planes,
+    // libtiff's strip). Saturated, never negative.
+    int64_t decodeBytes = 0;
     // Every pixel of the picture comes from the file (false: some keep their previous value).
     bool coversWhole = true;
 };

@@ -48,7 +48,10 @@ uint32_t Be32(const uint8_t* p) {
 // an orientation of sane size pass unchanged, checksums and all.
 class PixelChunkStream {
 public:
-    explicit PixelChunkStream(const InputFile& file) : stream_(file) {}
+    explicit PixelChunkStream(const InputFile& file) : stream_(file), fileSize_(file.Size()) {}
+
+    // A chunk whose length runs past the end of the file, in the file's numbers; empty if none.
+    const std::string& Problem() const { return problem_; }
 
     int64_t Read(uint8_t* out, int64_t count) {
         int64_t done = 0;
@@ -69,6 +72,7 @@ public:
             if (n == 0) break;
             passing_ -= n;
             done += n;
+            at_ += n;
         }
         return done;
     }
@@ -93,6 +97,8 @@ private:
             const int64_t got = stream_.Read(header.data(), header.size());
             if (got <= 0) return false;
             const uint32_t length = Be32(header.data());
+            NoteLength(header.data() + 4, length);
+            at_ += got;
             if (got < 8 || Kept(header.data() + 4, length)) {
                 pending_.assign(header.begin(), header.begin() + got);
                 pendingAt_ = 0;
@@ -100,10 +106,24 @@ private:
                 return true;
             }
             stream_.Skip(int64_t{length} + 4);
+            at_ += int64_t{length} + 4;
         }
     }
 
+    void NoteLength(const uint8_t* type, uint32_t length) {
+        const int64_t left = fileSize_ - at_ - 8;
+        if (!problem_.empty() || int64_t{length} <= left) return;
+        std::string name;
+        for (int i = 0; i < 4; ++i) name += type[i] >= 0x21 && type[i] < 0x7F ? char(type[i]) : '?';
+        problem_ = "its " + name + " chunk at byte " + std::to_string(at_) + " declares " +
+                   std::to_string(length) + " bytes, more than the " +
+                   std::to_string(std::max<int64_t>(left, 0)) + " left in the file";
+    }
+
     FileStream stream_;
+    int64_t fileSize_ = 0;
+    int64_t at_ = 0;  // in the file, of what the stream reads next
+    std::string problem_;
     bool started_ = false;
     std::vector<uint8_t> pending_;  // a chunk header read to judge it, for libspng
     size_t pendingAt_ = 0;
@@ -138,6 +158,7 @@ public:
         return error;
     }
     spng_ctx* Context() const { return context_.get(); }
+    const std::string& StreamProblem() const { return stream_.Problem(); }
     const spng_ihdr& Header() const { return header_; }
     // The orientation of an eXIf chunk before the image data, as it applies.
     int Orientation() const {
@@ -239,7 +260,8 @@ void ToColoursInPlace(uint8_t* row, RowForm form, int64_t width) {
 // destination are stored as they come: an interlaced picture's passes go straight to their
 // places, with no buffer of the whole picture. Then the chunks after the image data, through
 // the end chunk, must be whole.
-DecodeResult Damaged(int error) {
+DecodeResult Damaged(const PngReader& png, int error) {
+    if (!png.StreamProblem().empty()) return Refusal(png.StreamProblem(), true);
     return Refusal(std::string("damaged: ") + spng_strerror(error), true);
 }
 
@@ -301,7 +323,7 @@ DecodeResult DecodeRows(const PngReader& png, const ColourDestination& dest) {
     const bool interlaced = png.Header().interlace_method != SPNG_INTERLACE_NONE;
     if (const int error = spng_decode_image(c, nullptr, 0, form.format,
                                             SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE))
-        return Damaged(error);
+        return Damaged(png, error);
     const RowBuffers buffers(png.Header(), form, dest);
     int64_t rowsLeft = RowCount(png.Header());
     for (;;) {
@@ -311,13 +333,13 @@ DecodeResult DecodeRows(const PngReader& png, const ColourDestination& dest) {
         // an interlaced picture of one row, whose seventh pass is empty, reports it here.
         if (const int infoError = spng_get_row_info(c, &info)) {
             if (infoError == SPNG_EOI && rowsLeft == 0) break;
-            return Damaged(infoError);
+            return Damaged(png, infoError);
         }
         uint8_t* row = buffers.RowFor(info.row_num);
         const int error = spng_decode_row(c, row, buffers.rowBytes);
-        if (error != 0 && error != SPNG_EOI) return Damaged(error);
+        if (error != 0 && error != SPNG_EOI) return Damaged(png, error);
         --rowsLeft;
-        if (error == SPNG_EOI && rowsLeft != 0) return Damaged(error);
+        if (error == SPNG_EOI && rowsLeft != 0) return Damaged(png, error);
         if (buffers.straight) {
             ToColoursInPlace(row, form, png.Header().width);
         } else {
@@ -325,7 +347,7 @@ DecodeResult DecodeRows(const PngReader& png, const ColourDestination& dest) {
         }
         if (error == SPNG_EOI) break;
     }
-    if (const int chunkError = spng_decode_chunks(c)) return Damaged(chunkError);
+    if (const int chunkError = spng_decode_chunks(c)) return Damaged(png, chunkError);
     DecodeResult done;
     done.wrote = true;
     return done;

@@ -5,8 +5,14 @@
 // (v + 128) / 257, CMYK the naive R = (255 - C) x (255 - K) / 255. Associated alpha is turned into
 // straight alpha (c x 255 / a, as Pillow does); unassociated alpha stays as stored.
 //
-// libtiff's messages never reach the terminal: its errors, and its warnings while it reads the
-// pixels (where they mean damaged data), refuse the file with the first message as the reason.
+// Before any pixel is decoded, every strip or tile must hold enough bytes for what it decodes to
+// (tiff_strips.h). CMYK with alpha and 16-bit associated alpha are read sample by sample
+// (tiff_samples.h), as libtiff's RGBA reader would lose the alpha or the colours under it.
+//
+// libtiff's messages never reach the terminal. Errors in tags that it recovered from while
+// opening the file (an Orientation of 9) are passed over, as its own tools pass over them; its
+// errors while it reads the pixels, and its warnings then (where they mean damaged data, unlike
+// a strip's byte count that exceeds what it needs) refuse the file with the first message.
 #include <tiffio.h>
 
 #include <algorithm>
@@ -15,51 +21,27 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/checked_math.h"
 #include "picture/destination.h"
 #include "picture/formats.h"
 #include "picture/orientation.h"
-#include "picture/shared_library.h"
+#include "picture/tiff_library.h"
+#include "picture/tiff_samples.h"
+#include "picture/tiff_strips.h"
 
 namespace picture {
 
 namespace {
 
-// libtiff, opened the first time a TIFF file comes (shared_library.h).
-#define TIFF_FUNCTIONS(X)                   \
-    X(TIFFClientOpenExt)                    \
-    X(TIFFClose)                            \
-    X(TIFFGetField)                         \
-    X(TIFFGetFieldDefaulted)                \
-    X(TIFFOpenOptionsAlloc)                 \
-    X(TIFFOpenOptionsFree)                  \
-    X(TIFFOpenOptionsSetErrorHandlerExtR)   \
-    X(TIFFOpenOptionsSetMaxSingleMemAlloc)  \
-    X(TIFFOpenOptionsSetWarningHandlerExtR) \
-    X(TIFFRGBAImageBegin)                   \
-    X(TIFFRGBAImageEnd)                     \
-    X(TIFFRGBAImageGet)                     \
-    X(TIFFRGBAImageOK)                      \
-    X(TIFFSetField)
-
-struct TiffApi {
-    TIFF_FUNCTIONS(DECLARE_LIBRARY_FUNCTION)
-};
-
 const std::optional<TiffApi>& Library() {
-    static const std::optional<TiffApi> api =
-        OpenLibrary<TiffApi>(TIFF_SONAME, [](void* library, TiffApi& api) {
-            bool complete = true;
-            TIFF_FUNCTIONS(BIND_LIBRARY_FUNCTION)
-            return complete;
-        });
-    return api;
+    return TiffLibrary();
 }
 
-// Called only once Library() has been found: every reader checks it first.
 const TiffApi& Api() {
-    return *Library();
+    return Tiff();
 }
 
 // What libtiff reads through: the file, a position in it, and the first message it gave.
@@ -68,6 +50,7 @@ struct Client {
     int64_t position = 0;
     std::string error;
     bool warningsAreErrors = false;
+    std::vector<uint8_t> mapped;  // the whole file, where libtiff must read it mapped
 };
 
 tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size) {
@@ -101,8 +84,12 @@ toff_t SizeProc(thandle_t handle) {
     return static_cast<toff_t>(static_cast<Client*>(handle)->file->Size());
 }
 
-int MapProc(thandle_t, void**, toff_t*) {
-    return 0;
+int MapProc(thandle_t handle, void** base, toff_t* size) {
+    auto* client = static_cast<Client*>(handle);
+    if (client->mapped.empty()) return 0;
+    *base = client->mapped.data();
+    *size = static_cast<toff_t>(client->mapped.size());
+    return 1;
 }
 
 void UnmapProc(thandle_t, void*, toff_t) {}
@@ -114,14 +101,21 @@ void Keep(Client& client, const char* module, const char* format, va_list argume
     client.error = module && *module ? std::string(module) + ": " + text : std::string(text);
 }
 
+// A strip or tile with more bytes than it needs (as tiffcp writes tiles) is no damage, whether
+// libtiff calls it an error or a warning: the check before decoding has made sure that none has
+// too few.
+bool PassedOver(const char* format) {
+    return std::string_view(format).find("byte count") != std::string_view::npos;
+}
+
 int OnError(TIFF*, void* user, const char* module, const char* format, va_list arguments) {
-    Keep(*static_cast<Client*>(user), module, format, arguments);
+    if (!PassedOver(format)) Keep(*static_cast<Client*>(user), module, format, arguments);
     return 1;  // handled: the process-wide handlers (which print) are not called
 }
 
 int OnWarning(TIFF*, void* user, const char* module, const char* format, va_list arguments) {
     auto& client = *static_cast<Client*>(user);
-    if (client.warningsAreErrors) Keep(client, module, format, arguments);
+    if (client.warningsAreErrors && !PassedOver(format)) Keep(client, module, format, arguments);
     return 1;
 }
 
@@ -144,21 +138,14 @@ public:
     explicit TiffReader(const InputFile& file) {
         client_.file = &file;
         if (!Library()) return;
-        const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(
-            Api().TIFFOpenOptionsAlloc());
-        if (!options) return;
-        Api().TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), AllocationLimit());
-        Api().TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &client_);
-        Api().TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &client_);
-        tiff_.reset(Api().TIFFClientOpenExt("TIFF", "rm", &client_, ReadProc, WriteProc, SeekProc,
-                                            CloseProc, SizeProc, MapProc, UnmapProc,
-                                            options.get()));
+        Open("rm");
         if (!tiff_) return;
-        Api().TIFFGetField(tiff_.get(), TIFFTAG_IMAGEWIDTH, &width_);
-        Api().TIFFGetField(tiff_.get(), TIFFTAG_IMAGELENGTH, &height_);
-        uint16_t orientation = ORIENTATION_TOPLEFT;
-        Api().TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_ORIENTATION, &orientation);
-        orientation_ = AppliedOrientation(orientation);
+        strips_ = CheckStrips(tiff_.get());
+        if (strips_.rawTiles && file.Size() <= AllocationLimit()) {
+            client_.mapped.resize(static_cast<size_t>(file.Size()));
+            if (!file.ReadExactly(0, client_.mapped.data(), file.Size())) client_.mapped.clear();
+            if (!client_.mapped.empty()) Open("r");
+        }
     }
 
     // Why its first image cannot be read, if it cannot.
@@ -169,7 +156,16 @@ public:
         char message[1024] = "";
         if (!Api().TIFFRGBAImageOK(tiff_.get(), message))
             return std::string("a kind of TIFF picture that is not read (") + message + ")";
+        if (!strips_.problem.empty()) return strips_.problem;
         return std::nullopt;
+    }
+
+    // The picture, and a strip or tile beside it twice over (libtiff's, and one of ours where
+    // the samples are read here), and the file where libtiff reads it mapped.
+    int64_t DecodeBytes() const {
+        const int64_t strips = SaturatingProduct(strips_.largestBytes, 2);
+        return SaturatingSum(SaturatingSum(PixelBytes(width_, height_), strips),
+                             static_cast<int64_t>(client_.mapped.size()));
     }
 
     int64_t Width() const { return width_; }
@@ -178,6 +174,28 @@ public:
     DecodeResult Decode(const PixelView& whole);
 
 private:
+    // Opens the file's first image, `mode` "rm" reading it, "r" reading it from the mapping.
+    void Open(const char* mode) {
+        tiff_.reset();
+        const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(
+            Api().TIFFOpenOptionsAlloc());
+        if (!options) return;
+        Api().TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), AllocationLimit());
+        Api().TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &client_);
+        Api().TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &client_);
+        client_.position = 0;
+        tiff_.reset(Api().TIFFClientOpenExt("TIFF", mode, &client_, ReadProc, WriteProc, SeekProc,
+                                            CloseProc, SizeProc, MapProc, UnmapProc,
+                                            options.get()));
+        if (!tiff_) return;
+        client_.error.clear();  // what libtiff recovered from while reading the tags
+        Api().TIFFGetField(tiff_.get(), TIFFTAG_IMAGEWIDTH, &width_);
+        Api().TIFFGetField(tiff_.get(), TIFFTAG_IMAGELENGTH, &height_);
+        uint16_t orientation = ORIENTATION_TOPLEFT;
+        Api().TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_ORIENTATION, &orientation);
+        orientation_ = AppliedOrientation(orientation);
+    }
+
     std::string Message() const { return client_.error.empty() ? "unreadable" : client_.error; }
 
     Client client_;
@@ -185,6 +203,7 @@ private:
     uint32_t width_ = 0;
     uint32_t height_ = 0;
     int orientation_ = Upright;
+    StripCheck strips_;
 };
 
 // libtiff's raster (red, green, blue, alpha in memory) as 0xAARRGGBB, alpha made straight.
@@ -207,6 +226,15 @@ void ToColours(const PixelView& whole, bool premultiplied) {
 // The pixels as stored, top row first, into `whole` (rows packed, as libtiff writes them).
 DecodeResult TiffReader::Decode(const PixelView& whole) {
     TIFF* tiff = tiff_.get();
+    if (ReadsOwnSamples(tiff)) {
+        client_.warningsAreErrors = true;
+        DecodeResult result = DecodeOwnSamples(tiff, whole);
+        if (result.status == DecodeStatus::Decoded && !client_.error.empty())
+            return Refusal("cut short or damaged inside its pixel data (" + Message() + ")", true);
+        if (result.status != DecodeStatus::Decoded && !client_.error.empty())
+            result.problem += " (" + Message() + ")";
+        return result;
+    }
     // Unassociated alpha is declared associated for the reader, which then leaves it alone
     // instead of multiplying the colours by it: the values come as stored.
     uint16_t extraCount = 0;
@@ -252,6 +280,7 @@ std::optional<ProbeResult> ProbeTiff(const InputFile& file) {
     probe.format = "TIFF";
     probe.problem = reader.Problem().value_or("");
     SetUprightSize(probe, reader.Width(), reader.Height(), reader.Orientation());
+    probe.decodeBytes = reader.DecodeBytes();
     return probe;
 }
 

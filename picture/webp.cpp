@@ -1,16 +1,19 @@
 // WebP pictures through libwebp: lossy, lossless, with alpha; an animated file gives its first
-// frame on its canvas (libwebp's animation decoder, as GIF gives its first image on its screen).
-// libwebp decodes from memory, so the file is read whole: at most the length its RIFF header
-// declares, which the probe checks against the file's.
+// frame on its transparent canvas, as libwebp's animation decoder composes it (as GIF gives its
+// first image on its screen), decoded straight into the picture rather than through that
+// decoder's canvases. libwebp decodes from memory, so the file is read whole: at most the length
+// its RIFF header declares, which the probe checks against the file's.
 #include <webp/decode.h>
 #include <webp/demux.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "base/checked_math.h"
 #include "picture/destination.h"
 #include "picture/formats.h"
 #include "picture/orientation.h"
@@ -26,9 +29,6 @@ constexpr int64_t RiffHeaderBytes = 8;
 
 struct DemuxDeleter {
     void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
-};
-struct AnimDeleter {
-    void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
 };
 using Demuxer = std::unique_ptr<WebPDemuxer, DemuxDeleter>;
 
@@ -100,7 +100,7 @@ bool ReadWhole(const InputFile& file, std::vector<uint8_t>& bytes) {
 }
 
 // 0xAARRGGBB is blue, green, red, alpha in memory: libwebp's BGRA, straight alpha.
-DecodeResult DecodeStill(const std::vector<uint8_t>& bytes, const PixelView& whole) {
+DecodeResult DecodeStill(std::span<const uint8_t> bytes, const PixelView& whole) {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config)) return Refusal("the WebP decoder cannot be used");
     config.output.colorspace = MODE_BGRA;
@@ -123,29 +123,40 @@ DecodeResult DecodeStill(const std::vector<uint8_t>& bytes, const PixelView& who
     return Refusal("damaged inside its pixel data", true);
 }
 
-// The first frame of an animation on its canvas.
+// The first frame of an animation on its canvas, which starts transparent: the frame's pixels as
+// decoded, whether it is blended or not (the animation decoder blends nothing onto a canvas that
+// is all transparent).
 DecodeResult DecodeFirstFrame(const std::vector<uint8_t>& bytes, const PixelView& whole) {
-    WebPAnimDecoderOptions options;
-    if (!WebPAnimDecoderOptionsInit(&options)) return Refusal("the WebP decoder cannot be used");
-    options.color_mode = MODE_BGRA;
-    options.use_threads = 0;
-    const WebPData data = {bytes.data(), bytes.size()};
-    const std::unique_ptr<WebPAnimDecoder, AnimDeleter> decoder(
-        WebPAnimDecoderNew(&data, &options));
-    WebPAnimInfo info{};
-    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info) ||
-        info.canvas_width != whole.width || info.canvas_height != whole.height)
+    WebPData data = {bytes.data(), bytes.size()};
+    const Demuxer demux(WebPDemux(&data));
+    WebPIterator frame;
+    if (!demux || !WebPDemuxGetFrame(demux.get(), 1, &frame))
         return Refusal("a damaged WebP animation");
-    uint8_t* canvas = nullptr;
-    int timestamp = 0;
-    if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
-        return Refusal("cut short or damaged inside its first frame");
-    for (int64_t y = 0; y < whole.height; ++y)
-        std::memcpy(whole.pixels + y * whole.pitch, canvas + y * whole.width * 4,
-                    static_cast<size_t>(whole.width * 4));
-    DecodeResult done;
-    done.wrote = true;
-    return done;
+    const int64_t x = frame.x_offset, y = frame.y_offset, width = frame.width,
+                  height = frame.height;
+    const WebPData fragment = frame.fragment;
+    WebPDemuxReleaseIterator(&frame);
+    if (x < 0 || y < 0 || width < 1 || height < 1 || x + width > whole.width ||
+        y + height > whole.height)
+        return Refusal("a damaged WebP animation (its first frame lies outside its canvas)");
+    for (int64_t row = 0; row < whole.height; ++row) std::fill_n(whole.Row(row), whole.width, 0u);
+    const PixelView part{whole.pixels + y * whole.pitch + x * 4, width, height, whole.pitch, 4};
+    return DecodeStill({fragment.bytes, fragment.size}, part);
+}
+
+// What a decode holds: the file, read whole; the picture; and libwebp's own buffer of the
+// picture's size for a lossless one (or an animation, whose first frame may be), or its alpha
+// plane for a lossy one with alpha.
+int64_t DecodeBytes(const InputFile& file, const WebPHeader& header) {
+    const std::vector<uint8_t> start = ReadStart(file, HeaderBytes);
+    WebPBitstreamFeatures features{};
+    const bool known = WebPGetFeatures(start.data(), start.size(), &features) == VP8_STATUS_OK;
+    const bool lossless = header.animated || !known || features.format != 1;
+    const int64_t beside = lossless             ? PixelBytes(header.width, header.height)
+                           : features.has_alpha ? PixelBytes(header.width, header.height, 1)
+                                                : 0;
+    return SaturatingSum(SaturatingSum(PixelBytes(header.width, header.height), beside),
+                         file.Size());
 }
 
 bool IsWebP(std::span<const uint8_t> head) {
@@ -168,6 +179,7 @@ std::optional<ProbeResult> ProbeWebP(const InputFile& file) {
         if (ReadWhole(file, bytes)) orientation = Orientation(bytes);
     }
     SetUprightSize(probe, header.width, header.height, orientation);
+    probe.decodeBytes = DecodeBytes(file, header);
     return probe;
 }
 

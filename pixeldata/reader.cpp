@@ -181,9 +181,21 @@ std::string ValueCountMismatch(const IncludeFileStream& stream) {
     return ValueCountMismatch(stream.valueCount, width, height, stream.packed);
 }
 
-SizeCheck CheckDeclaredSize(int32_t width, int32_t height) {
+namespace {
+
+std::string AsWritten(int32_t value, std::string_view text) {
+    const std::string number = std::to_string(value);
+    text = include_file_detail::TrimBlanks(text);
+    if (text.empty() || text == number) return number;
+    return std::string(text) + " (the 32-bit " + number + ")";
+}
+
+}  // namespace
+
+SizeCheck CheckDeclaredSize(int32_t width, int32_t height, std::string_view widthText,
+                            std::string_view heightText) {
     const std::string size =
-        "width " + std::to_string(width) + " and height " + std::to_string(height);
+        "width " + AsWritten(width, widthText) + " and height " + AsWritten(height, heightText);
     if (width < 1 || height < 1) return {DeclaredSize::NoPixels, size + " make no picture"};
     const int64_t pixels = int64_t{width} * height;
     if (pixels <= picture::DefaultPixelLimit) return {};

@@ -339,8 +339,11 @@ struct SizeCheck {
 };
 
 // A width or height below 1 makes no picture; more than DefaultPixelLimit pixels are refused
-// before anything is allocated for them.
-SizeCheck CheckDeclaredSize(int32_t width, int32_t height);
+// before anything is allocated for them. The message gives the values as the file writes them
+// (`widthText`, `heightText`) where those are given and read as other numbers: 3037000500 is
+// read as the 32-bit -1257966796.
+SizeCheck CheckDeclaredSize(int32_t width, int32_t height, std::string_view widthText = {},
+                            std::string_view heightText = {});
 
 // Why a file read whole looks cut short: the conversion ends every line with CR LF, the last one
 // too, so a file that is empty or stops inside a line most likely lost its end, though its values

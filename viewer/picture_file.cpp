@@ -42,7 +42,10 @@ public:
             index_ += 4;
             return;
         }
-        for (const IncludeValue& value : values) Value(value.number);
+        for (const IncludeValue& value : values) {
+            if (!pixels_ && sizeValues_ < 2) sizeTexts_[sizeValues_] = value.Text();
+            Value(value.number);
+        }
     }
     void EndGroup() {}
     bool Stopped() const { return size_.verdict != DeclaredSize::Fits; }
@@ -51,7 +54,8 @@ public:
     int32_t Height() const { return height_; }
     // The verdict on the size; a file ending before its size reads the missing values as 0.
     SizeCheck TakeSize() {
-        return sizeValues_ < 2 ? CheckDeclaredSize(width_, height_) : std::move(size_);
+        return sizeValues_ < 2 ? CheckDeclaredSize(width_, height_, sizeTexts_[0], sizeTexts_[1])
+                               : std::move(size_);
     }
     picture::Pixels TakePixels() { return std::move(pixels_); }
 
@@ -85,7 +89,7 @@ private:
         if (sizeValues_ == 0) width_ = static_cast<int32_t>(value);
         if (sizeValues_ == 1) height_ = static_cast<int32_t>(value);
         if (++sizeValues_ != 2) return;
-        size_ = CheckDeclaredSize(width_, height_);
+        size_ = CheckDeclaredSize(width_, height_, sizeTexts_[0], sizeTexts_[1]);
         if (size_.verdict != DeclaredSize::Fits) return;
         // Filled with 0, the colour of the pixels whose values are missing.
         pixels_ = picture::Pixels::AllocateZeroed(width_, height_);
@@ -102,6 +106,7 @@ private:
     }
 
     uint64_t sizeValues_ = 0;
+    std::string sizeTexts_[2];  // as the file writes them
     int32_t width_ = 0;
     int32_t height_ = 0;
     SizeCheck size_;

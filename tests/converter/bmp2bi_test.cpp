@@ -198,6 +198,30 @@ TEST_F(Bmp2biTest, OneLinePerFailedFileAndTheRestConverted) {
     EXPECT_FALSE(fs::exists(dir / "Rescut.bi"));
 }
 
+// A scale far beyond any picture says the size it asked for, whatever the pixel limit.
+TEST_F(Bmp2biTest, AbsurdScalesSayTheSizeTheyAskFor) {
+    dir.Write("wide.bmp", bmp::Encode24({{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}}));
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--scale", "1e9"},
+         "brought to 4000000000 x 3000000000 it would have more pixels than the limit of "
+         "100000000"},
+        {{"--scale", "1e9", "--max-pixels", "9223372036854775807"},
+         "brought to 4000000000 x 3000000000 it would be too large for a picture"},
+        {{"--scale", "2e4", "--max-pixels", "9223372036854775807"},
+         "brought to 80000 x 60000 it would be too large for a picture"},
+        {{"--scale", "1e300", "--max-pixels", "9223372036854775807"},
+         "brought to 9007199254740992 x 9007199254740992 it would be too large"},
+    };
+    for (const auto& [options, problem] : cases) {
+        std::vector<std::string> args = options;
+        args.insert(args.end(), {"-f", "wide.bmp"});
+        const Outcome o = Run(args);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err.rfind("bmp2bi: wide.bmp: " + problem, 0), 0u) << o.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "Reswide.bi"));
+}
+
 TEST_F(Bmp2biTest, TopDownBitmapsAndPngFilesConvert) {
     dir.Write("down.bmp", bmp::Encode({.height = -1, .pixels = bmp::StoreRows({{0x123456}}, 24)}));
     ASSERT_TRUE(WritePng(dir / "sprite.sheet.png", 1, 1, {0xFF654321}));

@@ -1,7 +1,7 @@
-# One fuzz target per decoder, on the bitmap fragment's instrumented picture units: BMP, PNG,
-# JPEG and GIF with the bitmap fuzzer's seeds, WebP, TIFF, HEIC and AVIF with that format's files
-# of the picture library's table test, written by its tools. Each target passes over inputs of
-# other formats, and runs as long as the bitmap fuzz test.
+# One fuzz target per decoder, on the bitmap fragment's instrumented picture units, seeded with
+# that format's files of the picture library's table test (written by its tools, hostile ones
+# among them); BMP, PNG, JPEG and GIF with the bitmap fuzzer's seeds too. Each target passes over
+# inputs of other formats, and runs as long as the bitmap fuzz test.
 set(format_fuzz_options -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
 set(format_seeds ${CMAKE_CURRENT_BINARY_DIR}/format_seeds)
 add_custom_command(
@@ -12,6 +12,8 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -DFROM=${format_seeds}/all -DTO=${format_seeds}
           -P ${PROJECT_SOURCE_DIR}/tests/picture/sort_fuzz_seeds.cmake
   DEPENDS ${PROJECT_SOURCE_DIR}/tests/picture/make_format_pictures.py
+          ${PROJECT_SOURCE_DIR}/tests/picture/heif_boxes.py
+          ${PROJECT_SOURCE_DIR}/tests/picture/hostile_pictures.py
           ${PROJECT_SOURCE_DIR}/tests/picture/sort_fuzz_seeds.cmake
   COMMENT "Writing the format fuzzers' seed corpora"
   VERBATIM)
@@ -29,8 +31,10 @@ foreach(target bmp:BMP png:PNG jpeg:JPEG gif:GIF webp:WebP tiff:TIFF heif:HEIC,A
   target_link_libraries(${format}_fuzzer PRIVATE bitmap_fuzz_code picture)
   add_dependencies(${format}_fuzzer format_fuzz_seeds bitmap_fuzz_seeds)
   set(seeds ${format_seeds}/${format})
-  if(format MATCHES "^(bmp|png|jpeg|gif)$")
+  if(format STREQUAL "bmp")
     set(seeds ${bitmap_seeds})
+  elseif(format MATCHES "^(png|jpeg|gif)$")
+    list(APPEND seeds ${bitmap_seeds})
   endif()
   file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${format}_corpus)
   add_test(NAME fuzz_${format}

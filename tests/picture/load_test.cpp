@@ -2,6 +2,7 @@
 // reason; reduced loads.
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
+#include <webp/encode.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -51,11 +52,10 @@ Bytes WithHugeFrame(Bytes jpeg) {
 
 // A GIF whose first image claims 10000 x 10000 pixels and holds a few bytes of data.
 Bytes HugeGif() {
-    Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 0x10, 0x27, 0x10, 0x27, 0x80, 0, 0};
-    gif.insert(gif.end(), {0, 0, 0, 255, 255, 255});  // a two-colour table
-    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 0x10, 0x27, 0x10, 0x27, 0});
-    gif.insert(gif.end(), {2, 2, 0x4C, 0x01, 0, 0x3B});
-    return gif;
+    return {'G',  'I', 'F',  '8',  '9', 'a',  0x10, 0x27, 0x10, 0x27, 0x80, 0, 0,  // screen
+            0,    0,   0,    255,  255, 255,                                       // two colours
+            0x2C, 0,   0,    0,    0,   0x10, 0x27, 0x10, 0x27, 0,                 // image
+            2,    2,   0x4C, 0x01, 0,   0x3B};                                     // data, end
 }
 
 TEST(HostilePictures, RefusedBeforeTheWorkWithTheReason) {
@@ -73,6 +73,44 @@ TEST(HostilePictures, RefusedBeforeTheWorkWithTheReason) {
         EXPECT_EQ(picture::ProbeMemory(bytes).problem.empty(), problem.starts_with("has")) << what;
         EXPECT_EQ(loaded.problem.rfind(problem, 0), 0u) << what << ": " << loaded.problem;
         EXPECT_FALSE(loaded.pixels) << what;
+    }
+}
+
+// A lossless WebP of one colour, 0 bits a pixel, as libwebp writes it.
+Bytes LosslessWebP(int width, int height) {
+    const std::vector<uint8_t> rgba(size_t(width) * height * 4, 0x80);
+    uint8_t* out = nullptr;
+    const size_t size = WebPEncodeLosslessRGBA(rgba.data(), width, height, width * 4, &out);
+    Bytes webp(out, out + size);
+    WebPFree(out);
+    return webp;
+}
+
+Bytes LossyWebP(int width, int height) {
+    const std::vector<uint8_t> rgb(size_t(width) * height * 3, 0x80);
+    uint8_t* out = nullptr;
+    const size_t size = WebPEncodeRGB(rgb.data(), width, height, width * 3, 80, &out);
+    Bytes webp(out, out + size);
+    WebPFree(out);
+    return webp;
+}
+
+// The budget of a batch counts what each decoder keeps beside the picture: the estimate is at
+// least the picture and that, and no more than the picture and twice that.
+TEST(DecodeEstimates, ThePictureAndWhatItsDecoderKeeps) {
+    const int64_t picture = 1000 * 800 * 4;
+    const Bytes jpeg = ProgressiveJpeg();
+    const std::tuple<const char*, Bytes, int64_t> cases[] = {
+        {"a lossless WebP: libwebp's buffer of the picture's size", LosslessWebP(1000, 800),
+         2 * picture},
+        {"a lossy WebP without alpha: none", LossyWebP(1000, 800), picture},
+        {"a progressive JPEG: its coefficients, 2 bytes each", WithHugeFrame(jpeg),
+         int64_t{10000} * 10000 * (4 + 3 * 2)},
+    };
+    for (const auto& [what, bytes, least] : cases) {
+        const picture::ProbeResult probe = picture::ProbeMemory(bytes);
+        EXPECT_GE(probe.decodeBytes, least) << what;
+        EXPECT_LE(probe.decodeBytes, least + int64_t(bytes.size()) + (16 << 20)) << what;
     }
 }
 

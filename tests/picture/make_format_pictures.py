@@ -20,6 +20,9 @@ import zlib
 
 from PIL import Image
 
+import heif_boxes as hb
+import hostile_pictures as hostile
+
 CONVERT = "/usr/bin/convert"
 # EXIF orientation -> the transpose that makes the stored picture upright (as ImageOps uses).
 UPRIGHT = {2: Image.Transpose.FLIP_LEFT_RIGHT, 3: Image.Transpose.ROTATE_180,
@@ -98,6 +101,47 @@ def write_interlaced(out):
                         rgba = image.convert("RGBA").tobytes()
                     open(path + ".rgba", "wb").write(rgba)
                     listing.write(f"{name}\t{w}\t{h}\t0\t-\tPNG\n")
+
+
+def write_composed_heif(out, case, refused):
+    """HEIF files composed around heif-enc's coded images: crops (in the picture or reaching past
+    it, in fractions), turns and mirrors in either order, grids, 'mif1' as the main brand;
+    expected: libheif's own heif-convert. Hostile ones refused in their own numbers."""
+    path = lambda name: os.path.join(out, name)
+    heic = hb.coded_image(open(path("lossy.heic"), "rb").read())
+    avif = hb.coded_image(open(path("lossy.avif"), "rb").read())
+    fraction = hb.box(b"clap", struct.pack(">IIIIiIiI", 41, 2, 31, 2, 1, 2, -1, 3))
+    composed = [
+        ("clap.avif", hb.compose(avif, transforms=[hb.clap(21, 15, 3, -2)])),
+        ("clap_past_edges.avif", hb.compose(avif, transforms=[hb.clap(30, 20, 12, -9)])),
+        ("clap_fraction.avif", hb.compose(avif, transforms=[fraction])),
+        ("clap_irot.heic", hb.compose(heic, transforms=[hb.clap(21, 15, -5, 4), hb.irot(1)])),
+        ("irot_clap_imir.avif", hb.compose(avif, transforms=[hb.irot(3), hb.clap(15, 21, 2, 2),
+                                                             hb.imir(1)])),
+        ("imir.avif", hb.compose(avif, transforms=[hb.imir(0)])),
+        ("grid.heic", hb.compose(heic, grid=(2, 2, 2 * heic.width - 3, 2 * heic.height - 5))),
+        ("grid_clap.heic", hb.compose(heic, grid=(1, 2, 2 * heic.width, heic.height),
+                                      transforms=[hb.clap(40, 20, -9, 1)])),
+        ("mif1.heic", hb.compose(heic, brands=(b"mif1", [b"mif1", b"heic"]))),
+        ("mif1.avif", hb.compose(avif, brands=(b"mif1", [b"mif1", b"avif", b"miaf"]))),
+    ]
+    for name, data in composed:
+        open(path(name), "wb").write(data)
+        run("heif-convert", path(name), path(name + ".ref.png"))
+        case(name, "AVIF" if name.endswith(".avif") else "HEIC",
+             Image.open(path(name + ".ref.png")).convert("RGBA"))
+    made = hostile.write_hostile(out, open(path("lossy.heic"), "rb").read(),
+                                 open(path("lossy.avif"), "rb").read())
+    compact = hb.box(b"ftyp", b"mif3\0\0\0\0mif3avif") + hb.box(b"mini", bytes(40))
+    open(path("compact.avif"), "wb").write(compact)
+    made["compact.avif"] = "a HEIF file of the compact form"
+    for name, reason in [("compact.avif", "a HEIF file of brand 'mif3' without a whole 'meta' box"),
+                         ("grid20000.heic", "grid of 1 x 1 tiles of"),
+                         ("tiles10000.heic", "a grid of 10000 tiles, more than the 1024"),
+                         ("clap_zero.avif", "a crop (clap) with a denominator of 0"),
+                         ("unci.heic", "coded as 'unci'")]:
+        assert name in made
+        refused(name, None, reason)
 
 
 def main(out):
@@ -181,6 +225,26 @@ def main(out):
     case("magick_grey4.tif", "TIFF", pillow_decode("magick_grey4.tif"))
     run(CONVERT, path("alpha.png"), "-define", "tiff:alpha=associated", path("associated.tif"))
     case("associated.tif", "TIFF", pillow_decode("associated.tif"), 1)
+    # Premultiplied 16-bit colours made straight before they are reduced, and CMYK keeping its
+    # alpha; expected: the source (transparent pixels black, as premultiplied ones are)
+    run(CONVERT, path("alpha.png"), "-depth", "16", "-define", "tiff:alpha=associated",
+        path("associated16.tif"))
+    cleared = Image.new("RGBA", alpha.size)
+    cleared.putdata([p if p[3] else (0, 0, 0, 0) for p in alpha.getdata()])
+    case("associated16.tif", "TIFF", cleared, 1)
+    for depth in (8, 16):
+        run(CONVERT, path("alpha.png"), "-colorspace", "CMYK", "-depth", str(depth),
+            path(f"cmyk_alpha{depth}.tif"))
+        case(f"cmyk_alpha{depth}.tif", "TIFF", alpha, 1)
+    # Tiles of more bytes than they need, as tiffcp writes them
+    for name in ("rgb", "palette", "grey"):
+        run("tiffcp", "-t", "-w", "16", "-l", "16", path(f"pillow_{name}.tif"),
+            path(f"tiled_{name}.tif"))
+        case(f"tiled_{name}.tif", "TIFF", pillow_decode(f"pillow_{name}.tif"))
+    # Orientations out of range are ignored
+    for value in (0, 9, 65535):
+        noise.save(path(f"orientation{value}.tif"), tiffinfo={0x0112: value})
+        case(f"orientation{value}.tif", "TIFF", noise)
     tif = open(path("pillow_rgb.tif"), "rb").read()
     refused("cut.tif", tif[:len(tif) // 2], "cut short or damaged inside its pixel data")
     refused("no_directory.tif", tif[:8] + b"\xff\xff\xff\x7f" + tif[12:],
@@ -220,6 +284,7 @@ def main(out):
     heic = open(path("lossy.heic"), "rb").read()
     refused("cut.heic", heic[:len(heic) * 2 // 3], "")
     refused("cut_header.heic", heic[:300], "a damaged HEIF file")
+    write_composed_heif(out, case, refused)
 
     # The eight orientations of one picture: every file gives the same upright pixels
     for orientation in range(1, 9):
@@ -272,6 +337,25 @@ def main(out):
     lossless = bytearray(jpeg)
     lossless[frame + 1] = 0xC3
     refused("lossless.jpg", bytes(lossless), "a lossless JPEG")
+
+    # Files that cannot hold their pixels, or name what is not read
+    for name, reason in [("strip1k_rgba16.tif", "holds 1024 bytes, too few for the 800000000"),
+                         ("empty_strips.tif", "its strip 2 of 100 holds no data")]:
+        refused(name, None, reason)
+    png = open(path("orientation1.png"), "rb").read()
+    refused("idat_length.png", hostile.png_chunk_length(png, 0x7FFFFFFF),
+            "declares 2147483647 bytes, more than the")
+    noise.quantize(16).save(path("indexed.gif"))
+    refused("lzw11.gif", hostile.gif_code_size(open(path("indexed.gif"), "rb").read(), 11),
+            "an LZW code size of 11")
+    # An animation whose first frame lies inside its canvas; expected: libwebp's animation
+    # decoder through Pillow
+    part = alpha.crop((0, 0, 8, 6))
+    part.save(path("part.webp"), lossless=True, exact=True)
+    noise.save(path("whole.webp"), lossless=True)
+    run("webpmux", "-frame", path("part.webp"), "+50+4+2+0+b", "-frame", path("whole.webp"),
+        "+50+0+0", "-o", path("animated_part.webp"))
+    case("animated_part.webp", "WebP", pillow_decode("animated_part.webp"))
 
     # Formats not read, named
     refused("drawing.svg", b'<svg xmlns="http://www.w3.org/2000/svg"/>', "an SVG drawing")

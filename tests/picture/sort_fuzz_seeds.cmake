@@ -1,5 +1,5 @@
 # Copies the format fuzzers' seeds from FROM into one folder per target under TO.
-foreach(pair "webp:*.webp" "tiff:*.tif" "heif:*.heic;*.avif")
+foreach(pair "webp:*.webp" "tiff:*.tif" "heif:*.heic;*.avif" "png:*.png" "gif:*.gif" "jpeg:*.jpg")
   string(REPLACE ":" ";" parts "${pair}")
   list(POP_FRONT parts target)
   set(files)

@@ -107,6 +107,9 @@ TEST_F(PictureFileTest, FilesAreRecognisedByTheirContent) {
          "width 2000000000 and height 2000000000 make 4000000000000000000 pixels"},
         {"negative.bi", Bytes("Data -5\r\nData 3\r\n"), NoPicture,
          "width -5 and height 3 make no picture"},
+        {"wrapped.bi", Bytes("Data 3037000500\r\nData 3037000500\r\n"), NoPicture,
+         "width 3037000500 (the 32-bit -1257966796) and height 3037000500 (the 32-bit "
+         "-1257966796) make no picture"},
         {"malformed.bi", Bytes("pic:\r\nData 1\r\nPrint 1\r\n"), Malformed,
          "malformed line 3: expected a label"},
     };
