@@ -40,6 +40,9 @@ std::string PathOfPastedLine(std::string_view line) {
 }
 
 std::string ShownPath(std::string_view path) {
+    // A short path keeps its bytes, so that a console escapes them as they are; a box makes
+    // its texts valid UTF-8 itself.
+    if (path.size() <= static_cast<size_t>(ShownPathLimit)) return std::string(path);
     return ShortenedInMiddle(path, ShownPathLimit);
 }
 

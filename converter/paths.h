@@ -14,7 +14,7 @@ std::string PathOfPastedLine(std::string_view line);
 // About as many characters as a box shows of a path: a longer one loses its middle.
 inline constexpr int32_t ShownPathLimit = 200;
 // `path` as a box shows it, at most ShownPathLimit characters, in a time that does not grow with
-// it.
+// it: a short one as it is, a longer one valid UTF-8.
 std::string ShownPath(std::string_view path);
 // `text` with `path` in it shown as ShownPath shows it.
 std::string WithShownPath(std::string text, std::string_view path);
