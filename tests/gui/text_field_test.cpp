@@ -2,63 +2,15 @@
 
 #include <tuple>
 
-#include "base/text_encoding.h"
-#include "screen/keyboard.h"
-#include "tests/gui/widget_test_support.h"
+#include "tests/gui/text_field_fixture.h"
 
 namespace {
 
-using namespace widget_test;
-using screen_internal::ShiftHeld;
-namespace hid = screen_internal::hid;
+using namespace text_field_test;
 
-using screen_internal::CtrlHeld;
 constexpr int32_t UpKey = (72 << 8) | 0xFF;
 constexpr int32_t PageUpKey = (73 << 8) | 0xFF;
 constexpr int32_t RightArrowKey = (77 << 8) | 0xFF;
-
-// Column x is black in the caret's 8 rows from `top` and not in the rows just above and below.
-::testing::AssertionResult CaretAt(int32_t x, int32_t top) {
-    for (int32_t y = top - 1; y <= top + 8; ++y) {
-        const bool caret = y >= top && y < top + 8;
-        if ((GetPixel(nullptr, x, y) == 0x00000000) != caret)
-            return ::testing::AssertionFailure() << "at " << x << ", " << y;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-class TextFieldTest : public WidgetTest {
-protected:
-    // Rest the pointer on (x, y), press the left button there and let go: one Update each.
-    static void ClickAt(TextField& field, int32_t x, int32_t y) {
-        UserAt(x, y);
-        Update(field);
-        UserAt(x, y, 1);
-        Update(field);
-        UserAt(x, y);
-        Update(field);
-    }
-    static void Focus(TextField& field) { ClickAt(field, field.X + 2, field.Y + 2); }
-    // Types `keys` one character per Update: "\b" is Backspace, "\x16" Ctrl+V.
-    static void Type(TextField& field, std::string_view keys) {
-        for (int32_t i = 0; i < CharacterCount(keys); ++i) {
-            const size_t at = CharacterOffset(keys, i);
-            UserTypes(keys.substr(at, CharacterOffset(keys, i + 1) - at));
-            Update(field);
-        }
-    }
-    // A field the host filled, with the caret and the selection's other end put where given.
-    static void Settle(TextField& field, int32_t caret, int32_t selectionStart) {
-        Update(field);
-        field.CaretPos = caret;
-        field.SelectionStart = selectionStart;
-    }
-    static void PlayKeys(TextField& field, std::string_view keys);
-    // Runs Updates until the caret is in its visible phase, so that Draw shows it.
-    static void UntilCaretShows(TextField& field) {
-        while (field.BlinkCounter != 1) Update(field);
-    }
-};
 
 TEST_F(TextFieldTest, FieldOfFiftyAtTenTenSpansTenToFourFourteen) {
     TextField field(TextFieldKind::ScrollTextBox, 10, 10, 50, "abc");
@@ -374,136 +326,6 @@ TEST_F(TextFieldTest, CharactersShowAsTheFontsGlyphsOrQuestionMarks) {
     ExpectedFrame expected;
     expected.Place(10, 10, "text_fields_beyond_ascii");
     EXPECT_TRUE(ShowsFrame(expected));
-}
-
-// Plays `keys`, one Update each: "'text'" types its characters; a key is named L, R, H, E, D, B
-// (the arrows, Home, End, Delete, Backspace), Ins or a letter, after "^" for Ctrl and "S-" for
-// Shift; "10L" presses Left ten times before the first of ten Updates.
-void TextFieldTest::PlayKeys(TextField& field, std::string_view keys) {
-    const std::pair<std::string_view, uint32_t> named[] = {
-        {"L", hid::Left},   {"R", hid::Right},     {"H", hid::Home},    {"E", hid::End},
-        {"D", hid::Delete}, {"B", hid::Backspace}, {"Ins", hid::Insert}};
-    while (!keys.empty()) {
-        const size_t end =
-            std::min(keys.front() == '\'' ? keys.find('\'', 1) + 1 : keys.find(' '), keys.size());
-        std::string_view key = keys.substr(0, end);
-        keys.remove_prefix(std::min(end + 1, keys.size()));
-        if (key.front() == '\'') {
-            Type(field, key.substr(1, key.size() - 2));
-            continue;
-        }
-        const int32_t times = key.starts_with("10") ? 10 : 1;
-        if (times == 10) key.remove_prefix(2);
-        uint32_t modifiers = 0;
-        if (key.starts_with("^")) {
-            modifiers |= CtrlHeld;
-            key.remove_prefix(1);
-        }
-        if (key.starts_with("S-")) {
-            modifiers |= ShiftHeld;
-            key.remove_prefix(2);
-        }
-        // A letter's key, or a named one.
-        uint32_t usage = hid::A + static_cast<uint32_t>(key[0] - 'a');
-        char32_t character = static_cast<char32_t>(key[0]);
-        for (const auto& [name, namedUsage] : named) {
-            if (key == name) {
-                usage = namedUsage;
-                character = 0;
-            }
-        }
-        for (int32_t i = 0; i < times; ++i) headless::PressDesktopKey(usage, modifiers, character);
-        headless::Sync();
-        for (int32_t i = 0; i < times; ++i) Update(field);
-    }
-}
-
-// The editing keys of a desktop field, the selection and the clipboard.
-TEST_F(TextFieldTest, EditsAsDesktopFieldsDo) {
-    using enum TextFieldKind;
-    struct Case {
-        TextFieldKind kind;
-        int32_t length;
-        std::string text;
-        int32_t caret;
-        int32_t selectionStart;
-        std::string keys;
-        std::string textAfter;
-        int32_t caretAfter;
-        int32_t selectionStartAfter;
-        std::string clipboardAfter;  // the clipboard holds "before" at first
-    };
-    const Case cases[] = {
-        {ScrollTextBox, 50, "/home/u/pics/a.png", 18, 18, "^a 'b.png'", "b.png", 5, 5, "before"},
-        // Ten taps before the field looks: none lost.
-        {TextBox, 20, "abcdefghijkl", 12, 12, "10L 'X'", "abXcdefghijkl", 3, 3, "before"},
-        {TextBox, 20, "ab", 0, 0, "L R R R", "ab", 2, 2, "before"},  // stops at either end
-        {TextBox, 20, "abc", 1, 1, "H 'x' E 'y'", "xabcy", 5, 5, "before"},
-        {TextBox, 20, "abc", 1, 1, "D E D", "ac", 2, 2, "before"},
-        {TextBox, 20, "hello world", 11, 11, "S-L S-L S-L S-L S-L B", "hello ", 6, 6, "before"},
-        {TextBox, 20, "abc def", 4, 4, "S-H 'x'", "xdef", 1, 1, "before"},
-        {TextBox, 20, "abcdef", 4, 4, "S-L S-L R", "abcdef", 4, 4, "before"},  // to its end
-        {TextBox, 20, "abcdef", 4, 4, "S-R S-R L", "abcdef", 4, 4, "before"},  // to its start
-        // By words: Ctrl+Left to a word's start, Ctrl+Right to its end; "/" and "." part them.
-        {ScrollTextBox, 50, "/tmp/pics/a.png", 15, 15, "^L ^L ^L ^R", "/tmp/pics/a.png", 9, 9,
-         "before"},
-        {TextBox, 20, "one two", 7, 7, "^B", "one ", 4, 4, "before"},
-        {TextBox, 20, "a/b", 3, 3, "H ^D", "/b", 0, 0, "before"},
-        // The clipboard: Ctrl+C, Ctrl+X, Ctrl+V and the older Ctrl+Insert, Shift+Delete,
-        // Shift+Insert; a paste replaces the selection with the clipboard's first line.
-        {ScrollTextBox, 50, "/tmp/pics/a.png", 15, 15, "^S-L ^x", "/tmp/pics/a.", 12, 12, "png"},
-        {TextBox, 20, "abc", 1, 1, "^a ^c", "abc", 3, 0, "abc"},
-        {TextBox, 20, "abc", 3, 3, "^a ^Ins S-D S-Ins S-Ins", "abcabc", 6, 6, "abc"},
-        {ScrollTextBox, 50, "old/path", 8, 8, "^a ^c ^a 'x' ^v", "xold/path", 9, 9, "old/path"},
-        // A password is neither copied nor cut; typing replaces its selection.
-        {PasswordBox, 20, "secret", 6, 6, "^a ^c ^x 'x'", "x", 1, 1, "before"},
-        // A full TextBox takes a key in place of a selection, and no more.
-        {TextBox, 3, "abc", 3, 3, "S-L 'xy'", "abx", 3, 3, "before"},
-        // A long ScrollTextBox keeps the caret in its visible tail; Ctrl+A takes it all.
-        {ScrollTextBox, 4, "abcdefgh", 8, 8, "H 'x'", "abcdxefgh", 5, 5, "before"},
-        {ScrollTextBox, 4, "abcdefgh", 8, 8, "S-H", "abcdefgh", 4, 8, "before"},
-        {ScrollTextBox, 4, "abcdefgh", 8, 8, "^a 'z'", "z", 1, 1, "before"},
-    };
-    for (const Case& c : cases) {
-        TextField field(c.kind, 10, 10, c.length, c.text);
-        field.Focused = 1;
-        Settle(field, c.caret, c.selectionStart);
-        headless::SetClipboardText("before");
-        PlayKeys(field, c.keys);
-        EXPECT_EQ(field.Text, c.textAfter) << c.text << ": " << c.keys;
-        EXPECT_EQ(field.CaretPos, c.caretAfter) << c.text << ": " << c.keys;
-        EXPECT_EQ(field.SelectionStart, c.selectionStartAfter) << c.text << ": " << c.keys;
-        EXPECT_EQ(ClipboardText(), c.clipboardAfter) << c.text << ": " << c.keys;
-    }
-}
-
-// A double click selects everything; Shift with a click extends the selection to it. The
-// selection shows inverted while the field has the focus.
-TEST_F(TextFieldTest, DoubleClickAndShiftClickSelectAndTheSelectionShowsInverted) {
-    TextField field(TextFieldKind::ScrollTextBox, 10, 10, 20, "/home/u/pics/sunset.png");
-    ClickAt(field, 10 + 4, 15);
-    ClickAt(field, 10 + 5, 15);
-    EXPECT_EQ(field.SelectionStart, 0);
-    EXPECT_EQ(field.CaretPos, 23);
-
-    ClickAt(field, 10 + 3 + 8 * 5, 15);  // before "pics" (three characters scrolled out)
-    headless::SetKeyHeld(scan_code::LeftShift, true);
-    ClickAt(field, 10 + 3 + 8 * 16, 15);  // after "sunset"
-    headless::SetKeyHeld(scan_code::LeftShift, false);
-    EXPECT_EQ(field.SelectionStart, 8);
-    EXPECT_EQ(field.CaretPos, 19);
-
-    UserAt(300, 100);  // the pointer's sprite is no part of the field
-    UntilCaretShows(field);
-    Draw(field);
-    ExpectedFrame expected;
-    // "me/u/pics/sunset.png" with "pics/sunset" white on black; the caret lies in the black.
-    expected.Place(10, 10, "scroll_text_box_with_selection");
-    EXPECT_TRUE(ShowsFrame(expected));
-
-    Type(field, "\r");  // without the focus, no selection shows
-    Draw(field);
-    EXPECT_EQ(GetPixel(nullptr, 10 + 3 + 8 * 5, 10 + 3), 0x00FFFFFFu);
 }
 
 }  // namespace
