@@ -20,6 +20,16 @@ int32_t CharacterCount(std::string_view text);
 // The byte offset at which character `index` starts: 0 for index <= 0, the size from the
 // character count on.
 size_t CharacterOffset(std::string_view text, int32_t index);
+// The byte offset at which the last `count` characters of `text` start (0 when it holds no more),
+// found from its end: a time bounded by `count`, whatever the text's length.
+size_t LastCharactersOffset(std::string_view text, int32_t count);
+// The text with each malformed part replaced by U+FFFD: safe to hand to anything that expects
+// UTF-8.
+std::string ValidUtf8(std::string_view text);
+// At most `maxCharacters` (at least 3) characters of `text`, as valid UTF-8: a longer text keeps
+// its start and its end around a "\u2026" in place of its middle. Takes a time bounded by
+// `maxCharacters`, not by the text's length, when the text is longer.
+std::string ShortenedInMiddle(std::string_view text, int32_t maxCharacters);
 // One code point in UTF-8; a surrogate or a value beyond U+10FFFF becomes U+FFFD.
 std::string EncodeUtf8(char32_t codePoint);
 // The text as DrawText shows it: one code page 437 glyph code per character, "?" for the

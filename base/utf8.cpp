@@ -1,6 +1,10 @@
 #include "base/utf8.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 namespace screen_internal {
 
@@ -61,16 +65,110 @@ DecodedCharacter DecodeCharacter(std::string_view text, size_t at) {
     return {whole ? c : ReplacementCharacter, taken, whole};
 }
 
+namespace {
+
+// How many bytes from `at` on are ASCII, up to `most`, looked at eight at a time: paths and
+// pasted text are mostly ASCII, and a field may hold megabytes of it.
+size_t AsciiRun(std::string_view text, size_t at, size_t most = SIZE_MAX) {
+    constexpr uint64_t HighBits = 0x8080808080808080u;
+    const size_t end = at + std::min(most, text.size() - at);
+    size_t i = at;
+    for (uint64_t block = 0; i + sizeof block <= end; i += sizeof block) {
+        std::memcpy(&block, text.data() + i, sizeof block);
+        if (block & HighBits) break;
+    }
+    while (i < end && static_cast<uint8_t>(text[i]) < 0x80) ++i;
+    return i - at;
+}
+
+// Bytes that only continue a character; any other byte starts one.
+bool IsContinuation(char byte) {
+    return (static_cast<uint8_t>(byte) & 0xC0) == 0x80;
+}
+
+// A character's first byte, at `at` or at most three bytes before it: the nearest byte that is
+// no continuation byte starts one; a byte with three continuation bytes before it cannot belong
+// to an earlier character, which has at most three.
+size_t CharacterStartAtOrBefore(std::string_view text, size_t at) {
+    for (size_t back = 0; back <= 3 && back <= at; ++back)
+        if (!IsContinuation(text[at - back])) return at - back;
+    return at;
+}
+
+// The offsets at which the characters of text[from, size) start, `from` starting one.
+std::vector<size_t> CharacterStarts(std::string_view text, size_t from) {
+    std::vector<size_t> starts;
+    for (size_t i = from; i < text.size(); i += DecodeCharacter(text, i).length)
+        starts.push_back(i);
+    return starts;
+}
+
+constexpr std::string_view Ellipsis = "\xE2\x80\xA6";
+
+}  // namespace
+
 int32_t CharacterCount(std::string_view text) {
-    int32_t count = 0;
-    for (size_t i = 0; i < text.size(); i += DecodeCharacter(text, i).length) ++count;
-    return count;
+    int64_t count = 0;
+    for (size_t i = 0; i < text.size();) {
+        const size_t ascii = AsciiRun(text, i);
+        count += static_cast<int64_t>(ascii);
+        i += ascii;
+        if (i == text.size()) break;
+        i += DecodeCharacter(text, i).length;
+        ++count;
+    }
+    return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX));
 }
 
 size_t CharacterOffset(std::string_view text, int32_t index) {
     size_t i = 0;
-    for (int32_t n = 0; n < index && i < text.size(); ++n) i += DecodeCharacter(text, i).length;
+    for (int64_t left = index; left > 0 && i < text.size();) {
+        const size_t ascii = AsciiRun(text, i, static_cast<size_t>(left));
+        i += ascii;
+        left -= static_cast<int64_t>(ascii);
+        if (left == 0 || i == text.size()) break;
+        i += DecodeCharacter(text, i).length;
+        --left;
+    }
     return i;
+}
+
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const size_t ascii = AsciiRun(text, i);
+        out.append(text.substr(i, ascii));
+        i += ascii;
+        if (i == text.size()) break;
+        const DecodedCharacter d = DecodeCharacter(text, i);
+        out.append(d.wellFormed ? text.substr(i, d.length) : EncodeUtf8(ReplacementCharacter));
+        i += d.length;
+    }
+    return out;
+}
+
+size_t LastCharactersOffset(std::string_view text, int32_t count) {
+    if (count <= 0) return text.size();
+    const auto wanted = static_cast<size_t>(count);
+    // The last characters lie within four bytes each of the end. The search starts where a
+    // decode from the very start would also have started a character.
+    const size_t from = text.size() - std::min(text.size(), 4 * wanted);
+    const std::vector<size_t> starts = CharacterStarts(text, CharacterStartAtOrBefore(text, from));
+    if (starts.size() <= wanted) return starts.empty() ? 0 : starts.front();  // all of them
+    return starts[starts.size() - wanted];
+}
+
+std::string ShortenedInMiddle(std::string_view text, int32_t maxCharacters) {
+    const auto most = static_cast<size_t>(std::max(maxCharacters, 3));
+    const size_t head = CharacterOffset(text, static_cast<int32_t>(most));
+    if (head == text.size()) return ValidUtf8(text);  // it fits
+    const size_t keptAtStart = (most - 1) / 2;
+    const size_t keptAtEnd = most - 1 - keptAtStart;
+    const size_t tail = LastCharactersOffset(text, static_cast<int32_t>(keptAtEnd));
+    const size_t headEnd = CharacterOffset(text, static_cast<int32_t>(keptAtStart));
+    return ValidUtf8(text.substr(0, headEnd)) + std::string(Ellipsis) +
+           ValidUtf8(text.substr(tail));
 }
 
 std::string EncodeUtf8(char32_t c) {

@@ -138,15 +138,15 @@ struct Terminal {
 };
 
 // Said before a large include file is written, which then is.
-std::function<bool(int64_t, int64_t, int64_t)> LargeFileWarning(const Bmp2biOptions& o,
-                                                                const std::string& input,
-                                                                Terminal& terminal) {
+std::function<LargeFileAnswer(int64_t, int64_t, int64_t)> LargeFileWarning(const Bmp2biOptions& o,
+                                                                           const std::string& input,
+                                                                           Terminal& terminal) {
     if (o.quiet) return {};
     return [&input, &terminal](int64_t bytes, int64_t width, int64_t height) {
         terminal.Error(input + ": warning: the include file takes " + Size(bytes) + " for " +
                        std::to_string(width) + " x " + std::to_string(height) +
                        " pixels; --fit WxH makes it smaller");
-        return true;
+        return LargeFileAnswer::Write;
     };
 }
 

@@ -24,15 +24,17 @@ std::string ErrorText(const std::string& what, const std::string& path, int erro
     return what + " " + path + ": " + std::strerror(error);
 }
 
-// Whether a large include file may be written; the exact size is counted only when the largest
-// lines could reach the limit.
-bool AllowedSize(const ConversionJob& job, const IncludeContent& content,
-                 const IncludeFormat& format, const picture::PixelView& pixels) {
+// What to do with the include file of `pixels`: only a large one is asked about, and its exact
+// size is counted only when the largest lines could reach the limit.
+LargeFileAnswer SizeAnswer(const ConversionJob& job, const IncludeContent& content,
+                           const IncludeFormat& format, const picture::PixelView& pixels) {
     // No form takes more than a numbered listing of one pixel a line, "65529 DATA 255,255,255,255".
     constexpr int64_t mostBytesPerPixel = 32;
-    if (mostBytesPerPixel * pixels.width * pixels.height <= LargeIncludeFileBytes) return true;
+    if (mostBytesPerPixel * pixels.width * pixels.height <= LargeIncludeFileBytes)
+        return LargeFileAnswer::Write;
     const int64_t bytes = IncludeFileBytes(content.sections, format);
-    return bytes <= LargeIncludeFileBytes || job.allowLarge(bytes, pixels.width, pixels.height);
+    if (bytes <= LargeIncludeFileBytes) return LargeFileAnswer::Write;
+    return job.allowLarge(bytes, pixels.width, pixels.height);
 }
 
 // What is written, and how.
@@ -121,18 +123,30 @@ ConversionResult RunConversion(const ConversionJob& job, const ConversionOptions
                                                : LoadPicture(job.inputPath, loadOptions);
     if (!loaded.pixels) return {ConversionStatus::LoadFailed, loaded.problem};
     // The picture is whole in memory before anything about the output is looked at.
-    const ShapedPicture shaped = ApplyShaping(std::move(loaded.pixels), options.shaping,
-                                              {loaded.fullWidth, loaded.fullHeight});
+    ShapedPicture shaped = ApplyShaping(std::move(loaded.pixels), options.shaping,
+                                        {loaded.fullWidth, loaded.fullHeight});
     if (!shaped.problem.empty()) return {ConversionStatus::LoadFailed, shaped.problem};
-    const IncludeContent content =
+    IncludeContent content =
         PrepareContent(shaped.view, job.label, options.format, options.treatment);
     if (!content.problem.empty()) return {ConversionStatus::Unfit, content.problem};
-    if (job.allowLarge && !AllowedSize(job, content, options.format, shaped.view))
-        return {ConversionStatus::DeclinedLarge, {}};
+    const LargeFileAnswer answer = job.allowLarge
+                                       ? SizeAnswer(job, content, options.format, shaped.view)
+                                       : LargeFileAnswer::Write;
+    if (answer == LargeFileAnswer::Decline) return {ConversionStatus::DeclinedLarge, {}};
+    if (answer == LargeFileAnswer::Fit) {
+        // Only the window offers this, and it leaves the pixels untreated, so shrinking the
+        // picture that was laid out is shrinking the loaded one.
+        shaped = FitInside(std::move(shaped), LargeFileFit);
+        if (!shaped.problem.empty()) return {ConversionStatus::LoadFailed, shaped.problem};
+        content = PrepareContent(shaped.view, job.label, options.format, options.treatment);
+        if (!content.problem.empty()) return {ConversionStatus::Unfit, content.problem};
+    }
     const Writing writing{content, options.format};
-    const ConversionResult result =
+    ConversionResult result =
         options.toStandardOutput ? WriteToStandardOutput(job, writing) : WriteToFile(job, writing);
     if (options.toStandardOutput && result.status == ConversionStatus::Done && job.written)
         job.written();
+    if (result.status == ConversionStatus::Done)
+        result.size = {shaped.view.width, shaped.view.height};
     return result;
 }

@@ -38,10 +38,16 @@ struct ConversionResult {
     ConversionStatus status = ConversionStatus::Done;
     std::string problem;  // for every status but Done and the declines
     int64_t bytes = 0;    // of the include file written (Done)
+    Dimensions size{};    // of the picture written (Done)
 };
 
 // Include files above this size are worth a question before they are written.
 inline constexpr int64_t LargeIncludeFileBytes = 100'000'000;
+
+// What becomes of a large include file: written as it is, not at all, or of the picture shrunk to
+// fit LargeFileFit (as bmp2bi --fit does it), which gives a small one.
+enum class LargeFileAnswer { Write, Decline, Fit };
+inline constexpr Dimensions LargeFileFit{640, 480};
 
 struct ConversionJob {
     std::string inputPath;
@@ -56,8 +62,8 @@ struct ConversionJob {
     // Optional: pixels written so far, of all.
     std::function<void(int64_t done, int64_t total)> progress;
     // Optional: asked, once the picture is loaded, when its include file would be larger than
-    // LargeIncludeFileBytes; true writes it.
-    std::function<bool(int64_t bytes, int64_t width, int64_t height)> allowLarge;
+    // LargeIncludeFileBytes.
+    std::function<LargeFileAnswer(int64_t bytes, int64_t width, int64_t height)> allowLarge;
     // Optional: called once the include file is whole in place, before the picture's memory is
     // given back.
     std::function<void()> written;

@@ -53,9 +53,10 @@ std::optional<int> AnswerArguments(int argc, char** argv) {
 }
 
 void AddWidgets(GUI& gui, ConverterState& state) {
-    state.InputPath = GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 10, FieldLength));
-    state.OutputName = GetScrollTextBox(
+    ScrollTextBox* inputPath = GetScrollTextBox(gui, AddScrollTextBox(gui, 10, 10, FieldLength));
+    ScrollTextBox* outputName = GetScrollTextBox(
         gui, AddScrollTextBox(gui, 10, 30, FieldLength, std::string(DefaultOutputName)));
+    AttachFields(state, *inputPath, *outputName);
     const WidgetEvent handleButton = [&state](const std::string& buttID) {
         HandleButton(state, buttID);
     };

@@ -5,6 +5,7 @@
 #include "base/printable.h"
 #include "converter/conversion.h"
 #include "converter/file_dialog.h"
+#include "converter/paths.h"
 #include "converter/start.h"
 
 namespace {
@@ -34,13 +35,13 @@ void FillFields(ConverterState& state, const std::string& path) {
     PlaceOutputName(state, DeriveOutputName(path));
 }
 
-// A cancelled dialog empties the input path, and the output name becomes "Res.bi".
+// A cancelled dialog leaves both fields as they were.
 void ChooseFile(ConverterState& state) {
     const FileChoice choice =
         FileDialog(state.Desktop, FileDialogOpen, PictureFilter, FirstFilter, ".", "");
     if (choice.status == ChoiceStatus::Unavailable)
         ReportError("converter", "no desktop to show the file dialog on");
-    FillFields(state, choice.path);
+    if (choice.status == ChoiceStatus::Chosen) FillFields(state, choice.path);
 }
 
 // A box no desktop could show still reaches a console user, on one line.
@@ -68,13 +69,20 @@ Dialogs WithBusyPointer(const Dialogs& dialogs) {
 
 void Start(ConverterState& state) {
     SetBusyPointer(true);
-    const ConversionOutcome outcome = ConvertPicture(state.InputPath->Text, state.OutputName->Text,
-                                                     WithBusyPointer(state.Desktop));
+    const ConversionOutcome outcome =
+        ConvertPicture(ExpandHome(state.InputPath->Text), ExpandHome(state.OutputName->Text),
+                       WithBusyPointer(state.Desktop));
     SetBusyPointer(false);
     for (const UnshownBox& box : outcome.unshownBoxes) TellOnConsole(box);
 }
 
 }  // namespace
+
+void AttachFields(ConverterState& state, ScrollTextBox& inputPath, ScrollTextBox& outputName) {
+    state.InputPath = &inputPath;
+    state.OutputName = &outputName;
+    inputPath.PastedText = PathOfPastedLine;
+}
 
 void HandleButton(ConverterState& state, const std::string& buttID) {
     if (buttID == ChooseFileId) {
@@ -82,7 +90,11 @@ void HandleButton(ConverterState& state, const std::string& buttID) {
     } else if (buttID == StartId) {
         Start(state);
     } else if (buttID == ExitId) {
-        std::exit(0);  // at once, from inside the frame, as the "Exit" button is defined to
+        // At once, from inside the frame: nothing is left half done between frames, and ending
+        // without the static destructors waits neither for the window thread's current work
+        // (a clipboard owner that does not answer) nor for the libraries to wind down.
+        std::fflush(nullptr);
+        std::_Exit(0);
     }
 }
 

@@ -27,8 +27,13 @@ struct ConverterState {
     std::string PlacedOutputName = std::string(DefaultOutputName);
 };
 
+// Puts the two fields into `state`. A pasted file URI (a file manager copies files as URIs)
+// becomes the input field's path, as a dropped one does.
+void AttachFields(ConverterState& state, ScrollTextBox& inputPath, ScrollTextBox& outputName);
+
 // The event of all three buttons, called with the pressed button's ID; other IDs do nothing.
-// Without a desktop, what a dialog or box would have shown is said on standard error.
+// Without a desktop, what a dialog or box would have shown is said on standard error. A leading
+// "~/" in either field is the home folder.
 void HandleButton(ConverterState& state, const std::string& buttID);
 
 // Files dropped onto the window: the first fills both fields as a chosen file does; nothing for

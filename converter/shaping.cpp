@@ -112,6 +112,16 @@ ShapedSize PlanShape(const Shaping& shaping, Dimensions source) {
     return {source, {}};
 }
 
+ShapedPicture FitInside(ShapedPicture shaped, Dimensions box) {
+    const Dimensions from{shaped.view.width, shaped.view.height};
+    const Dimensions size = Fitted(from, box);
+    if (size == from) return shaped;
+    picture::Pixels fitted = ResampleFiltered(shaped.view, size.width, size.height);
+    if (!fitted) return {{}, {}, "not enough memory to bring it to " + Text(size)};
+    const picture::PixelView view = fitted.View();
+    return {std::move(fitted), view, {}};
+}
+
 ShapedPicture ApplyShaping(picture::Pixels picture, const Shaping& shaping, Dimensions full) {
     const ShapedSize plan = PlanShape(shaping, full);
     if (!plan.problem.empty()) return {{}, {}, plan.problem};

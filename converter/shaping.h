@@ -63,3 +63,5 @@ struct ShapedPicture {
 // picture's own size, of which `picture` may be a reduced decode). A picture the shaping leaves as
 // it is, or only crops, keeps its pixels.
 ShapedPicture ApplyShaping(picture::Pixels picture, const Shaping& shaping, Dimensions full);
+// `shaped` shrunk further, if need be, to fit inside `box` as Resize::Fit shrinks.
+ShapedPicture FitInside(ShapedPicture shaped, Dimensions box);

@@ -25,8 +25,10 @@ struct ConversionOutcome {
 
 // Converts `inputPath` to `outputName` and tells the user the outcome in message boxes: each box
 // keeps its text, and its detail says what the user needs (the reason a picture was refused,
-// the system's error and the path, the file written and its size). An include file larger than
-// LargeIncludeFileBytes is written only after a Yes, No being the default.
+// the system's error and the path, the file written and its size), a long path shortened in its
+// middle. An existing output is replaced only after a Yes, No being the default. An include file
+// larger than LargeIncludeFileBytes is written after a Yes, or of the picture shrunk to fit
+// 640 x 480 after the third answer; No is the default.
 ConversionOutcome ConvertPicture(const std::string& inputPath, const std::string& outputName,
                                  const Dialogs& dialogs);
 
@@ -41,6 +43,8 @@ inline constexpr std::string_view DoneText = "Done!";
 inline constexpr std::string_view ErrorCaption = "Error";
 inline constexpr std::string_view DoneCaption = "OK";
 inline constexpr std::string_view LargeFileCaption = "Large file";
+// The large-file question's third answer (0xD7 is the times sign).
+inline constexpr std::string_view FitAnswer = "Fit 640 \xD7 480";
 
 // A file size as people read it: "812 bytes", "46.2 MB", "1.1 GB" (powers of 1000).
 std::string SizeInWords(int64_t bytes);

@@ -29,6 +29,11 @@ inline constexpr int32_t AnswerUnavailable = 0;  // no desktop to show the box o
 inline constexpr int32_t AnswerOk = 1;
 inline constexpr int32_t AnswerYes = 6;
 inline constexpr int32_t AnswerNo = 7;
+inline constexpr int32_t AnswerThird = 8;  // the third answer of a three-way question
+
+// Texts in boxes are kept to about this many characters each, a longer one shortened in its
+// middle: a box stays on the screen, and builds at once, whatever it is given.
+inline constexpr int32_t BoxTextLimit = 1000;
 
 struct FileChooserRequest {
     bool save = false;  // the file-save dialog instead of the file-open one
@@ -53,6 +58,12 @@ struct Dialogs {
                           std::string_view detail)>
         messageBox;
     std::function<FileChoice(const FileChooserRequest& request)> chooseFile;
+    // A question with a third answer, `third` (in the system's code page), between No and Yes:
+    // AnswerYes, AnswerThird or AnswerNo, which is the default and what Escape or closing the box
+    // give. The flags choose the icon.
+    std::function<int32_t(std::string_view text, std::string_view caption, uint32_t flags,
+                          std::string_view detail, std::string_view third)>
+        askThreeWays;
 };
 
 // The desktop's own dialogs (GTK 3), opened lazily on first use. `ownerWindow` is the X11 window
@@ -71,5 +82,9 @@ std::vector<FileFilter> ParseFilterText(std::string_view filter);
 std::string CaseInsensitivePattern(std::string_view pattern);
 // Windows-1252 bytes as UTF-8 (the five undefined codes become U+FFFD).
 std::string Windows1252ToUtf8(std::string_view text);
+// A box's text (in the system's code page) or detail (UTF-8) as it is shown: UTF-8, valid, line
+// breaks as "\n", at most about BoxTextLimit characters.
+std::string BoxText(std::string_view text);
+std::string BoxDetail(std::string_view detail);
 // A chosen save name with the default extension appended when its file name has none.
 std::string WithDefaultExtension(std::string path, std::string_view extension);

@@ -14,11 +14,13 @@ struct AskedBox {
     std::string caption;
     uint32_t flags = 0;
     std::string detail;
+    std::string third;  // the third answer of a three-way question
 };
 
 struct DialogScript {
-    bool unavailable = false;        // as without a display: every call reports Unavailable
-    std::deque<int32_t> answers;     // for Yes/No boxes, in order; OK boxes answer OK by themselves
+    bool unavailable = false;  // as without a display: every call reports Unavailable
+    // For Yes/No boxes and three-way questions, in order; OK boxes answer OK by themselves.
+    std::deque<int32_t> answers;
     std::deque<FileChoice> choices;  // for file choosers, in order
     // Runs while each box is up, so a test can act at exactly that moment.
     std::function<void(const AskedBox&)> whileShown;

@@ -10,8 +10,14 @@
 
 namespace {
 
-bool DesktopAvailable() {
-    static const bool available = gtk_init_check(nullptr, nullptr);
+// The first call decides. With an X11 window to stay above, GTK runs on X11 too: on a Wayland
+// session (the window then through Xwayland) its boxes would otherwise be Wayland windows, which
+// no X11 window can own.
+bool DesktopAvailable(uint64_t owner) {
+    static const bool available = [owner] {
+        if (owner != 0) gdk_set_allowed_backends("x11");
+        return gtk_init_check(nullptr, nullptr) != FALSE;
+    }();
     return available;
 }
 
@@ -34,13 +40,6 @@ ForeignWindow StayAbove(GtkWidget* dialog, uint64_t owner) {
     ForeignWindow window(gdk_x11_window_foreign_new_for_display(display, owner));
     if (window) gdk_window_set_transient_for(gtk_widget_get_window(dialog), window.get());
     return window;
-}
-
-std::string BoxText(std::string_view text) {
-    std::string utf8 = Windows1252ToUtf8(text);
-    for (size_t at = utf8.find("\r\n"); at != std::string::npos; at = utf8.find("\r\n", at))
-        utf8.erase(at, 1);
-    return utf8;
 }
 
 GtkMessageType MessageType(uint32_t flags) {
@@ -88,27 +87,67 @@ void MakeTheDefault(GtkWidget* dialog, gint response) {
     if (button) gtk_widget_grab_focus(button);
 }
 
-int32_t ShowMessageBox(uint64_t owner, std::string_view text, std::string_view caption,
-                       uint32_t flags, std::string_view detail) {
-    if (!DesktopAvailable()) return AnswerUnavailable;
-    const bool yesNo = (flags & ButtonsMask) == BoxYesNo;
+// A path without blanks is one long word: it is broken anywhere rather than widen the box.
+void WrapAnywhere(GtkWidget* dialog) {
+    GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
+    GList* children = gtk_container_get_children(GTK_CONTAINER(area));
+    for (GList* child = children; child; child = child->next) {
+        if (GTK_IS_LABEL(child->data))
+            gtk_label_set_line_wrap_mode(GTK_LABEL(child->data), PANGO_WRAP_WORD_CHAR);
+    }
+    g_list_free(children);
+}
+
+// The box, not yet shown, with its texts, icon and GTK's own `buttons`.
+GtkWidget* NewBox(std::string_view text, std::string_view caption, uint32_t flags,
+                  std::string_view detail, GtkButtonsType buttons) {
     const GtkMessageType type = MessageType(flags);
-    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type,
-                                               yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s",
+    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, buttons, "%s",
                                                BoxText(text).c_str());
-    gtk_window_set_title(GTK_WINDOW(dialog), Windows1252ToUtf8(caption).c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), BoxText(caption).c_str());
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
     if (!detail.empty())
         gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
-                                                 std::string(detail).c_str());
+                                                 BoxDetail(detail).c_str());
+    WrapAnywhere(dialog);
     ShowIcon(dialog, type);
-    if (yesNo) MakeTheDefault(dialog, flags & DefaultSecond ? GTK_RESPONSE_NO : GTK_RESPONSE_YES);
+    return dialog;
+}
+
+// Shows the box above the owner until it is answered, and takes it away again.
+gint RunBox(GtkWidget* dialog, uint64_t owner) {
     const ForeignWindow ownerWindow = StayAbove(dialog, owner);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);
     FinishPendingEvents();
+    return response;
+}
+
+int32_t ShowMessageBox(uint64_t owner, std::string_view text, std::string_view caption,
+                       uint32_t flags, std::string_view detail) {
+    if (!DesktopAvailable(owner)) return AnswerUnavailable;
+    const bool yesNo = (flags & ButtonsMask) == BoxYesNo;
+    GtkWidget* dialog =
+        NewBox(text, caption, flags, detail, yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK);
+    if (yesNo) MakeTheDefault(dialog, flags & DefaultSecond ? GTK_RESPONSE_NO : GTK_RESPONSE_YES);
+    const gint response = RunBox(dialog, owner);
     if (!yesNo) return AnswerOk;
     return response == GTK_RESPONSE_YES ? AnswerYes : AnswerNo;
+}
+
+int32_t AskThreeWays(uint64_t owner, std::string_view text, std::string_view caption,
+                     uint32_t flags, std::string_view detail, std::string_view third) {
+    if (!DesktopAvailable(owner)) return AnswerUnavailable;
+    constexpr gint ThirdResponse = 1;  // GTK's own responses are negative
+    GtkWidget* dialog = NewBox(text, caption, flags, detail, GTK_BUTTONS_NONE);
+    // Yes and No in the words and order GTK gives its own Yes/No boxes.
+    gtk_dialog_add_buttons(GTK_DIALOG(dialog), g_dgettext("gtk30", "_No"), GTK_RESPONSE_NO,
+                           BoxText(third).c_str(), ThirdResponse, g_dgettext("gtk30", "_Yes"),
+                           GTK_RESPONSE_YES, nullptr);
+    MakeTheDefault(dialog, GTK_RESPONSE_NO);
+    const gint response = RunBox(dialog, owner);
+    if (response == GTK_RESPONSE_YES) return AnswerYes;
+    return response == ThirdResponse ? AnswerThird : AnswerNo;
 }
 
 void AddFilters(GtkFileChooser* chooser, const FileChooserRequest& request) {
@@ -130,7 +169,7 @@ void StartIn(GtkFileChooser* chooser, const std::string& folder) {
 }
 
 FileChoice ChooseFile(uint64_t owner, const FileChooserRequest& request) {
-    if (!DesktopAvailable()) return {ChoiceStatus::Unavailable, {}};
+    if (!DesktopAvailable(owner)) return {ChoiceStatus::Unavailable, {}};
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         Windows1252ToUtf8(request.title).c_str(), nullptr,
         request.save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
@@ -166,5 +205,9 @@ Dialogs DesktopDialogs(uint64_t ownerWindow) {
             },
             [ownerWindow](const FileChooserRequest& request) {
                 return ChooseFile(ownerWindow, request);
+            },
+            [ownerWindow](std::string_view text, std::string_view caption, uint32_t flags,
+                          std::string_view detail, std::string_view third) {
+                return AskThreeWays(ownerWindow, text, caption, flags, detail, third);
             }};
 }

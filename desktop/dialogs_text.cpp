@@ -48,6 +48,24 @@ std::string Windows1252ToUtf8(std::string_view text) {
     return out;
 }
 
+std::string BoxText(std::string_view text) {
+    std::string bounded(text);
+    if (text.size() > static_cast<size_t>(BoxTextLimit)) {
+        // One byte is one character in the system's code page; 0x85 is its ellipsis.
+        const size_t kept = BoxTextLimit / 2 - 1;
+        bounded = std::string(text.substr(0, kept)) + '\x85' +
+                  std::string(text.substr(text.size() - kept));
+    }
+    std::string utf8 = Windows1252ToUtf8(bounded);
+    for (size_t at = utf8.find("\r\n"); at != std::string::npos; at = utf8.find("\r\n", at))
+        utf8.erase(at, 1);
+    return utf8;
+}
+
+std::string BoxDetail(std::string_view detail) {
+    return ShortenedInMiddle(detail, BoxTextLimit);
+}
+
 std::vector<FileFilter> ParseFilterText(std::string_view filter) {
     std::vector<FileFilter> filters;
     while (!filter.empty()) {

@@ -51,7 +51,7 @@ TextArea::TextArea(int32_t x, int32_t y, int32_t columns, int32_t rows)
 
 void Update(TextArea& area) {
     if (area.Hidden) return;
-    UpdateFocus(Box(area), area.Hovered, area.Focused);
+    UpdateFocus(Box(area), area.Hovered, area.Focused, KeysBeforeClick::DrainedToAnExtendedKey);
     area.LineCount =
         static_cast<int32_t>(std::count(area.Text.begin(), area.Text.end(), LineBreak));
     if (!area.Focused) return;

@@ -65,6 +65,7 @@ void NotifyButton(int32_t bit, bool pressed) {
     if (pressed) {
         in->buttons |= 1 << bit;
         in->latchedButtons |= 1 << bit;
+        if (bit == 0) in->keysAtLeftPress = in->keyBuffer.Pushed();
     } else {
         in->buttons &= ~(1 << bit);
     }
@@ -82,7 +83,9 @@ void NotifyKeyDown(const KeyDown& key) {
     if (!key.repeat) LatchKey(*in, ScanCodeOfUsage(key.usage));
     const KeyPush push = TranslateKeyDown(key);
     if (push.kind == KeyPush::Kind::Code) {
-        PushKey(*in, {push.code, push.character}, 1);
+        const bool shift = key.modifiers & ShiftHeld;
+        const bool ctrl = key.modifiers & CtrlHeld;
+        PushKey(*in, {push.code, push.character, shift, ctrl}, 1);
     } else if (push.kind == KeyPush::Kind::ToggleFullScreen) {
         NotifyFullScreenRequest();
     }
@@ -228,6 +231,12 @@ int32_t WaitKey() {
         std::this_thread::sleep_for(WaitKeyPoll);
     }
     return key.code;
+}
+
+void DropKeysTypedBeforeClick() {
+    std::lock_guard inputLock(InputMutex());
+    ScopedScreenLock lock;
+    if (InputState* in = Input()) in->keyBuffer.DropBefore(in->keysAtLeftPress);
 }
 
 bool CloseRequested() {

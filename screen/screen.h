@@ -180,17 +180,27 @@ int32_t WaitKey();
 struct KeyPress {
     int32_t code = 0;
     char32_t character = 0;
+    // Held with the key: Shift extends a text selection, Ctrl moves by words.
+    bool shift = false;
+    bool ctrl = false;
 };
 // The character of a key that asks for a paste: Ctrl+V (code 22) and Shift+Insert (Insert's
 // code, as the PC keyboard gives it) carry it.
 inline constexpr char32_t PasteCharacter = 0x16;
 // Takes the oldest typed key, as ReadKey does.
 KeyPress ReadKeyPress();
+// Drops the keys waiting that were typed before the latest press of the left button: for an
+// entry a click gives the focus, which takes the keys typed after the click, however late the
+// program sees it.
+void DropKeysTypedBeforeClick();
 double Timer();
 // The desktop clipboard's text (UTF-8), fetched by the window thread; empty without an open
 // screen, when it holds no text, or when the calling thread holds the screen lock (the window
 // thread needs it to answer).
 std::string ClipboardText();
+// Offers `text` (UTF-8) as the desktop clipboard's, until another program takes the clipboard;
+// the window thread carries it out on its next cycle, before it answers a later ClipboardText.
+void CopyToClipboard(std::string_view text);
 int32_t SleepMs(int32_t ms, int32_t plain = 0);
 
 // The key code the window's close box pushes.

@@ -317,6 +317,14 @@ uint64_t NativeWindowId() {
     return s && s->windowThread ? s->windowThread->NativeWindowId() : 0;
 }
 
+void CopyToClipboard(std::string_view text) {
+    ScopedScreenLock lock;
+    ScreenState* s = Screen();
+    if (!s || !s->windowThread) return;
+    s->clipboardOffer = std::string(text);
+    s->windowThread->Wake();
+}
+
 std::string ClipboardText() {
     // The window thread needs the screen lock to answer: a caller holding it gets nothing.
     if (Holder().lock.HeldByThisThread()) return {};

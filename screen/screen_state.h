@@ -44,6 +44,7 @@ struct InputState {
     // Keys pressed since the last IsKeyDown of their scan code, likewise.
     KeyStateTable latchedKeys{};
     KeyBuffer keyBuffer;
+    uint64_t keysAtLeftPress = 0;  // the key buffer's mark at the latest press of the left button
     bool keyPressed = false;
     bool closeRequested = false;  // kept for the whole run
     std::vector<std::string> droppedFiles;
@@ -66,10 +67,11 @@ struct ScreenState {
     std::unique_ptr<uint8_t, FreeDeleter> frame;  // 16-byte aligned, pitch = width * 4
     std::vector<uint8_t> dirtyRows;
     bool fullPresent = false;
-    bool resizable = false;                   // the frame follows the window's size
-    std::optional<ScreenSize> resize;         // a new size the program has not taken yet
-    bool fullScreenRequested = false;         // carried out by the window thread after its pump
-    std::optional<std::string> titleRequest;  // likewise
+    bool resizable = false;                     // the frame follows the window's size
+    std::optional<ScreenSize> resize;           // a new size the program has not taken yet
+    bool fullScreenRequested = false;           // carried out by the window thread after its pump
+    std::optional<std::string> titleRequest;    // likewise
+    std::optional<std::string> clipboardOffer;  // likewise
     int32_t textColumns = 0;
     int32_t textRows = 0;
     int32_t cursorColumn = 0;

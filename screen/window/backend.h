@@ -44,6 +44,9 @@ struct Backend {
     // The desktop clipboard's text (UTF-8); empty when it holds none. The window thread asks for
     // the program's threads.
     std::string (*clipboardText)(void* self);
+    // Offers `text` (UTF-8) as the clipboard's until another program takes it; clipboardText
+    // then gives it back.
+    void (*setClipboardText)(void* self, const std::string& text);
     // Closes the window and releases the instance.
     void (*destroy)(void* self);
 };

@@ -75,6 +75,10 @@ std::string ClipboardText(void* self) {
     return HeadlessWindowOf(self).clipboard;
 }
 
+void SetClipboardText(void* self, const std::string& text) {
+    HeadlessWindowOf(self).clipboard = text;
+}
+
 void Destroy(void* self) {
     const std::unique_ptr<HeadlessWindow> window(&HeadlessWindowOf(self));
 }
@@ -93,6 +97,7 @@ constexpr Backend Headless{
     .setTitle = SetTitle,
     .nativeWindowId = NativeWindowId,
     .clipboardText = ClipboardText,
+    .setClipboardText = SetClipboardText,
     .destroy = Destroy,
 };
 

@@ -26,8 +26,8 @@ struct HeadlessWindow {
     bool pointerConfined = false;
     bool pointerCaptured = false;
     // The desktop's side, kept by whoever plays the user: the held keys are sampled and the
-    // clipboard read by the driver; the buttons, focus and minimised state are remembered so that
-    // only changes are reported.
+    // clipboard read and written by the driver; the buttons, focus and minimised state are
+    // remembered so that only changes are reported.
     KeyStateTable heldKeys{};
     std::string clipboard;
     int32_t buttons = 0;

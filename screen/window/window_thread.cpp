@@ -242,6 +242,10 @@ void WindowThread::ApplyRequestsFromPump() {
         backend_.capturePointer(instance_, *s.input.captureRequest);
         s.input.captureRequest.reset();
     }
+    if (s.clipboardOffer) {
+        backend_.setClipboardText(instance_, *s.clipboardOffer);
+        s.clipboardOffer.reset();
+    }
     if (s.titleRequest) {
         backend_.setTitle(instance_, s.titleRequest->c_str());
         s.titleRequest.reset();

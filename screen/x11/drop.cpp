@@ -2,7 +2,8 @@
 
 #include <X11/Xatom.h>
 
-#include "screen/x11/uri_list.h"
+#include "base/uri_list.h"
+#include "screen/x11/x_errors.h"
 
 namespace screen_internal {
 
@@ -26,8 +27,10 @@ DropTarget::DropTarget(Display* display, Window window, SelectionWindow& selecti
                     reinterpret_cast<const unsigned char*>(&version), 1);
 }
 
-// XdndStatus (accepted: 1 takes the drop, 0 refuses it) or XdndFinished to the source.
-void DropTarget::Reply(Atom type, long accepted) {
+// XdndStatus (accepted: 1 takes the drop, 0 refuses it) or XdndFinished to the source; false
+// when the source is not there to take it.
+bool DropTarget::Reply(Atom type, long accepted) {
+    XErrorTrap trap(display_);
     XEvent reply{};
     reply.xclient.type = ClientMessage;
     reply.xclient.window = source_;
@@ -38,7 +41,7 @@ void DropTarget::Reply(Atom type, long accepted) {
     reply.xclient.data.l[type == atoms_.status ? 4 : 2] =
         accepted ? static_cast<long>(atoms_.copy) : None;
     XSendEvent(display_, source_, False, NoEventMask, &reply);
-    XFlush(display_);
+    return !trap.Failed();
 }
 
 std::vector<std::string> DropTarget::Fetch(Time time) {
@@ -53,12 +56,12 @@ std::optional<std::vector<std::string>> DropTarget::Handle(const XEvent& event) 
     if (type == atoms_.enter || type == atoms_.leave) {
         source_ = type == atoms_.enter ? static_cast<Window>(message.data.l[0]) : None;
     } else if (type == atoms_.position && static_cast<Window>(message.data.l[0]) == source_) {
-        Reply(atoms_.status, 1);
+        if (!Reply(atoms_.status, 1)) source_ = None;
     } else if (type == atoms_.drop && static_cast<Window>(message.data.l[0]) == source_) {
         std::vector<std::string> paths = Fetch(static_cast<Time>(message.data.l[2]));
-        Reply(atoms_.finished, paths.empty() ? 0 : 1);
+        const bool finished = Reply(atoms_.finished, paths.empty() ? 0 : 1);
         source_ = None;
-        return paths;
+        return finished ? paths : std::vector<std::string>();
     }
     return std::nullopt;
 }

@@ -19,11 +19,12 @@ public:
     DropTarget(Display* display, Window window, SelectionWindow& selection);
 
     // Answers an XDND message for the window; the dropped paths (perhaps none) once a drop has
-    // been fetched, nothing for every other event.
+    // been fetched, nothing for every other event. A source that is gone (or never was) when it
+    // is answered ends its drag: a drop it started gives nothing.
     std::optional<std::vector<std::string>> Handle(const XEvent& event);
 
 private:
-    void Reply(Atom type, long accepted);
+    bool Reply(Atom type, long accepted);
     std::vector<std::string> Fetch(Time time);
 
     Display* display_;

@@ -235,6 +235,7 @@ void HandleEvent(SdlWindow& w, const SDL_Event& e) {
                 NotifyButton(b->bit, b->pressed);
             }
             if (const auto files = DroppedFilesOf(w, e.syswm.msg)) NotifyDroppedFiles(*files);
+            AnswerSelectionEvent(w, e.syswm.msg);
             break;
         case SDL_MOUSEWHEEL:
             if (e.wheel.y != 0)
@@ -307,6 +308,10 @@ std::string ClipboardText(void* self) {
     return ReadClipboardText(WindowOf(self));
 }
 
+void SetClipboardText(void* self, const std::string& text) {
+    OfferClipboardText(WindowOf(self), text);
+}
+
 void Destroy(void* self) {
     const std::unique_ptr<SdlWindow> w(&WindowOf(self));
     w->transfers.reset();  // its window goes with SDL's display
@@ -329,6 +334,7 @@ constexpr Backend Sdl{
     .setTitle = SetTitle,
     .nativeWindowId = NativeWindowId,
     .clipboardText = ClipboardText,
+    .setClipboardText = SetClipboardText,
     .destroy = Destroy,
 };
 

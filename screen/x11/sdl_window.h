@@ -56,6 +56,10 @@ std::optional<RawButton> RawButtonOf(const SdlWindow& w, const SDL_SysWMmsg* mes
 // The files of a drop onto the window that this message completes; nothing for other messages.
 std::optional<std::vector<std::string>> DroppedFilesOf(SdlWindow& w, const SDL_SysWMmsg* message);
 std::string ReadClipboardText(SdlWindow& w);
+void OfferClipboardText(SdlWindow& w, const std::string& text);
+// Answers a request for the clipboard we offer, or takes note that another program took it;
+// false for other messages.
+bool AnswerSelectionEvent(SdlWindow& w, const SDL_SysWMmsg* message);
 
 // SDL's own title call leaves _NET_WM_NAME as it was and garbles WM_NAME outside ASCII in the C
 // locale: the properties are set directly.

@@ -11,6 +11,8 @@
 #include "screen/x11/drop.h"
 #include "screen/x11/sdl_window.h"
 #include "screen/x11/selection.h"
+#include "screen/x11/selection_owner.h"
+#include "screen/x11/x_errors.h"
 
 namespace screen_internal {
 
@@ -53,10 +55,14 @@ struct X11Transfers {
     explicit X11Transfers(const SDL_SysWMinfo& info)
         : display(info.info.x11.display),
           selection(display),
-          drop(display, info.info.x11.window, selection) {}
+          drop(display, info.info.x11.window, selection),
+          owner(display, selection.Id()),
+          clipboard(XInternAtom(display, "CLIPBOARD", False)) {}
     Display* display;
     SelectionWindow selection;
     DropTarget drop;
+    SelectionOwner owner;  // the clipboard's text when we copied, offered from our own window
+    Atom clipboard;
 };
 
 // Clipboards of any size give at least this much, which holds their first line.
@@ -66,6 +72,8 @@ std::shared_ptr<X11Transfers> MakeX11Transfers(SDL_Window* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
+    // Peers may name windows that are gone; no error of theirs may end the program.
+    InstallXErrorHandler();
     return std::make_shared<X11Transfers>(info);
 }
 
@@ -74,12 +82,22 @@ std::optional<std::vector<std::string>> DroppedFilesOf(SdlWindow& w, const SDL_S
     return w.transfers->drop.Handle(message->msg.x11.event);
 }
 
+bool AnswerSelectionEvent(SdlWindow& w, const SDL_SysWMmsg* message) {
+    if (!w.transfers || !message || message->subsystem != SDL_SYSWM_X11) return false;
+    return w.transfers->owner.Handle(message->msg.x11.event);
+}
+
 std::string ReadClipboardText(SdlWindow& w) {
     if (!w.transfers) return {};
-    Display* display = w.transfers->display;
-    return w.transfers->selection.Read(XInternAtom(display, "CLIPBOARD", False),
-                                       XInternAtom(display, "UTF8_STRING", False), CurrentTime,
-                                       ClipboardLimit);
+    X11Transfers& t = *w.transfers;
+    // Our own copy is read here: asking the server would wait for ourselves to answer.
+    if (std::optional<std::string> own = t.owner.Offered(t.clipboard)) return *own;
+    return t.selection.Read(t.clipboard, XInternAtom(t.display, "UTF8_STRING", False), CurrentTime,
+                            ClipboardLimit);
+}
+
+void OfferClipboardText(SdlWindow& w, const std::string& text) {
+    if (w.transfers) w.transfers->owner.Offer(w.transfers->clipboard, text);
 }
 
 }  // namespace screen_internal

@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -12,6 +13,9 @@ namespace {
 
 // How long an owner may take for each answer; one that takes longer has gone away.
 constexpr auto AnswerTime = std::chrono::seconds(3);
+// How often a wait looks whether the owner is still there: one that quit never answers, and the
+// window thread (and the program's frames with it) waits for nothing meanwhile.
+constexpr auto OwnerCheckPeriod = std::chrono::milliseconds(50);
 
 struct Wanted {
     Window window;
@@ -63,18 +67,30 @@ SelectionWindow::~SelectionWindow() {
     XFlush(display_);
 }
 
+// The selection has another owner than the one asked (none, when it quit).
+bool SelectionWindow::OwnerGone() const {
+    return XGetSelectionOwner(display_, selection_) != owner_;
+}
+
 // Takes the next event of `type` for our window out of the queue, before SDL sees it.
 bool SelectionWindow::WaitFor(XEvent& event, int type) {
+    using Clock = std::chrono::steady_clock;
     Wanted wanted{window_, property_, type};
-    const auto deadline = std::chrono::steady_clock::now() + AnswerTime;
+    const auto deadline = Clock::now() + AnswerTime;
+    auto ownerCheck = Clock::now() + OwnerCheckPeriod;
     for (;;) {
         if (XCheckIfEvent(display_, &event, IsWanted, reinterpret_cast<XPointer>(&wanted)))
             return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return false;
+        const auto now = Clock::now();
+        if (now >= deadline) return false;
+        if (now >= ownerCheck) {
+            if (OwnerGone()) return false;
+            ownerCheck = now + OwnerCheckPeriod;
+        }
+        const auto wait =
+            std::chrono::ceil<std::chrono::milliseconds>(std::min(deadline, ownerCheck) - now);
         pollfd connection{ConnectionNumber(display_), POLLIN, 0};
-        ::poll(&connection, 1, static_cast<int>(left.count()));
+        ::poll(&connection, 1, static_cast<int>(wait.count()));
     }
 }
 
@@ -88,6 +104,9 @@ void SelectionWindow::ForgetPropertyEvents() {
 }
 
 std::string SelectionWindow::Read(Atom selection, Atom target, Time time, size_t limit) {
+    selection_ = selection;
+    owner_ = XGetSelectionOwner(display_, selection);
+    if (owner_ == None) return {};
     ForgetPropertyEvents();
     XDeleteProperty(display_, window_, property_);
     XConvertSelection(display_, selection, target, property_, window_, time);
@@ -104,11 +123,13 @@ std::string SelectionWindow::Read(Atom selection, Atom target, Time time, size_t
 }
 
 // The owner puts piece after piece into the property, each once we deleted the one before, and
-// ends with an empty one. Past the limit we stop asking.
+// ends with an empty one. Past the limit we stop asking; an owner that stops answering before its
+// end gave nothing.
 std::string SelectionWindow::ReadIncrementally(size_t limit) {
     std::string bytes;
     XEvent event;
-    while (bytes.size() < limit && WaitFor(event, PropertyNotify)) {
+    while (bytes.size() < limit) {
+        if (!WaitFor(event, PropertyNotify)) return {};
         const Property piece =
             ReadProperty(display_, window_, property_, limit - bytes.size(), true);
         if (piece.bytes.empty()) break;

@@ -21,18 +21,24 @@ public:
     SelectionWindow& operator=(const SelectionWindow&) = delete;
 
     // The selection's data as `target`, at most `limit` bytes of it (the rest is not fetched);
-    // empty when it has no owner, the owner refuses the target or stops answering.
+    // empty when it has no owner, the owner refuses the target, stops answering or gives the
+    // selection up (a drag source that quit), also part way through: a part is not what was
+    // offered.
     std::string Read(Atom selection, Atom target, Time time, size_t limit);
+    Window Id() const { return window_; }
 
 private:
     void ForgetPropertyEvents();
     bool WaitFor(XEvent& event, int type);
+    bool OwnerGone() const;
     std::string ReadIncrementally(size_t limit);
 
     Display* display_;
     Window window_;
     Atom property_;
     Atom incremental_;
+    Atom selection_ = None;  // the one being read, and the window that owned it when asked
+    Window owner_ = None;
 };
 
 }  // namespace screen_internal

@@ -44,3 +44,38 @@ TEST(Utf8, EditedTextCountsCharactersAndShowsCodePage437Glyphs) {
     for (char32_t c : {U'\u00E4', U'\u20AC', U'\U0001F600', char32_t{0xD800}})
         EXPECT_EQ(DecodeUtf8(EncodeUtf8(c)), std::u32string(1, c == 0xD800 ? 0xFFFD : c));
 }
+
+// Text for a box or a pasted line: each malformed part one U+FFFD; a long text keeps its start
+// and end around an ellipsis, cut at characters, however many bytes each takes.
+TEST(Utf8, MadeValidAndShortenedInTheMiddle) {
+    EXPECT_EQ(ValidUtf8("a\xFF\xC3\xA4\xE2\x82"), "a\xEF\xBF\xBD\xC3\xA4\xEF\xBF\xBD");
+    const std::string ascii = "0123456789";
+    const std::string umlauts = "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\xA4\xC3\xB6";  // five of two bytes
+    const std::string ellipsis = "\xE2\x80\xA6";
+    // Text, at most so many characters; what is shown.
+    const std::tuple<std::string, int32_t, std::string> cases[] = {
+        {ascii, 10, ascii},
+        {ascii, 9, "0123" + ellipsis + "6789"},
+        {ascii, 8, "012" + ellipsis + "6789"},
+        {umlauts + umlauts, 10, umlauts + umlauts},
+        {umlauts + umlauts, 5, "\xC3\xA4\xC3\xB6" + ellipsis + "\xC3\xA4\xC3\xB6"},
+        // An emoji, five stray continuation bytes (one character each), "x".
+        {"\xF0\x9F\x98\x80\x80\x80\x80\x80\x80x", 4,
+         "\xF0\x9F\x98\x80" + ellipsis + "\xEF\xBF\xBDx"},
+        {"\xFF" + ascii, 5,
+         "\xEF\xBF\xBD"
+         "0" +
+             ellipsis + "89"},
+    };
+    for (const auto& [text, most, shown] : cases) {
+        EXPECT_EQ(ShortenedInMiddle(text, most), shown) << text << " in " << most;
+        EXPECT_LE(CharacterCount(shown), most);
+    }
+    // A long text of ASCII with characters beyond it here and there: counted and cut alike.
+    std::string mixed;
+    for (int i = 0; i < 1000; ++i) mixed += i % 37 ? std::string("abcdefghijk") : umlauts;
+    EXPECT_EQ(CharacterCount(mixed), int32_t(DecodeUtf8(mixed).size()));
+    size_t offset = 0;
+    for (int n = 0; n < 5000; ++n) offset += DecodeCharacter(mixed, offset).length;
+    EXPECT_EQ(CharacterOffset(mixed, 5000), offset);
+}

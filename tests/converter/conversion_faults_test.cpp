@@ -51,7 +51,7 @@ std::vector<uint8_t> PlainBmp(int32_t width, int32_t height, uint32_t colour) {
 const std::string LoadFailedBox =
     "Error|Something went wrong while loading File.\r\nMaybe the filename wasnt correct.|16";
 const std::string OpenFailedBox = "Error|Error! Could not open output file!|16";
-const std::string QuestionBox = "Error|This file allready exists! Overwrite?|20";
+const std::string QuestionBox = "Error|This file allready exists! Overwrite?|276";
 
 class ConversionFaultTest : public ::testing::Test {
 protected:

@@ -71,7 +71,8 @@ const std::string DoneBox = "OK|Done!|64";
 const std::string LoadFailedBox =
     "Error|Something went wrong while loading File.\r\nMaybe the filename wasnt correct.|16";
 const std::string WriteFailedBox = "Error|Error! Could not write output file!|16";
-const std::string QuestionBox = "Error|This file allready exists! Overwrite?|20";
+// Yes/No with No the default (0x100), so that Return keeps the file.
+const std::string QuestionBox = "Error|This file allready exists! Overwrite?|276";
 
 // ---------------------------------------------------------------------------------------------
 // Label, names
@@ -301,7 +302,7 @@ TEST_F(ConversionTest, OverwriteQuestionAnsweredNoLeavesTheFile) {
     WriteText(dir / "out.bi", "precious");
     script.answers = {AnswerNo};
     Convert(dir.Write("in.bmp", Bmp24({{5}})), dir / "out.bi");
-    EXPECT_EQ(OnlyBox(), "Error|This file allready exists! Overwrite?|20");
+    EXPECT_EQ(OnlyBox(), QuestionBox);
     EXPECT_EQ(ReadText(dir / "out.bi"), "precious");
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.bmp", "out.bi"}));
 }
@@ -374,7 +375,7 @@ TEST_F(ConversionTest, QuestionComesOnlyAfterThePictureIsSplit) {
     script.answers = {AnswerYes};
     // While the question is up, the input changes; the file written must still be the first one.
     script.whileShown = [&](const AskedBox& box) {
-        if (box.flags == (BoxYesNo | IconError)) bmp::WriteFile(input, Bmp24({{0x999999}}));
+        if (box.flags & BoxYesNo) bmp::WriteFile(input, Bmp24({{0x999999}}));
     };
     Convert(input, dir / "out.bi");
     EXPECT_EQ(ReadText(dir / "out.bi"),
@@ -495,23 +496,40 @@ TEST_F(ConversionTest, BoxesSayWhatHappened) {
     }
 }
 
-// An include file above the limit is written only after a Yes to a question whose default is
-// No; the question tells the size.
+// An include file above the limit is written after a Yes, or of the picture shrunk to fit
+// 640 x 480 after the third answer, to a question whose default is No; the question tells the
+// size, and what the third answer writes.
 TEST_F(ConversionTest, LargeIncludeFilesAreAskedAbout) {
     const picture::Pixels pixels = picture::Pixels::AllocateZeroed(2600, 2600);
     ASSERT_GT(IncludeFileBytes("big_bi", pixels.View()), LargeIncludeFileBytes);
     const std::string input = dir / "big.png";
     ASSERT_TRUE(WritePng(input, 2600, 2600, std::vector<uint32_t>(2600 * 2600, 0)));
-    for (const int32_t answer : {AnswerNo, AnswerYes}) {
+    // The answer; the include file's size lines then ("" for none), the end of the "Done!" box.
+    const std::tuple<int32_t, std::string, std::string> cases[] = {
+        {AnswerNo, "", ""},
+        {AnswerThird, "Data 480\r\nData 480\r\n", "B, the picture shrunk to 480 \u00D7 480 pixels"},
+        {AnswerYes, "Data 2600\r\nData 2600\r\n", "108.2 MB"},
+    };
+    for (const auto& [answer, start, doneEnd] : cases) {
         script.boxes.clear();
         script.answers = {answer};
+        fs::remove(dir / "big.bi");
         Convert(input, dir / "big.bi");
         ASSERT_FALSE(script.boxes.empty());
         EXPECT_EQ(script.boxes[0].text,
                   "The include file will take 108.2 MB for a picture of 2600 x 2600 pixels. "
                   "Write it?");
-        EXPECT_EQ(script.boxes[0].flags, BoxYesNo | IconQuestion | DefaultSecond);
-        EXPECT_EQ(fs::exists(dir / "big.bi"), answer == AnswerYes);
+        EXPECT_EQ(script.boxes[0].flags, IconQuestion);  // No is the default of three ways
+        EXPECT_EQ(script.boxes[0].third, FitAnswer);
+        EXPECT_EQ(script.boxes[0].detail,
+                  "Fit 640 \u00D7 480 writes the picture shrunk to 480 \u00D7 480 pixels, about "
+                  "3.7 MB.");
+        const std::string written = fs::exists(dir / "big.bi") ? ReadText(dir / "big.bi") : "";
+        EXPECT_EQ(written.substr(written.find('\n') + 1, start.size()), start) << answer;
+        if (answer == AnswerNo) continue;
+        ASSERT_EQ(script.boxes.size(), 2u);
+        const std::string& done = script.boxes[1].detail;
+        EXPECT_EQ(done.substr(done.size() - std::min(done.size(), doneEnd.size())), doneEnd);
     }
     EXPECT_EQ(fs::file_size(dir / "big.bi"),
               IncludeFileBytes(MakeLabel(dir / "big.bi"), pixels.View()));

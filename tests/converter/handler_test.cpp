@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -16,6 +17,7 @@
 #include <tuple>
 
 #include "converter/file_dialog.h"
+#include "converter/paths.h"
 #include "desktop/dialogs_fake.h"
 #include "screen/screen.h"
 #include "screen/window/headless.h"
@@ -29,8 +31,7 @@ using namespace std::string_literals;
 class HandlerTest : public ::testing::Test {
 protected:
     HandlerTest() {
-        state.InputPath = &inputPath;
-        state.OutputName = &outputName;
+        AttachFields(state, inputPath, outputName);
         state.Desktop = ScriptedDialogs(script);
     }
 
@@ -67,20 +68,22 @@ TEST_F(HandlerTest, ChoseFileAsksForABitmapInTheCurrentFolder) {
     EXPECT_TRUE(script.boxes.empty());
 }
 
-TEST_F(HandlerTest, CancellingEmptiesThePathAndNamesTheOutputResBi) {
+TEST_F(HandlerTest, CancellingLeavesBothFieldsAsTheyWere) {
     inputPath.Text = "typed/before.bmp";
+    outputName.Text = "mine.bi";
     ChooseFile({ChoiceStatus::Cancelled, {}});
-    EXPECT_EQ(inputPath.Text, "");
-    EXPECT_EQ(outputName.Text, "Res.bi");
+    EXPECT_EQ(inputPath.Text, "typed/before.bmp");
+    EXPECT_EQ(outputName.Text, "mine.bi");
 }
 
-TEST_F(HandlerTest, WithoutADesktopTheChoiceIsEmptyAndTheConsoleIsTold) {
+TEST_F(HandlerTest, WithoutADesktopTheFieldsStayAndTheConsoleIsTold) {
     script.unavailable = true;
+    inputPath.Text = "typed/before.bmp";
     ::testing::internal::CaptureStderr();
     HandleButton(state, "CF");
     const std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(inputPath.Text, "");
-    EXPECT_EQ(outputName.Text, "Res.bi");
+    EXPECT_EQ(inputPath.Text, "typed/before.bmp");
+    EXPECT_EQ(outputName.Text, "Unnamed.bi");
     EXPECT_NE(said.find("file dialog"), std::string::npos) << said;
 }
 
@@ -207,6 +210,79 @@ TEST_F(StartTest, WithoutADesktopTheOutcomeGoesToStandardError) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("This file allready exists! Overwrite?"), std::string::npos) << err;
     EXPECT_EQ(ReadText(dir / "out.bi"), "old");  // an unanswerable question is no Yes
+}
+
+// "~/" in either field is the home folder; a path longer than the system takes is refused at
+// once, and the box shows it shortened in its middle.
+TEST_F(StartTest, HomeFolderAndOverlongPaths) {
+    const char* home = std::getenv("HOME");
+    const std::string homeBefore = home ? home : "";
+    ::setenv("HOME", dir.Path().c_str(), 1);
+    WriteRedBlue("home.bmp");
+    inputPath.Text = "~/home.bmp";
+    outputName.Text = "~/fromhome.bi";
+    HandleButton(state, "Start");
+    ::setenv("HOME", homeBefore.c_str(), 1);
+    EXPECT_TRUE(std::filesystem::exists(dir / "fromhome.bi"));
+    ASSERT_EQ(script.boxes.size(), 1u);
+    EXPECT_EQ(script.boxes[0].text, "Done!");
+
+    const std::string name(20 << 20, 'n');
+    const std::pair<std::string, std::string> cases[] = {
+        // input, output: the overlong one is shown in 200 characters
+        {"/" + name, "out.bi"},
+        {WriteRedBlue("short.bmp"), "/" + name},
+    };
+    for (const auto& [input, output] : cases) {
+        script.boxes.clear();
+        inputPath.Text = input;
+        outputName.Text = output;
+        HandleButton(state, "Start");
+        ASSERT_EQ(script.boxes.size(), 1u);
+        const std::string& detail = script.boxes[0].detail;
+        const std::string shown = "/" + name.substr(0, 98) + "\u2026" + name.substr(0, 100);
+        EXPECT_NE(detail.find(shown), std::string::npos) << detail.substr(0, 300);
+        EXPECT_LT(detail.size(), 300u);
+        EXPECT_NE(detail.find("File name too long"), std::string::npos) << detail.substr(0, 300);
+    }
+}
+
+// A file URI pasted into the input field is its path by the rules of a dropped one; other
+// pasted text stays as it is.
+TEST_F(StartTest, APastedFileUriBecomesItsPath) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"file:///tmp/B%C3%A4ume%20%C3%9C.png\r\nfile:///x", "/tmp/B\xC3\xA4ume \xC3\x9C.png"},
+        {"FILE://localhost/tmp/a.png", "/tmp/a.png"},
+        {"file://elsewhere.example/tmp/a.png", ""},  // another machine's
+        {"file:///tmp/a.png%00.bmp", ""},            // refused, as a drop would be
+        {"/tmp/plain file.png", "/tmp/plain file.png"},
+        {"file:notes.txt", "file:notes.txt"},  // no URI of a file
+    };
+    for (const auto& [clipboard, path] : cases) {
+        inputPath.Text.clear();
+        inputPath.Focused = 1;
+        headless::SetClipboardText(clipboard);
+        headless::PressKey(22);  // Ctrl+V
+        headless::Sync();
+        Update(inputPath);
+        EXPECT_EQ(inputPath.Text, path) << clipboard;
+    }
+}
+
+TEST(Paths, TheHomeFolderAndShownPaths) {
+    const char* home = std::getenv("HOME");
+    const std::string homeBefore = home ? home : "";
+    ::setenv("HOME", "/home/u", 1);
+    const std::pair<std::string, std::string> cases[] = {
+        {"~/a.png", "/home/u/a.png"}, {"~", "/home/u"}, {"~user/a.png", "~user/a.png"},
+        {"a/~/b", "a/~/b"},           {"", ""},
+    };
+    for (const auto& [typed, path] : cases) EXPECT_EQ(ExpandHome(typed), path) << typed;
+    ::setenv("HOME", homeBefore.c_str(), 1);
+    EXPECT_EQ(ShownPath("/short.png"), "/short.png");
+    EXPECT_EQ(WithShownPath("cannot open /" + std::string(300, 'x') + ": why",
+                            "/" + std::string(300, 'x')),
+              "cannot open /" + std::string(98, 'x') + "\u2026" + std::string(100, 'x') + ": why");
 }
 
 // A typed or dropped name that could steer the console's terminal reaches it escaped.

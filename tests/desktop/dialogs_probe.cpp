@@ -1,6 +1,7 @@
 // Shows one desktop dialog and prints what came back, for the end-to-end test of the dialogs.
 //
 //   dialogs_probe box FLAGS TEXT CAPTION [DETAIL]  -> "answer N"
+//   dialogs_probe ask TEXT CAPTION DETAIL THIRD     -> "answer N", of a three-way question
 // An X11 window id in the environment variable DIALOGS_OWNER makes that window the owner.
 //   dialogs_probe open FOLDER                -> "chosen PATH", "cancelled" or "unavailable"
 //   dialogs_probe save FOLDER EXTENSION      -> the same
@@ -20,6 +21,11 @@ int main(int argc, char** argv) {
         const auto flags = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 0));
         const char* detail = argc == 6 ? argv[5] : "";
         std::printf("answer %d\n", desktop.messageBox(argv[3], argv[4], flags, detail));
+        return 0;
+    }
+    if (mode == "ask" && argc == 6) {
+        std::printf("answer %d\n",
+                    desktop.askThreeWays(argv[2], argv[3], IconQuestion, argv[4], argv[5]));
         return 0;
     }
     if ((mode == "open" && argc == 3) || (mode == "save" && argc == 4)) {

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "base/text_encoding.h"
 #include "desktop/dialogs_fake.h"
 
 namespace {
@@ -47,6 +48,19 @@ TEST(Windows1252ToUtf8, ConvertsTheSystemsTexts) {
     EXPECT_EQ(Windows1252ToUtf8("plain\r\n"), "plain\r\n");
 }
 
+// Whatever a box is given, GTK gets valid UTF-8 of a bounded length.
+TEST(BoxText, ValidAndBoundedInTheMiddle) {
+    EXPECT_EQ(BoxText("Done!\r\nNext \xD7"), "Done!\nNext \xC3\x97");
+    EXPECT_EQ(BoxDetail("/tmp/\xFF.png"), "/tmp/\xEF\xBF\xBD.png");
+    const std::string longText = "<" + std::string(50'000'000, 'x') + ">";
+    for (const std::string& shown : {BoxText(longText), BoxDetail(longText)}) {
+        EXPECT_LE(CharacterCount(shown), BoxTextLimit) << shown.substr(0, 80);
+        EXPECT_EQ(shown.front(), '<');
+        EXPECT_EQ(shown.back(), '>');
+        EXPECT_NE(shown.find("x\xE2\x80\xA6x"), std::string::npos);  // the ellipsis between
+    }
+}
+
 TEST(WithDefaultExtension, OnlyForNamesWithoutOne) {
     EXPECT_EQ(WithDefaultExtension("/a/b", "bi"), "/a/b.bi");
     EXPECT_EQ(WithDefaultExtension("/a.d/b", ".bi"), "/a.d/b.bi");
@@ -59,6 +73,8 @@ TEST(DesktopDialogs, WithoutADisplayTheyAreUnavailable) {
     ::unsetenv("WAYLAND_DISPLAY");
     const Dialogs desktop = DesktopDialogs();
     EXPECT_EQ(desktop.messageBox("text", "caption", BoxOk | IconError, ""), AnswerUnavailable);
+    EXPECT_EQ(desktop.askThreeWays("text", "caption", IconQuestion, "", "third"),
+              AnswerUnavailable);
     const FileChoice choice = desktop.chooseFile(FileChooserRequest{});
     EXPECT_EQ(choice.status, ChoiceStatus::Unavailable);
     EXPECT_TRUE(choice.path.empty());
@@ -84,6 +100,11 @@ TEST(ScriptedDialogs, AnswersFromTheScriptAndRecordsTheQuestions) {
     EXPECT_EQ(fake.chooseFile(request).status, ChoiceStatus::Cancelled);
     EXPECT_EQ(script.requests.size(), 2u);
     EXPECT_EQ(script.unscripted, 2);
+
+    script.answers = {AnswerThird};
+    EXPECT_EQ(fake.askThreeWays("q3", "C", IconQuestion, "d", "Fit"), AnswerThird);
+    EXPECT_EQ(fake.askThreeWays("q4", "C", IconQuestion, "d", "Fit"), AnswerNo);  // the default
+    EXPECT_EQ(script.boxes.back().third, "Fit");
 
     script.unavailable = true;
     EXPECT_EQ(fake.messageBox("x", "C", BoxOk, ""), AnswerUnavailable);

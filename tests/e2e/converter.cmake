@@ -27,3 +27,15 @@ if(E2E_PYTHON AND TARGET converter)
                    $<TARGET_FILE:converter> ${CMAKE_CURRENT_BINARY_DIR}/converter_scaled)
   set_tests_properties(converter_scaled_e2e PROPERTIES LABELS e2e TIMEOUT 180)
 endif()
+
+# The fields and boxes as a desktop user meets them (typing at machine speed, arrows, selection,
+# the overwrite and large-file questions, the chooser cancelled, a 20 MB paste) and hostile drag
+# sources against the converter and the viewer, by converter_fields_e2e.py.
+if(E2E_PYTHON AND TARGET converter AND TARGET viewer)
+  add_test(NAME converter_fields_e2e
+           COMMAND ${E2E_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/converter_fields_e2e.py
+                   $<TARGET_FILE:converter> $<TARGET_FILE:viewer>
+                   ${PROJECT_SOURCE_DIR}/screen/font/font8x8-cp437.txt
+                   ${CMAKE_CURRENT_BINARY_DIR}/converter_fields)
+  set_tests_properties(converter_fields_e2e PROPERTIES LABELS e2e TIMEOUT 300)
+endif()

@@ -79,6 +79,30 @@ xdotool key Escape
 finish_probe
 expect_output "answer 1"
 
+# The three-way question: No is the default; the third answer lies between No and Yes.
+QUESTION="The include file will take 264.0 MB for a picture of 4000 x 3000 pixels. Write it?"
+run_probe ask "$QUESTION" "Large file" "Fit 640 × 480 writes the picture shrunk." $'Fit 640 \xD7 480'
+focus_dialog "Large file" three_ways
+xdotool key Return
+finish_probe
+expect_output "answer 7"
+
+run_probe ask "$QUESTION" "Large file" "" $'Fit 640 \xD7 480'
+focus_dialog "Large file" three_ways_third
+xdotool key Tab key Return  # from No to the third answer
+finish_probe
+expect_output "answer 8"
+
+# A path of 20000 characters without a blank: the box stays within the screen, its path
+# shortened and broken over lines.
+run_probe box 0x10 "Error! Could not open output file!" Error "cannot open /$(printf 'x%.0s' $(seq 20000)): why"
+focus_dialog Error long_path
+WIDTH=$(xwininfo -id "$(wait_window Error)" | sed -n 's/.*Width: //p')
+[ "$WIDTH" -le 1024 ] || fail "a box $WIDTH pixels wide for a long path"
+xdotool key Return
+finish_probe
+expect_output "answer 1"
+
 # The file-open chooser: starts in the folder, shows b.bmp and B2.BMP but not notes.txt.
 mkdir -p "$WORK/pics"
 touch "$WORK/pics/b.bmp" "$WORK/pics/B2.BMP" "$WORK/pics/notes.txt"

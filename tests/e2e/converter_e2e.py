@@ -6,7 +6,7 @@
 Without a display it must say so in one line and fail. On the display: the window "converter" of
 640 x 50 must show, pixel for pixel, the frame drawn by the widgets' rules; typing a bitmap's path
 and holding "Start" writes the include file and says "Done!"; "Start" again asks before
-overwriting and "No" leaves the file alone; "Chose File" with a path typed into the desktop's
+overwriting and "No", the default, leaves the file alone; "Chose File" with a path typed into the desktop's
 chooser fills both fields, and "Start" then writes the derived name; every dialog stays above the
 converter's window; Escape ends it with status 0, and so does "Exit" in a second run.
 Screenshots are kept in SHOT_DIR.
@@ -190,7 +190,7 @@ def decline_overwrite(s, output):
     before = (read(output), os.stat(output).st_ino, os.stat(output).st_mtime_ns)
     question = s.press_button('Start', 'Error')
     s.shoot_root('overwrite_question')
-    s.answer(question, 'overwrite question', 'Tab', 'Return')  # from the default Yes to No
+    s.answer(question, 'overwrite question', 'Return')  # No is the default
     s.no_window('OK', '"No" went on converting')
     after = (read(output), os.stat(output).st_ino, os.stat(output).st_mtime_ns)
     if after != before:

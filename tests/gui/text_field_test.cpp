@@ -2,63 +2,15 @@
 
 #include <tuple>
 
-#include "base/text_encoding.h"
-#include "screen/keyboard.h"
-#include "tests/gui/widget_test_support.h"
+#include "tests/gui/text_field_fixture.h"
 
 namespace {
 
-using namespace widget_test;
-using screen_internal::ShiftHeld;
-namespace hid = screen_internal::hid;
+using namespace text_field_test;
 
-using scan_code::LeftArrow;
-using scan_code::RightArrow;
-constexpr int32_t HomeKey = (71 << 8) | 0xFF;
-constexpr int32_t EndKey = (79 << 8) | 0xFF;
-constexpr int32_t DeleteKey = (83 << 8) | 0xFF;
+constexpr int32_t UpKey = (72 << 8) | 0xFF;
+constexpr int32_t PageUpKey = (73 << 8) | 0xFF;
 constexpr int32_t RightArrowKey = (77 << 8) | 0xFF;
-
-// Column x is black in the caret's 8 rows from `top` and not in the rows just above and below.
-::testing::AssertionResult CaretAt(int32_t x, int32_t top) {
-    for (int32_t y = top - 1; y <= top + 8; ++y) {
-        const bool caret = y >= top && y < top + 8;
-        if ((GetPixel(nullptr, x, y) == 0x00000000) != caret)
-            return ::testing::AssertionFailure() << "at " << x << ", " << y;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-class TextFieldTest : public WidgetTest {
-protected:
-    // Rest the pointer on (x, y), press the left button there and let go: one Update each.
-    static void ClickAt(TextField& field, int32_t x, int32_t y) {
-        UserAt(x, y);
-        Update(field);
-        UserAt(x, y, 1);
-        Update(field);
-        UserAt(x, y);
-        Update(field);
-    }
-    static void Focus(TextField& field) { ClickAt(field, field.X + 2, field.Y + 2); }
-    // Types `keys` one character per Update: "\b" is Backspace, "\x16" Ctrl+V.
-    static void Type(TextField& field, std::string_view keys) {
-        for (int32_t i = 0; i < CharacterCount(keys); ++i) {
-            const size_t at = CharacterOffset(keys, i);
-            UserTypes(keys.substr(at, CharacterOffset(keys, i + 1) - at));
-            Update(field);
-        }
-    }
-    static void HoldKey(TextField& field, int32_t scanCode, bool held) {
-        headless::SetKeyHeld(scanCode, held);
-        headless::Sync();
-        Update(field);
-    }
-    // Runs Updates until the caret is in its visible phase, so that Draw shows it.
-    static void UntilCaretShows(TextField& field) {
-        while (field.BlinkCounter != 1) Update(field);
-    }
-};
 
 TEST_F(TextFieldTest, FieldOfFiftyAtTenTenSpansTenToFourFourteen) {
     TextField field(TextFieldKind::ScrollTextBox, 10, 10, 50, "abc");
@@ -99,24 +51,35 @@ TEST_F(TextFieldTest, ClickFocusesClickOutsideOrEnterTakesTheFocusAway) {
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
-TEST_F(TextFieldTest, KeysTypedBeforeTheClickAreFlushed) {
+// The click that gives the focus drops the keys typed before it, however late the field sees
+// the click: the keys typed after it stay.
+TEST_F(TextFieldTest, KeysTypedBeforeTheClickAreDroppedThoseAfterItKept) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10);
     UserTypes("xyz");
-    Focus(field);
-    Type(field, "a");
-    EXPECT_EQ(field.Text, "a");
+    UserAt(12, 15);
+    Update(field);
+    headless::SetButtons(1);
+    headless::TypeText("ab");
+    headless::Sync();
+    Update(field);
+    EXPECT_EQ(field.Focused, 1);
+    EXPECT_EQ(field.Text, "ab");
 }
 
-TEST_F(TextFieldTest, TakesOneKeyPerUpdate) {
+// Every key typed since the last Update, in order, up to an Enter, which takes the focus away:
+// the keys after it wait for the entry that has the focus next.
+TEST_F(TextFieldTest, TakesTheKeysTypedSinceTheLastUpdateUpToAnEnter) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10);
+    TextField next(TextFieldKind::TextBox, 10, 40, 10);
     Focus(field);
-    UserTypes("abc");
-    Update(field);
-    EXPECT_EQ(field.Text, "a");
-    Update(field);
+    UserTypes("abc\rde");
     Update(field);
     EXPECT_EQ(field.Text, "abc");
     EXPECT_EQ(field.CaretPos, 3);
+    EXPECT_EQ(field.Focused, 0);
+    next.Focused = 1;
+    Update(next);
+    EXPECT_EQ(next.Text, "de");
 }
 
 TEST_F(TextFieldTest, FiftyFirstCharacterIsDroppedByATextBoxAndScrolledInByAScrollTextBox) {
@@ -158,10 +121,13 @@ TEST_F(TextFieldTest, BackspaceRemovesBeforeTheCaretAndNothingAtZero) {
     EXPECT_EQ(field.CaretPos, 1);
 }
 
-TEST_F(TextFieldTest, CaretGoesToTheNearestBoundaryHalvesToEven) {
+// Characters start at X + 3, eight pixels each: a click on a character's left half puts the
+// caret before it, on its right half after it.
+TEST_F(TextFieldTest, CaretGoesToTheBoundaryNearestToTheClick) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
-    const std::pair<int32_t, int32_t> cases[] = {{5, 0},  {13, 2}, {21, 2},
-                                                 {29, 4}, {12, 1}, {78, 6}};
+    // Apart by more than a double click's reach.
+    const std::pair<int32_t, int32_t> cases[] = {{5, 0},  {13, 1}, {7, 1}, {15, 2},
+                                                 {21, 2}, {29, 3}, {78, 6}};
     for (const auto& [offset, caret] : cases) {
         ClickAt(field, 10 + offset, 15);
         EXPECT_EQ(field.CaretPos, caret) << "at X + " << offset;
@@ -176,42 +142,19 @@ TEST_F(TextFieldTest, ScrollTextBoxPlacesTheCaretInItsVisibleTail) {
     EXPECT_EQ(field.CaretPos, 4);
 }
 
-TEST_F(TextFieldTest, ArrowMovesOneStepPerPressWithoutRepeat) {
-    TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
-    Focus(field);
-    HoldKey(field, RightArrow, true);
-    Update(field);
-    Update(field);
-    EXPECT_EQ(field.CaretPos, 1);
-    HoldKey(field, RightArrow, false);
-    HoldKey(field, RightArrow, true);
-    EXPECT_EQ(field.CaretPos, 2);
-
-    HoldKey(field, LeftArrow, true);  // right still held: the latch stays
-    EXPECT_EQ(field.CaretPos, 2);
-    HoldKey(field, RightArrow, false);
-    HoldKey(field, LeftArrow, false);
-    HoldKey(field, LeftArrow, true);
-    EXPECT_EQ(field.CaretPos, 1);
-    HoldKey(field, LeftArrow, false);
-    HoldKey(field, LeftArrow, true);
-    HoldKey(field, LeftArrow, false);
-    HoldKey(field, LeftArrow, true);
-    EXPECT_EQ(field.CaretPos, 0);  // kept at the start
-    HoldKey(field, LeftArrow, false);
-}
-
 TEST_F(TextFieldTest, CaretMovesByArrowsOnlyWhileFocused) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abc");
-    HoldKey(field, RightArrow, true);
+    Settle(field, 0, 0);
+    headless::PressDesktopKey(hid::Right);
+    headless::Sync();
+    Update(field);
     EXPECT_EQ(field.CaretPos, 0);
-    HoldKey(field, RightArrow, false);
 }
 
-TEST_F(TextFieldTest, ExtendedKeysTabAndEscapeChangeNothing) {
+TEST_F(TextFieldTest, OtherExtendedKeysTabAndEscapeChangeNothing) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abc");
     ClickAt(field, 10 + 17, 15);
-    for (int32_t key : {HomeKey, EndKey, DeleteKey, RightArrowKey}) {
+    for (int32_t key : {UpKey, PageUpKey}) {
         headless::PressKey(key);
         headless::Sync();
         Update(field);
@@ -222,19 +165,19 @@ TEST_F(TextFieldTest, ExtendedKeysTabAndEscapeChangeNothing) {
     EXPECT_EQ(field.Focused, 1);
 }
 
-TEST_F(TextFieldTest, KeyTypedWithTheClickGoesWhereTheCaretWasBefore) {
+// Keys come before the pointer within an Update: a key typed before the click goes where the
+// caret was, and the click then places the caret.
+TEST_F(TextFieldTest, KeyTypedBeforeTheClickGoesWhereTheCaretWas) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
     ClickAt(field, 10 + 25, 15);
     EXPECT_EQ(field.CaretPos, 3);
 
-    // The extended key ends the flush on focus; the "x" behind it is the frame's key.
-    headless::PressKey(RightArrowKey);
     UserTypes("x");
     UserAt(10 + 9, 15, 1);
     Update(field);
 
     EXPECT_EQ(field.Text, "abcxdef");
-    EXPECT_EQ(field.CaretPos, 2);
+    EXPECT_EQ(field.CaretPos, 1);
 }
 
 TEST_F(TextFieldTest, PasswordBoxShowsStarsAndCaretBlinksThirtyNineOfEightyFrames) {
@@ -279,23 +222,32 @@ TEST_F(TextFieldTest, HiddenFieldIsNotDrawnErasedOrHitButKeepsBlinking) {
     EXPECT_TRUE(ShowsFrame(expected));
 }
 
-TEST_F(TextFieldTest, CaretOutsideTheTextIsBroughtBackBeforeTheSplit) {
+// The host replacing the text puts the caret at its end; a drag selects from the press to the
+// pointer, which may leave the field and the window, and the caret never leaves the text.
+TEST_F(TextFieldTest, HostTextAndDragsKeepTheCaretInTheText) {
     TextField field(TextFieldKind::TextBox, 10, 10, 10, "abcdef");
     ClickAt(field, 10 + 49, 15);
-    field.Text = "ab";  // the host replaces the text under the caret
+    field.Text = "ab";
     Type(field, "c");
     EXPECT_EQ(field.Text, "abc");
     EXPECT_EQ(field.CaretPos, 3);
 
-    // Dragging off to the left with the button held places the caret before the text.
-    UserAt(12, 15);
-    Update(field);
-    UserAt(0, 15, 1);
-    Update(field);
-    EXPECT_LT(field.CaretPos, 0);
-    UserAt(0, 15);
-    Update(field);
-    EXPECT_EQ(field.CaretPos, 0);
+    // Pressed after "b", dragged left past the field, out of the window and back, let go.
+    const std::tuple<int32_t, int32_t, int32_t, int32_t> drag[] = {
+        // x, buttons; caret and the selection's other end after the Update
+        {10 + 21, 0, 3, 3}, {10 + 21, 1, 2, 2}, {0, 1, 0, 2},     {-5, 1, 0, 2},
+        {10 + 29, 1, 3, 2}, {10 + 29, 0, 3, 2}, {10 + 5, 0, 3, 2}};
+    for (const auto& [x, buttons, caret, selectionStart] : drag) {
+        if (x < 0) {
+            headless::PointerLeaves();
+            headless::Sync();
+        } else {
+            UserAt(x, 15, buttons);
+        }
+        Update(field);
+        EXPECT_EQ(field.CaretPos, caret) << "at " << x;
+        EXPECT_EQ(field.SelectionStart, selectionStart) << "at " << x;
+    }
     EXPECT_EQ(field.Text, "abc");
 }
 
@@ -307,7 +259,7 @@ TEST_F(TextFieldTest, NegativeLengthHoldsAndShowsNothingWithoutFailing) {
         Type(*field, "d");
         Draw(*field);
     }
-    EXPECT_EQ(scroll.Text, "dabc");
+    EXPECT_EQ(scroll.Text, "abcd");  // the caret was at the end of the host's text
     EXPECT_EQ(box.Text, "");
     // The box is drawn to the left of X, and no text to the right of it.
     EXPECT_EQ(GetPixel(nullptr, 90, 15), 0x00FFFFFFu);
@@ -334,13 +286,14 @@ TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsTher
             {ScrollTextBox, 5, "", 0, path + "\nsecond line", "\x16", path, 16},
             {TextBox, 5, "ab", 1, "x\ty\x7Fz\xC3\xA4", "\x16", "axyzb", 4},  // controls dropped
             {TextBox, 5, "ab", 0, "\r\nzz", "\x16", "ab", 0},
+            {ScrollTextBox, 9, "", 0, std::string("/a\0/b", 5), "\x16", "/a", 2},  // NUL ends it
             {PasswordBox, 3, "", 0, "\xC3\xA4\xFF\xC3\xB6\xC3\xBC", "\x16",
              "\xC3\xA4\xEF\xBF\xBD\xC3\xB6", 3},
         };
     for (const auto& [kind, length, text, caret, clipboard, typed, expected, caretAfter] : cases) {
         TextField field(kind, 10, 10, length, text);
         field.Focused = 1;
-        field.CaretPos = caret;
+        Settle(field, caret, caret);
         headless::SetClipboardText(clipboard);
         Type(field, typed);
         EXPECT_EQ(field.Text, expected) << text << " + " << typed;
@@ -350,7 +303,7 @@ TEST_F(TextFieldTest, EditsUtf8ByWholeCharactersAndPastesTheFirstLineAsFarAsTher
 
 TEST_F(TextFieldTest, ClickArrowsAndShiftInsertCountCharacters) {
     TextField field(TextFieldKind::TextBox, 10, 10, 9, "\xC3\xA4\xC3\xB6\xC3\xBC");
-    ClickAt(field, 10 + 13, 15);  // (13 - 1) / 8 = 1.5: to 2
+    ClickAt(field, 10 + 16, 15);  // on the right half of the second character: after it
     Type(field, "x");
     headless::PressDesktopKey(hid::Left);  // tapped between two Updates
     headless::Sync();

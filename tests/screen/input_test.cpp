@@ -2,6 +2,7 @@
 #include <chrono>
 #include <future>
 #include <thread>
+#include <tuple>
 
 #include "screen/keyboard.h"
 #include "tests/support/headless_screen.h"
@@ -205,7 +206,10 @@ TEST_F(Input, ClipboardTextComesFromTheDesktopWhileTheScreenIsOpen) {
     EXPECT_EQ(ClipboardText(), "");
     headless::SetClipboardText("C:\\pictures\\caf\xC3\xA9.bmp");
     EXPECT_EQ(ClipboardText(), "C:\\pictures\\caf\xC3\xA9.bmp");
+    CopyToClipboard("copied \xC3\xA4");  // carried out before a later read
+    EXPECT_EQ(ClipboardText(), "copied \xC3\xA4");
     CloseScreen();
+    CopyToClipboard("nowhere");
     EXPECT_EQ(ClipboardText(), "");
 }
 
@@ -244,6 +248,28 @@ TEST_F(Input, TypedCharactersKeepTheirUnicodeValueBesideTheCode) {
     EXPECT_EQ(std::pair(umlaut.code, umlaut.character), std::pair(0x84, char32_t{0xE4}));
     EXPECT_EQ(std::pair(euro.code, euro.character), std::pair(int32_t{'?'}, char32_t{0x20AC}));
     EXPECT_EQ(ReadKey(), "\xFFR");  // Shift+Insert, which pastes, reads as Insert
+}
+
+// Shift and Ctrl go with each key pressed, for the editors: a key waiting in the buffer keeps
+// what was held when it was pressed.
+TEST_F(Input, KeysCarryTheShiftAndCtrlHeldWithThem) {
+    using namespace screen_internal;
+    const std::tuple<uint32_t, uint32_t, char32_t, int32_t, bool, bool> cases[] = {
+        // usage, modifiers, character; code, shift, ctrl
+        {hid::Left, ShiftHeld, 0, (75 << 8) | 0xFF, true, false},
+        {hid::Left, ShiftHeld | CtrlHeld, 0, (115 << 8) | 0xFF, true, true},
+        {hid::Home, 0, 0, (71 << 8) | 0xFF, false, false},
+        {hid::A, CtrlHeld, U'a', 1, false, true},
+        {hid::Backspace, CtrlHeld, 0, 8, false, true},
+    };
+    for (const auto& [usage, modifiers, character, code, shift, ctrl] : cases)
+        headless::PressDesktopKey(usage, modifiers, character);
+    headless::Sync();
+    for (const auto& [usage, modifiers, character, code, shift, ctrl] : cases) {
+        const KeyPress key = ReadKeyPress();
+        EXPECT_EQ(key.code, code) << usage;
+        EXPECT_EQ(std::pair(key.shift, key.ctrl), std::pair(shift, ctrl)) << usage;
+    }
 }
 
 TEST_F(Input, TheFilesOfTheLatestDropAreTakenOnce) {

@@ -1,10 +1,8 @@
-#include "screen/x11/uri_list.h"
+#include "base/uri_list.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-using screen_internal::LocalPathsOfUriList;
 
 // Each list names at most one file; one that names none must not be guessed at.
 TEST(UriList, OnlyFileUrisOfThisHostDecodedWithoutControlCharacters) {

@@ -9,12 +9,8 @@
 #include <string_view>
 #include <vector>
 
-namespace screen_internal {
-
 // The local paths of `uriList` (lines ended by CR LF or LF, "#" comments), in its order.
 std::vector<std::string> LocalPathsOfUriList(std::string_view uriList, std::string_view hostName);
 
 // This machine's name, as file URIs of it carry it.
 std::string ThisHostName();
-
-}  // namespace screen_internal

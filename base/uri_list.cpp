@@ -1,12 +1,10 @@
-#include "screen/x11/uri_list.h"
+#include "base/uri_list.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <optional>
-
-namespace screen_internal {
 
 namespace {
 
@@ -85,5 +83,3 @@ std::string ThisHostName() {
     if (::gethostname(name, sizeof name - 1) != 0) return {};
     return name;
 }
-
-}  // namespace screen_internal
