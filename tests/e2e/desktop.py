@@ -151,6 +151,28 @@ def window_title_and_size(env, window):
     return (title.group(1) if title else None), size
 
 
+def wait_title(env, window, title, seconds=60):
+    """Waits until the window's title (_NET_WM_NAME) is `title`."""
+    wait_title_matching(env, window, re.escape(title), seconds)
+
+
+def wait_title_matching(env, window, pattern, seconds=60):
+    """Waits until the window's title (_NET_WM_NAME) matches the regular expression `pattern` whole,
+    and gives the match."""
+    deadline = time.monotonic() + seconds
+    while True:
+        got = run(['xprop', '-id', window, '-notype', '_NET_WM_NAME'], env).stdout
+        quoted = re.search(r'= "(.*)"', got)
+        title = quoted.group(1) if quoted else None
+        match = re.fullmatch(pattern, title or '')
+        if match:
+            print('title:', title)
+            return match
+        if time.monotonic() > deadline:
+            sys.exit('title %r; expected %r' % (title, pattern))
+        time.sleep(0.1)
+
+
 def expect_window(env, window, title, size):
     """Exits unless the window has this title and this (width, height)."""
     got_title, got_size = window_title_and_size(env, window)

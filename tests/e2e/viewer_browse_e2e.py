@@ -16,7 +16,7 @@ import time
 from PIL import Image, ImageDraw
 
 import desktop
-from desktop import run, xdotool
+from desktop import xdotool
 
 GREY = (0xDD, 0xDD, 0xDD)
 DASH, TIMES = '\u2014', '\u00d7'
@@ -32,18 +32,6 @@ def make_files(folder):
     sprite.save(os.path.join(folder, 'sprite.png'))
     data = open(os.path.join(folder, 'big.jpg'), 'rb').read()
     open(os.path.join(folder, 'damaged.jpg'), 'wb').write(data[:len(data) // 3])
-
-
-def wait_title(env, window, title, seconds=60):
-    deadline = time.monotonic() + seconds
-    while True:
-        got = run(['xprop', '-id', window, '-notype', '_NET_WM_NAME'], env).stdout
-        if '"%s"' % title in got:
-            print('title:', title)
-            return
-        if time.monotonic() > deadline:
-            sys.exit('title %r; expected %r' % (got, title))
-        time.sleep(0.1)
 
 
 def shot(env, window, shots, name):
@@ -82,8 +70,8 @@ def browse(viewer, env, shots, folder):
             ((239, 540), GREY, 0), ((240, 540), red, 6), ((950, 540), red, 6),
             ((970, 540), blue, 6), ((1679, 540), blue, 6), ((1680, 540), GREY, 0)])
         xdotool(env, 'key', 'plus')
-        wait_title(env, window, 'big.jpg %s 4000 %s 3000 %s 50 %% %s 1 of 3' % (DASH, TIMES, DASH,
-                                                                               DASH))
+        desktop.wait_title(
+            env, window, 'big.jpg %s 4000 %s 3000 %s 50 %% %s 1 of 3' % (DASH, TIMES, DASH, DASH))
         # 2000 x 1500 about the centre: the halves meet at the window's middle.
         expect_pixels(env, window, shots, '02_big_zoomed_in', 'zoomed in', [
             ((0, 0), red, 6), ((950, 540), red, 6), ((970, 540), blue, 6), ((1919, 1079), blue, 6)])
@@ -93,12 +81,12 @@ def browse(viewer, env, shots, folder):
         expect_pixels(env, window, shots, '03_big_panned', 'panned', [
             ((990, 540), red, 6), ((1010, 540), blue, 6)])
         xdotool(env, 'key', '1')
-        wait_title(env, window, 'big.jpg %s 4000 %s 3000 %s 100 %% %s 1 of 3' % (DASH, TIMES,
-                                                                                DASH, DASH))
+        desktop.wait_title(
+            env, window, 'big.jpg %s 4000 %s 3000 %s 100 %% %s 1 of 3' % (DASH, TIMES, DASH, DASH))
         shot(env, window, shots, '04_big_one_to_one')
         xdotool(env, 'key', 'space')
-        wait_title(env, window, 'sprite.png %s 32 %s 32 %s 3300 %% %s 2 of 3' % (DASH, TIMES,
-                                                                                DASH, DASH))
+        desktop.wait_title(
+            env, window, 'sprite.png %s 32 %s 32 %s 3300 %% %s 2 of 3' % (DASH, TIMES, DASH, DASH))
         # 33 window pixels a sprite pixel, 1056 x 1056 centred at (432, 12): sharp edges.
         expect_pixels(env, window, shots, '05_sprite_enlarged', 'sprite', [
             ((431, 12), GREY, 0), ((432, 12), (0, 0, 0), 0), ((464, 44), (0, 0, 0), 0),
@@ -106,15 +94,15 @@ def browse(viewer, env, shots, folder):
             ((432 + 1023, 12 + 1023), (0, 128, 0), 0), ((1487, 1067), (0, 128, 0), 0),
             ((1488, 1067), GREY, 0)])
         xdotool(env, 'key', 'space')
-        wait_title(env, window, 'damaged.jpg %s cannot be shown %s 3 of 3' % (DASH, DASH))
+        desktop.wait_title(env, window, 'damaged.jpg %s cannot be shown %s 3 of 3' % (DASH, DASH))
         reason = shot(env, window, shots, '06_damaged_in_window')
         if reason.crop((0, 500, 1920, 580)).getcolors(1 << 16) == [(1920 * 80, GREY)]:
             sys.exit('the damaged file shows no reason')
         xdotool(env, 'key', 'Home')
-        wait_title(env, window, 'big.jpg %s 4000 %s 3000 %s 36 %% %s 1 of 3' % (DASH, TIMES,
+        desktop.wait_title(env, window, 'big.jpg %s 4000 %s 3000 %s 36 %% %s 1 of 3' % (DASH, TIMES,
                                                                                DASH, DASH))
         xdotool(env, 'key', 'End')
-        wait_title(env, window, 'damaged.jpg %s cannot be shown %s 3 of 3' % (DASH, DASH))
+        desktop.wait_title(env, window, 'damaged.jpg %s cannot be shown %s 3 of 3' % (DASH, DASH))
         xdotool(env, 'key', 'Escape')
         desktop.expect_exit(app, 'on Escape')
 

@@ -12,7 +12,6 @@ the picture enlarged by the whole factor in its title, centred on the panel grey
 shows where the mask colour is. Screenshots are kept in SHOT_DIR.
 """
 import os
-import re
 import subprocess
 import sys
 import time
@@ -61,21 +60,8 @@ def expected_frame(picture, window, zoom):
     return frame
 
 
-def wait_title(env, window, pattern, seconds=60):
-    deadline = time.monotonic() + seconds
-    while True:
-        title, _ = desktop.window_title_and_size(env, window)
-        match = re.fullmatch(pattern, title or '')
-        if match:
-            print('title:', title)
-            return match
-        if time.monotonic() > deadline:
-            sys.exit('title %r; expected %r' % (title, pattern))
-        time.sleep(0.1)
-
-
 def expect_shown(env, window, size, title, picture, shots, name):
-    zoom = int(wait_title(env, window, title)[1]) // 100
+    zoom = int(desktop.wait_title_matching(env, window, title)[1]) // 100
     desktop.expect_picture(env, window, size,
                            desktop.Picture.of_image(expected_frame(picture, size, zoom)),
                            name, keep=os.path.join(shots, name), keep_matching=True)
@@ -127,7 +113,7 @@ def main():
         window = find_viewer(env, app, 'perline.bi .*')
         _, size = desktop.window_title_and_size(env, window)
         xdotool(env, 'windowfocus', '--sync', window)
-        wait_title(env, window, 'perline.bi .* 1 of 2')
+        desktop.wait_title_matching(env, window, 'perline.bi .* 1 of 2')
         xdotool(env, 'key', '--delay', '0', 'space', 'space')
         expect_shown(env, window, size, 'tiles.bi %s tiles_bi_1 %s 16 %s 16 %s %s %s 3 of 3' % (
             DASH, DASH, TIMES, DASH, zoom, DASH), tiles[1], shots, '05_burst_to_tile_1')

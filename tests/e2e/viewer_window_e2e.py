@@ -52,18 +52,6 @@ def make_folder(folder):
         notes.write('not a picture\n')
 
 
-def wait_title(env, window, title, seconds=60):
-    deadline = time.monotonic() + seconds
-    while True:
-        got = run(['xprop', '-id', window, '-notype', '_NET_WM_NAME'], env).stdout
-        if '"%s"' % title in got:
-            print('title:', title)
-            return
-        if time.monotonic() > deadline:
-            sys.exit('title %r; expected %r' % (got.strip(), title))
-        time.sleep(0.1)
-
-
 def client_area(env, window):
     """(x, y, width, height) of the window's client area on the screen."""
     info = run(['xwininfo', '-id', window], env).stdout
@@ -107,7 +95,7 @@ def fitted_and_resized(env, window, shots):
         ((x + width // 2, y + height - 1), GREEN, 8), ((x + width // 2, y), RED, 8),
         ((x + 2, y + height // 2), GREY, 0)])
     xdotool(env, 'windowsize', window, 700, 500)
-    wait_title(env, window, title_of('a_tall.png', 1600, 1200, 42, '1 of 3'))
+    desktop.wait_title(env, window, title_of('a_tall.png', 1600, 1200, 42, '1 of 3'))
     x, y, width, height = client_area(env, window)
     if (width, height) != (700, 500):
         sys.exit('resized to %d x %d, not 700 x 500' % (width, height))
@@ -118,10 +106,10 @@ def fitted_and_resized(env, window, shots):
     # Maximised, it fills the work area less the frame again; full screen, the whole screen.
     for how, percent in (('add', 65), ('remove', 42)):
         run(['wmctrl', '-i', '-r', window, '-b', how + ',maximized_vert,maximized_horz'], env)
-        wait_title(env, window, title_of('a_tall.png', 1600, 1200, percent, '1 of 3'))
+        desktop.wait_title(env, window, title_of('a_tall.png', 1600, 1200, percent, '1 of 3'))
     for percent in (67, 42):
         xdotool(env, 'key', 'alt+Return')
-        wait_title(env, window, title_of('a_tall.png', 1600, 1200, percent, '1 of 3'))
+        desktop.wait_title(env, window, title_of('a_tall.png', 1600, 1200, percent, '1 of 3'))
     if client_area(env, window) != (x, y, 700, 500):
         sys.exit('back from maximised and full screen at %s, not %s' % (client_area(env, window),
                                                                       (x, y, 700, 500)))
@@ -131,7 +119,7 @@ def fitted_and_resized(env, window, shots):
 def checkerboard(env, window, shots, origin):
     x, y = origin
     xdotool(env, 'key', 'space')
-    wait_title(env, window, title_of('b_sprite.png', 32, 32, 1500, '2 of 3'))
+    desktop.wait_title(env, window, title_of('b_sprite.png', 32, 32, 1500, '2 of 3'))
     # 15 window pixels a sprite pixel: 480 x 480 from (110, 10); checks of 8 from there.
     def at(px, py, dx=7, dy=7):
         return x + 110 + px * 15 + dx, y + 10 + py * 15 + dy
@@ -143,7 +131,8 @@ def checkerboard(env, window, shots, origin):
     expect_root_pixels(env, shots, '03_sprite_as_stored', 'transparency as stored', [
         (at(2, 2), (0, 0, 0), 0), (at(16, 16), YELLOW, 0), (at(5, 0), (0, 0, 255), 0)])
     xdotool(env, 'key', 'a')
-    wait_title(env, window, title_of('b_sprite.png', 32, 32, 1500, '2 of 3', 'transparency shown'))
+    desktop.wait_title(env, window,
+                       title_of('b_sprite.png', 32, 32, 1500, '2 of 3', 'transparency shown'))
     # Transparent sprite pixels (2, 2) to (7, 6), across squares of both greys.
     points = [(wx, wy) for wx in (30, 38, 46, 54, 110) for wy in (30, 38, 100)]
     cases = [(at(16, 16), YELLOW, 0)]
@@ -157,17 +146,17 @@ def checkerboard(env, window, shots, origin):
         sys.exit('the cases cover one kind of square only')
     expect_root_pixels(env, shots, '04_checkerboard', 'the checkerboard under the sprite', cases)
     xdotool(env, 'key', 'a')
-    wait_title(env, window, title_of('b_sprite.png', 32, 32, 1500, '2 of 3'))
+    desktop.wait_title(env, window, title_of('b_sprite.png', 32, 32, 1500, '2 of 3'))
 
 
 def burst(env, window, shots, origin):
     x, y = origin
     xdotool(env, 'key', 'End')
-    wait_title(env, window, title_of('c_gradient.png', 4000, 50, 18, '3 of 3'))
+    desktop.wait_title(env, window, title_of('c_gradient.png', 4000, 50, 18, '3 of 3'))
     # From the fit (0.175) up to 800 % in six steps about the centre, then 94 steps of 87 window
     # pixels (an eighth of 700) to the right, sent at once.
     xdotool(env, 'key', '--delay', '0', *(['plus'] * 6 + ['Right'] * 94))
-    wait_title(env, window, title_of('c_gradient.png', 4000, 50, 800, '3 of 3'))
+    desktop.wait_title(env, window, title_of('c_gradient.png', 4000, 50, 800, '3 of 3'))
     expected = 2000 + 94 * 87 / 8
     deadline = time.monotonic() + 60
     while True:
@@ -218,7 +207,7 @@ def scaled_desktop(viewer, shots):
         window = desktop.wait_for_window(env, r'stripes\.png .*', app)
         x, y, width, height = client_area(env, window)
         percent = round(100 * min(width / 4000, height / 3000))
-        wait_title(env, window, title_of('stripes.png', 4000, 3000, percent, '1 of 2'))
+        desktop.wait_title(env, window, title_of('stripes.png', 4000, 3000, percent, '1 of 2'))
         if width < 3800 or height < 2100:
             sys.exit('the window is %d x %d device pixels, not the screen less its frame'
                      % (width, height))
@@ -226,7 +215,7 @@ def scaled_desktop(viewer, shots):
         xdotool(env, 'windowactivate', '--sync', window)
         desktop.save_screenshot(env, 'root', os.path.join(shots, '06_stripes_fitted_4k.png'))
         xdotool(env, 'key', '1')
-        wait_title(env, window, title_of('stripes.png', 4000, 3000, 100, '1 of 2'))
+        desktop.wait_title(env, window, title_of('stripes.png', 4000, 3000, 100, '1 of 2'))
         cy = y + height // 2
         cases = []
         first = expect_root_pixels(env, shots, '07_stripes_100_percent_4k', 'stripes', [])
@@ -237,7 +226,7 @@ def scaled_desktop(viewer, shots):
         expect_root_pixels(env, shots, '07_stripes_100_percent_4k',
                            'stripes one device pixel apart', cases)
         xdotool(env, 'key', 'space')
-        wait_title(env, window, 'zz_broken.png %s cannot be shown %s 2 of 2' % (DASH, DASH))
+        desktop.wait_title(env, window, 'zz_broken.png %s cannot be shown %s 2 of 2' % (DASH, DASH))
         image = expect_root_pixels(env, shots, '08_problem_text_at_scale_2', 'the reason', [])
         band = image.crop((x, y + height // 2 - 200, x + width, y + height // 2 + 200))
         pixels = band.load()
