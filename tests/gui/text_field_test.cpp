@@ -10,7 +10,6 @@ using namespace text_field_test;
 
 constexpr int32_t UpKey = (72 << 8) | 0xFF;
 constexpr int32_t PageUpKey = (73 << 8) | 0xFF;
-constexpr int32_t RightArrowKey = (77 << 8) | 0xFF;
 
 TEST_F(TextFieldTest, FieldOfFiftyAtTenTenSpansTenToFourFourteen) {
     TextField field(TextFieldKind::ScrollTextBox, 10, 10, 50, "abc");
