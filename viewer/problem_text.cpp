@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/text_encoding.h"
 #include "screen/screen.h"
 
 namespace {
@@ -45,9 +46,11 @@ void DrawProblem(const std::string& path, const std::string& problem, Extent win
                  int32_t scale) {
     const int64_t cell = int64_t{Glyph} * scale;
     const size_t columns = static_cast<size_t>(std::max<int64_t>(1, window.width / cell - 2));
-    std::vector<std::string> lines = Wrapped(path, columns, 3);
+    // One glyph a character, so that a name beyond ASCII is shown, cut and centred as it reads.
+    std::vector<std::string> lines = Wrapped(Cp437Glyphs(path), columns, 3);
     lines.push_back("cannot be shown:");
-    for (std::string& line : Wrapped(problem, columns, 6)) lines.push_back(std::move(line));
+    for (std::string& line : Wrapped(Cp437Glyphs(problem), columns, 6))
+        lines.push_back(std::move(line));
     const auto height = static_cast<int64_t>(lines.size()) * 2 * cell;
     int64_t y = (window.height - height) / 2;
     for (const std::string& line : lines) {
